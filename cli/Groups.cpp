@@ -1,0 +1,14 @@
+// The order of the groups in --help and in the demo.
+#include "Groups.h"
+
+namespace cli {
+
+const std::vector<Group>& Groups() {
+  static const std::vector<Group> groups = {
+      ModuleGroup(),
+      EncodingGroup(),
+  };
+  return groups;
+}
+
+}  // namespace cli

@@ -1,0 +1,11 @@
+// The command groups of the host program; each is defined in commands/<Group>.cpp.
+#pragma once
+
+#include "Command.h"
+
+namespace cli {
+
+Group ModuleGroup();
+Group EncodingGroup();
+
+}  // namespace cli

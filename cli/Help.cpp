@@ -1,0 +1,73 @@
+// Help pages, the demo and the bash completion, generated from the command table.
+#include "Help.h"
+
+#include <iomanip>
+#include <ostream>
+
+namespace cli {
+
+void PrintProgramHelp(std::ostream& out) {
+  out << "usage: utility <group> <command> [options] [arguments]\n"
+         "       utility demo | --version | --help | completion bash\n\n"
+         "Every operation of the Utility library from a shell. Exit status: 0 success, 1 a\n"
+         "negative answer or a failed operation, 2 bad usage. --json prints results as JSON.\n\n"
+         "Groups:\n";
+  for (const Group& g : Groups()) out << "  " << std::left << std::setw(12) << g.name << g.summary << '\n';
+  out << "\nRun 'utility <group> --help' for a group's commands; start with 'utility demo'.\n";
+}
+
+void PrintGroupHelp(std::ostream& out, const Group& group) {
+  out << "usage: utility " << group.name << " <command> [options] [arguments]\n\n" << group.summary << "\n\nCommands:\n";
+  for (const Command& c : group.commands) out << "  " << std::left << std::setw(14) << c.name << c.summary << '\n';
+  out << "\nRun 'utility " << group.name << " <command> --help' for details and examples.\n";
+}
+
+void PrintCommandHelp(std::ostream& out, const Command& command) {
+  out << "usage: utility " << command.group << ' ' << command.name;
+  if (!command.options.empty()) out << " [options]";
+  if (!command.synopsis.empty()) out << ' ' << command.synopsis;
+  out << "\n\n" << command.summary << "\n\nOptions:\n";
+  for (const Option& o : command.options) {
+    std::string head = "--" + o.name + (o.value.empty() ? "" : " " + o.value);
+    out << "  " << std::left << std::setw(22) << head << o.help << '\n';
+  }
+  out << "  " << std::left << std::setw(22) << "--json" << "print the result as one JSON object\n";
+  out << "  " << std::left << std::setw(22) << "--help" << "show this help\n";
+  if (!command.examples.empty()) {
+    out << "\nExamples:\n";
+    for (const std::string& e : command.examples) out << "  " << e << '\n';
+  }
+}
+
+void PrintBashCompletion(std::ostream& out) {
+  out << "# bash completion for utility, generated from its command table\n"
+         "_utility() {\n"
+         "  local cur=${COMP_WORDS[COMP_CWORD]}\n"
+         "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
+         "    COMPREPLY=($(compgen -W \"demo completion --help --version";
+  for (const Group& g : Groups()) out << ' ' << g.name;
+  out << "\" -- \"$cur\")); return\n  fi\n  case \"${COMP_WORDS[1]}\" in\n";
+  for (const Group& g : Groups()) {
+    out << "    " << g.name << ")\n      if [ \"$COMP_CWORD\" -eq 2 ]; then COMPREPLY=($(compgen -W \"--help";
+    for (const Command& c : g.commands) out << ' ' << c.name;
+    out << "\" -- \"$cur\")); return; fi\n      case \"${COMP_WORDS[2]}\" in\n";
+    for (const Command& c : g.commands) {
+      out << "        " << c.name << ") COMPREPLY=($(compgen -W \"--help --json";
+      for (const Option& o : c.options) out << " --" << o.name;
+      out << "\" -- \"$cur\")) ;;\n";
+    }
+    out << "      esac ;;\n";
+  }
+  out << "  esac\n}\ncomplete -F _utility utility\n";
+}
+
+void RunDemo(std::ostream& out) {
+  out << "Utility demo: a short tour of the library. Nothing is left behind.\n";
+  for (const Group& g : Groups()) {
+    if (g.demo == nullptr) continue;
+    out << "\n== " << g.name << ": " << g.summary << '\n';
+    g.demo(out);
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,19 @@
+# Installation: headers under include/Utility, the libraries, bin/utility with the files that
+# lie beside it, a CMake package (Utility::Utility) and utility.pc.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS UtilityPlatform Utility EXPORT UtilityTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ ${PROJECT_SOURCE_DIR}/frame/include/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT UtilityTargets NAMESPACE Utility:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Utility)
+
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/UtilityConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/UtilityConfig.cmake INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Utility)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/UtilityConfig.cmake ${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Utility)
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/utility.pc.in ${CMAKE_BINARY_DIR}/utility.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/utility.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

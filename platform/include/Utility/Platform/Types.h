@@ -1,0 +1,103 @@
+// Windows data types with their Windows widths, on any data model.
+// LONG, ULONG, DWORD, UINT, BOOL and HRESULT are 32 bits wide even where `long` is 64 bits;
+// DWORD_PTR and the handle types are pointer-sized.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using BYTE = std::uint8_t;
+using CHAR = char;
+using UCHAR = unsigned char;
+using SHORT = std::int16_t;
+using USHORT = std::uint16_t;
+using WORD = std::uint16_t;
+using INT = std::int32_t;
+using UINT = std::uint32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using DWORD = std::uint32_t;
+using BOOL = std::int32_t;
+using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+using FLOAT = float;
+using DOUBLE = double;
+using HRESULT = std::int32_t;
+using SCODE = std::int32_t;
+using DWORD_PTR = std::uintptr_t;
+using ULONG_PTR = std::uintptr_t;
+using LONG_PTR = std::intptr_t;
+using INT_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using SIZE_T = std::size_t;
+using LPVOID = void*;
+using LPCVOID = const void*;
+
+// The wide unit is the 16-bit UTF-16 code unit, spelled `unsigned short` at the interface.
+using WCHAR = unsigned short;
+using OLECHAR = WCHAR;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+
+using VARTYPE = std::uint16_t;
+using VARIANT_BOOL = std::int16_t;
+using DATE = double;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+#define VARIANT_TRUE (static_cast<VARIANT_BOOL>(-1))
+#define VARIANT_FALSE (static_cast<VARIANT_BOOL>(0))
+
+// Opaque handle types: distinct pointer types, as with Win32's STRICT handles.
+using HANDLE = void*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HKEY__;
+using HKEY = HKEY__*;
+struct HWND__;
+using HWND = HWND__*;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+
+// The predefined root keys, with their Win32 values.
+#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000))))
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001))))
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002))))
+#define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000003))))
+
+#define MAX_PATH 260
+
+// A 64-bit currency value, as OLE Automation lays it out (little-endian halves).
+union CY {
+  struct {
+    ULONG Lo;
+    LONG Hi;
+  };
+  LONGLONG int64;
+};
+
+struct GUID {
+  ULONG Data1;
+  USHORT Data2;
+  USHORT Data3;
+  UCHAR Data4[8];
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};

@@ -1,0 +1,25 @@
+// Fixed, locale-independent character classes for UTF-16 units: the Unicode White_Space set
+// and one simple (1:1) case mapping, the same for every caller.
+#pragma once
+
+#include <Utility/Platform/Export.h>
+#include <Utility/Platform/Types.h>
+
+// IsWhiteSpace()
+//
+// True for U+0009–U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000–U+200A, U+2028, U+2029,
+// U+202F, U+205F and U+3000.
+//
+// Example:
+//   IsWhiteSpace(0x3000) == true;   IsWhiteSpace(u'x') == false
+UTILITY_PLATFORM_API bool IsWhiteSpace(WCHAR ch) noexcept;
+
+// ToUpperUnit(), ToLowerUnit()
+//
+// The Unicode simple upper/lower case mapping of a unit in the Basic Multilingual Plane;
+// units without a single-unit mapping (and surrogates) map to themselves.
+//
+// Example:
+//   ToUpperUnit(u'a') == u'A';   ToUpperUnit(0x00E9) == 0x00C9;   ToUpperUnit(u'1') == u'1'
+UTILITY_PLATFORM_API WCHAR ToUpperUnit(WCHAR ch) noexcept;
+UTILITY_PLATFORM_API WCHAR ToLowerUnit(WCHAR ch) noexcept;

@@ -1,0 +1,52 @@
+# Installs the build into a temporary prefix, then configures, builds and runs a small consumer
+# project against it through find_package(Utility) and through pkg-config.
+set(prefix ${BINARY_DIR}/consumer-test/prefix)
+set(build ${BINARY_DIR}/consumer-test/build)
+file(REMOVE_RECURSE ${BINARY_DIR}/consumer-test)
+
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix}
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "install failed: ${rc}")
+endif()
+
+set(flags "")
+if(SANITIZE)
+  set(flags "-fsanitize=address,undefined")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build} -G ${GENERATOR}
+  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}"
+  "-DCMAKE_EXE_LINKER_FLAGS=${flags}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "consumer configure failed: ${rc}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${build} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "consumer build failed: ${rc}")
+endif()
+execute_process(COMMAND ${build}/consumer RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "consumer: ok")
+  message(FATAL_ERROR "consumer run failed: ${rc} ${out}")
+endif()
+
+# The same program through pkg-config.
+find_program(PKG_CONFIG pkg-config)
+if(PKG_CONFIG)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig:${prefix}/lib64/pkgconfig)
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs utility OUTPUT_VARIABLE pc RESULT_VARIABLE rc
+    OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pkg-config does not know utility: ${rc}")
+  endif()
+  separate_arguments(pc_flags UNIX_COMMAND "${pc}")
+  separate_arguments(san_flags UNIX_COMMAND "${flags}")
+  execute_process(COMMAND ${CXX} ${san_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -Wl,-rpath,${prefix}/lib
+    -o ${build}/consumer-pc RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pkg-config consumer build failed: ${rc}")
+  endif()
+  execute_process(COMMAND ${build}/consumer-pc RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "consumer: ok")
+    message(FATAL_ERROR "pkg-config consumer run failed: ${rc} ${out}")
+  endif()
+endif()

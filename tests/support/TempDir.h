@@ -1,0 +1,32 @@
+// A temporary directory for one test, removed with everything in it when the test ends.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <Utility/Platform/String.h>
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The native path, and the library's backslash form of it.
+  const std::filesystem::path& path() const { return m_path; }
+  CString LibraryPath() const;
+  // The library's path of a name inside the directory ("dir\name").
+  CString LibraryPath(const std::string& name) const;
+
+ private:
+  std::filesystem::path m_path;
+};
+
+// UTF-8 text of UTF-16 units, for SCOPED_TRACE and failure messages.
+std::string Utf8(const CString& s);
+std::string Utf8(const char16_t* s);
+
+}  // namespace testsupport
