@@ -112,9 +112,10 @@ TEST(ModuleCommands, PrintWhereTheProgramLies) {
 
 TEST(Demo, RunsAndLeavesNothingBehind) {
   TempDir dir;
-  const auto before = std::distance(std::filesystem::directory_iterator(dir.path()), {});
-  const auto r = RunProgram(UtilityProgram(), {"demo"}, dir.path());
+  TempDir tmp;
+  const auto r = RunProgram(UtilityProgram(), {"demo"}, dir.path(), "", {"TMPDIR=" + tmp.path().string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Utility demo"), std::string::npos);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), before);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
 }

@@ -33,7 +33,8 @@ std::string ReadAll(const std::filesystem::path& p) {
 }  // namespace
 
 ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir, const std::string& input) {
+                         const std::filesystem::path& workDir, const std::string& input,
+                         const std::vector<std::string>& env) {
   const auto outFile = workDir / ".run.out";
   const auto errFile = workDir / ".run.err";
   const auto inFile = workDir / ".run.in";
@@ -41,7 +42,9 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
     std::ofstream in(inFile, std::ios::binary);
     in << input;
   }
-  std::string command = "cd " + Quote(workDir.string()) + " && " + Quote(program.string());
+  std::string command = "cd " + Quote(workDir.string()) + " && env";
+  for (const std::string& e : env) command += " " + Quote(e);
+  command += " " + Quote(program.string());
   for (const std::string& a : args) command += " " + Quote(a);
   command += " <" + Quote(inFile.string()) + " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string());
   const int raw = std::system(command.c_str());

@@ -13,10 +13,12 @@ struct ProgramResult {
   std::string err;
 };
 
-// Runs program with args (no shell interpretation of the args), with the working directory
-// and stdin set to workDir and /dev/null. The output is captured through files in workDir.
+// Runs program with args (no shell interpretation of the args) in workDir, with input on its
+// standard input and env ("NAME=value") added to its environment. The output is captured
+// through files in workDir, removed afterwards.
 ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir, const std::string& input = "");
+                         const std::filesystem::path& workDir, const std::string& input = "",
+                         const std::vector<std::string>& env = {});
 
 // The staged host program of this build (stage/bin/utility).
 std::filesystem::path UtilityProgram();
