@@ -45,7 +45,7 @@ CString CUtility::ANSIToUnicode2(const char* text) {
   if (text == nullptr) return result;
   const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (n <= 1) return result;
-  WCHAR* buffer = result.GetBuffer(n);
+  WCHAR* buffer = result.GetBufferSetLength(n);
   const int written = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, n);
   result.ReleaseBuffer(written > 0 ? written - 1 : 0);
   return result;

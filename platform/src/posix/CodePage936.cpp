@@ -2,9 +2,10 @@
 // descriptor holds conversion state and must not be shared), opened on first use and closed
 // when the thread ends; the process locale is never read or changed.
 //
-// Decoding: a byte that starts no valid character (a lone or truncated lead byte, 0xFF)
-// becomes one U+FFFD and decoding resumes at the next byte, so an ASCII byte after a bad lead
-// byte survives. Encoding: a character outside 936, or a lone surrogate, becomes the default
+// Decoding: a lead and trail byte pair that 936 leaves unassigned becomes one U+FFFD; a byte
+// that starts no character (0xFF, a lead byte without a valid trail byte, a lead byte at the
+// end) becomes one U+FFFD and decoding resumes at the next byte, so an ASCII byte after a bad
+// lead byte survives. Encoding: a character outside 936, or a lone surrogate, becomes the default
 // character ('?' unless the caller names one).
 #include <cerrno>
 #include <cstring>
@@ -84,8 +85,14 @@ Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, b
       if (strict) return {sink.count, ERROR_NO_UNICODE_TRANSLATION};
       const WCHAR replacement = 0xFFFD;
       if (!sink.Put(&replacement, 1)) return {sink.count, ERROR_INSUFFICIENT_BUFFER};
-      ++in;
-      --inLeft;
+      // A well-formed pair that 936 leaves unassigned is one character; otherwise only the
+      // offending byte goes, so that what follows it is read afresh.
+      const std::size_t skip = inLeft >= 2 && IsLeadByte(static_cast<unsigned char>(in[0])) &&
+                                       IsTrailByte(static_cast<unsigned char>(in[1]))
+                                   ? 2
+                                   : 1;
+      in += skip;
+      inLeft -= skip;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     } else if (error != 0 && error != E2BIG) {
       return {sink.count, ERROR_INVALID_DATA};
