@@ -152,8 +152,10 @@ TEST(CStringList, EmptyListAndNullPositionsThrow) {
   EXPECT_THROW(l.GetPrev(none), std::invalid_argument);
   EXPECT_THROW(l.GetAt(none), std::invalid_argument);
   EXPECT_THROW(l.RemoveAt(none), std::invalid_argument);
-  EXPECT_EQ(l.InsertBefore(nullptr, u"h"), l.GetHeadPosition());
-  EXPECT_EQ(l.InsertAfter(nullptr, u"t"), l.GetTailPosition());
+  const POSITION h = l.InsertBefore(nullptr, u"h");
+  EXPECT_EQ(h, l.GetHeadPosition());
+  const POSITION t = l.InsertAfter(nullptr, u"t");
+  EXPECT_EQ(t, l.GetTailPosition());
   EXPECT_EQ(Forward(l), (V{"h", "t"}));
 }
 

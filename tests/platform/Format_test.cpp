@@ -42,13 +42,14 @@ std::string C(const std::string& fmt, T... v) {
   return out;
 }
 
-std::string Run(const std::string& fmt, const std::vector<FormatArg>& args) {
+std::string Fmt(const std::string& fmt, const std::vector<FormatArg>& args) {
   CString s;
   s.FormatV(Widen(fmt), args.data(), args.size());
   return Utf8(s);
 }
 
-std::string Flags(std::mt19937& rng) {
+template <class Rng>
+std::string Flags(Rng& rng) {
   std::string f;
   for (char c : {'-', '+', ' ', '#', '0'})
     if (rng() % 4 == 0) f += c;
@@ -110,7 +111,7 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     };
     if (m.bits == 64) expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
     else expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
-    ASSERT_EQ(Run(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours
+    ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours
                                          << " value " << v;
   }
 }
@@ -141,7 +142,7 @@ TEST(FormatParity, FloatingMatchesPrintf) {
     if (asFloat) args.emplace_back(static_cast<float>(v));
     else args.emplace_back(v);
     const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
-    ASSERT_EQ(Run(spec, args), C(spec, passed)) << "seed " << kSeed << " iteration " << iter
+    ASSERT_EQ(Fmt(spec, args), C(spec, passed)) << "seed " << kSeed << " iteration " << iter
                                                 << " format " << spec;
   }
 }
@@ -151,19 +152,19 @@ TEST(FormatParity, PlacesZeroToThirtyAndVeryLongPrecision) {
     for (int places = 0; places <= 30; ++places) {
       const std::string spec = "%." + std::to_string(places) + "f";
       SCOPED_TRACE(spec);
-      EXPECT_EQ(Run(spec, {v}), C(spec, v));
+      EXPECT_EQ(Fmt(spec, {v}), C(spec, v));
     }
-    EXPECT_EQ(Run("%.6f", {v}), C("%.6f", v));
-    EXPECT_EQ(Run("%.15f", {v}), C("%.15f", v));
-    EXPECT_EQ(Run("%.1000f", {v}), C("%.1000f", v));
-    EXPECT_EQ(Run("%1200.1100e", {v}), C("%1200.1100e", v));
+    EXPECT_EQ(Fmt("%.6f", {v}), C("%.6f", v));
+    EXPECT_EQ(Fmt("%.15f", {v}), C("%.15f", v));
+    EXPECT_EQ(Fmt("%.1000f", {v}), C("%.1000f", v));
+    EXPECT_EQ(Fmt("%1200.1100e", {v}), C("%1200.1100e", v));
   }
 }
 
 TEST(FormatParity, FloatingConversionsTakeIntegers) {
-  EXPECT_EQ(Run("%.2f", {3}), "3.00");
-  EXPECT_EQ(Run("%.2f", {4294967295u}), "4294967295.00");
-  EXPECT_EQ(Run("%g", {-7LL}), "-7");
+  EXPECT_EQ(Fmt("%.2f", {3}), "3.00");
+  EXPECT_EQ(Fmt("%.2f", {4294967295u}), "4294967295.00");
+  EXPECT_EQ(Fmt("%g", {-7LL}), "-7");
 }
 
 TEST(FormatWidths, LongIsThirtyTwoBitsAndOthersCutLikeACast) {
@@ -217,7 +218,7 @@ TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
     for (int p = 0; p < 8; ++p) {
       const std::string spec = "%-" + std::to_string(w) + "." + std::to_string(p) + "s";
       SCOPED_TRACE(spec);
-      EXPECT_EQ(Run(spec, {u"hello"}), C(spec, "hello"));
+      EXPECT_EQ(Fmt(spec, {u"hello"}), C(spec, "hello"));
     }
 }
 
