@@ -154,37 +154,56 @@ class Formatter {
     return p;
   }
 
-  // The narrow printf spec for one number: flags, width, precision, then the tail.
-  static std::string NarrowSpec(const Spec& s, const char* tail) {
-    std::string f = "%";
-    if (s.left) f += '-';
-    if (s.plus) f += '+';
-    if (s.space) f += ' ';
-    if (s.alt) f += '#';
-    if (s.zero) f += '0';
-    if (s.width >= 0) f += std::to_string(s.width);
+  // The narrow printf spec for one number: flags, width, precision, then the tail. Built in
+  // a fixed buffer (at most 1 + 5 + 10 + 1 + 10 + 3 + 1 bytes), so no allocation per number.
+  struct NarrowFormat {
+    char text[40];
+  };
+
+  static char* PutInt(char* o, int v) {
+    char digits[12];
+    int n = 0;
+    do {
+      digits[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v != 0);
+    while (n > 0) *o++ = digits[--n];
+    return o;
+  }
+
+  static NarrowFormat NarrowSpec(const Spec& s, const char* tail) {
+    NarrowFormat f;
+    char* o = f.text;
+    *o++ = '%';
+    if (s.left) *o++ = '-';
+    if (s.plus) *o++ = '+';
+    if (s.space) *o++ = ' ';
+    if (s.alt) *o++ = '#';
+    if (s.zero) *o++ = '0';
+    if (s.width >= 0) o = PutInt(o, s.width);
     if (s.precision >= 0) {
-      f += '.';
-      f += std::to_string(s.precision);
+      *o++ = '.';
+      o = PutInt(o, s.precision);
     }
-    f += tail;
+    while (*tail != '\0') *o++ = *tail++;
+    *o = '\0';
     return f;
   }
 
   template <class T>
-  static void Print(const std::string& spec, T value, Storage& out) {
+  static void Print(const NarrowFormat& spec, T value, Storage& out) {
     char small[128];
     // The format is built here from checked parts, never taken from the caller as is.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, spec.text, value);
     if (n < 0) Fail("CString::Format: the number cannot be formatted");
     if (static_cast<std::size_t>(n) < sizeof small) {
       for (int k = 0; k < n; ++k) out.push_back(static_cast<unsigned char>(small[k]));
       return;
     }
     std::vector<char, FrameworkAllocator<char>> big(static_cast<std::size_t>(n) + 1);
-    n = std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    n = std::snprintf(big.data(), big.size(), spec.text, value);
 #pragma GCC diagnostic pop
     if (n < 0) Fail("CString::Format: the number cannot be formatted");
     const std::size_t at = out.size();
@@ -209,7 +228,7 @@ class Formatter {
       case Size::Long64: case Size::Pointer: break;
     }
     const char tail[] = {'l', 'l', conv, '\0'};
-    const std::string spec = NarrowSpec(s, tail);
+    const NarrowFormat spec = NarrowSpec(s, tail);
     if (isSigned) Print(spec, static_cast<long long>(bits), out);
     else Print(spec, bits, out);
   }
