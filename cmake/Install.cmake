@@ -15,6 +15,8 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake 
 install(FILES ${CMAKE_BINARY_DIR}/UtilityConfig.cmake ${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Utility)
 
+# utility.pc finds its prefix from where it lies, so the package is relocatable.
+file(RELATIVE_PATH UTILITY_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/utility.pc.in ${CMAKE_BINARY_DIR}/utility.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/utility.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
