@@ -109,7 +109,7 @@ TEST(GetBit, MatchesTheWidenedValueForEveryIndex) {
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 rng(seed);
   for (int round = 0; round < 500; ++round) {
-    const std::uint32_t bits = rng();
+    const auto bits = static_cast<std::uint32_t>(rng());
     for (int index = -40; index <= 70; ++index) {
       const auto c = static_cast<char>(static_cast<std::int8_t>(bits));
       const auto uc = static_cast<unsigned char>(bits);

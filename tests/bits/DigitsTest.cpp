@@ -70,7 +70,9 @@ TEST(SetDigit, AgreesWithTextEditingForNonNegativeValues) {
     text[text.size() - 1 - static_cast<std::size_t>(position)] = static_cast<char>('0' + digit);
     const auto expected = static_cast<ULONG>(std::stoull(text) & 0xFFFFFFFFu);
     ASSERT_EQ(CUtility::SetDigit(value, position, digit), expected) << value << " " << position << " " << digit;
-    if (expected <= static_cast<ULONG>(INT_MAX)) ASSERT_EQ(CUtility::GetDigit(static_cast<int>(expected), position), digit);
+    if (expected <= static_cast<ULONG>(INT_MAX)) {
+      ASSERT_EQ(CUtility::GetDigit(static_cast<int>(expected), position), digit);
+    }
   }
 }
 

@@ -90,8 +90,9 @@ TEST(VariantSetBit, BoolBecomesTrueOrFalseByTheWidenedValue) {
 
 TEST(VariantBits, TypesWithoutBitsAreLeftAloneAndReadZero) {
   const std::uint64_t pattern = 0xFFFFFFFFFFFFFFFFull;
-  for (VARTYPE vt : {VT_EMPTY, VT_NULL, VT_CY, VT_DATE, VT_ERROR, VT_INT, VT_UINT, VT_I8, VT_UI8,
-                     static_cast<VARTYPE>(VT_I4 | VT_BYREF), static_cast<VARTYPE>(VT_UI1 | VT_BYREF)}) {
+  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_CY,  VT_DATE, VT_ERROR, VT_INT,
+                           VT_UINT,  VT_I8,   VT_UI8, VT_I4 | VT_BYREF, VT_UI1 | VT_BYREF};
+  for (VARTYPE vt : types) {
     SCOPED_TRACE("vt " + std::to_string(vt));
     for (int index = -1; index <= 32; ++index) {
       COleVariant v = Make(vt, pattern);
