@@ -85,4 +85,17 @@ TEST(ReplaceEx, KeepsEveryDelimiterInPlace) {
   EXPECT_EQ(text, CString(u"a*long word**c*"));
 }
 
+// The words may be the very string being rebuilt; the result is as if they were copies.
+TEST(ReplaceEx, WordsThatAreTheTextItself) {
+  CString text(u"A");
+  CUtility::ReplaceEx(text, CString(u"+"), text, CString(u"X"));
+  EXPECT_EQ(text, CString(u"X"));
+  CString shrinking(u" ABC ");
+  CUtility::ReplaceEx(shrinking, CString(u"+"), CString(u"ABC"), shrinking);
+  EXPECT_EQ(shrinking, CString(u"  ABC  "));
+  CString delimiters(u"+A+");
+  CUtility::ReplaceEx(delimiters, delimiters, CString(u"A"), CString(u"X"));
+  EXPECT_EQ(delimiters, CString(u"+A+"));
+}
+
 }  // namespace
