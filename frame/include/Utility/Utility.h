@@ -176,7 +176,8 @@ class UTILITY_API CUtility {
   // Example:
   //   int n = 0;     CUtility::SetBit(n, 3, false);   // n == 8 (false sets)
   //   n = 15;        CUtility::SetBit(n, 3, true);    // n == 7 (true clears)
-  //   COleVariant v(15L);  CUtility::SetBit(v, 3, false);   // v.lVal == 7 (false clears)
+  //   COleVariant v(static_cast<LONG>(15));
+  //   CUtility::SetBit(v, 3, false);                   // v.lVal == 7 (false clears)
   static void SetBit(bool& value, int bit, bool on);
   static void SetBit(char& value, int bit, bool on);
   static void SetBit(unsigned char& value, int bit, bool on);
