@@ -11,11 +11,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -55,35 +54,59 @@ std::optional<std::string> ReadRegularFile(const std::string& nativePath) {
   return bytes;
 }
 
+// The entries of one file's bytes, sorted for binary search. (A sorted vector rather than a
+// hash set: its code is all inline and stays inside the library's hidden symbols.)
+// Unit-by-unit order of entries. The sort and the search run over plain pointers with this
+// spelt-out order: the vector iterators' C++20 comparison would emit a unique object of the
+// standard library that the linker exports from the library.
+bool Before(const std::u16string& a, const std::u16string& b) { return a.compare(b) < 0; }
+
 struct ParsedFile {
+  std::string path;
   std::string bytes;
-  std::unordered_set<std::u16string> entries;
+  std::vector<std::u16string> entries;
+
+  bool Lists(const std::u16string& word) const {
+    return std::binary_search(entries.data(), entries.data() + entries.size(), word, Before);
+  }
 };
 
-// A few recently parsed files. Large files are parsed but not kept.
+ParsedFile Parse(std::string path, std::string bytes) {
+  ParsedFile parsed{std::move(path), std::move(bytes), {}};
+  parsed.entries = KeyWordEntries(parsed.bytes);
+  std::sort(parsed.entries.data(), parsed.entries.data() + parsed.entries.size(), Before);
+  return parsed;
+}
+
+// A few recently parsed files. A lookup holds the lock only to compare the bytes and search
+// the entries; parsing happens outside it. Large files are parsed but not kept.
 class ParsedFileCache {
  public:
-  std::shared_ptr<const ParsedFile> Find(const std::string& path, const std::string& bytes) {
+  // The answer for the word when the remembered bytes of path equal bytes, else nothing.
+  std::optional<bool> Lookup(const std::string& path, const std::string& bytes, const std::u16string& word) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto& slot : m_slots) {
-      if (slot.first == path && slot.second->bytes == bytes) return slot.second;
+    for (const ParsedFile& file : m_files) {
+      if (file.path == path) {
+        if (file.bytes != bytes) return std::nullopt;
+        return file.Lists(word);
+      }
     }
-    return nullptr;
+    return std::nullopt;
   }
 
-  void Keep(const std::string& path, std::shared_ptr<const ParsedFile> parsed) {
-    if (parsed->bytes.size() > kMaxBytes) return;
+  void Keep(ParsedFile parsed) {
+    if (parsed.bytes.size() > kMaxBytes) return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::erase_if(m_slots, [&](const auto& slot) { return slot.first == path; });
-    if (m_slots.size() >= kMaxFiles) m_slots.erase(m_slots.begin());
-    m_slots.emplace_back(path, std::move(parsed));
+    std::erase_if(m_files, [&](const ParsedFile& file) { return file.path == parsed.path; });
+    if (m_files.size() >= kMaxFiles) m_files.erase(m_files.begin());
+    m_files.push_back(std::move(parsed));
   }
 
  private:
   static constexpr std::size_t kMaxFiles = 8;
   static constexpr std::size_t kMaxBytes = std::size_t{8} << 20;
   std::mutex m_mutex;
-  std::vector<std::pair<std::string, std::shared_ptr<const ParsedFile>>> m_slots;
+  std::vector<ParsedFile> m_files;
 };
 
 ParsedFileCache& Cache() {
@@ -91,27 +114,20 @@ ParsedFileCache& Cache() {
   return cache;
 }
 
-std::shared_ptr<const ParsedFile> Parse(std::string bytes) {
-  auto parsed = std::make_shared<ParsedFile>();
-  for (std::u16string& entry : KeyWordEntries(bytes)) parsed->entries.insert(std::move(entry));
-  parsed->bytes = std::move(bytes);
-  return parsed;
-}
-
 }  // namespace
 
 bool IsKeyWordIn(const CString& filePath, const CString& word) {
   // Paths of MAX_PATH units or more cannot be opened, as on the platform the files come from.
   if (filePath.GetLength() >= MAX_PATH) return false;
-  const std::string native = NativePath(filePath);
+  std::string native = NativePath(filePath);
   std::optional<std::string> bytes = ReadRegularFile(native);
   if (!bytes) return false;
-  std::shared_ptr<const ParsedFile> parsed = Cache().Find(native, *bytes);
-  if (!parsed) {
-    parsed = Parse(std::move(*bytes));
-    Cache().Keep(native, parsed);
-  }
-  return parsed->entries.contains(KeyWordLookupForm(word.View()));
+  const std::u16string lookupForm = KeyWordLookupForm(word.View());
+  if (const std::optional<bool> known = Cache().Lookup(native, *bytes, lookupForm)) return *known;
+  ParsedFile parsed = Parse(std::move(native), std::move(*bytes));
+  const bool listed = parsed.Lists(lookupForm);
+  Cache().Keep(std::move(parsed));
+  return listed;
 }
 
 }  // namespace utility::names
