@@ -1,6 +1,6 @@
 // ReplaceEx in time linear in the text: time per byte at 4 KiB, 64 KiB and 1 MiB with four
 // delimiters, beside the literal rendering that copies the remainder at every delimiter (run
-// only up to 64 KiB, where it is still quick). bench/ratios.py prints the ratios.
+// only up to 64 KiB, where it is still quick). bench/names_ratios.py prints the ratios.
 #include <algorithm>
 #include <random>
 #include <string>

@@ -1,36 +1,39 @@
 #!/usr/bin/env python3
-"""Prints the ratios that the names benchmarks are judged by, from Google Benchmark JSON.
+"""Runs a benchmark binary with JSON output and prints, for every case named Ours/<case>,
+its throughput divided by that of each baseline named <Baseline>/<case> in the same run.
 
-    build/release/stage/bin/bench_ReplaceEx --benchmark_format=json | python3 bench/ratios.py
-    build/release/stage/bin/bench_KeyWords --benchmark_format=json | python3 bench/ratios.py
+    bench/ratios.py build/release/stage/bin/bench_Encoding [extra benchmark flags]
 """
 import json
+import subprocess
 import sys
 
 
-def main():
-    runs = {b["name"]: b for b in json.load(sys.stdin)["benchmarks"] if b.get("run_type", "iteration") == "iteration"}
-    per_byte = {}
-    for name, run in runs.items():
-        base, _, arg = name.partition("/")
-        if "ns_per_byte" in run:
-            per_byte.setdefault(base, []).append((int(arg), run["ns_per_byte"]))
-    for base, points in sorted(per_byte.items()):
-        points.sort()
-        for size, ns in points:
-            print(f"{base:24} {size:>9} bytes  {ns:8.3f} ns/byte")
-        print(f"{base:24} largest/smallest per-byte time: {points[-1][1] / points[0][1]:.2f}")
-    for name, run in sorted(runs.items()):
-        if name.startswith("BM_Baseline"):
-            ours = runs.get(name.replace("BM_Baseline", "BM_", 1))
-            if ours:
-                print(f"{name:32} baseline/ours: {run['real_time'] / ours['real_time']:.1f}x")
-    for name, run in sorted(runs.items()):
-        if name.startswith("BM_Literal"):
-            ours = runs.get(name.replace("BM_Literal", "BM_", 1))
-            if ours:
-                print(f"{name:32} literal/ours: {run['real_time'] / ours['real_time']:.1f}x")
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    command = [argv[1], "--benchmark_format=json"] + argv[2:]
+    report = json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+    speeds = {}
+    for entry in report["benchmarks"]:
+        if entry.get("run_type", "iteration") != "iteration" or "bytes_per_second" not in entry:
+            continue
+        role, _, case = entry["name"].partition("/")
+        speeds.setdefault(case, {})[role] = entry["bytes_per_second"]
+    baselines = sorted({role for roles in speeds.values() for role in roles} - {"Ours"})
+    header = f"{'case':<34} {'ours MB/s':>10}" + "".join(f" {'/ ' + b:>10}" for b in baselines)
+    print(header)
+    for case, roles in speeds.items():
+        if "Ours" not in roles:
+            continue
+        ours = roles["Ours"]
+        line = f"{case:<34} {ours / 1e6:>10.0f}"
+        for b in baselines:
+            line += f" {ours / roles[b]:>10.2f}" if b in roles else f" {'-':>10}"
+        print(line)
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv))
