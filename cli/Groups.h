@@ -7,5 +7,7 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group BitsGroup();
+Group NamesGroup();
 
 }  // namespace cli
