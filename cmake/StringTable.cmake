@@ -25,10 +25,14 @@ function(utility_add_string_table target source)
     DEPENDS ${source} ${UTILITY_STRING_TABLE_COMPILER}
     COMMENT "Compiling the string table ${stem} of ${target}"
     VERBATIM)
-  target_sources(${target} PRIVATE ${output})
+  # An object library of this directory carries the generated source, so that the table can be
+  # added to a target of any directory.
+  add_library(${target}_${stem}_StringTable OBJECT ${output})
   if(TARGET UtilityPlatform)
+    target_link_libraries(${target}_${stem}_StringTable PRIVATE UtilityPlatform)
     target_link_libraries(${target} PRIVATE UtilityPlatform)
   endif()
+  target_link_libraries(${target} PRIVATE ${target}_${stem}_StringTable)
   # An executable's table is found through its dynamic symbol table.
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")

@@ -8,7 +8,8 @@ namespace {
 
 template <class Function>
 Function Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(GetProcAddress(module, name));
+  // Through void (*)(), the generic function pointer type, to the export's real type.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 }  // namespace

@@ -94,6 +94,15 @@ BOOL CWnd::Create(const char16_t* name, DWORD style, CWnd* parent, UINT id) {
 
 BOOL CWnd::DestroyWindow() noexcept { return m_hWnd != nullptr && ::DestroyWindow(m_hWnd); }
 
+HWND CWnd::Detach() noexcept {
+  Tree& t = TheTree();
+  std::lock_guard<std::mutex> guard(t.lock);
+  const HWND window = m_hWnd;
+  if (Node* n = Find(t, window); n != nullptr && n->attached == this) n->attached = nullptr;
+  m_hWnd = nullptr;
+  return window;
+}
+
 CWnd* CWnd::FromHandle(HWND window) noexcept {
   if (window == nullptr) return nullptr;
   Tree& t = TheTree();

@@ -1,6 +1,7 @@
 // New GUIDs: random, RFC 4122 version 4, from the kernel's random source.
 #pragma once
 
+#include <Utility/Platform/Error.h>
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/Types.h>
 

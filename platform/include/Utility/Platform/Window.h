@@ -74,6 +74,12 @@ class UTILITY_PLATFORM_API CWnd {
   // DestroyWindow(): destroys the window and its descendants; FALSE when there is none.
   BOOL DestroyWindow() noexcept;
 
+  // Detach()
+  //
+  // Parts the window from this object and returns its handle: the window lives on (until
+  // ::DestroyWindow) and FromHandle() then gives an object the platform keeps for it.
+  HWND Detach() noexcept;
+
   // FromHandle()
   //
   // The object of the window; null for a null handle or one that names no window.
