@@ -80,11 +80,16 @@ constexpr StringTableEntry Entry(UINT id, const char16_t (&text)[N]) {
 constexpr StringTableEntry kEntries[] = {
 ${entries}};
 
+constexpr StringTable kTable = {UTILITY_STRING_TABLE_VERSION, ${count}u, kEntries};
+
 }  // namespace
 
-extern \"C\" __attribute__((visibility(\"default\"))) const StringTable UtilityStringTable;
-extern \"C\" __attribute__((visibility(\"default\"))) const StringTable UtilityStringTable = {
-    UTILITY_STRING_TABLE_VERSION, ${count}u, kEntries};
+// A function rather than an exported object: every module may carry one under the same name
+// without two loaded objects defining one global twice.
+extern \"C\" __attribute__((visibility(\"default\"))) const StringTable* UtilityStringTable() noexcept;
+extern \"C\" __attribute__((visibility(\"default\"))) const StringTable* UtilityStringTable() noexcept {
+  return &kTable;
+}
 ")
 file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
 file(REMOVE ${OUTPUT}.tmp)

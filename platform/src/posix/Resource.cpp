@@ -32,7 +32,10 @@ int LoadStringW(HINSTANCE module, UINT id, WCHAR* buffer, int bufferMax) noexcep
   };
   link_map* object = module == nullptr ? ExecutableModule() : platform::FindLoadedModule(module);
   if (object == nullptr) return fail(ERROR_MOD_NOT_FOUND);
-  const auto* table = static_cast<const StringTable*>(platform::FindOwnSymbol(object, UTILITY_STRING_TABLE_SYMBOL));
+  const StringTable* table = nullptr;
+  if (void* symbol = platform::FindOwnSymbol(object, UTILITY_STRING_TABLE_SYMBOL)) {
+    table = reinterpret_cast<const StringTable* (*)() noexcept>(symbol)();
+  }
   if (table == nullptr || table->version != UTILITY_STRING_TABLE_VERSION) return fail(ERROR_RESOURCE_DATA_NOT_FOUND);
   const StringTableEntry* entry = nullptr;
   for (UINT i = 0; i < table->count; ++i) {

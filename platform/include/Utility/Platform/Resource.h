@@ -5,8 +5,9 @@
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/Types.h>
 
-// The layout of a compiled string table. A module carries at most one, exported under the
-// name UTILITY_STRING_TABLE_SYMBOL; the build writes it, code never needs to.
+// The layout of a compiled string table. A module carries at most one, given by the function
+// it exports under the name UTILITY_STRING_TABLE_SYMBOL (const StringTable* (*)() noexcept);
+// the build writes it, code never needs to.
 struct StringTableEntry {
   UINT id;
   UINT length;           // in UTF-16 units, without the terminator
