@@ -13,6 +13,8 @@
 #include <functional>
 #include <thread>
 
+#include "system/AffinityBound.h"
+
 namespace {
 
 ULONG KernelMask() {
@@ -36,6 +38,26 @@ TEST(GetNumberOfProcessors, IsTheOnlineProcessorCount) {
   const long online = sysconf(_SC_NPROCESSORS_ONLN);
   EXPECT_EQ(CUtility::GetNumberOfProcessors(), static_cast<ULONG>(online < 64 ? online : 64));
   EXPECT_GE(CUtility::GetNumberOfProcessors(), 1u);
+}
+
+TEST(AffinityMaskBound, LetsThroughEverySetOfExistingProcessorsAndNoOther) {
+  for (DWORD n = 1; n <= 70; ++n) {
+    SCOPED_TRACE(n);
+    const ULONG bound = utility_system::AffinityMaskBound(n);
+    // The highest processor alone, and all of them, pass...
+    const DWORD top = n < 32 ? n - 1 : 31;
+    EXPECT_LE(ULONG{1} << top, bound);
+    EXPECT_EQ(bound & (ULONG{1} << top), ULONG{1} << top);
+    // ...and the first processor that does not exist does not.
+    if (n < 32) {
+      EXPECT_LT(bound, ULONG{1} << n);
+      EXPECT_EQ(bound + 1, ULONG{1} << n);
+    } else {
+      EXPECT_EQ(bound, 0xFFFFFFFFu);
+    }
+  }
+  EXPECT_EQ(utility_system::AffinityMaskBound(1), 0x1u);
+  EXPECT_EQ(utility_system::AffinityMaskBound(8), 0xFFu);
 }
 
 TEST(SetThreadAffinityMask, RejectsNullAndMinusOneHandlesWithoutAPlatformCall) {
