@@ -118,9 +118,8 @@ Group SystemGroup() {
               {"system", "processors", "", "print the number of logical processors", {},
                {"utility system processors"}, 0, 0, Processors},
               {"system", "affinity", "<mask>",
-               "bind a thread (this command's own unless --thread is given) to the processors of a mask "
-               "and print its previous mask",
-               {{"thread", "<id>", "the kernel id of the thread to bind (any process the user may act on)"}},
+               "bind a thread to the processors of a mask and print its previous mask",
+               {{"thread", "<id>", "the kernel id of the thread to bind (default: this command's own)"}},
                {"utility system affinity 0x1", "utility system affinity 3 --thread 12345"}, 1, 1, Affinity},
               {"system", "error-text", "<code>", "print the system's message for a Win32 error code", {},
                {"utility system error-text 2", "utility system error-text 5 --json"}, 1, 1, ErrorText},
