@@ -9,5 +9,7 @@ Group ModuleGroup();
 Group EncodingGroup();
 Group BitsGroup();
 Group NamesGroup();
+Group SystemGroup();
+Group IdentityGroup();
 
 }  // namespace cli
