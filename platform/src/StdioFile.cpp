@@ -15,6 +15,18 @@ std::size_t UnitLength(const WCHAR* text) noexcept {
   return n;
 }
 
+bool IsAscii(const WCHAR* text, std::size_t length) noexcept {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] >= 0x80) return false;
+  }
+  return true;
+}
+
+bool AsciiCompatible(UINT codePage) noexcept {
+  return codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP || codePage == CP_UTF8 ||
+         codePage == CP_GBK;
+}
+
 }  // namespace
 
 CStdioFile::CStdioFile() noexcept = default;
@@ -49,12 +61,19 @@ void CStdioFile::WriteString(const WCHAR* text) {
     SetLastError(ERROR_INVALID_PARAMETER);
     ThrowLastError();
   }
-  const int units = static_cast<int>(length);
-  // No default character is passed: the code page's own ('?') stands in for what it lacks.
-  const int size = WideCharToMultiByte(m_codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) ThrowLastError();
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(m_codePage, 0, text, units, bytes.data(), size, nullptr, nullptr);
+  std::string bytes;
+  if (AsciiCompatible(m_codePage) && IsAscii(text, length)) {
+    // Plain ASCII is the same bytes in every code page offered here: no converter needed.
+    bytes.resize(length);
+    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>(text[i]);
+  } else {
+    const int units = static_cast<int>(length);
+    // No default character is passed: the code page's own ('?') stands in for what it lacks.
+    const int size = WideCharToMultiByte(m_codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) ThrowLastError();
+    bytes.assign(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(m_codePage, 0, text, units, bytes.data(), size, nullptr, nullptr);
+  }
   if (m_text) {
     // Trail bytes of code page 936 never take the value of LF, so bytes can be scanned as text.
     std::string expanded;
