@@ -7,5 +7,7 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group FilesGroup();
+Group TrackLogGroup();
 
 }  // namespace cli
