@@ -2,7 +2,11 @@
 #include <Utility/Platform/FileSystem.h>
 #include <Utility/Utility.h>
 
+#include "files/ChildPath.h"
+
 namespace {
+
+using files::Child;
 
 bool IsDotEntry(const WCHAR* name) noexcept {
   return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
@@ -27,7 +31,8 @@ class Walk {
 
   void List(const CString& directory) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW(directory + u"\\*.*", &entry);
+    const HANDLE search = FindFirstFileExW(directory + u"\\*.*", FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_ENTRY_TYPE_ONLY);
     if (search == INVALID_HANDLE_VALUE) return;
     struct Guard {
       HANDLE h;
@@ -37,14 +42,12 @@ class Walk {
       const WCHAR* name = entry.cFileName;
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         if (IsDotEntry(name)) continue;
-        CString path;
-        path.Format(u"%s\\%s", directory, name);
+        const CString path = Child(directory, name);
         m_directories.Add(path);
         // A link to a directory is listed but not entered: no walk can go round in a circle.
         if (m_recursive && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) List(path);
       } else if (m_all || Extension(CString(name), false).CompareNoCase(m_extension) == 0) {
-        CString path;
-        path.Format(u"%s\\%s", directory, name);
+        const CString path = Child(directory, name);
         m_files.Add(path);
       }
     } while (FindNextFileW(search, &entry));

@@ -14,17 +14,19 @@ constexpr const char16_t* kSeparator = u"=======================================
 void CUtility::SaveTrackLog(const CString& logPath, const CString& entryText, int startNew) {
   // A deletion that fails is not reported: the entry then goes to the end of the old file.
   if (startNew != 0 && PathFileExistsW(logPath)) DeleteFileW(logPath);
-  if (!PathFileExistsW(logPath)) {
-    // Created without truncation: should another writer create the file between the test
-    // above and this open, its entry is kept rather than cut away.
-    CFile create;
-    if (create.Open(logPath, CFile::modeCreate | CFile::modeNoTruncate)) create.Abort();
-  }
   // Write access alone, no sharing: the file must exist, and a writer that finds it held by
-  // another drops its entry instead of waiting.
+  // another drops its entry instead of waiting. A missing file is created empty first; trying
+  // the open before looking for the file spares a call on every append to an existing log.
   CStdioFile file;
   file.SetCodePage(CP_GBK);
-  if (!file.Open(logPath, CFile::modeWrite | CFile::typeText)) return;
+  if (!file.Open(logPath, CFile::modeWrite | CFile::typeText)) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return;
+    // Created without truncation: should another writer create the file between the failed
+    // open and this one, its entry is kept rather than cut away.
+    CFile create;
+    if (create.Open(logPath, CFile::modeCreate | CFile::modeNoTruncate)) create.Abort();
+    if (!file.Open(logPath, CFile::modeWrite | CFile::typeText)) return;
+  }
   SYSTEMTIME now;
   GetLocalTime(&now);
   CString entry;

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -331,4 +332,44 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   EXPECT_EQ(SHFileOperationW(&op), ERROR_CALL_NOT_IMPLEMENTED);
   EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
   EXPECT_TRUE(fs::is_directory(dir.path() / "taken"));
+}
+
+TEST(FindFirstFileExW, TypeOnlySearchAgreesOnKindsWithTheFullSearch) {
+  TempDir dir;
+  testsupport::WriteBytes(dir.path() / "file", "abc");
+  testsupport::WriteBytes(dir.path() / "locked", "abc");
+  testsupport::MakeReadOnly(dir.path() / "locked");
+  testsupport::WriteBytes(dir.path() / ".dot", "");
+  fs::create_directory(dir.path() / "sub");
+  fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
+  fs::create_symlink(dir.path() / "file", dir.path() / "filelink");
+  const auto collect = [&](DWORD flags) {
+    std::map<std::string, DWORD> found;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(dir.LibraryPath() + u"\\*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, flags);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+      found[CString(data.cFileName).ToUtf8()] = data.dwFileAttributes;
+      if (flags != 0) {
+        EXPECT_EQ(data.nFileSizeLow, 0u);
+      }
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    return found;
+  };
+  const std::map<std::string, DWORD> full = collect(0), fast = collect(FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+  ASSERT_EQ(full.size(), 8u);
+  ASSERT_EQ(fast.size(), full.size());
+  for (const auto& [name, attributes] : full) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fast.count(name));
+    EXPECT_EQ(fast.at(name), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  EXPECT_EQ(full.at("locked") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  WIN32_FIND_DATAW data;
+  EXPECT_EQ(FindFirstFileExW(dir.LibraryPath() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+                             nullptr, 0),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }

@@ -112,8 +112,11 @@ BOOL CFile::Open(const WCHAR* fileName, UINT openFlags, CFileException* error) {
   if (flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     return failClosed(ERROR_SHARING_VIOLATION);
   }
-  const int status = fcntl(fd, F_GETFL);
-  if (status != -1) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  // Regular files ignore O_NONBLOCK; only other kinds need it taken off again.
+  if (!S_ISREG(st.st_mode)) {
+    const int status = fcntl(fd, F_GETFL);
+    if (status != -1) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  }
   // Emptied only once the lock is held, so that a file another open holds is never cut.
   if (truncate && !created && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
     return failClosed(platform::ErrorFromErrno(errno));

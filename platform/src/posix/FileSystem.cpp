@@ -62,6 +62,49 @@ FILETIME FileTime(const struct timespec& t) noexcept {
   return FILETIME{static_cast<DWORD>(u & 0xFFFFFFFFu), static_cast<DWORD>(u >> 32)};
 }
 
+// The entry's name in UTF-16; plain ASCII names, the common case, are widened unit by unit.
+void SetName(WIN32_FIND_DATAW* data, std::string_view name) noexcept {
+  std::size_t i = 0;
+  for (; i < name.size() && i < MAX_PATH - 1; ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) break;
+    data->cFileName[i] = c;
+  }
+  if (i == name.size()) {
+    data->cFileName[i] = 0;
+    return;
+  }
+  const int n = MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), data->cFileName, MAX_PATH - 1);
+  data->cFileName[n > 0 ? n : 0] = 0;
+}
+
+// Attributes from the directory entry's type alone (see FIND_FIRST_EX_ENTRY_TYPE_ONLY): no call
+// per entry except for links, whose target decides the directory attribute.
+bool FillFromType(WIN32_FIND_DATAW* data, int dirFd, const dirent& entry) noexcept {
+  DWORD attributes;
+  switch (entry.d_type) {
+    case DT_DIR: attributes = FILE_ATTRIBUTE_DIRECTORY; break;
+    case DT_REG: attributes = FILE_ATTRIBUTE_ARCHIVE; break;
+    case DT_LNK: {
+      struct stat target {};
+      const bool toDirectory = fstatat(dirFd, entry.d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+      attributes = FILE_ATTRIBUTE_REPARSE_POINT | (toDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE);
+      break;
+    }
+    case DT_UNKNOWN: return false;
+    default: attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM; break;
+  }
+  const std::string_view name(entry.d_name);
+  if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
+  data->dwFileAttributes = attributes;
+  data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime = FILETIME{0, 0};
+  data->nFileSizeHigh = data->nFileSizeLow = 0;
+  data->dwReserved0 = data->dwReserved1 = 0;
+  data->cAlternateFileName[0] = 0;
+  SetName(data, name);
+  return true;
+}
+
 void FillFindData(WIN32_FIND_DATAW* data, const struct stat& st, bool linkToDirectory, std::string_view name) noexcept {
   std::memset(data, 0, sizeof(*data));
   data->dwFileAttributes = Attributes(st, linkToDirectory, name);
@@ -74,11 +117,7 @@ void FillFindData(WIN32_FIND_DATAW* data, const struct stat& st, bool linkToDire
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
   }
-  if (!name.empty()) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), data->cFileName,
-                                      MAX_PATH - 1);
-    data->cFileName[n > 0 ? n : 0] = 0;
-  }
+  SetName(data, name);
 }
 
 // lstat, and for a link whether it leads to a directory.
@@ -97,6 +136,7 @@ struct Search {
   DIR* dir = nullptr;                 // null for a search that names one entry
   std::basic_string<WCHAR> pattern;   // the last component of the search pattern
   bool all = false;
+  bool typeOnly = false;              // attributes from the entry type, no stat per entry
   int stage = 0;                      // 0: ".", 1: "..", 2: readdir
   bool single = false;                // the one entry is in `pending`
   WIN32_FIND_DATAW pending{};
@@ -119,6 +159,14 @@ struct Search {
     while (stage < 2) {
       const char* name = stage == 0 ? "." : "..";
       ++stage;
+      if (typeOnly) {
+        dirent dot{};
+        dot.d_type = DT_DIR;
+        std::strcpy(dot.d_name, name);
+        FillFromType(data, fd, dot);
+        if (Selects(data->cFileName)) return true;
+        continue;
+      }
       struct stat st {};
       bool linkToDirectory = false;
       if (StatEntry(fd, name, st, linkToDirectory) != 0) continue;
@@ -131,6 +179,10 @@ struct Search {
       if (entry == nullptr) return false;
       const char* name = entry->d_name;
       if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      if (typeOnly && FillFromType(data, fd, *entry)) {
+        if (Selects(data->cFileName)) return true;
+        continue;
+      }
       struct stat st {};
       bool linkToDirectory = false;
       // An entry deleted since readdir saw it is passed over.
@@ -220,6 +272,16 @@ BOOL PathFileExistsW(const WCHAR* path) noexcept {
 BOOL PathFileExistsW(const char16_t* path) noexcept { return PathFileExistsW(Wide(path)); }
 
 HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) noexcept {
+  return FindFirstFileExW(pattern, FindExInfoStandard, data, FindExSearchNameMatch, nullptr, 0);
+}
+
+HANDLE FindFirstFileExW(const WCHAR* pattern, FINDEX_INFO_LEVELS, void* output, FINDEX_SEARCH_OPS operation,
+                        void* filter, DWORD flags) noexcept {
+  auto* data = static_cast<WIN32_FIND_DATAW*>(output);
+  if (operation != FindExSearchNameMatch || filter != nullptr) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return INVALID_HANDLE_VALUE;
+  }
   if (pattern == nullptr || data == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -269,6 +331,7 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) noexcept {
     FillFindData(&search->pending, st, linkToDirectory, LastComponent(native));
   } else {
     search->all = platform::PatternSelectsAll(last);
+    search->typeOnly = (flags & FIND_FIRST_EX_ENTRY_TYPE_ONLY) != 0;
     search->dir = opendir(directory.c_str());
     if (search->dir == nullptr) {
       const int e = errno;
