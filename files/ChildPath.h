@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Exception.h>
 #include <Utility/Platform/String.h>
 
 namespace files {
@@ -19,6 +21,22 @@ inline CString Child(const CString& directory, const WCHAR* name) {
   std::copy_n(name, length, out + prefix + 1);
   path.ReleaseBuffer(prefix + 1 + length);
   return path;
+}
+
+// The search pattern of a directory, directory + "\*.*". It is a system string in the
+// framework's walk, whose exhaustion raises _com_error with E_OUTOFMEMORY rather than
+// CMemoryException; WithSystemStringErrors gives any path built that way the same failure.
+template <class Build>
+CString WithSystemStringErrors(Build build) {
+  try {
+    return build();
+  } catch (const CMemoryException&) {
+    throw _com_error(E_OUTOFMEMORY);
+  }
+}
+
+inline CString SearchPattern(const CString& directory) {
+  return WithSystemStringErrors([&] { return directory + u"\\*.*"; });
 }
 
 }  // namespace files

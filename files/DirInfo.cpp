@@ -31,7 +31,7 @@ class Walk {
 
   void List(const CString& directory) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileExW(directory + u"\\*.*", FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+    const HANDLE search = FindFirstFileExW(files::SearchPattern(directory), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_ENTRY_TYPE_ONLY);
     if (search == INVALID_HANDLE_VALUE) return;
     struct Guard {

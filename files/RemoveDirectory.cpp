@@ -34,18 +34,18 @@ BOOL RemoveTree(const CString& path, DWORD attributes) {
     return RemoveDirectoryW(path);
   }
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(path + u"\\*.*", FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+  const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search != INVALID_HANDLE_VALUE) {
     SearchGuard guard(search);
     do {
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         if (!IsDotEntry(entry.cFileName)) {
-          const CString child = Child(path, entry.cFileName);
+          const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
           RemoveTree(child, entry.dwFileAttributes);  // a level that stays shows in the last removal
         }
       } else {
-        const CString child = Child(path, entry.cFileName);
+        const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
         CFile::Remove(child);  // raises CFileException and ends the whole walk
       }
     } while (FindNextFileW(search, &entry));

@@ -33,7 +33,7 @@ void CUtility::SaveTrackLog(const CString& logPath, const CString& entryText, in
   entry.Format(u"%s\n%04d/%02d/%02d %02d:%02d:%02d.%03d : %s\n\n", kSeparator, static_cast<int>(now.wYear),
                static_cast<int>(now.wMonth), static_cast<int>(now.wDay), static_cast<int>(now.wHour),
                static_cast<int>(now.wMinute), static_cast<int>(now.wSecond), static_cast<int>(now.wMilliseconds),
-               entryText);
+               entryText.GetString());  // as zero-terminated text: an embedded zero ends it
   try {
     file.SeekToEnd();
     file.WriteString(entry);

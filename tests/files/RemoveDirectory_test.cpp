@@ -82,7 +82,6 @@ TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStopsEverything) {
   EXPECT_TRUE(after.count("a/b"));
   EXPECT_TRUE(fs::exists(root));
   for (const std::string& e : after) EXPECT_TRUE(before.count(e)) << e;
-  EXPECT_LT(after.size(), before.size() + 1);
   // With the file made writable again, the removal finishes.
   testsupport::MakeWritable(root / "a" / "b" / "y.bin");
   EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree")), 0);

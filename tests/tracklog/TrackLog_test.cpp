@@ -138,6 +138,14 @@ TEST(SaveTrackLog, CharactersCodePage936CannotHoldBecomeQuestionMarks) {
   EXPECT_EQ(texts[1], "x?y");
 }
 
+TEST(SaveTrackLog, AZeroUnitEndsTheTextButNotTheEntry) {
+  TempDir dir;
+  const char16_t units[] = u"kept\0lost";
+  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), CString(units, 9), 0);
+  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), u"next", 0);
+  EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "log.txt")), (std::vector<std::string>{"kept", "next"}));
+}
+
 TEST(SaveTrackLog, FailuresAreQuietAndWriteNothing) {
   TempDir dir;
   // A missing directory: no file, no directory.
