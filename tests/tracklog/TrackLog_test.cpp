@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <iterator>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -214,4 +215,16 @@ TEST(SaveTrackLogEx, WritesRelativeToTheHostDirectory) {
   EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "trace.log")), (std::vector<std::string>{"one", "two"}));
   CUtility::SaveTrackLogEx(CString(name.c_str()), u"three", 1);
   EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "trace.log")), std::vector<std::string>{"three"});
+}
+
+TEST(SaveTrackLogEx, AnEmptyNameNamesTheHostDirectoryAndWritesNothing) {
+  std::string native = CUtility::GetModulePath().ToUtf8();
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  const auto count = [&] { return std::distance(fs::directory_iterator(native), fs::directory_iterator()); };
+  const auto before = count();
+  CUtility::SaveTrackLogEx(CString(), u"x", 0);
+  EXPECT_TRUE(fs::is_directory(native));
+  EXPECT_EQ(count(), before);
 }
