@@ -9,6 +9,8 @@ const std::vector<Group>& Groups() {
       EncodingGroup(),
       BitsGroup(),
       NamesGroup(),
+      FilesGroup(),
+      TrackLogGroup(),
       SystemGroup(),
       IdentityGroup(),
   };

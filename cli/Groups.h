@@ -9,6 +9,8 @@ Group ModuleGroup();
 Group EncodingGroup();
 Group BitsGroup();
 Group NamesGroup();
+Group FilesGroup();
+Group TrackLogGroup();
 Group SystemGroup();
 Group IdentityGroup();
 
