@@ -1,8 +1,12 @@
 // Help pages, the demo and the bash completion, generated from the command table.
 #include "Help.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <iomanip>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace cli {
 
@@ -61,12 +65,70 @@ void PrintBashCompletion(std::ostream& out) {
   out << "  esac\n}\ncomplete -F _utility utility\n";
 }
 
+namespace {
+
+// The tour's order: what a new user meets first comes first.
+const char* const kDemoOrder[] = {"names", "variant", "encoding", "bits", "tracklog", "files",
+                                  "registry", "system", "identity", "module"};
+
+// A registry store of the demo's own: whatever the tour writes lands in a temporary directory
+// removed at the end, never in the user's own hives.
+class DemoSandbox {
+ public:
+  DemoSandbox() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return;
+    m_root = pattern;
+    if (const char* old = std::getenv("UTILITY_REGISTRY_DIR")) {
+      m_saved = old;
+      m_hadSaved = true;
+    }
+    setenv("UTILITY_REGISTRY_DIR", m_root.c_str(), 1);
+  }
+  ~DemoSandbox() {
+    if (m_root.empty()) return;
+    if (m_hadSaved) {
+      setenv("UTILITY_REGISTRY_DIR", m_saved.c_str(), 1);
+    } else {
+      unsetenv("UTILITY_REGISTRY_DIR");
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(m_root, ec);
+  }
+  DemoSandbox(const DemoSandbox&) = delete;
+  DemoSandbox& operator=(const DemoSandbox&) = delete;
+
+ private:
+  std::string m_root;
+  std::string m_saved;
+  bool m_hadSaved = false;
+};
+
+void RunGroupDemo(std::ostream& out, const Group& g) {
+  out << "\n== " << g.name << ": " << g.summary << '\n';
+  g.demo(out);
+}
+
+}  // namespace
+
 void RunDemo(std::ostream& out) {
   out << "Utility demo: a short tour of the library. Nothing is left behind.\n";
+  DemoSandbox sandbox;
+  std::vector<const Group*> shown;
+  for (const char* name : kDemoOrder) {
+    for (const Group& g : Groups()) {
+      if (g.name == name && g.demo != nullptr) {
+        RunGroupDemo(out, g);
+        shown.push_back(&g);
+      }
+    }
+  }
+  // A group not named in the order still takes part, after the others.
   for (const Group& g : Groups()) {
-    if (g.demo == nullptr) continue;
-    out << "\n== " << g.name << ": " << g.summary << '\n';
-    g.demo(out);
+    bool done = false;
+    for (const Group* s : shown) done = done || s == &g;
+    if (!done && g.demo != nullptr) RunGroupDemo(out, g);
   }
 }
 

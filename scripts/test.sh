@@ -11,3 +11,5 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs" --timeout 600
 done
+# The Debian package of the release build, unpacked and used as a user would.
+scripts/package-test.sh build/release

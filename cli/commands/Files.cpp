@@ -1,7 +1,10 @@
 // `utility files`: create, remove, rename and list directories.
 // Paths typed on the command line are native; they reach the library in its backslash form and
 // come back native, so that `/tmp/a/b` and `\tmp\a\b` name the same directory.
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <filesystem>
 #include <iostream>
 #include <ostream>
@@ -13,6 +16,7 @@
 
 #include "Command.h"
 #include "Groups.h"
+#include "Progress.h"
 
 namespace cli {
 namespace {
@@ -25,6 +29,14 @@ std::vector<std::string> NativeList(const CStringArray& paths) {
   std::vector<std::string> out;
   for (INT_PTR i = 0; i < paths.GetSize(); ++i) out.push_back(Native(paths[i]));
   return out;
+}
+
+// The library answers an unreadable or missing directory with an empty listing; the program
+// says which it was, so that a typing error is not mistaken for an empty directory.
+void RequireReadableDirectory(const std::string& path) {
+  DIR* dir = opendir(path.empty() ? "/" : path.c_str());
+  if (dir == nullptr) throw Failure("cannot read the directory " + path + ": " + std::strerror(errno));
+  closedir(dir);
 }
 
 int Create(const Invocation& inv, Reply& reply) {
@@ -58,7 +70,9 @@ int Remove(const Invocation& inv, Reply& reply) {
   if (path.empty()) throw UsageError("an empty path would name the root; give the directory to remove");
   if (!inv.Flag("yes") && !Confirm(path)) throw Failure("not removed: " + path);
   try {
+    Progress progress("removing " + path);
     const int result = CUtility::RemoveDirectoryW(Library(path));
+    progress.Done();
     reply.Integer("result", result);
     if (result == 0) throw Failure("could not remove " + path + " (missing, not a directory, or something in it stayed)");
   } catch (const CFileException& e) {
@@ -81,7 +95,10 @@ int Rename(const Invocation& inv, Reply& reply) {
 int List(const Invocation& inv, Reply& reply) {
   CStringArray directories, files;
   const std::string filter = inv.Get("filter", "*.*");
+  RequireReadableDirectory(inv.Arg(0));
+  Progress progress("listing " + inv.Arg(0));
   CUtility::GetDirInfo(Library(inv.Arg(0)), CString(filter.c_str()), directories, files, inv.Flag("recursive") ? 1 : 0);
+  progress.Done();
   reply.List("directories", NativeList(directories));
   reply.List("files", NativeList(files));
   return kExitOk;

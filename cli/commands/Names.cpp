@@ -1,5 +1,8 @@
 // `utility names`: name and path-component checks, keyword lookup, whole-word replacement,
 // numeric text and IPv4 address text.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,6 +45,11 @@ int PathComponent(const Invocation& inv, Reply& reply) {
 
 int KeyWord(const Invocation& inv, Reply& reply) {
   const CString word(inv.Arg(0).c_str());
+  // The library takes a missing or unreadable file for one without the word; the program
+  // tells the user instead, since a wrong path is far likelier than an empty keyword list.
+  if (inv.Has("file") && !std::ifstream(inv.Get("file"))) {
+    throw Failure("cannot read the keyword file " + inv.Get("file") + ": " + std::strerror(errno));
+  }
   const int found = inv.Has("file") ? CUtility::IsKeyWords(CString(inv.Get("file").c_str()), word)
                                     : CUtility::IsKeyWords(word);
   return Answer(reply, "keyword", found);

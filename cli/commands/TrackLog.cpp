@@ -13,6 +13,7 @@
 
 #include "Command.h"
 #include "Groups.h"
+#include "Progress.h"
 
 namespace cli {
 namespace {
@@ -34,7 +35,9 @@ FileState StateOf(const std::string& native) {
 // The library reports nothing; the program tells the user whether the file changed.
 int Append(const std::string& native, const std::string& shown, const std::function<void()>& save, Reply& reply) {
   const FileState before = StateOf(native);
+  Progress progress("appending to " + shown);
   save();
+  progress.Done();
   const FileState after = StateOf(native);
   const bool written = after.exists && (!before.exists || after.inode != before.inode || after.size != before.size ||
                                          after.changed != before.changed);
