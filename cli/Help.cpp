@@ -1,6 +1,7 @@
 // Help pages, the demo and the bash completion, generated from the command table.
 #include "Help.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iomanip>
@@ -16,13 +17,22 @@ void PrintProgramHelp(std::ostream& out) {
          "Every operation of the Utility library from a shell. Exit status: 0 success, 1 a\n"
          "negative answer or a failed operation, 2 bad usage. --json prints results as JSON.\n\n"
          "Groups:\n";
-  for (const Group& g : Groups()) out << "  " << std::left << std::setw(12) << g.name << g.summary << '\n';
+  std::size_t width = 0;
+  for (const Group& g : Groups()) width = std::max(width, g.name.size());
+  for (const Group& g : Groups()) {
+    out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << g.name << g.summary << '\n';
+  }
   out << "\nRun 'utility <group> --help' for a group's commands; start with 'utility demo'.\n";
 }
 
 void PrintGroupHelp(std::ostream& out, const Group& group) {
   out << "usage: utility " << group.name << " <command> [options] [arguments]\n\n" << group.summary << "\n\nCommands:\n";
-  for (const Command& c : group.commands) out << "  " << std::left << std::setw(14) << c.name << c.summary << '\n';
+  // The names' column is as wide as the longest name, so that a name never runs into its summary.
+  std::size_t width = 0;
+  for (const Command& c : group.commands) width = std::max(width, c.name.size());
+  for (const Command& c : group.commands) {
+    out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << c.name << c.summary << '\n';
+  }
   out << "\nRun 'utility " << group.name << " <command> --help' for details and examples.\n";
 }
 

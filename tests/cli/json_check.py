@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Runs every command that prints a result with --json, in a temporary directory, and parses
+what it printed back with a real JSON parser: each answer must be one JSON object holding the
+named fields with the expected JSON types. Usage: json_check.py <utility>"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+utility = sys.argv[1]
+work = tempfile.mkdtemp(prefix="utility-json-")
+open(os.path.join(work, "keys.ini"), "w").write("while\r\n")
+os.makedirs(os.path.join(work, "tree", "sub"))
+open(os.path.join(work, "tree", "sub", "a.txt"), "w").write("")
+
+S, I, B, L, N = str, int, bool, list, (int, float)
+# (arguments, exit status, {field: type})
+cases = [
+    (["module", "path"], 0, {"path": S}),
+    (["module", "name"], 0, {"name": S}),
+    (["module", "file-name", "C:\\dir\\name.txt"], 0, {"name": S}),
+    (["module", "help-file"], 0, {"help": S}),
+    (["encoding", "to-wide", "café"], 0, {"via": S, "units": L, "count": I}),
+    (["encoding", "to-ansi", "中文", "--via", "UnicodeToAnsi"], 0, {"via": S, "bytes": L, "count": I, "result": S}),
+    (["bits", "get", "char", "-128", "9"], 0, {"bit": I}),
+    (["bits", "set", "float", "1.0", "31", "0"], 0, {"value": S, "bits": S}),
+    (["bits", "get-variant", "BOOL", "-1", "20"], 0, {"bit": I}),
+    (["bits", "set-variant", "R8", "1.5", "3", "1"], 0, {"value": N}),
+    (["bits", "digit", "12345", "2"], 0, {"digit": I}),
+    (["bits", "set-digit", "-123", "1", "5"], 0, {"result": I, "signed": I}),
+    (["bits", "field", "0x1234", "4", "8"], 0, {"field": I, "hex": S}),
+    (["bits", "byte", "010203", "2"], 0, {"byte": I}),
+    (["names", "check", "my var"], 1, {"code": I, "meaning": S}),
+    (["names", "path", "a/b"], 0, {"valid": B}),
+    (["names", "keyword", "While", "--file", os.path.join(work, "keys.ini")], 0, {"keyword": B}),
+    (["names", "replace", "A+B*A", "+-*/", "A", "X"], 0, {"text": S}),
+    (["names", "numeric", "1.5"], 1, {"numeric": B}),
+    (["names", "ip", "192.168.1.1"], 0, {"valid": B}),
+    (["names", "same-ip", "10.1", "10.0.0.1"], 0, {"same": B}),
+    (["files", "create", os.path.join(work, "made", "deep")], 0, {"result": I}),
+    (["files", "create-parents", os.path.join(work, "p", "q", "f.log")], 0, {"result": I}),
+    (["files", "list", "--recursive", "--filter", "*.txt", os.path.join(work, "tree")], 0,
+     {"directories": L, "files": L}),
+    (["files", "rename", os.path.join(work, "made"), os.path.join(work, "moved")], 0, {"result": I}),
+    (["files", "remove", "--yes", os.path.join(work, "moved")], 0, {"result": I}),
+    (["tracklog", "save", os.path.join(work, "app.log"), "line \"quoted\"\tand tab"], 0, {"log": S, "written": B}),
+    (["system", "processors"], 0, {"processors": I}),
+    (["system", "affinity", "1"], 0, {"previous": I}),
+    (["system", "error-text", "5"], 0, {"text": S}),
+    (["system", "guid"], 0, {"guid": S}),
+    (["identity", "disk-id"], 0, {"id": I}),
+    (["identity", "cpu-id"], 0, {"cpu": S}),
+    (["identity", "computer-guid"], 0, {"guid": S}),
+    (["identity", "guid-of", "0x12345678"], 0, {"guid": S}),
+]
+
+failures = 0
+for args, status, fields in cases:
+    r = subprocess.run([utility] + args + ["--json"], cwd=work, capture_output=True, text=True)
+    where = " ".join(args)
+    try:
+        if r.returncode != status:
+            raise ValueError(f"exit status {r.returncode}, expected {status}: {r.stderr.strip()}")
+        value = json.loads(r.stdout)
+        if not isinstance(value, dict):
+            raise ValueError("not a JSON object")
+        if r.stdout.count("\n") != 1:
+            raise ValueError("not on one line")
+        for name, kind in fields.items():
+            if name not in value:
+                raise ValueError(f"no field {name}")
+            if not isinstance(value[name], kind) or (kind is I and isinstance(value[name], bool)):
+                raise ValueError(f"field {name} is {type(value[name]).__name__}")
+            if kind is L and not all(isinstance(x, str) for x in value[name]):
+                raise ValueError(f"field {name} holds something other than text")
+    except ValueError as e:
+        print(f"FAIL {where}: {e}\n  stdout: {r.stdout!r}", file=sys.stderr)
+        failures += 1
+
+# Spot checks that the values survived the trip through JSON.
+def answer(*args):
+    return json.loads(subprocess.run([utility, *args, "--json"], cwd=work, capture_output=True, text=True).stdout)
+
+checks = [
+    (answer("names", "replace", "a\"b", "\"", "b", "c\\d")["text"], "a\"c\\d"),
+    (answer("encoding", "to-wide", "café")["units"], ["0063", "0061", "0066", "00E9"]),
+    (answer("files", "list", os.path.join(work, "tree"))["directories"], [os.path.join(work, "tree", "sub")]),
+]
+for got, expected in checks:
+    if got != expected:
+        print(f"FAIL value {got!r}, expected {expected!r}", file=sys.stderr)
+        failures += 1
+
+subprocess.run(["rm", "-rf", work], check=True)
+print(f"{len(cases) + len(checks) - failures} of {len(cases) + len(checks)} JSON answers parsed back")
+sys.exit(1 if failures else 0)
