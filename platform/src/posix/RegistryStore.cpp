@@ -197,17 +197,14 @@ class Use {
   sqlite3_stmt* m_s;
 };
 
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 struct Hive::State {
   std::mutex mutex;
   sqlite3* db = nullptr;
   pid_t owner = 0;
+  dev_t device = 0;  // the file the connection has open, to notice a file replaced or removed
+  ino_t inode = 0;
   std::array<sqlite3_stmt*, kStatementCount> statements{};
 
   void Close() noexcept {
@@ -233,9 +230,16 @@ class Hive::Session {
   // Connects. For a read of a hive whose file does not exist yet, sets empty instead; a write
   // creates the file first.
   LONG Connect(bool forWrite) {
-    if (m_state.db != nullptr && m_state.owner == ::getpid()) return ERROR_SUCCESS;
+    struct stat st {};
+    const bool exists = ::stat(m_hive.m_path.c_str(), &st) == 0;
+    if (m_state.db != nullptr && m_state.owner == ::getpid() && exists && st.st_dev == m_state.device &&
+        st.st_ino == m_state.inode) {
+      return ERROR_SUCCESS;
+    }
+    // No connection yet, one inherited from a parent process, or the file was replaced or
+    // removed (a hive restored from a copy, or deleted to start afresh): connect anew.
     m_state.Close();
-    if (!FileExists(m_hive.m_path)) {
+    if (!exists) {
       if (!forWrite) {
         empty = true;
         return ERROR_SUCCESS;
@@ -290,8 +294,15 @@ class Hive::Session {
       sqlite3_close_v2(db);
       return checked;
     }
+    struct stat st {};
+    if (::stat(m_hive.m_path.c_str(), &st) != 0) {
+      sqlite3_close_v2(db);
+      return ERROR_FILE_NOT_FOUND;
+    }
     m_state.db = db;
     m_state.owner = ::getpid();
+    m_state.device = st.st_dev;
+    m_state.inode = st.st_ino;
     return ERROR_SUCCESS;
   }
 
