@@ -137,6 +137,31 @@ TEST_F(PredefinedHives, FourProcessesLoseNoCommittedWrite) {
   EXPECT_EQ(all.GetCount(), kProcesses * kWrites + 1);
 }
 
+TEST_F(PredefinedHives, KeyChangesInAnotherProcessAreSeenAtOnce) {
+  // This process knows the keys (it has opened them) before another process changes them.
+  ASSERT_EQ(CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), 1u), ERROR_SUCCESS);
+  ASSERT_EQ(CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Soon\\Locked"), W(u"v"), 1u), ERROR_SUCCESS);
+  DWORD n = 0;
+  ASSERT_EQ(CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), n), ERROR_SUCCESS);
+  const pid_t child = Spawn([]() -> int {
+    if (RegDeleteKeyW(HKEY_CURRENT_USER, W(u"Soon\\Gone")) != ERROR_SUCCESS) return 30;
+    if (RegSetKeyReadOnlyW(HKEY_CURRENT_USER, W(u"Soon\\Locked"), TRUE) != ERROR_SUCCESS) return 31;
+    return 0;
+  });
+  ASSERT_EQ(ExitStatus(child), 0);
+  n = 7;
+  EXPECT_EQ(CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), n), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(n, 7u);  // a missing key, not a failed read
+  EXPECT_EQ(CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Soon\\Locked"), W(u"v"), 2u), ERROR_ACCESS_DENIED);
+  // And a key re-created elsewhere is found again.
+  ASSERT_EQ(ExitStatus(Spawn([]() -> int {
+              return CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), 3u) == ERROR_SUCCESS ? 0 : 32;
+            })),
+            0);
+  EXPECT_EQ(CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), n), ERROR_SUCCESS);
+  EXPECT_EQ(n, 3u);
+}
+
 TEST_F(PredefinedHives, ThreadsShareOneHive) {
   constexpr int kThreads = 4;
   constexpr int kWrites = 40;

@@ -3,14 +3,18 @@
 // returns has its change on disk, and a crash leaves either the old or the new value.
 #include "RegistryStore.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 #include <Utility/Platform/Error.h>
@@ -197,6 +201,80 @@ class Use {
   sqlite3_stmt* m_s;
 };
 
+// The process id, read from a page that the kernel wipes in a child after fork(), so that
+// telling a connection inherited from a parent costs no system call.
+pid_t ProcessId() noexcept {
+  static std::atomic<pid_t>* const page = []() -> std::atomic<pid_t>* {
+    void* p = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    if (::madvise(p, 4096, MADV_WIPEONFORK) != 0) {
+      ::munmap(p, 4096);
+      return nullptr;
+    }
+    return new (p) std::atomic<pid_t>(0);
+  }();
+  if (page == nullptr) return ::getpid();
+  pid_t pid = page->load(std::memory_order_relaxed);
+  if (pid == 0) {
+    pid = ::getpid();
+    page->store(pid, std::memory_order_relaxed);
+  }
+  return pid;
+}
+
+// The generation of a hive's key structure, shared by every process through a small mapped
+// file beside the hive. Deleting a key or changing a read-only mark adds 1 before its commit
+// and 1 after it, so an odd value means a change is under way. A process may reuse what it
+// looked up about key paths only while the value is even and unchanged.
+class SharedGeneration {
+ public:
+  void Map(const std::string& hivePath) noexcept {
+    Unmap();
+    const std::string path = hivePath + "-keys";
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int prot = PROT_READ | PROT_WRITE;
+    if (fd < 0) {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      prot = PROT_READ;
+    }
+    if (fd < 0) return;  // without it, every lookup goes to the database
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size < 8 && (prot & PROT_WRITE) != 0) {
+      if (::ftruncate(fd, 8) != 0) st.st_size = 0;
+      else st.st_size = 8;
+    }
+    if (st.st_size >= 8) {
+      void* p = ::mmap(nullptr, 8, prot, MAP_SHARED, fd, 0);
+      if (p != MAP_FAILED) {
+        m_value = static_cast<std::atomic<std::uint64_t>*>(p);
+        m_writable = (prot & PROT_WRITE) != 0;
+      }
+    }
+    ::close(fd);
+  }
+  void Unmap() noexcept {
+    if (m_value != nullptr) ::munmap(static_cast<void*>(m_value), 8);
+    m_value = nullptr;
+  }
+  // The current generation; odd (never cacheable) when there is none.
+  std::uint64_t Load() const noexcept { return m_value != nullptr ? m_value->load(std::memory_order_acquire) : 1; }
+  void Bump() noexcept {
+    if (m_value != nullptr && m_writable) m_value->fetch_add(1, std::memory_order_acq_rel);
+  }
+
+ private:
+  std::atomic<std::uint64_t>* m_value = nullptr;
+  bool m_writable = false;
+};
+
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "the generation is shared between processes");
+
+// What a process knows about a key path: its row and whether it is read-only.
+struct KnownKey {
+  std::int64_t id = 0;
+  bool readOnly = false;
+};
+
 }  // namespace
 
 struct Hive::State {
@@ -205,11 +283,18 @@ struct Hive::State {
   pid_t owner = 0;
   dev_t device = 0;  // the file the connection has open, to notice a file replaced or removed
   ino_t inode = 0;
+  mode_t mode = 0;
   std::array<sqlite3_stmt*, kStatementCount> statements{};
+  SharedGeneration generation;
+  std::uint64_t knownGeneration = 1;
+  std::map<Units, KnownKey> known;
 
   void Close() noexcept {
+    known.clear();
+    knownGeneration = 1;
+    generation.Unmap();
     if (db == nullptr) return;
-    if (owner == ::getpid()) {
+    if (owner == ProcessId()) {
       for (sqlite3_stmt*& s : statements) {
         sqlite3_finalize(s);
       }
@@ -228,14 +313,16 @@ class Hive::Session {
   explicit Session(Hive& hive) : m_hive(hive), m_state(*hive.m_state), m_lock(m_state.mutex) {}
 
   // Connects. For a read of a hive whose file does not exist yet, sets empty instead; a write
-  // creates the file first.
-  LONG Connect(bool forWrite) {
+  // creates the file first. verifyFile (on opening a key) also checks that the connection's
+  // file is still the one at the hive's path; calls on an open key use the file it was
+  // opened in.
+  LONG Connect(bool forWrite, bool verifyFile = false) {
+    const bool connected = m_state.db != nullptr && m_state.owner == ProcessId();
+    if (connected && !verifyFile) return ERROR_SUCCESS;
     struct stat st {};
     const bool exists = ::stat(m_hive.m_path.c_str(), &st) == 0;
-    if (m_state.db != nullptr && m_state.owner == ::getpid() && exists && st.st_dev == m_state.device &&
-        st.st_ino == m_state.inode) {
-      return ERROR_SUCCESS;
-    }
+    m_state.mode = exists ? st.st_mode : 0;
+    if (connected && exists && st.st_dev == m_state.device && st.st_ino == m_state.inode) return ERROR_SUCCESS;
     // No connection yet, one inherited from a parent process, or the file was replaced or
     // removed (a hive restored from a copy, or deleted to start afresh): connect anew.
     m_state.Close();
@@ -272,6 +359,7 @@ class Hive::Session {
   }
 
   sqlite3* Db() const noexcept { return m_state.db; }
+  State& Shared() noexcept { return m_state; }
 
   bool empty = false;
 
@@ -300,9 +388,11 @@ class Hive::Session {
       return ERROR_FILE_NOT_FOUND;
     }
     m_state.db = db;
-    m_state.owner = ::getpid();
+    m_state.owner = ProcessId();
     m_state.device = st.st_dev;
     m_state.inode = st.st_ino;
+    m_state.mode = st.st_mode;
+    m_state.generation.Map(m_hive.m_path);
     return ERROR_SUCCESS;
   }
 
@@ -379,28 +469,7 @@ LONG Hive::Open(const std::string& nativePath, bool createNow, std::shared_ptr<H
 
 LONG Hive::EnsureFile() {
   Session s(*this);
-  return s.Connect(true);
-}
-
-LONG Hive::FindKey(const Units& foldedPath, std::int64_t& id) {
-  Session s(*this);
-  LONG rc = s.Connect(false);
-  if (rc != ERROR_SUCCESS) return rc;
-  if (s.empty) {
-    if (!foldedPath.empty()) return ERROR_FILE_NOT_FOUND;
-    id = kRootKeyId;
-    return ERROR_SUCCESS;
-  }
-  sqlite3_stmt* st = nullptr;
-  if ((rc = s.Prepared(kFindKey, st)) != ERROR_SUCCESS) return rc;
-  Use u(st);
-  const std::string path = BigEndian(foldedPath);
-  u.Blob(1, path.data(), path.size());
-  const int step = u.Step();
-  if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
-  if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
-  id = u.ColInt(0);
-  return ERROR_SUCCESS;
+  return s.Connect(true, true);
 }
 
 namespace {
@@ -412,28 +481,89 @@ bool Covers(const Units& marked, const Units& path) {
   return path.size() == marked.size() || path[marked.size()] == u'\\';
 }
 
-bool FileWriteProtected(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
+bool FileWriteProtected(mode_t mode) { return mode != 0 && (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// How many key paths a process remembers per hive before it starts afresh.
+constexpr std::size_t kKnownKeysLimit = 4096;
 
 }  // namespace
 
 // The read-only rule, with the session already connected.
 static LONG ReadOnlyIn(Hive::Session&, sqlite3_stmt* marks, const Units& foldedPath, bool& readOnly);
 
+// Looks up a key path, from what this process already knows when the hive's key structure has
+// not changed since, else from the database. On an empty hive only the root exists.
+static LONG Lookup(Hive::Session& s, const Units& foldedPath, KnownKey& key) {
+  if (s.empty) {
+    if (!foldedPath.empty()) return ERROR_FILE_NOT_FOUND;
+    key = KnownKey{kRootKeyId, false};
+    return ERROR_SUCCESS;
+  }
+  auto& state = s.Shared();
+  // Read before the database, so that a change that starts meanwhile makes this entry stale.
+  const std::uint64_t generation = state.generation.Load();
+  const bool cacheable = generation % 2 == 0;
+  if (cacheable) {
+    if (generation != state.knownGeneration || state.known.size() > kKnownKeysLimit) {
+      state.known.clear();
+      state.knownGeneration = generation;
+    }
+    const auto it = state.known.find(foldedPath);
+    if (it != state.known.end()) {
+      key = it->second;
+      return ERROR_SUCCESS;
+    }
+  }
+  sqlite3_stmt* find = nullptr;
+  sqlite3_stmt* marks = nullptr;
+  LONG rc = s.Prepared(kFindKey, find);
+  if (rc == ERROR_SUCCESS) rc = s.Prepared(kReadOnlyPaths, marks);
+  if (rc != ERROR_SUCCESS) return rc;
+  {
+    Use u(find);
+    const std::string path = BigEndian(foldedPath);
+    u.Blob(1, path.data(), path.size());
+    const int step = u.Step();
+    if (step == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+    if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
+    key.id = u.ColInt(0);
+  }
+  key.readOnly = false;
+  if ((rc = ReadOnlyIn(s, marks, foldedPath, key.readOnly)) != ERROR_SUCCESS) return rc;
+  if (cacheable) state.known[foldedPath] = key;
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::FindKey(const Units& foldedPath, std::int64_t& id) {
+  Session s(*this);
+  LONG rc = s.Connect(false, true);
+  if (rc != ERROR_SUCCESS) return rc;
+  KnownKey key;
+  if ((rc = Lookup(s, foldedPath, key)) != ERROR_SUCCESS) return rc;
+  id = key.id;
+  return ERROR_SUCCESS;
+}
+
 LONG Hive::IsReadOnly(const Units& foldedPath, bool& readOnly) {
   readOnly = false;
-  if (FileWriteProtected(m_path)) {
+  Session s(*this);
+  LONG rc = s.Connect(false, true);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (FileWriteProtected(m_state->mode)) {
     readOnly = true;
     return ERROR_SUCCESS;
   }
-  Session s(*this);
-  LONG rc = s.Connect(false);
-  if (rc != ERROR_SUCCESS || s.empty) return rc;
-  sqlite3_stmt* st = nullptr;
-  if ((rc = s.Prepared(kReadOnlyPaths, st)) != ERROR_SUCCESS) return rc;
-  return ReadOnlyIn(s, st, foldedPath, readOnly);
+  KnownKey key;
+  rc = Lookup(s, foldedPath, key);
+  if (rc == ERROR_FILE_NOT_FOUND) {
+    // A key not yet made is read-only when a key above it is.
+    sqlite3_stmt* marks = nullptr;
+    if (s.empty || (rc = s.Prepared(kReadOnlyPaths, marks)) != ERROR_SUCCESS) return s.empty ? ERROR_SUCCESS : rc;
+    return ReadOnlyIn(s, marks, foldedPath, readOnly);
+  }
+  if (rc != ERROR_SUCCESS) return rc;
+  readOnly = key.readOnly;
+  return ERROR_SUCCESS;
 }
 
 static LONG ReadOnlyIn(Hive::Session& s, sqlite3_stmt* marks, const Units& foldedPath, bool& readOnly) {
@@ -458,8 +588,6 @@ LONG Hive::CreateKey(const Units& basePath, const std::vector<Units>& names, boo
     fullPath += Fold(n.data(), n.size());
   }
   bool readOnly = false;
-  if (wantWrite && FileWriteProtected(m_path)) return ERROR_ACCESS_DENIED;
-
   // Most calls open a key that exists: that needs no write transaction.
   LONG rc = FindKey(fullPath, id);
   if (rc == ERROR_SUCCESS) {
@@ -470,10 +598,10 @@ LONG Hive::CreateKey(const Units& basePath, const std::vector<Units>& names, boo
     return ERROR_SUCCESS;
   }
   if (rc != ERROR_FILE_NOT_FOUND) return rc;
-  if (FileWriteProtected(m_path)) return ERROR_ACCESS_DENIED;
 
   Session s(*this);
-  if ((rc = s.Connect(true)) != ERROR_SUCCESS) return rc;
+  if ((rc = s.Connect(true, true)) != ERROR_SUCCESS) return rc;
+  if (FileWriteProtected(m_state->mode)) return ERROR_ACCESS_DENIED;
   if ((rc = s.Exec(kBeginImmediate)) != ERROR_SUCCESS) return rc;
   sqlite3_stmt* find = nullptr;
   sqlite3_stmt* insert = nullptr;
@@ -754,18 +882,44 @@ LONG Hive::QueryInfo(std::int64_t key, KeyInfo& info) {
   return rc != ERROR_SUCCESS ? rc : end;
 }
 
+namespace {
+
+// Runs a change of the key structure (a deletion, a read-only mark) as one write transaction
+// announced through the shared generation: odd from before the change until after its commit,
+// so that no process reuses what it knew about key paths across it.
+template <class Change>
+LONG ChangeKeys(Hive::Session& s, Change change) {
+  LONG rc = s.Exec(kBeginImmediate);
+  if (rc != ERROR_SUCCESS) return rc;
+  auto& state = s.Shared();
+  state.generation.Bump();
+  state.known.clear();
+  rc = change();
+  if (rc == ERROR_SUCCESS && (rc = s.Exec(kCommit)) == ERROR_SUCCESS) {
+    state.generation.Bump();
+    return ERROR_SUCCESS;
+  }
+  s.Exec(kRollback);
+  state.generation.Bump();
+  return rc;
+}
+
+}  // namespace
+
 LONG Hive::SetReadOnlyMark(std::int64_t key, bool readOnly) {
   Session s(*this);
   LONG rc = s.Connect(true);
   if (rc != ERROR_SUCCESS) return rc;
   sqlite3_stmt* st = nullptr;
   if ((rc = s.Prepared(kSetReadOnly, st)) != ERROR_SUCCESS) return rc;
-  Use u(st);
-  u.Int(1, key);
-  u.Int(2, readOnly ? 1 : 0);
-  const int step = u.Step();
-  if (step != SQLITE_DONE) return FromSqlite(step, s.Db());
-  return sqlite3_changes(s.Db()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+  return ChangeKeys(s, [&]() -> LONG {
+    Use u(st);
+    u.Int(1, key);
+    u.Int(2, readOnly ? 1 : 0);
+    const int step = u.Step();
+    if (step != SQLITE_DONE) return FromSqlite(step, s.Db());
+    return sqlite3_changes(s.Db()) == 0 ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+  });
 }
 
 LONG Hive::GetReadOnlyMark(std::int64_t key, bool& readOnly) {
@@ -799,8 +953,7 @@ LONG Hive::DeleteKey(std::int64_t key) {
       (rc = s.Prepared(kDeleteKey, del)) != ERROR_SUCCESS || (rc = s.Prepared(kTouchKey, touch)) != ERROR_SUCCESS) {
     return rc;
   }
-  if ((rc = s.Exec(kBeginImmediate)) != ERROR_SUCCESS) return rc;
-  auto run = [&]() -> LONG {
+  return ChangeKeys(s, [&]() -> LONG {
     std::int64_t parent = 0;
     {
       Use u(parentOf);
@@ -827,19 +980,12 @@ LONG Hive::DeleteKey(std::int64_t key) {
     u.Int(1, parent);
     u.Int(2, FileTimeNow());
     return FromSqlite(u.Step(), s.Db());
-  };
-  rc = run();
-  if (rc != ERROR_SUCCESS) {
-    s.Exec(kRollback);
-    return rc;
-  }
-  if ((rc = s.Exec(kCommit)) != ERROR_SUCCESS) s.Exec(kRollback);
-  return rc;
+  });
 }
 
 LONG Hive::Check() {
   Session s(*this);
-  LONG rc = s.Connect(false);
+  LONG rc = s.Connect(false, true);
   if (rc != ERROR_SUCCESS || s.empty) return rc;
   sqlite3_stmt* st = nullptr;
   int prc = sqlite3_prepare_v2(s.Db(), "PRAGMA integrity_check", -1, &st, nullptr);
