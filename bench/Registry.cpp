@@ -1,7 +1,7 @@
 // ReadKey and WriteKey of a number and of a text, each beside raw SQLite doing the same
 // single-row read or durable single-row write on the same hive database, in the same run.
 // The baseline keeps one connection and prepared statements, and knows the key's row id; the
-// operations open and close the sub-key on every call, as their contract says.
+// operations open and close the sub-key on every call, as they are documented to.
 #include <sqlite3.h>
 #include <stdlib.h>
 
