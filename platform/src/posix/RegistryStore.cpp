@@ -228,10 +228,12 @@ pid_t ProcessId() noexcept {
 // looked up about key paths only while the value is even and unchanged.
 class SharedGeneration {
  public:
-  void Map(const std::string& hivePath) noexcept {
+  // Maps the file beside the hive, creating it with the hive's permissions so that whoever
+  // may read the hive may follow its changes.
+  void Map(const std::string& hivePath, mode_t hiveMode) noexcept {
     Unmap();
     const std::string path = hivePath + "-keys";
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, hiveMode & 0666);
     int prot = PROT_READ | PROT_WRITE;
     if (fd < 0) {
       fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -392,7 +394,7 @@ class Hive::Session {
     m_state.device = st.st_dev;
     m_state.inode = st.st_ino;
     m_state.mode = st.st_mode;
-    m_state.generation.Map(m_hive.m_path);
+    m_state.generation.Map(m_hive.m_path, st.st_mode);
     return ERROR_SUCCESS;
   }
 
