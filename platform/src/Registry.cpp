@@ -52,7 +52,19 @@ class Handles {
  public:
   static Handles& Instance() {
     static Handles* instance = new Handles;  // outlives every static destructor that may close keys
+    // At exit the hives' connections are closed (the table itself stays), so that each hive's
+    // log is folded into its file and the hive file alone holds everything.
+    static const struct ExitCloser {
+      ~ExitCloser() { instance->CloseHives(); }
+    } closer;
     return *instance;
+  }
+
+  void CloseHives() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& [path, weak] : m_hives) {
+      if (std::shared_ptr<Hive> hive = weak.lock()) hive->Release();
+    }
   }
 
   HKEY Add(KeyRef key) {

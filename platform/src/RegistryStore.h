@@ -56,6 +56,9 @@ class Hive {
   // Creates the hive's file if it does not exist yet.
   LONG EnsureFile();
 
+  // Closes this process's connection; the next call opens a new one.
+  void Release() noexcept;
+
   // The id of the key at a folded path ("" for the root, names joined by `\`).
   LONG FindKey(const Units& foldedPath, std::int64_t& id);
 

@@ -469,6 +469,11 @@ LONG Hive::Open(const std::string& nativePath, bool createNow, std::shared_ptr<H
   return ERROR_SUCCESS;
 }
 
+void Hive::Release() noexcept {
+  std::lock_guard<std::mutex> lock(m_state->mutex);
+  m_state->Close();
+}
+
 LONG Hive::EnsureFile() {
   Session s(*this);
   return s.Connect(true, true);
