@@ -25,6 +25,6 @@ LONG CUtility::WriteKey(HKEY rootKey, const unsigned short* subKey, const unsign
 LONG CUtility::WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName,
                         const CString& text) {
   // The units and the terminating zero unit that every CString keeps after them.
-  const auto size = static_cast<DWORD>((text.GetLength() + 1) * sizeof(WCHAR));
+  const auto size = static_cast<DWORD>((static_cast<DWORD>(text.GetLength()) + 1u) * sizeof(WCHAR));
   return WriteValue(rootKey, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()), size);
 }
