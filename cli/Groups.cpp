@@ -7,6 +7,8 @@ const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
       ModuleGroup(),
       EncodingGroup(),
+      BitsGroup(),
+      NamesGroup(),
       RegistryGroup(),
   };
   return groups;

@@ -7,6 +7,8 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group BitsGroup();
+Group NamesGroup();
 Group RegistryGroup();
 
 }  // namespace cli
