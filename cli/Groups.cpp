@@ -9,6 +9,10 @@ const std::vector<Group>& Groups() {
       EncodingGroup(),
       BitsGroup(),
       NamesGroup(),
+      FilesGroup(),
+      TrackLogGroup(),
+      SystemGroup(),
+      IdentityGroup(),
       RegistryGroup(),
   };
   return groups;

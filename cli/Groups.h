@@ -9,6 +9,10 @@ Group ModuleGroup();
 Group EncodingGroup();
 Group BitsGroup();
 Group NamesGroup();
+Group FilesGroup();
+Group TrackLogGroup();
+Group SystemGroup();
+Group IdentityGroup();
 Group RegistryGroup();
 
 }  // namespace cli

@@ -13,8 +13,7 @@
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/Variant.h>
-
-class CWnd;
+#include <Utility/Platform/Window.h>
 
 #define UTILITY_API __attribute__((visibility("default")))
 
@@ -384,11 +383,78 @@ class UTILITY_API CUtility {
   static int IsSameIp(CString firstAddress, CString secondAddress);
 
   // ---- Files and folders ---------------------------------------------------------------
+  // Paths use `\` as the only separator of the library's own logic (the platform accepts `/`
+  // too when it touches the file system). A relative path is relative to the current directory.
+
+  // CreateAllDirectories()
+  //
+  // Makes sure that the directory path exists, creating missing parents first (outermost
+  // first). One trailing backslash is dropped (only one: with two, the directory is created
+  // and 0 is returned, since the form with the remaining backslash then exists). Returns 1 at
+  // once when anything, a file included, exists under that name; otherwise the result of
+  // creating the last level: non-zero when created, 0 when not. An empty path gives 0; levels
+  // created before a failure stay.
+  //
+  // Example:
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // creates a, a\b, a\b\c: non-zero
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // 1: exists already
   static int CreateAllDirectories(CString path);
+
+  // CreateAllDirectoriesEx()
+  //
+  // The platform's MakeSureDirectoryPathExists on 8-bit text in the active code page: every
+  // directory up to the last separator is created, the rest counts as a file name. 1 on
+  // success, 0 on failure (directories created before it stay).
+  //
+  // Example:
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b");     // creates \tmp\a only
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b\\");   // creates \tmp\a and \tmp\a\b
   static int CreateAllDirectoriesEx(const char* path);
+
+  // RemoveDirectoryW()
+  //
+  // Deletes every file below path, depth first in the order the directory search yields
+  // entries, removes every directory below it, then path itself; returns the result of that
+  // last removal (non-zero when path is gone, 0 when it does not exist, is not a directory, or
+  // something below it stayed). A link met in the tree is removed as a link: nothing outside
+  // the named tree is deleted, and a path that is itself a link loses only the link. A file
+  // that cannot be deleted (read-only, no rights) raises CFileException with the Win32 code
+  // and the file's path; nothing more is deleted after it, and what was deleted before stays
+  // deleted. An empty path is refused (0): it would name the root.
+  //
+  // Example:
+  //   try { CUtility::RemoveDirectoryW(u"\\tmp\\old"); }
+  //   catch (const CFileException& e) { /* e.m_lOsError == 5, e.m_strFileName names the file */ }
   static int RemoveDirectoryW(CString path);
+
+  // ReNameFolder()
+  //
+  // Renames a folder (or file) through the platform's shell rename: 1 on success, 0 on any
+  // failure (source missing, target existing, target in another directory), without a dialog.
+  // An existing target is never replaced. Paths of more than 1022 units are refused (0).
+  //
+  // Example:
+  //   CUtility::ReNameFolder(u"\\tmp\\old", u"\\tmp\\new");   // 1
   static int ReNameFolder(const CString& from, const CString& to);
-  static void GetDirInfo(CString path, CString extension, CStringArray& files, CStringArray& folders, int recurse);
+
+  // GetDirInfo()
+  //
+  // Appends to directories the path of every subdirectory of directory and to files the path
+  // of every file whose extension matches filter, each formed as directory + "\" + name; with
+  // recursive non-zero it descends into each subdirectory right after appending it (depth
+  // first, pre-order). The arrays are only appended to. filter "*.*" (exactly) takes every
+  // file; any other filter is reduced to its extension (the text from its last dot at a
+  // position above 0; the whole filter when there is none) and compared, ignoring case, with
+  // each file's extension (empty when the name has no dot past its first unit). A link to a
+  // directory is listed as a directory but not descended into, so every walk ends. A
+  // directory that cannot be searched adds nothing. Order within a directory is the file
+  // system's.
+  //
+  // Example:
+  //   CStringArray dirs, files;
+  //   CUtility::GetDirInfo(u"\\data", u"*.txt", dirs, files, 1);   // files: \data\a.txt, \data\sub\b.TXT
+  static void GetDirInfo(CString directory, CString filter, CStringArray& directories, CStringArray& files,
+                         int recursive);
 
   // ---- Registry ------------------------------------------------------------------------
   //
@@ -465,21 +531,129 @@ class UTILITY_API CUtility {
   static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------
+
+  // SaveTrackLog()
+  //
+  // Appends one entry to the log file at logPath: a line of 58 equals signs, a line of the
+  // local time "yyyy/mm/dd hh:mm:ss.mmm", " : " and entryText, and an empty line; every line
+  // ends in CR LF, every LF inside entryText is written as CR LF, and the text is converted to
+  // code page 936 (a character it cannot hold is written as '?'). With startNew non-zero an
+  // existing file is deleted first. The file is held exclusively while the entry is written:
+  // a call that finds it held by another writer drops its entry. Every failure (missing
+  // directory, read-only file, path of 260 units or more) ends the call quietly.
+  //
+  // Example:
+  //   CUtility::SaveTrackLog(u"\\var\\log\\app.log", u"started", 0);
+  //   // ==========================================================\r\n
+  //   // 2024/03/05 14:07:09.042 : started\r\n
+  //   // \r\n
   static void SaveTrackLog(const CString& logPath, const CString& entryText, int startNew);
+
+  // SaveTrackLogEx()
+  //
+  // SaveTrackLog on the file logName (sub-directories allowed, not validated) in the host
+  // directory, the path formed as GetModulePath() + "\" + logName.
+  //
+  // Example:
+  //   CUtility::SaveTrackLogEx(u"trace.log", u"started", 1);   // \opt\app\bin\trace.log
   static void SaveTrackLogEx(const CString& logName, const CString& entryText, int startNew);
 
   // ---- System and windows --------------------------------------------------------------
+
+  // GetNumberOfProcessors()
+  //
+  // The number of logical processors online in the machine (at most 64), whatever this
+  // process's affinity.
+  //
+  // Example:
+  //   ULONG n = CUtility::GetNumberOfProcessors();   // 8 on a machine with 8 threads
   static ULONG GetNumberOfProcessors();
+
+  // SetThreadAffinityMask()
+  //
+  // Binds the thread (a handle from OpenThread, or GetCurrentThread()'s -2) to the
+  // processors whose bits are set and returns its previous mask (processors 0 to 31).
+  // Returns 0xFFFFFFFF without touching the thread for a null handle, the handle -1, or a
+  // mask above 2^n - 1 (n processors: a mask may name any of them; from 32 processors on
+  // every mask passes); 0 when the platform refuses (a mask of 0, a closed handle).
+  //
+  // Example:
+  //   ULONG before = CUtility::SetThreadAffinityMask(GetCurrentThread(), 0x1);
+  //   CUtility::SetThreadAffinityMask(GetCurrentThread(), before);
   static ULONG SetThreadAffinityMask(void* thread, ULONG mask);
+
+  // GetStringFromResourceID()
+  //
+  // The string stringId of the module's string table (null: the executable's), cut to 259
+  // units; empty when the module, its table or the string is missing.
+  //
+  // Example:
+  //   HMODULE m = LoadLibraryW(u"\\opt\\app\\bin\\Texts.so");
+  //   CString title = CUtility::GetStringFromResourceID(m, 101);
   static CString GetStringFromResourceID(HINSTANCE module, unsigned int stringId);
+
+  // GetLastErrorText()
+  //
+  // The system's message for a Win32 error code, in the user's language, ending in CR LF
+  // and cut to 1023 units; empty for a code without a message (the code is read as an
+  // unsigned 32-bit value). Safe to call from many threads at once.
+  //
+  // Example:
+  //   CUtility::GetLastErrorText(2);         // u"No such file or directory\r\n"
+  //   CUtility::GetLastErrorText(0x12345);   // u""
   static CString GetLastErrorText(int error);
+
+  // EnableAllWindow(), ShowAllWindow()
+  //
+  // Enable (nonzero) or disable (0) / apply a show command (SW_HIDE, SW_SHOW, ...) to each
+  // direct child of parent, top of the z-order first. Grandchildren and parent itself keep
+  // their state; a null parent does nothing.
+  //
+  // Example:
+  //   CUtility::EnableAllWindow(&dialog, FALSE);    // every control of the dialog disabled
+  //   CUtility::ShowAllWindow(&dialog, SW_HIDE);
   static void EnableAllWindow(CWnd* parent, int enable);
   static void ShowAllWindow(CWnd* parent, int show);
+
+  // CreateGUID()
+  //
+  // A new random GUID as 36 upper-case characters, 8-4-4-4-12, without braces; empty when
+  // the system cannot make one.
+  //
+  // Example:
+  //   CUtility::CreateGUID();   // e.g. u"3F2504E0-4F89-41D3-9A0C-0305E82C3301"
   static CString CreateGUID();
 
   // ---- Machine identity ----------------------------------------------------------------
+  //
+  // The identifiers come from DiskID.dll in the host directory (GetModulePath()), loaded for
+  // one query and released before it returns; nothing is cached. Without that file, or
+  // without the export a query needs, the query gives 0, an empty text or the GUID text of 0.
+
+  // GetComputerGUID()
+  //
+  // CreateGuidByID() of the hard drive identifier (of 0 when there is none), as a CString.
+  //
+  // Example:
+  //   CUtility::GetComputerGUID();   // u"00000000-0000-0000-0000-000000000000" without DiskID.dll
   static CString GetComputerGUID();
+
+  // GetCPUID()
+  //
+  // The processor identifier text of DiskID.dll; empty when it is not available.
   static CString GetCPUID();
+
+  // GetHardDriveComputerID()
+  //
+  // The hard drive identifier of DiskID.dll; 0 when it is not available.
   static LONG GetHardDriveComputerID();
+
+  // CreateGuidByID()
+  //
+  // GUID text derived from the 32 bits of id, in one buffer of the library: the next call
+  // overwrites it (from any thread), so copy the text before calling again. Never free it.
+  //
+  // Example:
+  //   CUtility::CreateGuidByID(1);   // "00000100-0010-0004-0010-000200000000"
   static const char* CreateGuidByID(ULONG id);
 };

@@ -6,7 +6,7 @@
 
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Export.h>
-#include <Utility/Platform/FileTime.h>
+#include <Utility/Platform/FileSystem.h>
 #include <Utility/Platform/Types.h>
 
 using ACCESS_MASK = DWORD;
@@ -14,13 +14,8 @@ using REGSAM = ACCESS_MASK;
 using PHKEY = HKEY*;
 using LPDWORD = DWORD*;
 using LPBYTE = BYTE*;
-
+using PFILETIME = FILETIME*;
 // Security attributes are accepted for the signature's sake and otherwise ignored.
-struct SECURITY_ATTRIBUTES {
-  DWORD nLength;
-  void* lpSecurityDescriptor;
-  BOOL bInheritHandle;
-};
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // Value types. The store keeps any DWORD type with the raw bytes it was given; these are the
