@@ -13,6 +13,7 @@ const std::vector<Group>& Groups() {
       TrackLogGroup(),
       SystemGroup(),
       IdentityGroup(),
+      RegistryGroup(),
   };
   return groups;
 }

@@ -13,5 +13,6 @@ Group FilesGroup();
 Group TrackLogGroup();
 Group SystemGroup();
 Group IdentityGroup();
+Group RegistryGroup();
 
 }  // namespace cli
