@@ -79,7 +79,7 @@ namespace {
 
 // The tour's order: what a new user meets first comes first.
 const char* const kDemoOrder[] = {"names", "variant", "encoding", "bits", "tracklog", "files",
-                                  "registry", "system", "identity", "module"};
+                                  "reg", "system", "identity", "module"};
 
 // A registry store of the demo's own: whatever the tour writes lands in a temporary directory
 // removed at the end, never in the user's own hives.

@@ -14,6 +14,7 @@
 
 #include "Command.h"
 #include "Groups.h"
+#include "Progress.h"
 #include "commands/RegistryText.h"
 
 namespace cli {
@@ -191,11 +192,18 @@ int Export(const Invocation& inv, Reply& reply) {
   const KeyName name = roots.Name(inv.Arg(0));
   std::ostringstream text;
   text << "; utility registry export\n";
+  Progress progress("exporting " + inv.Arg(0));
   regtext::ExportTree(name.root, name.label, name.path, text);
+  progress.Done();
   if (inv.Has("file")) {
     std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
     if (!(out << text.str()) || !out.flush()) throw Failure("cannot write " + inv.Get("file"));
     reply.Text("file", inv.Get("file"));
+    return kExitOk;
+  }
+  // With --json the export text travels as one string field, so that scripts parse it back.
+  if (inv.json) {
+    reply.Text("export", text.str());
     return kExitOk;
   }
   std::cout << text.str();
@@ -211,6 +219,7 @@ int Import(const Invocation& inv, Reply& reply) {
   } else {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw Failure("cannot read " + file);
+    Progress progress("importing " + file);
     written = regtext::ImportText(in, roots);
   }
   reply.Integer("values", written);

@@ -107,6 +107,7 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
   testsupport::WriteBytes(dir.path() / "plain.txt", "text");
   testsupport::WriteBytes(dir.path() / "locked.log", "kept");
   testsupport::MakeReadOnly(dir.path() / "locked.log");
+  fs::create_directories(dir.path() / "registry");
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -134,13 +135,19 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       {{"files", "list", root + "/plain.txt"}, 1, "Not a directory"},
       {{"files", "create", root + "/plain.txt/sub"}, 1, "could not create"},
       {{"tracklog", "save", root + "/locked.log", "x"}, 1, "no entry written"},
+      // the registry: an unknown value type, malformed data, a missing file, a bad root
+      {{"reg", "set", "HKCU\\App", "v", "quad:1"}, 2, "unknown value type 'quad'"},
+      {{"reg", "set", "HKCU\\App", "v", "dword:zz"}, 2, "malformed dword: 'zz'"},
+      {{"reg", "import", root + "/none.txt"}, 1, "cannot read " + root + "/none.txt"},
+      {{"reg", "query", "HKXX\\App"}, 2, "a key starts with HKCU or HKLM"},
   };
   const auto before = Contents(dir.path());
   for (const Case& c : cases) {
     std::string line;
     for (const std::string& a : c.args) line += a + " ";
     SCOPED_TRACE(line);
-    const auto r = RunProgram(UtilityProgram(), c.args, dir.path(), "", {"LC_ALL=C"});
+    const auto r =
+        RunProgram(UtilityProgram(), c.args, dir.path(), "", {"LC_ALL=C", "UTILITY_REGISTRY_DIR=" + root + "/registry"});
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("utility: ", 0), 0u) << r.err;
@@ -191,9 +198,11 @@ TEST(Product, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd) {
     std::vector<std::string> args;
     const char* shown;
   };
+  ASSERT_EQ(RunProgram(UtilityProgram(), {"reg", "set", "HKCU\\Software\\App", "v", "dword:1"}, dir.path()).status, 0);
   for (const Case& c : {Case{{"files", "list", "--recursive", tree}, "listing "},
                         Case{{"tracklog", "save", tree + "/app.log", "entry"}, "appending to "},
-                        Case{{"files", "remove", "--yes", tree + "/a"}, "removing "}}) {
+                        Case{{"files", "remove", "--yes", tree + "/a"}, "removing "},
+                        Case{{"reg", "export", "HKCU\\Software"}, "exporting "}}) {
     SCOPED_TRACE(c.args[1]);
     const std::string terminal = StderrOnATerminal(c.args, dir.path());
     EXPECT_EQ(terminal.rfind(c.shown, 0), 0u) << terminal;

@@ -2,14 +2,22 @@
 """Runs every command that prints a result with --json, in a temporary directory, and parses
 what it printed back with a real JSON parser: each answer must be one JSON object holding the
 named fields with the expected JSON types. Usage: json_check.py <utility>"""
+import atexit
 import json
+import shutil
 import os
 import subprocess
 import sys
 import tempfile
 
-utility = sys.argv[1]
+utility = os.path.abspath(sys.argv[1])
 work = tempfile.mkdtemp(prefix="utility-json-")
+atexit.register(shutil.rmtree, work, ignore_errors=True)
+# Nothing the commands write may land outside the temporary directory: the registry store,
+# home and configuration all point into it.
+os.makedirs(os.path.join(work, "registry"))
+os.environ.update(UTILITY_REGISTRY_DIR=os.path.join(work, "registry"), HOME=work,
+                  XDG_CONFIG_HOME=os.path.join(work, "config"))
 open(os.path.join(work, "keys.ini"), "w").write("while\r\n")
 os.makedirs(os.path.join(work, "tree", "sub"))
 open(os.path.join(work, "tree", "sub", "a.txt"), "w").write("")
@@ -53,6 +61,16 @@ cases = [
     (["identity", "cpu-id"], 0, {"cpu": S}),
     (["identity", "computer-guid"], 0, {"guid": S}),
     (["identity", "guid-of", "0x12345678"], 0, {"guid": S}),
+    (["reg", "set", "HKCU\\Software\\App", "Name", "sz:a \"quoted\" name"], 0, {"set": S}),
+    (["reg", "set", "HKCU\\Software\\App\\Sub", "Count", "dword:42"], 0, {"set": S}),
+    (["reg", "query", "HKCU\\Software\\App", "Name"], 0, {"name": S, "type": S, "data": S}),
+    (["reg", "query", "HKCU\\Software\\App"], 0, {"values": L}),
+    (["reg", "keys", "HKCU\\Software\\App"], 0, {"keys": L}),
+    (["reg", "readonly", "HKCU\\Software\\App"], 0, {"readonly": B}),
+    (["reg", "export", "HKCU\\Software\\App"], 0, {"export": S}),
+    (["reg", "check"], 0, {"result": S}),
+    (["reg", "where"], 0, {"HKEY_CURRENT_USER": S, "HKEY_LOCAL_MACHINE": S}),
+    (["reg", "delete", "HKCU\\Software\\App\\Sub", "Count"], 0, {"deleted": S}),
 ]
 
 failures = 0
@@ -86,12 +104,13 @@ checks = [
     (answer("names", "replace", "a\"b", "\"", "b", "c\\d")["text"], "a\"c\\d"),
     (answer("encoding", "to-wide", "café")["units"], ["0063", "0061", "0066", "00E9"]),
     (answer("files", "list", os.path.join(work, "tree"))["directories"], [os.path.join(work, "tree", "sub")]),
+    (answer("reg", "keys", "HKCU\\Software\\App")["keys"], ["Sub"]),
+    (answer("reg", "where")["HKEY_CURRENT_USER"], os.path.join(work, "registry", "current-user.db")),
 ]
 for got, expected in checks:
     if got != expected:
         print(f"FAIL value {got!r}, expected {expected!r}", file=sys.stderr)
         failures += 1
 
-subprocess.run(["rm", "-rf", work], check=True)
 print(f"{len(cases) + len(checks) - failures} of {len(cases) + len(checks)} JSON answers parsed back")
 sys.exit(1 if failures else 0)
