@@ -142,7 +142,6 @@ __attribute__((no_sanitize_address)) bool ScanWideSse2(const WCHAR* text, std::s
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{15});
   const unsigned skip = static_cast<unsigned>(address & 15);
   const __m128i zero = _mm_setzero_si128();
-  const __m128i above7F = _mm_set1_epi16(static_cast<short>(0xFF80));
   std::uint32_t z, h;
   WideMasksSse2(_mm_load_si128(reinterpret_cast<const __m128i*>(p)), z, h);
   z >>= skip;
@@ -158,11 +157,12 @@ __attribute__((no_sanitize_address)) bool ScanWideSse2(const WCHAR* text, std::s
     const auto* q = reinterpret_cast<const __m128i*>(p);
     const __m128i a = _mm_load_si128(q), b = _mm_load_si128(q + 1);
     const __m128i c = _mm_load_si128(q + 2), d = _mm_load_si128(q + 3);
-    // Less one, a unit of 1..0x7F stays below 0x80 and the terminator wraps to 0xFFFF.
-    const __m128i one = _mm_set1_epi16(1);
-    const __m128i any = _mm_or_si128(_mm_or_si128(_mm_sub_epi16(a, one), _mm_sub_epi16(b, one)),
-                                     _mm_or_si128(_mm_sub_epi16(c, one), _mm_sub_epi16(d, one)));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(any, above7F), zero)) == 0xFFFF) continue;
+    // As signed units, ASCII other than the terminator is 1..0x7F: the least above 0, the
+    // greatest below 0x80 (units from 0x8000 up are negative).
+    const __m128i least = _mm_min_epi16(_mm_min_epi16(a, b), _mm_min_epi16(c, d));
+    const __m128i most = _mm_max_epi16(_mm_max_epi16(a, b), _mm_max_epi16(c, d));
+    const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi16(least, zero), _mm_cmpgt_epi16(_mm_set1_epi16(0x80), most));
+    if (_mm_movemask_epi8(inRange) == 0xFFFF) continue;
     const __m128i blocks[4] = {a, b, c, d};
     for (const __m128i& v : blocks) {
       WideMasksSse2(v, z, h);
@@ -178,7 +178,6 @@ __attribute__((no_sanitize_address, target("avx2"))) bool ScanWideAvx2(const WCH
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{31});
   const unsigned skip = static_cast<unsigned>(address & 31);
-  const __m256i above7F = _mm256_set1_epi16(static_cast<short>(0xFF80));
   std::uint32_t z, h;
   WideMasksAvx2(_mm256_load_si256(reinterpret_cast<const __m256i*>(p)), z, h);
   z >>= skip;
@@ -194,11 +193,13 @@ __attribute__((no_sanitize_address, target("avx2"))) bool ScanWideAvx2(const WCH
     const auto* q = reinterpret_cast<const __m256i*>(p);
     const __m256i a = _mm256_load_si256(q), b = _mm256_load_si256(q + 1);
     const __m256i c = _mm256_load_si256(q + 2), d = _mm256_load_si256(q + 3);
-    // Less one, a unit of 1..0x7F stays below 0x80 and the terminator wraps to 0xFFFF.
-    const __m256i one = _mm256_set1_epi16(1);
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_sub_epi16(a, one), _mm256_sub_epi16(b, one)),
-                                        _mm256_or_si256(_mm256_sub_epi16(c, one), _mm256_sub_epi16(d, one)));
-    if (_mm256_testz_si256(any, above7F)) continue;
+    // As signed units, ASCII other than the terminator is 1..0x7F: the least above 0, the
+    // greatest below 0x80 (units from 0x8000 up are negative).
+    const __m256i least = _mm256_min_epi16(_mm256_min_epi16(a, b), _mm256_min_epi16(c, d));
+    const __m256i most = _mm256_max_epi16(_mm256_max_epi16(a, b), _mm256_max_epi16(c, d));
+    const __m256i inRange = _mm256_and_si256(_mm256_cmpgt_epi16(least, _mm256_setzero_si256()),
+                                             _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), most));
+    if (static_cast<std::uint32_t>(_mm256_movemask_epi8(inRange)) == 0xFFFFFFFFu) continue;
     const __m256i blocks[4] = {a, b, c, d};
     for (const __m256i& v : blocks) {
       WideMasksAvx2(v, z, h);
