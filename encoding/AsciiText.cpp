@@ -157,11 +157,10 @@ __attribute__((no_sanitize_address)) bool ScanWideSse2(const WCHAR* text, std::s
     const auto* q = reinterpret_cast<const __m128i*>(p);
     const __m128i a = _mm_load_si128(q), b = _mm_load_si128(q + 1);
     const __m128i c = _mm_load_si128(q + 2), d = _mm_load_si128(q + 3);
-    // As signed units, ASCII other than the terminator is 1..0x7F: the least above 0, the
-    // greatest below 0x80 (units from 0x8000 up are negative).
-    const __m128i least = _mm_min_epi16(_mm_min_epi16(a, b), _mm_min_epi16(c, d));
-    const __m128i most = _mm_max_epi16(_mm_max_epi16(a, b), _mm_max_epi16(c, d));
-    const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi16(least, zero), _mm_cmpgt_epi16(_mm_set1_epi16(0x80), most));
+    // Packed to bytes with unsigned saturation, 1..0x7F stay as they are while 0x80..0x7FFF
+    // become 0x80 or more and 0x8000 up become 0; ASCII is then the positive signed bytes.
+    const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi8(_mm_packus_epi16(a, b), zero),
+                                          _mm_cmpgt_epi8(_mm_packus_epi16(c, d), zero));
     if (_mm_movemask_epi8(inRange) == 0xFFFF) continue;
     const __m128i blocks[4] = {a, b, c, d};
     for (const __m128i& v : blocks) {
@@ -193,13 +192,13 @@ __attribute__((no_sanitize_address, target("avx2"))) bool ScanWideAvx2(const WCH
     const auto* q = reinterpret_cast<const __m256i*>(p);
     const __m256i a = _mm256_load_si256(q), b = _mm256_load_si256(q + 1);
     const __m256i c = _mm256_load_si256(q + 2), d = _mm256_load_si256(q + 3);
-    // As signed units, ASCII other than the terminator is 1..0x7F: the least above 0, the
-    // greatest below 0x80 (units from 0x8000 up are negative).
-    const __m256i least = _mm256_min_epi16(_mm256_min_epi16(a, b), _mm256_min_epi16(c, d));
-    const __m256i most = _mm256_max_epi16(_mm256_max_epi16(a, b), _mm256_max_epi16(c, d));
-    const __m256i inRange = _mm256_and_si256(_mm256_cmpgt_epi16(least, _mm256_setzero_si256()),
-                                             _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), most));
-    if (static_cast<std::uint32_t>(_mm256_movemask_epi8(inRange)) == 0xFFFFFFFFu) continue;
+    // Packed to bytes with unsigned saturation, 1..0x7F stay as they are while 0x80..0x7FFF
+    // become 0x80 or more and 0x8000 up become 0; ASCII is then the positive signed bytes.
+    const __m256i least = _mm256_min_epi8(_mm256_packus_epi16(a, b), _mm256_packus_epi16(c, d));
+    if (static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(least, _mm256_setzero_si256()))) ==
+        0xFFFFFFFFu) {
+      continue;
+    }
     const __m256i blocks[4] = {a, b, c, d};
     for (const __m256i& v : blocks) {
       WideMasksAvx2(v, z, h);
