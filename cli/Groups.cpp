@@ -7,6 +7,12 @@ const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
       ModuleGroup(),
       EncodingGroup(),
+      BitsGroup(),
+      NamesGroup(),
+      FilesGroup(),
+      TrackLogGroup(),
+      SystemGroup(),
+      IdentityGroup(),
   };
   return groups;
 }

@@ -7,5 +7,11 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group BitsGroup();
+Group NamesGroup();
+Group FilesGroup();
+Group TrackLogGroup();
+Group SystemGroup();
+Group IdentityGroup();
 
 }  // namespace cli

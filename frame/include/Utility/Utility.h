@@ -12,8 +12,7 @@
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/Variant.h>
-
-class CWnd;
+#include <Utility/Platform/Window.h>
 
 #define UTILITY_API __attribute__((visibility("default")))
 
@@ -184,6 +183,27 @@ class UTILITY_API CUtility {
   static int IsDataEqual(COleVariant a, COleVariant b);
 
   // ---- Bits and digits -----------------------------------------------------------------
+
+  // SetBit()
+  //
+  // Sets or clears one bit of a value in place. Only the low five bits of the index count
+  // (35 addresses bit 3, -1 bit 31). In the typed overloads the flag is reversed: false sets
+  // the bit to 1 and true clears it. The mask has the width of the type, so an index of 8..31
+  // on a char (16..31 on a short) changes nothing. A float exposes all 32 stored bits; a
+  // double only the low 32 bits of its representation (sign, exponent and the upper fraction
+  // stay as they are). The bool overload ignores the index and stores the flag.
+  //
+  // The COleVariant overload uses the usual sense (true sets, false clears) and works by the
+  // variant's type: VT_I1/VT_UI1 8 bits, VT_I2/VT_UI2 16, VT_I4/VT_UI4 32, VT_R4 the stored
+  // single, VT_R8 the low 32 stored bits; a VT_BOOL is widened by sign extension, changed, and
+  // stored back as VARIANT_TRUE when non-zero, else VARIANT_FALSE. Every other type (VT_BSTR,
+  // VT_DATE, VT_I8, codes with flag bits, ...) is left alone. The type is never changed.
+  //
+  // Example:
+  //   int n = 0;     CUtility::SetBit(n, 3, false);   // n == 8 (false sets)
+  //   n = 15;        CUtility::SetBit(n, 3, true);    // n == 7 (true clears)
+  //   COleVariant v(static_cast<LONG>(15));
+  //   CUtility::SetBit(v, 3, false);                   // v.lVal == 7 (false clears)
   static void SetBit(bool& value, int bit, bool on);
   static void SetBit(char& value, int bit, bool on);
   static void SetBit(unsigned char& value, int bit, bool on);
@@ -194,6 +214,20 @@ class UTILITY_API CUtility {
   static void SetBit(float& value, int bit, bool on);
   static void SetBit(double& value, int bit, bool on);
   static void SetBit(COleVariant& value, int bit, bool on);
+
+  // GetBit()
+  //
+  // 1 when bit (index modulo 32) of the value widened to 32 bits is 1, else 0. Signed types
+  // widen by sign extension (so an index past their width reads the sign bit), unsigned types
+  // by zero extension; a float gives its 32 stored bits, a double the low 32 of its 64. A
+  // variant widens by type: VT_I1, VT_I2 and VT_BOOL sign-extend (VARIANT_TRUE has every bit
+  // set), VT_UI1 and VT_UI2 zero-extend, VT_I4/VT_UI4/VT_R4/VT_R8 as their typed overloads;
+  // every other type reads 0 at every index.
+  //
+  // Example:
+  //   CUtility::GetBit(static_cast<char>(-128), 9);           // 1 (sign bit copied)
+  //   CUtility::GetBit(static_cast<unsigned char>(128), 9);   // 0
+  //   CUtility::GetBit(1.0, 20);                               // 0 (only the low 32 bits)
   static int GetBit(char value, int bit);
   static int GetBit(unsigned char value, int bit);
   static int GetBit(short value, int bit);
@@ -203,27 +237,223 @@ class UTILITY_API CUtility {
   static int GetBit(float value, int bit);
   static int GetBit(double value, int bit);
   static int GetBit(COleVariant value, int bit);
-  static int GetDigit(int number, int position);
-  static ULONG SetDigit(int number, int position, int digit);
-  static int ConvertToBitValue(int value, int start, int width);
-  static unsigned char GetByte(void* data, int index);
+
+  // GetDigit()
+  //
+  // The decimal digit of value at position (0 = units, 1 = tens, ...). A negative value has
+  // negative digits. Position 9 gives value / 1,000,000,000; positions of 10 and above, and
+  // negative positions, give 0.
+  //
+  // Example:
+  //   CUtility::GetDigit(12345, 2);    // 3
+  //   CUtility::GetDigit(-123, 0);     // -3
+  static int GetDigit(int value, int position);
+
+  // SetDigit()
+  //
+  // value with the decimal digit at position replaced by digit, computed as
+  // high * 10^(position+1) + digit * 10^position + (the digits below), in 32-bit arithmetic
+  // that wraps, returned as an unsigned number. A digit outside 0..9 gives 0. For a negative
+  // value the digit is added as a positive amount (SetDigit(-123, 1, 5) is -53, returned as
+  // 4294967243). Position 9 is computed the same way with the wrap; a negative position or
+  // one of 10 and above gives 0.
+  //
+  // Example:
+  //   CUtility::SetDigit(12345, 2, 9);   // 12945
+  //   CUtility::SetDigit(5, 3, 7);       // 7005
+  static ULONG SetDigit(int value, int position, int digit);
+
+  // ConvertToBitValue()
+  //
+  // The field of width bits that starts at bit (shift modulo 32) of value. The value is
+  // shifted with sign propagation, so a field that reaches past bit 31 of a negative value
+  // holds copies of the sign bit. Width 0 or any negative width gives 0; a width of 32 or
+  // more gives every bit of the shifted value.
+  //
+  // Example:
+  //   CUtility::ConvertToBitValue(0x1234, 4, 8);   // 0x23
+  //   CUtility::ConvertToBitValue(-1, 28, 8);      // 255
+  static int ConvertToBitValue(int value, int shift, int width);
+
+  // GetByte()
+  //
+  // The byte at buffer + index (a negative index reads before the pointer); a null buffer
+  // gives 0. The caller guarantees that the byte lies inside its buffer.
+  //
+  // Example:
+  //   unsigned char bytes[] = {1, 2, 3};
+  //   CUtility::GetByte(bytes, 2);   // 3
+  static unsigned char GetByte(void* buffer, int index);
 
   // ---- Names and text checks -----------------------------------------------------------
+
+  // CheckNameValidiy()
+  //
+  // Grades a name a user typed: 0 valid, 1 empty once trimmed, 2 holds an inner space (only
+  // when allowSpace is 0), 3 holds one of the 30 forbidden characters ~`!@#$%^&*()[]{}"';:?><,-
+  // +=|\/ or, when allowFreeForm is 0, is not an identifier (A-Z first, then A-Z, 0-9, _,
+  // after upper-casing), 4 is a keyword of KeyWords.ini in the host directory. The checks run
+  // in that order on a trimmed, upper-cased copy; the caller's name is not changed.
+  //
+  // Example:
+  //   CUtility::CheckNameValidiy(u"  Count_1  ", 0, 0);   // 0 (unless COUNT_1 is a keyword)
+  //   CUtility::CheckNameValidiy(u"my var", 0, 0);        // 2
+  //   CUtility::CheckNameValidiy(u"a.b", 1, 0);           // 0; with allowFreeForm 0: 3
   static int CheckNameValidiy(CString name, int allowFreeForm, int allowSpace);
+
+  // IsPathNameValid()
+  //
+  // 1 when the name, as given, holds none of \  //  :  ?  *  <  >  | (a single slash and the
+  // quotation mark are allowed), else 0. The empty text gives 1.
+  //
+  // Example:
+  //   CUtility::IsPathNameValid(u"a/b");    // 1
+  //   CUtility::IsPathNameValid(u"a//b");   // 0
   static int IsPathNameValid(CString name);
+
+  // IsKeyWords()
+  //
+  // 1 when the word, upper-cased but not trimmed, equals an entry of a keyword file, else 0.
+  // The first overload reads KeyWords.ini in the host directory, the second the file at
+  // filePath. The file is code page 936 text with one entry per line (CR LF or LF ends a line;
+  // a Ctrl-Z ends the text); each line is upper-cased and trimmed, and a blank line is the
+  // empty entry. A missing or unreadable file, or a path of 260 units or more, lists no
+  // entries. The file is read on every call, so an edit counts at the next call.
+  //
+  // Example (KeyWords.ini holding the line "  if "):
+  //   CUtility::IsKeyWords(u"If");          // 1
+  //   CUtility::IsKeyWords(u" IF ");        // 0: the word is not trimmed
+  //   CUtility::IsKeyWords(u"\\etc\\app\\Reserved.ini", u"while");
   static int IsKeyWords(const CString& word);
-  static int IsKeyWords(const CString& word, const CString& filePath);
-  static void ReplaceEx(CString& text, const CString& oldWord, const CString& newWord, const CString& delimiters);
-  static int IsNumeric(CString text, int allowDecimal);
+  static int IsKeyWords(const CString& filePath, const CString& word);
+
+  // ReplaceEx()
+  //
+  // Replaces whole words of text: a word is a run of characters holding none of the
+  // delimiters, and a word whose trimmed core equals oldWord (case-sensitive) becomes newWord.
+  // Every delimiter stays in place. Before a delimiter, each word is rebuilt from its core
+  // with the white space on either side of it reduced to one space (none when there was
+  // none), and a word of white space only disappears; after the last delimiter a matching
+  // word is rebuilt the same way, any other word is kept as it is, and white space alone is
+  // dropped. The result is never scanned again.
+  //
+  // Example:
+  //   CString t(u"A+B*A");  CUtility::ReplaceEx(t, u"+-*/", u"A", u"X");   // X+B*X
+  //   CString u(u"AB+A");   CUtility::ReplaceEx(u, u"+-*/", u"A", u"X");   // AB+X
+  //   CString w(u"A, ,B");  CUtility::ReplaceEx(w, u",", u"Q", u"R");      // A,,B
+  static void ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord,
+                        const CString& newWord);
+
+  // IsNumeric()
+  //
+  // 1 when the trimmed text holds only ASCII digits, minus signs (at most one, anywhere) and,
+  // when allowDecimal is non-zero, at most one full stop; else 0. Empty or white space only
+  // text gives 1.
+  //
+  // Example:
+  //   CUtility::IsNumeric(u"12-", 0);   // 1
+  //   CUtility::IsNumeric(u"1.5", 0);   // 0; with allowDecimal 1: 1
+  //   CUtility::IsNumeric(u"+1", 1);    // 0
+  static int IsNumeric(CString number, int allowDecimal);
+
+  // IsValidIP()
+  //
+  // 1 when the text splits at full stops (runs of them count as one; stops at either end are
+  // ignored) into exactly four parts of decimal digits, the first 1..254 and the others 0..255
+  // (leading zeros allowed and decimal); else 0. Null gives 0. The text is not changed, and
+  // calls on different threads share nothing.
+  //
+  // Example:
+  //   CUtility::IsValidIP(address);   // "192.168.1.1" 1, "0.1.2.3" 0, "1..2.3.4" 1
   static int IsValidIP(char* address);
+
+  // IsSameIp()
+  //
+  // 1 when both texts give the same 32-bit value to the classic BSD address parser (one to
+  // four parts; decimal, octal with a leading 0, hexadecimal with 0x; the last part fills the
+  // remaining bytes; white space ends the address), else 0. A text the parser rejects, or
+  // longer than 1023 bytes in UTF-8, reads as 255.255.255.255, so two rejected texts compare
+  // as the same.
+  //
+  // Example:
+  //   CUtility::IsSameIp(u"10.0.0.8", u"10.0.0.010");   // 1 (octal)
+  //   CUtility::IsSameIp(u"10.1", u"10.0.0.1");         // 1
+  //   CUtility::IsSameIp(u"abc", u"xyz");               // 1 (both rejected)
   static int IsSameIp(CString firstAddress, CString secondAddress);
 
   // ---- Files and folders ---------------------------------------------------------------
+  // Paths use `\` as the only separator of the library's own logic (the platform accepts `/`
+  // too when it touches the file system). A relative path is relative to the current directory.
+
+  // CreateAllDirectories()
+  //
+  // Makes sure that the directory path exists, creating missing parents first (outermost
+  // first). One trailing backslash is dropped (only one: with two, the directory is created
+  // and 0 is returned, since the form with the remaining backslash then exists). Returns 1 at
+  // once when anything, a file included, exists under that name; otherwise the result of
+  // creating the last level: non-zero when created, 0 when not. An empty path gives 0; levels
+  // created before a failure stay.
+  //
+  // Example:
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // creates a, a\b, a\b\c: non-zero
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // 1: exists already
   static int CreateAllDirectories(CString path);
+
+  // CreateAllDirectoriesEx()
+  //
+  // The platform's MakeSureDirectoryPathExists on 8-bit text in the active code page: every
+  // directory up to the last separator is created, the rest counts as a file name. 1 on
+  // success, 0 on failure (directories created before it stay).
+  //
+  // Example:
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b");     // creates \tmp\a only
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b\\");   // creates \tmp\a and \tmp\a\b
   static int CreateAllDirectoriesEx(const char* path);
+
+  // RemoveDirectoryW()
+  //
+  // Deletes every file below path, depth first in the order the directory search yields
+  // entries, removes every directory below it, then path itself; returns the result of that
+  // last removal (non-zero when path is gone, 0 when it does not exist, is not a directory, or
+  // something below it stayed). A link met in the tree is removed as a link: nothing outside
+  // the named tree is deleted, and a path that is itself a link loses only the link. A file
+  // that cannot be deleted (read-only, no rights) raises CFileException with the Win32 code
+  // and the file's path; nothing more is deleted after it, and what was deleted before stays
+  // deleted. An empty path is refused (0): it would name the root.
+  //
+  // Example:
+  //   try { CUtility::RemoveDirectoryW(u"\\tmp\\old"); }
+  //   catch (const CFileException& e) { /* e.m_lOsError == 5, e.m_strFileName names the file */ }
   static int RemoveDirectoryW(CString path);
+
+  // ReNameFolder()
+  //
+  // Renames a folder (or file) through the platform's shell rename: 1 on success, 0 on any
+  // failure (source missing, target existing, target in another directory), without a dialog.
+  // An existing target is never replaced. Paths of more than 1022 units are refused (0).
+  //
+  // Example:
+  //   CUtility::ReNameFolder(u"\\tmp\\old", u"\\tmp\\new");   // 1
   static int ReNameFolder(const CString& from, const CString& to);
-  static void GetDirInfo(CString path, CString extension, CStringArray& files, CStringArray& folders, int recurse);
+
+  // GetDirInfo()
+  //
+  // Appends to directories the path of every subdirectory of directory and to files the path
+  // of every file whose extension matches filter, each formed as directory + "\" + name; with
+  // recursive non-zero it descends into each subdirectory right after appending it (depth
+  // first, pre-order). The arrays are only appended to. filter "*.*" (exactly) takes every
+  // file; any other filter is reduced to its extension (the text from its last dot at a
+  // position above 0; the whole filter when there is none) and compared, ignoring case, with
+  // each file's extension (empty when the name has no dot past its first unit). A link to a
+  // directory is listed as a directory but not descended into, so every walk ends. A
+  // directory that cannot be searched adds nothing. Order within a directory is the file
+  // system's.
+  //
+  // Example:
+  //   CStringArray dirs, files;
+  //   CUtility::GetDirInfo(u"\\data", u"*.txt", dirs, files, 1);   // files: \data\a.txt, \data\sub\b.TXT
+  static void GetDirInfo(CString directory, CString filter, CStringArray& directories, CStringArray& files,
+                         int recursive);
 
   // ---- Registry ------------------------------------------------------------------------
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG& number);
@@ -234,21 +464,129 @@ class UTILITY_API CUtility {
   static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------
+
+  // SaveTrackLog()
+  //
+  // Appends one entry to the log file at logPath: a line of 58 equals signs, a line of the
+  // local time "yyyy/mm/dd hh:mm:ss.mmm", " : " and entryText, and an empty line; every line
+  // ends in CR LF, every LF inside entryText is written as CR LF, and the text is converted to
+  // code page 936 (a character it cannot hold is written as '?'). With startNew non-zero an
+  // existing file is deleted first. The file is held exclusively while the entry is written:
+  // a call that finds it held by another writer drops its entry. Every failure (missing
+  // directory, read-only file, path of 260 units or more) ends the call quietly.
+  //
+  // Example:
+  //   CUtility::SaveTrackLog(u"\\var\\log\\app.log", u"started", 0);
+  //   // ==========================================================\r\n
+  //   // 2024/03/05 14:07:09.042 : started\r\n
+  //   // \r\n
   static void SaveTrackLog(const CString& logPath, const CString& entryText, int startNew);
+
+  // SaveTrackLogEx()
+  //
+  // SaveTrackLog on the file logName (sub-directories allowed, not validated) in the host
+  // directory, the path formed as GetModulePath() + "\" + logName.
+  //
+  // Example:
+  //   CUtility::SaveTrackLogEx(u"trace.log", u"started", 1);   // \opt\app\bin\trace.log
   static void SaveTrackLogEx(const CString& logName, const CString& entryText, int startNew);
 
   // ---- System and windows --------------------------------------------------------------
+
+  // GetNumberOfProcessors()
+  //
+  // The number of logical processors online in the machine (at most 64), whatever this
+  // process's affinity.
+  //
+  // Example:
+  //   ULONG n = CUtility::GetNumberOfProcessors();   // 8 on a machine with 8 threads
   static ULONG GetNumberOfProcessors();
+
+  // SetThreadAffinityMask()
+  //
+  // Binds the thread (a handle from OpenThread, or GetCurrentThread()'s -2) to the
+  // processors whose bits are set and returns its previous mask (processors 0 to 31).
+  // Returns 0xFFFFFFFF without touching the thread for a null handle, the handle -1, or a
+  // mask above 2^n - 1 (n processors: a mask may name any of them; from 32 processors on
+  // every mask passes); 0 when the platform refuses (a mask of 0, a closed handle).
+  //
+  // Example:
+  //   ULONG before = CUtility::SetThreadAffinityMask(GetCurrentThread(), 0x1);
+  //   CUtility::SetThreadAffinityMask(GetCurrentThread(), before);
   static ULONG SetThreadAffinityMask(void* thread, ULONG mask);
+
+  // GetStringFromResourceID()
+  //
+  // The string stringId of the module's string table (null: the executable's), cut to 259
+  // units; empty when the module, its table or the string is missing.
+  //
+  // Example:
+  //   HMODULE m = LoadLibraryW(u"\\opt\\app\\bin\\Texts.so");
+  //   CString title = CUtility::GetStringFromResourceID(m, 101);
   static CString GetStringFromResourceID(HINSTANCE module, unsigned int stringId);
+
+  // GetLastErrorText()
+  //
+  // The system's message for a Win32 error code, in the user's language, ending in CR LF
+  // and cut to 1023 units; empty for a code without a message (the code is read as an
+  // unsigned 32-bit value). Safe to call from many threads at once.
+  //
+  // Example:
+  //   CUtility::GetLastErrorText(2);         // u"No such file or directory\r\n"
+  //   CUtility::GetLastErrorText(0x12345);   // u""
   static CString GetLastErrorText(int error);
+
+  // EnableAllWindow(), ShowAllWindow()
+  //
+  // Enable (nonzero) or disable (0) / apply a show command (SW_HIDE, SW_SHOW, ...) to each
+  // direct child of parent, top of the z-order first. Grandchildren and parent itself keep
+  // their state; a null parent does nothing.
+  //
+  // Example:
+  //   CUtility::EnableAllWindow(&dialog, FALSE);    // every control of the dialog disabled
+  //   CUtility::ShowAllWindow(&dialog, SW_HIDE);
   static void EnableAllWindow(CWnd* parent, int enable);
   static void ShowAllWindow(CWnd* parent, int show);
+
+  // CreateGUID()
+  //
+  // A new random GUID as 36 upper-case characters, 8-4-4-4-12, without braces; empty when
+  // the system cannot make one.
+  //
+  // Example:
+  //   CUtility::CreateGUID();   // e.g. u"3F2504E0-4F89-41D3-9A0C-0305E82C3301"
   static CString CreateGUID();
 
   // ---- Machine identity ----------------------------------------------------------------
+  //
+  // The identifiers come from DiskID.dll in the host directory (GetModulePath()), loaded for
+  // one query and released before it returns; nothing is cached. Without that file, or
+  // without the export a query needs, the query gives 0, an empty text or the GUID text of 0.
+
+  // GetComputerGUID()
+  //
+  // CreateGuidByID() of the hard drive identifier (of 0 when there is none), as a CString.
+  //
+  // Example:
+  //   CUtility::GetComputerGUID();   // u"00000000-0000-0000-0000-000000000000" without DiskID.dll
   static CString GetComputerGUID();
+
+  // GetCPUID()
+  //
+  // The processor identifier text of DiskID.dll; empty when it is not available.
   static CString GetCPUID();
+
+  // GetHardDriveComputerID()
+  //
+  // The hard drive identifier of DiskID.dll; 0 when it is not available.
   static LONG GetHardDriveComputerID();
+
+  // CreateGuidByID()
+  //
+  // GUID text derived from the 32 bits of id, in one buffer of the library: the next call
+  // overwrites it (from any thread), so copy the text before calling again. Never free it.
+  //
+  // Example:
+  //   CUtility::CreateGuidByID(1);   // "00000100-0010-0004-0010-000200000000"
   static const char* CreateGuidByID(ULONG id);
 };
