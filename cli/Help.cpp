@@ -22,7 +22,12 @@ void PrintProgramHelp(std::ostream& out) {
   for (const Group& g : Groups()) {
     out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << g.name << g.summary << '\n';
   }
-  out << "\nRun 'utility <group> --help' for a group's commands; start with 'utility demo'.\n";
+  out << "\nExamples:\n"
+         "  utility demo                          # a short tour; leaves nothing behind\n"
+         "  utility names check 'my var'          # exit status 1: not a valid name\n"
+         "  utility encoding to-ansi 中文 --json   # the bytes, for scripts\n"
+         "  source <(utility completion bash)     # tab completion in this shell\n"
+         "\nRun 'utility <group> --help' for a group's commands; start with 'utility demo'.\n";
 }
 
 void PrintGroupHelp(std::ostream& out, const Group& group) {
@@ -33,7 +38,12 @@ void PrintGroupHelp(std::ostream& out, const Group& group) {
   for (const Command& c : group.commands) {
     out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << c.name << c.summary << '\n';
   }
-  out << "\nRun 'utility " << group.name << " <command> --help' for details and examples.\n";
+  // The first example of each command, so that the group page shows the grammar in use.
+  out << "\nExamples:\n";
+  for (const Command& c : group.commands) {
+    if (!c.examples.empty()) out << "  " << c.examples.front() << '\n';
+  }
+  out << "\nRun 'utility " << group.name << " <command> --help' for details and more examples.\n";
 }
 
 void PrintCommandHelp(std::ostream& out, const Command& command) {

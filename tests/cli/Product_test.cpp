@@ -48,8 +48,10 @@ std::vector<std::string> Section(const std::string& help, const std::string& tit
 std::vector<std::pair<std::string, std::string>> AllCommands(const TempDir& dir) {
   std::vector<std::pair<std::string, std::string>> all;
   const auto top = RunProgram(UtilityProgram(), {"--help"}, dir.path());
+  EXPECT_FALSE(Section(top.out, "Examples:").empty());
   for (const std::string& group : Section(top.out, "Groups:")) {
     const auto help = RunProgram(UtilityProgram(), {group, "--help"}, dir.path());
+    EXPECT_FALSE(Section(help.out, "Examples:").empty()) << group;
     for (const std::string& command : Section(help.out, "Commands:")) all.emplace_back(group, command);
   }
   return all;
