@@ -73,6 +73,18 @@ cases = [
     (["reg", "delete", "HKCU\\Software\\App\\Sub", "Count"], 0, {"deleted": S}),
 ]
 
+# The variant group's answers are checked as JSON objects, their fields by its own tests.
+if subprocess.run([utility, "variant", "--help"], capture_output=True).returncode == 0:
+    cases += [
+        (["variant", "show", "I2", "-1", "--hex"], 0, {}),
+        (["variant", "show", "R8", "3.14159", "--places", "2"], 0, {}),
+        (["variant", "parse", "I2", " 2.5 "], 0, {}),
+        (["variant", "number", "R8", "3.7", "--as", "I2"], 0, {}),
+        (["variant", "store", "I2", "40000"], 0, {}),
+        (["variant", "compare", "I2", "5", "R8", "5.0"], 0, {}),
+        (["variant", "type", "I2", "--format", "13"], 0, {}),
+    ]
+
 failures = 0
 for args, status, fields in cases:
     r = subprocess.run([utility] + args + ["--json"], cwd=work, capture_output=True, text=True)
