@@ -15,5 +15,19 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake 
 install(FILES ${CMAKE_BINARY_DIR}/UtilityConfig.cmake ${CMAKE_BINARY_DIR}/UtilityConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Utility)
 
+# utility.pc finds its prefix from where it lies, so the package is relocatable.
+file(RELATIVE_PATH UTILITY_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/utility.pc.in ${CMAKE_BINARY_DIR}/utility.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/utility.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# A Debian package of everything above: `cpack -G DEB` in a build directory.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME libutility)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Utility library: text, variants, names, files, registry, track log, identity")
+set(CPACK_PACKAGE_CONTACT "Utility developers <utility@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

@@ -40,7 +40,7 @@ if(PKG_CONFIG)
   endif()
   separate_arguments(pc_flags UNIX_COMMAND "${pc}")
   separate_arguments(san_flags UNIX_COMMAND "${flags}")
-  execute_process(COMMAND ${CXX} ${san_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags} -Wl,-rpath,${prefix}/lib
+  execute_process(COMMAND ${CXX} ${san_flags} ${CONSUMER_DIR}/main.cpp ${pc_flags}
     -o ${build}/consumer-pc RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "pkg-config consumer build failed: ${rc}")

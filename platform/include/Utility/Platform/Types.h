@@ -77,7 +77,7 @@ using HWND = HWND__*;
 
 // A 64-bit currency value, as OLE Automation lays it out (little-endian halves).
 union CY {
-  struct {
+  __extension__ struct {  // anonymous, as Win32 declares it
     ULONG Lo;
     LONG Hi;
   };

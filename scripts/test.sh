@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole suite twice: in the release build and
+# in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+for preset in release sanitize; do
+  echo "== $preset build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs" --timeout 600
+done

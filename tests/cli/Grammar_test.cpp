@@ -1,0 +1,121 @@
+// The host program's command grammar: help at every level, exit statuses, one-line errors,
+// --json output that parses back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+using testsupport::RunProgram;
+using testsupport::TempDir;
+using testsupport::UtilityProgram;
+
+namespace {
+
+int CountLines(const std::string& s) {
+  int n = 0;
+  for (char c : s) n += c == '\n';
+  return n;
+}
+
+}  // namespace
+
+TEST(Grammar, HelpAtEveryLevelSucceedsAndShowsUsage) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* mustContain;
+  };
+  for (const Case& c : {Case{{"--help"}, "usage: utility <group>"}, Case{{"help"}, "Groups:"},
+                        Case{{"module", "--help"}, "Commands:"}, Case{{"module", "path", "--help"}, "Examples:"},
+                        Case{{"module", "file-name", "-h"}, "usage: utility module file-name"},
+                        Case{{"demo", "--help"}, "usage: utility demo"}}) {
+    SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find(c.mustContain), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(Grammar, BadUsageGivesOneLineErrorAHintAndStatus2) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* error;
+  };
+  for (const Case& c : {Case{{"no-such-group"}, "unknown command group 'no-such-group'"},
+                        Case{{"module", "nope"}, "unknown command 'nope' in group module"},
+                        Case{{"module", "file-name"}, "missing argument"},
+                        Case{{"module", "file-name", "a", "b"}, "too many arguments"},
+                        Case{{"module", "path", "--colour"}, "unknown option --colour"},
+                        Case{{"demo", "extra"}, "demo takes no arguments"}}) {
+    SCOPED_TRACE(c.args[0]);
+    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    ASSERT_EQ(CountLines(r.err), 2) << r.err;
+    EXPECT_EQ(r.err.rfind("utility: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Try 'utility"), std::string::npos) << r.err;
+  }
+}
+
+TEST(Grammar, NoArgumentsShowsHelpWithStatus2) {
+  TempDir dir;
+  const auto r = RunProgram(UtilityProgram(), {}, dir.path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("usage:"), std::string::npos);
+}
+
+TEST(Grammar, VersionAndCompletionComeFromTheProgram) {
+  TempDir dir;
+  const auto version = RunProgram(UtilityProgram(), {"--version"}, dir.path());
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("utility ", 0), 0u);
+
+  const auto completion = RunProgram(UtilityProgram(), {"completion", "bash"}, dir.path());
+  EXPECT_EQ(completion.status, 0);
+  // The completion lists the same commands as the help pages.
+  EXPECT_NE(completion.out.find("complete -F _utility utility"), std::string::npos);
+  const auto help = RunProgram(UtilityProgram(), {"module", "--help"}, dir.path());
+  for (const char* command : {"path", "name", "file-name", "help-file"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_NE(completion.out.find(std::string(command) + ")"), std::string::npos) << command;
+  }
+}
+
+TEST(ModuleCommands, PrintWhereTheProgramLies) {
+  TempDir dir;
+  const auto path = RunProgram(UtilityProgram(), {"module", "path"}, dir.path());
+  EXPECT_EQ(path.status, 0);
+  std::string expected = UtilityProgram().parent_path().string();
+  for (char& c : expected) {
+    if (c == '/') c = '\\';
+  }
+  EXPECT_EQ(path.out, expected + "\n");
+
+  const auto name = RunProgram(UtilityProgram(), {"module", "name", "--json"}, dir.path());
+  EXPECT_EQ(name.status, 0);
+  EXPECT_EQ(name.out, "{\"name\": \"utility\"}\n");
+
+  const auto file = RunProgram(UtilityProgram(), {"module", "file-name", "C:\\dir\\name.txt"}, dir.path());
+  EXPECT_EQ(file.out, "name.txt\n");
+
+  const auto missing = RunProgram(UtilityProgram(), {"module", "name", "libNoSuch.so"}, dir.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("no loaded module is named 'libNoSuch.so'"), std::string::npos);
+}
+
+TEST(Demo, RunsAndLeavesNothingBehind) {
+  TempDir dir;
+  TempDir tmp;
+  const auto r = RunProgram(UtilityProgram(), {"demo"}, dir.path(), "", {"TMPDIR=" + tmp.path().string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Utility demo"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+}

@@ -1,0 +1,125 @@
+// Module location: the host directory, module names, the help file path and the 259-unit cut.
+#include <Utility/Platform/Module.h>
+#include <Utility/Utility.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+using testsupport::Utf8;
+
+namespace {
+
+// Runs the probe host program copied to `exe` and returns what it printed, key by key.
+std::map<std::string, std::string> RunProbe(const fs::path& exe) {
+  fs::create_directories(exe.parent_path());
+  fs::copy_file(UTILITY_MODULE_PROBE, exe, fs::copy_options::overwrite_existing);
+  std::map<std::string, std::string> out;
+  FILE* pipe = popen(("'" + exe.string() + "'").c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 4096> line{};
+  while (std::fgets(line.data(), static_cast<int>(line.size()), pipe) != nullptr) {
+    std::string s(line.data());
+    if (!s.empty() && s.back() == '\n') s.pop_back();
+    const std::size_t eq = s.find('=');
+    if (eq != std::string::npos) out[s.substr(0, eq)] = s.substr(eq + 1);
+  }
+  EXPECT_EQ(pclose(pipe), 0);
+  return out;
+}
+
+std::string Backslashed(std::string native) {
+  for (char& c : native) {
+    if (c == '/') c = '\\';
+  }
+  return native;
+}
+
+}  // namespace
+
+TEST(FileNameOnly, KeepsWhatFollowsTheLastBackslash) {
+  struct Case {
+    const char16_t* path;
+    const char16_t* name;
+  };
+  for (const Case& c : {Case{u"C:\\dir\\name.txt", u"name.txt"}, Case{u"C:\\dir\\", u""}, Case{u"name.txt", u"name.txt"},
+                        Case{u"C:/dir/name.txt", u"C:/dir/name.txt"}, Case{u"", u""}, Case{u"\\", u""},
+                        Case{u"\\\\server\\share\\f", u"f"}, Case{u"a\\b/c", u"b/c"}}) {
+    SCOPED_TRACE(Utf8(c.path));
+    EXPECT_EQ(CUtility::FileNameOnly(c.path), CString(c.name));
+  }
+}
+
+TEST(GetModulePath, IsTheExecutablesDirectoryWithoutTrailingBackslash) {
+  TempDir dir;
+  const auto out = RunProbe(dir.path() / "app" / "host");
+  const std::string hostDir = Backslashed((dir.path() / "app").string());
+  EXPECT_EQ(out.at("path"), hostDir);
+  EXPECT_EQ(out.at("name"), "host");
+  EXPECT_EQ(out.at("help"), hostDir + "\\Help\\TarnwellHelp.chm");
+}
+
+TEST(GetModulePath, SeesAModulePathCutTo259Units) {
+  TempDir dir;
+  // Nest directories until the executable's path is well past 259 units.
+  fs::path exe = dir.path();
+  const std::string part(40, 'd');
+  while (exe.string().size() < 300) exe /= part;
+  exe /= "host-with-a-long-name";
+  const auto out = RunProbe(exe);
+  const std::string full = Backslashed(exe.string());
+  const std::string cut = full.substr(0, 259);
+  ASSERT_GT(full.size(), 259u);
+  // The directory is what precedes the last backslash of the cut text.
+  EXPECT_EQ(out.at("path"), cut.substr(0, cut.rfind('\\')));
+  EXPECT_EQ(out.at("name"), cut.substr(cut.rfind('\\') + 1));
+  EXPECT_EQ(out.at("help"), cut.substr(0, cut.rfind('\\')) + "\\Help\\TarnwellHelp.chm");
+}
+
+TEST(GetModuleName, NamesLoadedModulesAndNothingElse) {
+  // This test program links the library, so its shared object is loaded.
+  HMODULE library = GetModuleHandleW(reinterpret_cast<const WCHAR*>(u"libUtility.so.1"));
+  ASSERT_NE(library, nullptr);
+  EXPECT_EQ(CUtility::GetModuleName(library), CString(u"libUtility.so.1"));
+  EXPECT_EQ(CUtility::GetModuleName(nullptr), CString(u"test_frame"));
+
+  int notAModule = 0;
+  EXPECT_EQ(CUtility::GetModuleName(reinterpret_cast<HINSTANCE>(&notAModule)), CString(u""));
+}
+
+TEST(GetModuleFileNameW, CutsTerminatesAndReportsLikeWin32) {
+  WCHAR full[1024] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, full, 1024);
+  ASSERT_GT(length, 4u);
+  EXPECT_EQ(full[0], u'\\');
+  EXPECT_EQ(full[length], 0);
+
+  WCHAR small[4] = {1, 1, 1, 1};
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 4), 4u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(small[0], full[0]);
+  EXPECT_EQ(small[2], full[2]);
+  EXPECT_EQ(small[3], 0);
+
+  int notAModule = 0;
+  WCHAR none[8] = {7, 7};
+  EXPECT_EQ(GetModuleFileNameW(reinterpret_cast<HMODULE>(&notAModule), none, 8), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(none[0], 0);
+}
+
+TEST(CUtility, SpecialMembersNeedNoSetUp) {
+  CUtility a;
+  CUtility b;
+  EXPECT_EQ(&(a = b), &a);
+  static_assert(sizeof(CUtility) == 1, "CUtility holds no data");
+}

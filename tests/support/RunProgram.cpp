@@ -1,0 +1,67 @@
+// Running the host program from tests.
+#include "support/RunProgram.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    if (c == '\'') {
+      q += "'\\''";
+    } else {
+      q += c;
+    }
+  }
+  return q + "'";
+}
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir, const std::string& input,
+                         const std::vector<std::string>& env) {
+  const auto outFile = workDir / ".run.out";
+  const auto errFile = workDir / ".run.err";
+  const auto inFile = workDir / ".run.in";
+  {
+    std::ofstream in(inFile, std::ios::binary);
+    in << input;
+  }
+  std::string command = "cd " + Quote(workDir.string()) + " && env";
+  for (const std::string& e : env) command += " " + Quote(e);
+  command += " " + Quote(program.string());
+  for (const std::string& a : args) command += " " + Quote(a);
+  command += " <" + Quote(inFile.string()) + " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string());
+  const int raw = std::system(command.c_str());
+  ProgramResult r;
+  r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+  r.out = ReadAll(outFile);
+  r.err = ReadAll(errFile);
+  std::filesystem::remove(outFile);
+  std::filesystem::remove(errFile);
+  std::filesystem::remove(inFile);
+  return r;
+}
+
+std::filesystem::path UtilityProgram() {
+  const char* stage = std::getenv("UTILITY_TEST_STAGE");
+  if (stage == nullptr) throw std::runtime_error("UTILITY_TEST_STAGE is not set");
+  return std::filesystem::path(stage) / "bin" / "utility";
+}
+
+}  // namespace testsupport

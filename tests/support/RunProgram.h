@@ -1,0 +1,26 @@
+// Runs a program as a user would from a shell and captures what it printed and its exit status.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ProgramResult {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Runs program with args (no shell interpretation of the args) in workDir, with input on its
+// standard input and env ("NAME=value") added to its environment. The output is captured
+// through files in workDir, removed afterwards.
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir, const std::string& input = "",
+                         const std::vector<std::string>& env = {});
+
+// The staged host program of this build (stage/bin/utility).
+std::filesystem::path UtilityProgram();
+
+}  // namespace testsupport
