@@ -227,7 +227,8 @@ int CString::Find(WCHAR ch, int start) const noexcept {
 int CString::Find(CStringRef sub, int start) const noexcept {
   const std::size_t end = TerminatedLength(m_s);
   if (start < 0 || static_cast<std::size_t>(start) > m_s.size()) return -1;
-  const std::size_t subEnd = std::find(sub.data(), sub.data() + sub.size(), WCHAR{0}) - sub.data();
+  const std::size_t subEnd =
+      static_cast<std::size_t>(std::find(sub.data(), sub.data() + sub.size(), WCHAR{0}) - sub.data());
   const std::size_t p = m_s.find(sub.data(), static_cast<std::size_t>(start), subEnd);
   return p == Storage::npos || p + subEnd > end ? -1 : static_cast<int>(p);
 }

@@ -32,7 +32,9 @@ class UTILITY_PLATFORM_API CStringArray {
   bool IsEmpty() const noexcept;
   void SetSize(INT_PTR newSize);
 
-  // Element access; the index must be within 0..GetSize()-1.
+  // Element access. An index outside 0..GetSize()-1 throws std::out_of_range, as do a
+  // negative SetSize(), InsertAt() index or count, and a RemoveAt() range past the end.
+  // InsertAt() past the end first grows the array with empty strings up to the index.
   const CString& GetAt(INT_PTR index) const;
   CString& ElementAt(INT_PTR index);
   void SetAt(INT_PTR index, const CString& value);
@@ -52,7 +54,11 @@ class UTILITY_PLATFORM_API CStringArray {
 
 // CStringList
 //
-// A doubly linked list of CString, walked with POSITION values.
+// A doubly linked list of CString, walked with POSITION values. GetHead/GetTail/RemoveHead/
+// RemoveTail on an empty list throw std::out_of_range; a null POSITION given to
+// GetNext/GetPrev/GetAt/SetAt/RemoveAt throws std::invalid_argument. InsertBefore(nullptr)
+// adds at the head and InsertAfter(nullptr) at the tail. A POSITION stays valid until its
+// element is removed.
 //
 // Example:
 //   CStringList l; l.AddTail(u"b"); l.AddHead(u"a");

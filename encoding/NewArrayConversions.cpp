@@ -1,0 +1,60 @@
+// The conversions that hand back a new array (or a CString) sized by a measuring call:
+// ANSIToUnicode1, ANSIToUnicode2 and both forms of UnicodeToANSI.
+//
+// The arrays are n + 1 elements, n being the measured count with its terminator, and every
+// element that the conversion does not write is 0. Only those elements are cleared, so a long
+// text is not written twice.
+#include <cstring>
+
+#include <Utility/Utility.h>
+
+#include "encoding/NewArray.h"
+
+namespace {
+
+// Clears the elements of a new array that the conversion left unwritten.
+template <class T>
+void ClearTail(T* array, int written, int size) {
+  const int from = written > 0 ? written : 0;
+  std::memset(array + from, 0, static_cast<std::size_t>(size - from) * sizeof(T));
+}
+
+char* NarrowCopy(const WCHAR* text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  char* result = encoding::NewArray<char>(static_cast<std::size_t>(n) + 1);
+  const int written = n > 0 ? WideCharToMultiByte(CP_ACP, 0, text, -1, result, n, nullptr, nullptr) : 0;
+  ClearTail(result, written, n + 1);
+  return result;
+}
+
+}  // namespace
+
+unsigned short* CUtility::ANSIToUnicode1(const char* text) {
+  if (text == nullptr) return nullptr;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  WCHAR* result = encoding::NewArray<WCHAR>(static_cast<std::size_t>(n) + 1);
+  const int written = n > 0 ? MultiByteToWideChar(CP_ACP, 0, text, -1, result, n) : 0;
+  ClearTail(result, written, n + 1);
+  return result;
+}
+
+CString CUtility::ANSIToUnicode2(const char* text) {
+  // The same text as ANSIToUnicode1 gives, converted straight into the string's buffer: the
+  // converted units hold no zero before the terminator, so nothing is cut differently.
+  CString result;
+  if (text == nullptr) return result;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 1) return result;
+  WCHAR* buffer = result.GetBufferSetLength(n);
+  const int written = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, n);
+  result.ReleaseBuffer(written > 0 ? written - 1 : 0);
+  return result;
+}
+
+char* CUtility::UnicodeToANSI(const unsigned short* text) { return NarrowCopy(text); }
+
+char* CUtility::UnicodeToANSI(const CString& text) {
+  // The string's own zero-terminated units read exactly as a system-string copy of it would:
+  // both end at the first zero unit.
+  return NarrowCopy(text.GetString());
+}

@@ -1,0 +1,107 @@
+// MultiByteToWideChar and WideCharToMultiByte: argument and flag checks, the code-page
+// choice and Win32's count rules. The converters themselves are in Utf8Codec.cpp and
+// posix/CodePage936.cpp.
+#include <Utility/Platform/CodePage.h>
+
+#include <climits>
+#include <cstring>
+
+#include <Utility/Platform/Error.h>
+
+#include "CodePageBackend.h"
+
+namespace {
+
+// Flags that Win32 accepts for the double-byte code pages but that change nothing here.
+constexpr DWORD kMbComposite = 0x00000002u;
+constexpr DWORD kMbUseGlyphChars = 0x00000004u;
+constexpr DWORD kWcDiscardNs = 0x00000010u;
+constexpr DWORD kWcSepChars = 0x00000020u;
+constexpr DWORD kWcDefaultChar = 0x00000040u;
+constexpr DWORD kWcCompositeCheck = 0x00000200u;
+
+enum class Page { Utf8, Gbk, Unknown };
+
+Page Resolve(UINT codePage) noexcept {
+  switch (codePage) {
+    case CP_ACP:
+    case CP_OEMCP:
+    case CP_THREAD_ACP:
+    case CP_UTF8:
+      return Page::Utf8;
+    case CP_GBK:
+      return Page::Gbk;
+    default:
+      return Page::Unknown;
+  }
+}
+
+int Fail(DWORD error) noexcept {
+  SetLastError(error);
+  return 0;
+}
+
+// Turns a converter's result into the return value, with the last error on failure.
+int Finish(const codepage::Result& r) noexcept {
+  if (r.error != 0) return Fail(r.error);
+  if (r.count > static_cast<std::size_t>(INT_MAX)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  return static_cast<int>(r.count);
+}
+
+std::size_t WideLength(const WCHAR* s) noexcept {
+  std::size_t n = 0;
+  while (s[n] != 0) ++n;
+  return n;
+}
+
+}  // namespace
+
+UINT GetACP() noexcept { return CP_UTF8; }
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLength, WCHAR* dst,
+                        int dstCapacity) noexcept {
+  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 ||
+      (dst == nullptr && dstCapacity != 0)) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const Page page = Resolve(codePage);
+  if (page == Page::Unknown) return Fail(ERROR_INVALID_PARAMETER);
+  if (page == Page::Utf8) {
+    if ((flags & ~MB_ERR_INVALID_CHARS) != 0) return Fail(ERROR_INVALID_FLAGS);
+  } else {
+    const DWORD allowed = MB_PRECOMPOSED | kMbComposite | kMbUseGlyphChars | MB_ERR_INVALID_CHARS;
+    if ((flags & ~allowed) != 0 || ((flags & MB_PRECOMPOSED) && (flags & kMbComposite))) {
+      return Fail(ERROR_INVALID_FLAGS);
+    }
+  }
+  const std::size_t n = srcLength == -1 ? std::strlen(src) + 1 : static_cast<std::size_t>(srcLength);
+  const bool strict = (flags & MB_ERR_INVALID_CHARS) != 0;
+  WCHAR* out = dstCapacity == 0 ? nullptr : dst;  // a capacity of 0 only measures
+  const auto cap = static_cast<std::size_t>(dstCapacity);
+  return Finish(page == Page::Utf8
+                    ? codepage::Utf8ToUtf16(reinterpret_cast<const unsigned char*>(src), n, out, cap, strict)
+                    : codepage::GbkToUtf16(src, n, out, cap, strict));
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength, char* dst, int dstCapacity,
+                        const char* defaultChar, BOOL* usedDefaultChar) noexcept {
+  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 ||
+      (dst == nullptr && dstCapacity != 0)) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  const Page page = Resolve(codePage);
+  if (page == Page::Unknown) return Fail(ERROR_INVALID_PARAMETER);
+  const std::size_t n = srcLength == -1 ? WideLength(src) + 1 : static_cast<std::size_t>(srcLength);
+  char* out = dstCapacity == 0 ? nullptr : dst;  // a capacity of 0 only measures
+  const auto cap = static_cast<std::size_t>(dstCapacity);
+  if (page == Page::Utf8) {
+    // UTF-8 holds every character, so there is no default character to name or report.
+    if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if ((flags & ~WC_ERR_INVALID_CHARS) != 0) return Fail(ERROR_INVALID_FLAGS);
+    return Finish(codepage::Utf16ToUtf8(src, n, out, cap, (flags & WC_ERR_INVALID_CHARS) != 0));
+  }
+  const DWORD allowed = WC_NO_BEST_FIT_CHARS | kWcCompositeCheck | kWcDiscardNs | kWcSepChars | kWcDefaultChar;
+  if ((flags & ~allowed) != 0) return Fail(ERROR_INVALID_FLAGS);
+  if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
+  return Finish(codepage::Utf16ToGbk(src, n, out, cap, defaultChar, usedDefaultChar));
+}

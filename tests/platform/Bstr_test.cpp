@@ -1,0 +1,81 @@
+// BSTR layout and functions: the byte-length prefix, the zero unit after the text, embedded
+// zeros and odd byte lengths, null handling.
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Platform/Bstr.h>
+#include <Utility/Platform/Memory.h>
+
+namespace {
+
+const OLECHAR* W(const char16_t* s) { return reinterpret_cast<const OLECHAR*>(s); }
+
+UINT Prefix(BSTR b) {
+  UINT n = 0;
+  std::memcpy(&n, reinterpret_cast<const char*>(b) - 4, 4);
+  return n;
+}
+
+TEST(Bstr, CarriesItsByteLengthBeforeTheText) {
+  BSTR b = SysAllocString(W(u"abc"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(Prefix(b), 6u);
+  EXPECT_EQ(SysStringLen(b), 3u);
+  EXPECT_EQ(SysStringByteLen(b), 6u);
+  EXPECT_EQ(std::memcmp(b, u"abc", 8), 0) << "text and zero unit";
+  SysFreeString(b);
+}
+
+TEST(Bstr, LengthFormsKeepEmbeddedZerosAndOddLengths) {
+  const char16_t text[] = {u'a', 0, u'b'};
+  BSTR b = SysAllocStringLen(W(text), 3);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(SysStringLen(b), 3u);
+  EXPECT_EQ(b[1], 0);
+  EXPECT_EQ(b[2], u'b');
+  EXPECT_EQ(b[3], 0);
+  SysFreeString(b);
+
+  BSTR odd = SysAllocStringByteLen("abc", 3);
+  ASSERT_NE(odd, nullptr);
+  EXPECT_EQ(SysStringByteLen(odd), 3u);
+  EXPECT_EQ(SysStringLen(odd), 1u);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(odd);
+  EXPECT_EQ(bytes[2], 'c');
+  EXPECT_EQ(bytes[3], 0);
+  EXPECT_EQ(bytes[4], 0);
+  SysFreeString(odd);
+
+  BSTR blank = SysAllocStringLen(nullptr, 5);  // room only, text left to the caller
+  ASSERT_NE(blank, nullptr);
+  EXPECT_EQ(SysStringLen(blank), 5u);
+  EXPECT_EQ(blank[5], 0);
+  SysFreeString(blank);
+}
+
+TEST(Bstr, NullAndEmptyTexts) {
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  EXPECT_EQ(SysStringLen(nullptr), 0u);
+  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+  SysFreeString(nullptr);
+  BSTR empty = SysAllocString(W(u""));
+  ASSERT_NE(empty, nullptr) << "an empty text is a real BSTR";
+  EXPECT_EQ(SysStringLen(empty), 0u);
+  EXPECT_EQ(empty[0], 0);
+  SysFreeString(empty);
+}
+
+TEST(TaskMemory, BlocksAreDistinctAndFreeable) {
+  void* a = CoTaskMemAlloc(0);
+  void* b = CoTaskMemAlloc(16);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a, b);
+  std::memset(b, 0x5A, 16);
+  CoTaskMemFree(a);
+  CoTaskMemFree(b);
+  CoTaskMemFree(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// Code page 936: CJK text both ways, the default character for what 936 cannot hold, U+FFFD
+// for bytes that start no character, and the same count rules as every code page.
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Platform/CodePage.h>
+#include <Utility/Platform/Error.h>
+
+namespace {
+
+const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.data()); }
+
+std::u16string Decode936(const std::string& bytes, DWORD flags = 0) {
+  const int n = MultiByteToWideChar(CP_GBK, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::u16string out(static_cast<std::size_t>(n), u'\0');
+  if (n > 0) {
+    EXPECT_EQ(MultiByteToWideChar(CP_GBK, flags, bytes.data(), static_cast<int>(bytes.size()),
+                                  reinterpret_cast<WCHAR*>(out.data()), n),
+              n);
+  }
+  return out;
+}
+
+std::string Encode936(const std::u16string& text, const char* defaultChar = nullptr, BOOL* used = nullptr) {
+  const int n = WideCharToMultiByte(CP_GBK, 0, W(text), static_cast<int>(text.size()), nullptr, 0, defaultChar, used);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  if (n > 0) {
+    EXPECT_EQ(WideCharToMultiByte(CP_GBK, 0, W(text), static_cast<int>(text.size()), out.data(), n, defaultChar,
+                                  used),
+              n);
+  }
+  return out;
+}
+
+TEST(CodePage936, ConvertsKnownCjkTextBothWays) {
+  struct Case {
+    std::u16string text;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {u"\u4e2d\u6587", "\xd6\xd0\xce\xc4"},
+      {u"\u6d4b\u8bd5\uff0c", "\xb2\xe2\xca\xd4\xa3\xac"},
+      {u"KEY_\u5173\u952e\u5b57", "KEY_\xb9\xd8\xbc\xfc\xd7\xd6"},
+      {u"\u20ac", "\x80"},  // the euro sign is the single byte 0x80
+      {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    BOOL used = 7;
+    EXPECT_EQ(Encode936(c.text, nullptr, &used), c.bytes);
+    EXPECT_EQ(used, FALSE);
+    EXPECT_EQ(Decode936(c.bytes), c.text);
+  }
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "\xd6\xd0", -1, nullptr, 0), 2) << "terminator counted";
+}
+
+// Every lead and trail byte pair decodes to exactly one unit: the character, which encodes
+// back to the same pair, or U+FFFD for a pair that 936 leaves unassigned.
+TEST(CodePage936, EveryDoubleByteCharacterRoundTrips) {
+  std::string all;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      all += static_cast<char>(lead);
+      all += static_cast<char>(trail);
+    }
+  }
+  const std::u16string text = Decode936(all);
+  ASSERT_EQ(text.size(), all.size() / 2) << "each pair must give exactly one unit";
+  std::u16string mapped;
+  std::string mappedBytes;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\xFFFD') continue;  // a pair that 936 leaves unassigned
+    mapped += text[i];
+    mappedBytes += all.substr(2 * i, 2);
+  }
+  EXPECT_GT(mapped.size(), 21000u) << "936 assigns over 21000 double-byte characters";
+  BOOL used = FALSE;
+  EXPECT_EQ(Encode936(mapped, nullptr, &used), mappedBytes);
+  EXPECT_EQ(used, FALSE);
+}
+
+TEST(CodePage936, UnmappableCharactersBecomeTheDefaultCharacter) {
+  struct Case {
+    const char* name;
+    std::u16string text;
+    const char* defaultChar;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"Thai letter", u"a\u0e01b", nullptr, "a?b"},
+      {"surrogate pair: one default", u"\U0001F600", nullptr, "?"},
+      {"lone high surrogate", u"\xD800z", nullptr, "?z"},
+      {"lone low surrogate at the end", u"z\xDC00", nullptr, "z?"},
+      {"caller's default", u"\u0e01", "*", "*"},
+      {"double-byte default", u"\u0e01", "\xa1\xa1", "\xa1\xa1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BOOL used = FALSE;
+    EXPECT_EQ(Encode936(c.text, c.defaultChar, &used), c.bytes);
+    EXPECT_EQ(used, TRUE);
+  }
+  EXPECT_EQ(Encode936(u"\u0e01"), "?") << "no report asked for";
+}
+
+TEST(CodePage936, InvalidBytesBecomeReplacementAndResume) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"0xFF", "a\xff" "b", u"a\uFFFDb"},
+      {"lead byte before an invalid trail", "\x81\x30", u"\uFFFD0"},
+      {"truncated lead byte", "ab\xd6", u"ab\uFFFD"},
+      {"valid after invalid", "\xff\xd6\xd0", u"\uFFFD\u4e2d"},
+      {"unassigned pair is one character", "\xa2\xe3" "a", u"\uFFFDa"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Decode936(c.bytes), c.text);
+    SetLastError(0);
+    WCHAR out[8];
+    EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_ERR_INVALID_CHARS, c.bytes.data(), static_cast<int>(c.bytes.size()),
+                                  out, 8),
+              0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+  }
+}
+
+TEST(CodePage936, SmallBufferKeepsWholeCharacters) {
+  char out[4] = {'x', 'x', 'x', 'x'};
+  SetLastError(0);
+  EXPECT_EQ(WideCharToMultiByte(CP_GBK, 0, W(u"\u4e2d\u6587"), 2, out, 3, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(std::string(out, 4), "\xd6\xd0xx");
+  WCHAR wide[3] = {7, 7, 7};
+  SetLastError(0);
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "\xd6\xd0\xce\xc4", -1, wide, 2), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(wide[0], 0x4e2d);
+  EXPECT_EQ(wide[1], 0x6587);
+  EXPECT_EQ(wide[2], 7);
+}
+
+TEST(CodePage936, ArgumentChecksMatchTheOtherCodePages) {
+  WCHAR wide[4];
+  SetLastError(0);
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, nullptr, -1, wide, 4), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  SetLastError(0);
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_PRECOMPOSED | 0x2u, "a", -1, wide, 4), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_PRECOMPOSED, "a", -1, wide, 4), 2);
+}
+
+// Each thread converts with its own converter state; interleaved use must not mix them.
+TEST(CodePage936, ThreadsConvertIndependently) {
+  const std::u16string text = u"\u4e2d\u6587 mixed text \u6d4b\u8bd5";
+  const std::string bytes = Encode936(text);
+  std::vector<std::thread> threads;
+  std::vector<int> ok(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      int good = 0;
+      for (int k = 0; k < 300; ++k) good += Decode936(bytes) == text && Encode936(text) == bytes;
+      ok[static_cast<std::size_t>(t)] = good;
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  for (int good : ok) EXPECT_EQ(good, 300);
+}
+
+}  // namespace

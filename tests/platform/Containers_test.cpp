@@ -1,0 +1,203 @@
+// CStringArray and CStringList: order, positions, removal, checked access, and a random
+// sequence of list operations compared with std::deque as the oracle.
+#include <Utility/Platform/Containers.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace {
+
+using testsupport::Utf8;
+
+std::vector<std::string> Items(const CStringArray& a) {
+  std::vector<std::string> out;
+  for (INT_PTR i = 0; i < a.GetSize(); ++i) out.push_back(Utf8(a[i]));
+  return out;
+}
+
+std::vector<std::string> Forward(const CStringList& l) {
+  std::vector<std::string> out;
+  for (POSITION p = l.GetHeadPosition(); p != nullptr;) out.push_back(Utf8(l.GetNext(p)));
+  return out;
+}
+
+std::vector<std::string> Backward(const CStringList& l) {
+  std::vector<std::string> out;
+  for (POSITION p = l.GetTailPosition(); p != nullptr;) out.insert(out.begin(), Utf8(l.GetPrev(p)));
+  return out;
+}
+
+using V = std::vector<std::string>;
+
+TEST(CStringArray, AddInsertRemove) {
+  CStringArray a;
+  EXPECT_TRUE(a.IsEmpty());
+  EXPECT_EQ(a.GetUpperBound(), -1);
+  EXPECT_EQ(a.Add(u"one"), 0);
+  EXPECT_EQ(a.Add(u"three"), 1);
+  a.InsertAt(1, u"two");
+  EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
+  a.InsertAt(0, u"z", 2);
+  EXPECT_EQ(Items(a), (V{"z", "z", "one", "two", "three"}));
+  a.RemoveAt(0, 2);
+  a.RemoveAt(1);
+  EXPECT_EQ(Items(a), (V{"one", "three"}));
+  a.InsertAt(4, u"far");  // past the end: grows with empty strings
+  EXPECT_EQ(Items(a), (V{"one", "three", "", "", "far"}));
+  a.SetAt(2, u"x");
+  a[3] = u"y";
+  a.ElementAt(0) += u"!";
+  EXPECT_EQ(Items(a), (V{"one!", "three", "x", "y", "far"}));
+  a.InsertAt(1, a[0]);  // an element of the array itself
+  EXPECT_EQ(a.GetAt(1), CString(u"one!"));
+  EXPECT_EQ(a.Append(a), 6);
+  EXPECT_EQ(a.GetCount(), 12);
+  EXPECT_EQ(a[11], CString(u"far"));
+  a.SetSize(2);
+  EXPECT_EQ(Items(a), (V{"one!", "one!"}));
+  CStringArray copy(a);
+  a.RemoveAll();
+  EXPECT_TRUE(a.IsEmpty());
+  EXPECT_EQ(copy.GetSize(), 2);
+}
+
+TEST(CStringArray, BadIndexesThrow) {
+  CStringArray a;
+  a.Add(u"x");
+  const CStringArray& ca = a;
+  EXPECT_THROW(a.GetAt(1), std::out_of_range);
+  EXPECT_THROW(a.GetAt(-1), std::out_of_range);
+  EXPECT_THROW(ca[1], std::out_of_range);
+  EXPECT_THROW(a[-1], std::out_of_range);
+  EXPECT_THROW(a.SetAt(1, u"y"), std::out_of_range);
+  EXPECT_THROW(a.RemoveAt(0, 2), std::out_of_range);
+  EXPECT_THROW(a.RemoveAt(1), std::out_of_range);
+  EXPECT_THROW(a.InsertAt(-1, u"y"), std::out_of_range);
+  EXPECT_THROW(a.SetSize(-1), std::out_of_range);
+  EXPECT_EQ(Items(a), (V{"x"}));
+}
+
+TEST(CStringList, AddWalkFindAndRemove) {
+  CStringList l;
+  EXPECT_TRUE(l.IsEmpty());
+  EXPECT_EQ(l.GetHeadPosition(), nullptr);
+  const POSITION b = l.AddTail(u"b");
+  l.AddHead(u"a");
+  const POSITION c1 = l.AddTail(u"c");
+  const POSITION c2 = l.AddTail(u"c");
+  EXPECT_EQ(Forward(l), (V{"a", "b", "c", "c"}));
+  EXPECT_EQ(Backward(l), Forward(l));
+  EXPECT_EQ(l.GetCount(), 4);
+  EXPECT_EQ(l.Find(u"c"), c1);
+  EXPECT_EQ(l.Find(u"c", c1), c2);
+  EXPECT_EQ(l.Find(u"c", c2), nullptr);
+  EXPECT_EQ(l.Find(u"C"), nullptr);   // ordinal, case counts
+  EXPECT_EQ(l.Find(u"b\0x"), b);      // terminated: reads "b"
+  EXPECT_EQ(l.FindIndex(1), b);
+  EXPECT_EQ(l.FindIndex(4), nullptr);
+  EXPECT_EQ(l.FindIndex(-1), nullptr);
+  l.InsertAfter(b, u"b2");
+  l.InsertBefore(b, u"b0");
+  l.InsertBefore(l.GetHeadPosition(), u"0");
+  l.InsertAfter(l.GetTailPosition(), u"d");
+  EXPECT_EQ(Forward(l), (V{"0", "a", "b0", "b", "b2", "c", "c", "d"}));
+  l.RemoveAt(b);
+  l.RemoveAt(l.GetHeadPosition());
+  l.RemoveAt(l.GetTailPosition());
+  EXPECT_EQ(Forward(l), (V{"a", "b0", "b2", "c", "c"}));
+  EXPECT_EQ(Backward(l), Forward(l));
+  l.SetAt(c1, u"C");
+  EXPECT_EQ(l.GetAt(c1), CString(u"C"));
+  EXPECT_EQ(l.RemoveHead(), CString(u"a"));
+  EXPECT_EQ(l.RemoveTail(), CString(u"c"));
+  EXPECT_EQ(l.GetHead(), CString(u"b0"));
+  EXPECT_EQ(l.GetTail(), CString(u"C"));
+  EXPECT_EQ(l.GetSize(), 3);
+}
+
+TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
+  CStringList l;
+  l.AddTail(u"x");
+  l.AddTail(u"y");
+  l.AddTail(l);
+  EXPECT_EQ(Forward(l), (V{"x", "y", "x", "y"}));
+  CStringList copy(l);
+  l.GetHead() = u"changed";
+  EXPECT_EQ(Forward(copy), (V{"x", "y", "x", "y"}));
+  copy = l;
+  copy = copy;
+  EXPECT_EQ(Forward(copy), Forward(l));
+  l.RemoveAll();
+  EXPECT_TRUE(l.IsEmpty());
+  EXPECT_EQ(l.GetTailPosition(), nullptr);
+  EXPECT_EQ(copy.GetCount(), 4);
+}
+
+TEST(CStringList, EmptyListAndNullPositionsThrow) {
+  CStringList l;
+  POSITION none = nullptr;
+  EXPECT_THROW(l.GetHead(), std::out_of_range);
+  EXPECT_THROW(l.GetTail(), std::out_of_range);
+  EXPECT_THROW(l.RemoveHead(), std::out_of_range);
+  EXPECT_THROW(l.RemoveTail(), std::out_of_range);
+  EXPECT_THROW(l.GetNext(none), std::invalid_argument);
+  EXPECT_THROW(l.GetPrev(none), std::invalid_argument);
+  EXPECT_THROW(l.GetAt(none), std::invalid_argument);
+  EXPECT_THROW(l.RemoveAt(none), std::invalid_argument);
+  const POSITION h = l.InsertBefore(nullptr, u"h");
+  EXPECT_EQ(h, l.GetHeadPosition());
+  const POSITION t = l.InsertAfter(nullptr, u"t");
+  EXPECT_EQ(t, l.GetTailPosition());
+  EXPECT_EQ(Forward(l), (V{"h", "t"}));
+}
+
+TEST(CStringList, RandomOperationsMatchADeque) {
+  constexpr unsigned kSeed = 777;
+  std::mt19937 rng(kSeed);
+  CStringList l;
+  std::deque<std::string> oracle;
+  for (int step = 0; step < 5000; ++step) {
+    const std::string v = std::to_string(rng() % 20);
+    const CString cv(v.c_str());
+    switch (rng() % 7) {
+      case 0: l.AddHead(cv); oracle.push_front(v); break;
+      case 1: l.AddTail(cv); oracle.push_back(v); break;
+      case 2:
+        if (!oracle.empty()) { EXPECT_EQ(Utf8(l.RemoveHead()), oracle.front()); oracle.pop_front(); }
+        break;
+      case 3:
+        if (!oracle.empty()) { EXPECT_EQ(Utf8(l.RemoveTail()), oracle.back()); oracle.pop_back(); }
+        break;
+      case 4: {  // remove the first match
+        const POSITION p = l.Find(cv);
+        auto it = std::find(oracle.begin(), oracle.end(), v);
+        ASSERT_EQ(p == nullptr, it == oracle.end()) << "seed " << kSeed << " step " << step;
+        if (p != nullptr) { l.RemoveAt(p); oracle.erase(it); }
+        break;
+      }
+      case 5: {  // insert before or after an index
+        if (oracle.empty()) break;
+        const std::size_t i = rng() % oracle.size();
+        const POSITION p = l.FindIndex(static_cast<INT_PTR>(i));
+        if (rng() % 2 == 0) { l.InsertBefore(p, cv); oracle.insert(oracle.begin() + static_cast<long>(i), v); }
+        else { l.InsertAfter(p, cv); oracle.insert(oracle.begin() + static_cast<long>(i) + 1, v); }
+        break;
+      }
+      default:
+        if (rng() % 50 == 0) { l.RemoveAll(); oracle.clear(); }
+    }
+    ASSERT_EQ(l.GetCount(), static_cast<INT_PTR>(oracle.size())) << "seed " << kSeed << " step " << step;
+  }
+  EXPECT_EQ(Forward(l), V(oracle.begin(), oracle.end()));
+  EXPECT_EQ(Backward(l), V(oracle.begin(), oracle.end()));
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+// CString::Format against the C library's printf: generated formats and values compared
+// with snprintf, plus the Windows data model (32-bit long), text conversions and errors.
+#include <Utility/Platform/String.h>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace {
+
+using testsupport::Utf8;
+
+constexpr unsigned kSeed = 20261206;
+
+CString Widen(const std::string& ascii) {
+  std::u16string w(ascii.begin(), ascii.end());
+  return CString(std::u16string_view(w));
+}
+
+// The oracle: glibc's own printf of a narrow format.
+template <class... T>
+std::string C(const std::string& fmt, T... v) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+  const int n = std::snprintf(nullptr, 0, fmt.c_str(), v...);
+  std::string out(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(out.data(), out.size(), fmt.c_str(), v...);
+#pragma GCC diagnostic pop
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+std::string Fmt(const std::string& fmt, const std::vector<FormatArg>& args) {
+  CString s;
+  s.FormatV(Widen(fmt), args.data(), args.size());
+  return Utf8(s);
+}
+
+template <class Rng>
+std::string Flags(Rng& rng) {
+  std::string f;
+  for (char c : {'-', '+', ' ', '#', '0'})
+    if (rng() % 4 == 0) f += c;
+  return f;
+}
+
+TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
+  std::mt19937 rng(kSeed);
+  const long long interesting[] = {0, 1, -1, 7, 127, 128, 255, 256, -128, -129, 32767, 32768,
+                                   65535, 65536, INT_MAX, INT_MIN, UINT_MAX, 0x100000000LL,
+                                   0x123456789ALL, LLONG_MAX, LLONG_MIN};
+  // Our modifier, and glibc's spelling of the same width (its `l` is 64-bit, ours is not).
+  struct Mod { const char* ours; const char* glibc; int bits; };
+  const Mod mods[] = {{"", "", 32}, {"h", "h", 16}, {"hh", "hh", 8}, {"l", "", 32},
+                      {"ll", "ll", 64}, {"I64", "ll", 64}, {"I32", "", 32}};
+  const char convs[] = {'d', 'i', 'u', 'o', 'x', 'X'};
+  for (int iter = 0; iter < 20000; ++iter) {
+    const Mod& m = mods[rng() % std::size(mods)];
+    const char conv = convs[rng() % std::size(convs)];
+    long long v = rng() % 3 == 0 ? static_cast<long long>((static_cast<unsigned long long>(rng()) << 32) | rng())
+                                 : interesting[rng() % std::size(interesting)];
+    std::string spec = "%" + Flags(rng);
+    std::vector<FormatArg> args;
+    std::vector<int> stars;
+    if (rng() % 3 == 0) {
+      if (rng() % 4 == 0) {
+        spec += '*';
+        stars.push_back(static_cast<int>(rng() % 41) - 20);
+        args.emplace_back(stars.back());
+      } else {
+        spec += std::to_string(rng() % 30 + 1);
+      }
+    }
+    if (rng() % 3 == 0) {
+      spec += '.';
+      if (rng() % 4 == 0) {
+        spec += '*';
+        stars.push_back(static_cast<int>(rng() % 30) - 5);
+        args.emplace_back(stars.back());
+      } else {
+        spec += std::to_string(rng() % 31);
+      }
+    }
+    const std::string ours = "<" + spec + m.ours + conv + ">";
+    const std::string glibcFmt = "<" + spec + m.glibc + conv + ">";
+    // The argument arrives with one of several C++ types; the conversion decides the width.
+    switch (rng() % 4) {
+      case 0: args.emplace_back(v); break;
+      case 1: args.emplace_back(static_cast<unsigned long long>(v)); break;
+      case 2: args.emplace_back(static_cast<int>(v)); v = static_cast<int>(v); break;
+      default: args.emplace_back(static_cast<short>(v)); v = static_cast<short>(v); break;
+    }
+    std::string expected;
+    const bool isSigned = conv == 'd' || conv == 'i';
+    auto call = [&](auto value) {
+      if (stars.size() == 2) return C(glibcFmt, stars[0], stars[1], value);
+      if (stars.size() == 1) return C(glibcFmt, stars[0], value);
+      return C(glibcFmt, value);
+    };
+    if (m.bits == 64) expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
+    else expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
+    ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours
+                                         << " value " << v;
+  }
+}
+
+TEST(FormatParity, FloatingMatchesPrintf) {
+  std::mt19937_64 rng(kSeed);
+  const double interesting[] = {0.0, -0.0, 1.0, -1.0, 0.5, 1.5, 2.5, 0.125, 1e-7, 123456789.0,
+                                1e300, -1e-300, DBL_MAX, DBL_MIN, 4.9e-324, 0.1, 2.0 / 3.0,
+                                9.9999995, 999999.5, HUGE_VAL, -HUGE_VAL, NAN, 1e21, 1e15 + 0.3};
+  const char convs[] = {'e', 'E', 'f', 'F', 'g', 'G', 'a', 'A'};
+  for (int iter = 0; iter < 20000; ++iter) {
+    const char conv = convs[rng() % std::size(convs)];
+    double v;
+    switch (rng() % 3) {
+      case 0: v = interesting[rng() % std::size(interesting)]; break;
+      case 1: v = std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100); break;
+      default: {
+        const std::uint64_t bits = rng();
+        std::memcpy(&v, &bits, sizeof v);
+      }
+    }
+    std::string spec = "%" + Flags(rng);
+    if (rng() % 3 == 0) spec += std::to_string(rng() % 40 + 1);
+    if (rng() % 4 != 0) spec += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);
+    spec += conv;
+    const bool asFloat = rng() % 5 == 0;
+    std::vector<FormatArg> args;
+    if (asFloat) args.emplace_back(static_cast<float>(v));
+    else args.emplace_back(v);
+    const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
+    ASSERT_EQ(Fmt(spec, args), C(spec, passed)) << "seed " << kSeed << " iteration " << iter
+                                                << " format " << spec;
+  }
+}
+
+TEST(FormatParity, PlacesZeroToThirtyAndVeryLongPrecision) {
+  for (double v : {0.0, 1.0 / 3.0, -2.5, 12345.678901234567, 1e-20, 5e-324, 1.7976931348623157e308}) {
+    for (int places = 0; places <= 30; ++places) {
+      const std::string spec = "%." + std::to_string(places) + "f";
+      SCOPED_TRACE(spec);
+      EXPECT_EQ(Fmt(spec, {v}), C(spec, v));
+    }
+    EXPECT_EQ(Fmt("%.6f", {v}), C("%.6f", v));
+    EXPECT_EQ(Fmt("%.15f", {v}), C("%.15f", v));
+    EXPECT_EQ(Fmt("%.1000f", {v}), C("%.1000f", v));
+    EXPECT_EQ(Fmt("%1200.1100e", {v}), C("%1200.1100e", v));
+  }
+}
+
+TEST(FormatParity, FloatingConversionsTakeIntegers) {
+  EXPECT_EQ(Fmt("%.2f", {3}), "3.00");
+  EXPECT_EQ(Fmt("%.2f", {4294967295u}), "4294967295.00");
+  EXPECT_EQ(Fmt("%g", {-7LL}), "-7");
+}
+
+TEST(FormatWidths, LongIsThirtyTwoBitsAndOthersCutLikeACast) {
+  struct Case { const char16_t* fmt; FormatArg arg; const char* out; };
+  const Case cases[] = {
+      {u"%ld", FormatArg(0x100000005LL), "5"},
+      {u"%ld", FormatArg(-1LL), "-1"},
+      {u"%lu", FormatArg(-1), "4294967295"},
+      {u"%lx", FormatArg(0xFFFFFFFFFFLL), "ffffffff"},
+      {u"%d", FormatArg(0x80000000u), "-2147483648"},
+      {u"%u", FormatArg(-2), "4294967294"},
+      {u"%hd", FormatArg(65535), "-1"},
+      {u"%hu", FormatArg(-1), "65535"},
+      {u"%hhd", FormatArg(200), "-56"},
+      {u"%hhu", FormatArg(257), "1"},
+      {u"%lld", FormatArg(-1), "-1"},
+      {u"%llu", FormatArg(-1), "18446744073709551615"},
+      {u"%I64d", FormatArg(LLONG_MIN), "-9223372036854775808"},
+      {u"%I64X", FormatArg(0xDEADBEEFCAFEULL), "DEADBEEFCAFE"},
+      {u"%I32x", FormatArg(0x1FFFFFFFFLL), "ffffffff"},
+      {u"%zu", FormatArg(static_cast<std::size_t>(-1)), "18446744073709551615"},
+      {u"0x%.2X", FormatArg(static_cast<signed char>(-128)), "0xFFFFFF80"},
+      {u"0x%.4X", FormatArg(static_cast<short>(-1)), "0xFFFFFFFF"},
+      {u"%5d|%-5d|%05d", FormatArg(42), "   42|42   |00042"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.fmt));
+    CString s;
+    const FormatArg args[] = {c.arg, c.arg, c.arg};
+    s.FormatV(c.fmt, args, 3);
+    EXPECT_EQ(Utf8(s), c.out);
+  }
+}
+
+TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
+  const CString name(u"n\u00e9e");
+  CString s;
+  s.Format(u"%s\\%s", u"dir", name);
+  EXPECT_EQ(s, CString(u"dir\\n\u00e9e"));
+  s.Format(u"[%6s][%-6s][%.2s][%06s]", u"ab", u"ab", u"abc", u"ab");
+  EXPECT_EQ(s, CString(u"[    ab][ab    ][ab][0000ab]"));
+  s.Format(u"[%hs][%S][%ls][%ws]", "caf\xc3\xa9", "\xe2\x82\xac", u"w", u"x");
+  EXPECT_EQ(s, CString(u"[caf\u00e9][\u20ac][w][x]"));
+  // Width and precision count UTF-16 units: a surrogate pair is two.
+  s.Format(u"[%3s][%.1s]", u"\U0001F600", u"\u00e9x");
+  EXPECT_EQ(s, CString(u"[ \U0001F600][\u00e9]"));
+  s.Format(u"%s|%hs|%s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr), nullptr);
+  EXPECT_EQ(s, CString(u"(null)|(null)|(null)"));
+  // Precision limits text the way it limits printf's %s (compare on ASCII).
+  for (int w = 0; w < 8; ++w)
+    for (int p = 0; p < 8; ++p) {
+      const std::string spec = "%-" + std::to_string(w) + "." + std::to_string(p) + "s";
+      SCOPED_TRACE(spec);
+      EXPECT_EQ(Fmt(spec, {u"hello"}), C(spec, "hello"));
+    }
+}
+
+TEST(FormatText, CStringArgumentKeepsEmbeddedZeros) {
+  const char16_t units[] = {u'a', 0, u'b'};
+  const CString withZero(units, 3);
+  CString s;
+  s.Format(u"<%s>", withZero);
+  EXPECT_EQ(s.GetLength(), 5);
+  EXPECT_EQ(s.GetAt(2), 0);
+  EXPECT_EQ(s.GetAt(3), u'b');
+}
+
+TEST(FormatText, Characters) {
+  CString s;
+  s.Format(u"%c%c%hc%C%3c|%-3c|", u'A', 0x263A, 'b', 'c', u'x', u'y');
+  EXPECT_EQ(s, CString(u"A\u263Abc  x|y  |"));
+  s.Format(u"%hc", 0xE9);  // a lone byte above 0x7F is no UTF-8 character
+  EXPECT_EQ(s, CString(u"\uFFFD"));
+  s.Format(u"%c", 0x1263A);  // a wide unit is 16 bits
+  EXPECT_EQ(s, CString(u"\u263A"));
+}
+
+TEST(FormatMisc, PercentPointerStarsAndAppend) {
+  CString s;
+  s.Format(u"100%% %d%%", 5);
+  EXPECT_EQ(s, CString(u"100% 5%"));
+  int x = 0;
+  s.Format(u"%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr));
+  EXPECT_EQ(Utf8(s), C("%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)));
+  s.Format(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0);
+  EXPECT_EQ(s, CString(u"[   7][7   ][1.00][1.000000]"));
+  s = u"keep:";
+  s.AppendFormat(u"%d-%s", 1, u"two");
+  EXPECT_EQ(s, CString(u"keep:1-two"));
+  s.Format(u"no conversions");
+  EXPECT_EQ(s, CString(u"no conversions"));
+  s.Format(u"");
+  EXPECT_TRUE(s.IsEmpty());
+  // The string itself may be an argument.
+  s = u"ab";
+  s.Format(u"%s%s", s, s);
+  EXPECT_EQ(s, CString(u"abab"));
+  s.AppendFormat(u"+%s", s);
+  EXPECT_EQ(s, CString(u"abab+abab"));
+  // Extra arguments are ignored, as printf ignores them.
+  s.Format(u"%d", 1, 2, 3);
+  EXPECT_EQ(s, CString(u"1"));
+}
+
+TEST(FormatErrors, WrongOrMissingArgumentsThrowAndLeaveTheString) {
+  struct Case { const char16_t* fmt; std::vector<FormatArg> args; };
+  const Case cases[] = {
+      {u"%d", {}},
+      {u"%d %d", {FormatArg(1)}},
+      {u"%d", {FormatArg(u"text")}},
+      {u"%d", {FormatArg(1.5)}},
+      {u"%x", {FormatArg("narrow")}},
+      {u"%s", {FormatArg(5)}},
+      {u"%s", {FormatArg(2.0)}},
+      {u"%f", {FormatArg(u"1.0")}},
+      {u"%c", {FormatArg(u"c")}},
+      {u"%p", {FormatArg(1)}},
+      {u"%*d", {FormatArg(u"w"), FormatArg(1)}},
+      {u"%k", {FormatArg(1)}},
+      {u"%n", {FormatArg(1)}},
+      {u"%.-1f", {FormatArg(1.0)}},
+      {u"abc%", {}},
+      {u"%l", {FormatArg(1)}},
+      {u"%99999999999d", {FormatArg(1)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.fmt));
+    CString s(u"before");
+    EXPECT_THROW(s.FormatV(c.fmt, c.args.data(), c.args.size()), std::invalid_argument);
+    EXPECT_EQ(s, CString(u"before"));
+    EXPECT_THROW(s.AppendFormatV(c.fmt, c.args.data(), c.args.size()), std::invalid_argument);
+    EXPECT_EQ(s, CString(u"before"));
+  }
+}
+
+}  // namespace

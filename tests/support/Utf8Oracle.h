@@ -1,0 +1,145 @@
+// Plain, slow reference codecs for UTF-8, written straight from the well-formedness table
+// of the Unicode standard: the tests compare the fast converters against them.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace oracle {
+
+// The byte ranges that may follow a lead byte at each position of a well-formed sequence;
+// an empty list means the byte cannot start a sequence.
+inline std::vector<std::pair<int, int>> Ranges(unsigned char lead) {
+  if (lead <= 0x7F) return {{lead, lead}};
+  if (lead >= 0xC2 && lead <= 0xDF) return {{lead, lead}, {0x80, 0xBF}};
+  if (lead == 0xE0) return {{lead, lead}, {0xA0, 0xBF}, {0x80, 0xBF}};
+  if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) return {{lead, lead}, {0x80, 0xBF}, {0x80, 0xBF}};
+  if (lead == 0xED) return {{lead, lead}, {0x80, 0x9F}, {0x80, 0xBF}};
+  if (lead == 0xF0) return {{lead, lead}, {0x90, 0xBF}, {0x80, 0xBF}, {0x80, 0xBF}};
+  if (lead >= 0xF1 && lead <= 0xF3) return {{lead, lead}, {0x80, 0xBF}, {0x80, 0xBF}, {0x80, 0xBF}};
+  if (lead == 0xF4) return {{lead, lead}, {0x80, 0x8F}, {0x80, 0xBF}, {0x80, 0xBF}};
+  return {};
+}
+
+// UTF-16 of bytes, one U+FFFD per maximal subpart of an ill-formed sequence.
+inline std::u16string Decode(const std::string& bytes, bool* sawInvalid = nullptr) {
+  std::u16string out;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const auto ranges = Ranges(lead);
+    std::size_t matched = 0;
+    while (matched < ranges.size() && i + matched < bytes.size()) {
+      const auto b = static_cast<unsigned char>(bytes[i + matched]);
+      if (b < ranges[matched].first || b > ranges[matched].second) break;
+      ++matched;
+    }
+    if (ranges.empty() || matched < ranges.size()) {
+      if (sawInvalid != nullptr) *sawInvalid = true;
+      out += u'\xFFFD';
+      i += matched == 0 ? 1 : matched;
+      continue;
+    }
+    std::uint32_t cp = ranges.size() == 1 ? lead : lead & (0xFFu >> (ranges.size() + 1));
+    for (std::size_t k = 1; k < ranges.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3Fu);
+    if (cp >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += ranges.size();
+  }
+  return out;
+}
+
+// UTF-8 of UTF-16 units, a lone surrogate becoming U+FFFD.
+inline std::string Encode(const std::u16string& units, bool* sawLone = nullptr) {
+  std::string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::uint32_t cp = units[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      if (sawLone != nullptr) *sawLone = true;
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Random valid UTF-16 of about n units, drawn from every plane class (ASCII runs long enough
+// for the vector paths, two- and three-byte ranges, surrogate pairs). No zero units.
+inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
+  std::u16string s;
+  std::uniform_int_distribution<int> kind(0, 9);
+  while (s.size() < n) {
+    switch (kind(rng)) {
+      case 0:
+      case 1:
+      case 2: {  // an ASCII run
+        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+        for (std::size_t k = 0; k < run; ++k) s += static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7F)(rng));
+        break;
+      }
+      case 3:
+      case 4:
+        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
+        break;
+      case 5:
+      case 6:
+        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x800, 0xD7FF)(rng));
+        break;
+      case 7:
+        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0xE000, 0xFFFF)(rng));
+        break;
+      default: {
+        const std::uint32_t cp = std::uniform_int_distribution<std::uint32_t>(0x10000, 0x10FFFF)(rng);
+        s += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        s += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      }
+    }
+  }
+  return s;
+}
+
+// Random bytes that look like UTF-8 often enough to reach every path: ASCII runs, valid
+// sequences, stray continuation bytes, truncated sequences, every lead byte. No zero bytes.
+inline std::string RandomMostlyUtf8(std::mt19937& rng, std::size_t n) {
+  std::string s;
+  std::uniform_int_distribution<int> kind(0, 5);
+  while (s.size() < n) {
+    const int k = kind(rng);
+    if (k <= 1) {
+      s += Encode(RandomValidUtf16(rng, 4));
+    } else if (k == 2) {
+      s += static_cast<char>(std::uniform_int_distribution<int>(0x80, 0xFF)(rng));
+    } else if (k == 3) {
+      const std::string valid = Encode(RandomValidUtf16(rng, 1));
+      s += valid.substr(0, std::uniform_int_distribution<std::size_t>(1, valid.size())(rng));
+    } else {
+      s += static_cast<char>(std::uniform_int_distribution<int>(1, 0xFF)(rng));
+    }
+  }
+  return s;
+}
+
+}  // namespace oracle
