@@ -98,7 +98,7 @@ TEST(DoubleToVar, RealsAndOtherTypes) {
   EXPECT_EQ(text.vt, VT_BSTR);
   EXPECT_EQ(text.bstrVal, before);
   for (unsigned code : {unsigned{VT_DATE}, unsigned{VT_EMPTY}, unsigned{VT_CY}, unsigned{VT_INT}, unsigned{VT_UINT},
-                        unsigned{VT_I8}, unsigned{VT_UI8}, VT_ARRAY | VT_I4, VT_BYREF | VT_I2}) {
+                        unsigned{VT_I8}, unsigned{VT_UI8}, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_I2}}) {
     COleVariant v = Raw(static_cast<VARTYPE>(code), 0x1122334455667788ull);
     CUtility::DoubleToVar(9.0, &v);
     EXPECT_EQ(v.vt, code);

@@ -47,8 +47,11 @@ TEST(RoundTrip, IntegerTextsReadBackToTheSameValue) {
     const CString plain = CUtility::ConVarToStr(&v, 0, 0);
     COleVariant back = CUtility::StrToVar(plain, vt);
     // VT_BOOL shows 1 for true, which reads back as 1 rather than VARIANT_TRUE: equal data.
-    if (vt == VT_BOOL) ASSERT_EQ(CUtility::IsDataEqual(v, back), 1) << U8(plain);
-    else ASSERT_EQ(CUtility::IsVarSame(v, back), 1) << U8(plain);
+    if (vt == VT_BOOL) {
+      ASSERT_EQ(CUtility::IsDataEqual(v, back), 1) << U8(plain);
+    } else {
+      ASSERT_EQ(CUtility::IsVarSame(v, back), 1) << U8(plain);
+    }
     ASSERT_EQ(U8(CUtility::VarToStr(back)), U8(CUtility::VarToStr(v)));
   }
 }

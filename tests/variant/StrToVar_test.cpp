@@ -156,7 +156,7 @@ TEST(StrToVar, StringsAreTrimmedCopies) {
 TEST(StrToVar, UnsupportedTypesGiveEmpty) {
   for (unsigned code : {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_DISPATCH},
                         unsigned{VT_ERROR}, unsigned{VT_VARIANT}, unsigned{VT_UNKNOWN}, unsigned{VT_DECIMAL}, 15u,
-                        unsigned{VT_I8}, unsigned{VT_UI8}, 24u, 0xFFFFu, VT_ARRAY | VT_I4, VT_BYREF | VT_BSTR}) {
+                        unsigned{VT_I8}, unsigned{VT_UI8}, 24u, 0xFFFFu, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_BSTR}}) {
     SCOPED_TRACE(code);
     const COleVariant v = CUtility::StrToVar(CString(u"5"), static_cast<VARTYPE>(code));
     EXPECT_EQ(v.vt, VT_EMPTY);
