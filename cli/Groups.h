@@ -7,5 +7,6 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group VariantGroup();
 
 }  // namespace cli
