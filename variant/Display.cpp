@@ -2,6 +2,7 @@
 // dates, the string for strings, and no minus sign on a number that shows as zero.
 #include <Utility/Utility.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "variant/TextWriters.h"
@@ -37,7 +38,11 @@ CString RealRow(double value, std::uint64_t pattern, int hexDigits, int decimals
   if (hex != 0) return Hex(pattern, hexDigits);
   // A negative count has no printf meaning; it shows no places, as 0 does.
   if (decimals > kMaxPlaces) return CString(u"***");
-  return FixedText(value, decimals > 0 ? decimals : 0);
+  CString text = FixedText(value, decimals > 0 ? decimals : 0);
+  // A number shown as zero loses its minus sign: -0.0001 with two places is 0.00. Only reals
+  // can need this: an integer shows a minus sign only when it is not zero.
+  if (std::signbit(value) && IsZeroText(text)) text.Replace(u"-", u"");
+  return text;
 }
 
 CString DateText(double date) {
@@ -91,8 +96,5 @@ CString Text(const COleVariant& v, int decimals, int hex) {
 
 CString CUtility::ConVarToStr(COleVariant* var, int decimals, int hex) {
   if (var == nullptr) return CString(u"***");
-  CString text = Text(*var, decimals, hex);
-  // A number shown as zero loses its minus sign: -0.0001 with two places is 0.00.
-  if (IsNumVar(var->vt) && text.Find(u'-') >= 0 && IsZeroText(text)) text.Replace(u"-", u"");
-  return text;
+  return Text(*var, decimals, hex);
 }

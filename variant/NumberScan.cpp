@@ -56,9 +56,27 @@ int ExtractNumber(const Unit* src, int n, const char* point, char* out) noexcept
   return length;
 }
 
+// Text that is nothing but an optional sign and up to 15 digits names an integer that a double
+// holds exactly, so it is read here without asking for the decimal separator.
+bool ScanPlainInteger(const WCHAR* p, int n, double& value) noexcept {
+  int i = 0;
+  const bool negative = n > 0 && p[0] == u'-';
+  if (n > 0 && (p[0] == u'-' || p[0] == u'+')) ++i;
+  if (i == n || n - i > 15) return false;
+  long long magnitude = 0;
+  for (; i < n; ++i) {
+    if (!IsDigit(p[i])) return false;
+    magnitude = magnitude * 10 + (p[i] - u'0');
+  }
+  value = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
+  return true;
+}
+
 }  // namespace
 
 double ScanNumber(const CString& text) {
+  double plain = 0.0;
+  if (ScanPlainInteger(text.GetString(), text.GetLength(), plain)) return plain;
   char number[kBufferBytes];
   const char* point = DecimalSeparator();
   int length = 0;

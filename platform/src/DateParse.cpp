@@ -242,7 +242,41 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
   return S_OK;
 }
 
+// The library's own date text, "YYYY-MM-DD HH:MM:SS", read without tokens: it is what hosts
+// read back most. Anything else, or impossible fields, is left to the general reading.
+bool ParseLibraryForm(const WCHAR* text, DATE& result) noexcept {
+  while (IsWhiteSpace(*text)) ++text;
+  static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+  int digits[14];
+  int n = 0;
+  for (int i = 0; kShape[i] != 0; ++i) {
+    const WCHAR c = text[i];
+    if (kShape[i] == 'd') {
+      if (!IsDigit(c)) return false;
+      digits[n++] = c - u'0';
+    } else if (c != static_cast<WCHAR>(kShape[i])) {
+      return false;
+    }
+  }
+  for (const WCHAR* rest = text + sizeof kShape - 1; *rest != 0; ++rest) {
+    if (!IsWhiteSpace(*rest)) return false;
+  }
+  const int year = ((digits[0] * 10 + digits[1]) * 10 + digits[2]) * 10 + digits[3];
+  const int month = digits[4] * 10 + digits[5];
+  const int day = digits[6] * 10 + digits[7];
+  const int hour = digits[8] * 10 + digits[9];
+  const int minute = digits[10] * 10 + digits[11];
+  const int second = digits[12] * 10 + digits[13];
+  if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
+      minute > 59 || second > 59) {
+    return false;
+  }
+  result = MakeDate(DayFromCivil(year, month, day), ((hour * 60LL + minute) * 60 + second) * 1000);
+  return true;
+}
+
 HRESULT Parse(const WCHAR* text, DATE& result) noexcept {
+  if (ParseLibraryForm(text, result)) return S_OK;
   Tokens tokens;
   if (!Tokenize(text, tokens) || tokens.count == 0) return DISP_E_TYPEMISMATCH;
 

@@ -306,6 +306,12 @@ TEST(VarDateFromStr, ReadsBackTheDateTextOfEveryDateToTheSecond) {
     DATE back = 0;
     ASSERT_EQ(VarDateFromStr(wide.c_str(), LANG_USER_DEFAULT, 0, &back), S_OK) << text;
     EXPECT_EQ(Show(Split(back)), text);
+    // The same date with a T between date and time takes the general reading: same value.
+    std::u16string joined = wide;
+    joined[10] = u'T';
+    DATE general = 0;
+    ASSERT_EQ(VarDateFromStr(joined.c_str(), LANG_USER_DEFAULT, 0, &general), S_OK);
+    EXPECT_EQ(general, back);
     // Compared as moments on one time line: before day 0 the fraction runs forward.
     EXPECT_LE(std::fabs(Moment(back) - Moment(value)), 0.5 + 1e-4) << text;
   }
