@@ -59,4 +59,4 @@ UINT SysStringByteLen(BSTR text) noexcept {
   return length;
 }
 
-UINT SysStringLen(BSTR text) noexcept { return SysStringByteLen(text) / sizeof(OLECHAR); }
+UINT SysStringLen(BSTR text) noexcept { return SysStringByteLen(text) / UINT{sizeof(OLECHAR)}; }
