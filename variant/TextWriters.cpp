@@ -13,14 +13,28 @@
 namespace utility::variant {
 
 int WriteUnsigned(unsigned long long value, WCHAR* out) noexcept {
-  WCHAR digits[20];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<WCHAR>(u'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
-  return n;
+  // Two digits per division, written from the end once the length is known.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  int length = 1;
+  for (unsigned long long rest = value; rest >= 10; rest /= 10) ++length;
+  int at = length;
+  while (value >= 100) {
+    const unsigned pair = static_cast<unsigned>(value % 100) * 2;
+    value /= 100;
+    out[--at] = static_cast<WCHAR>(kPairs[pair + 1]);
+    out[--at] = static_cast<WCHAR>(kPairs[pair]);
+  }
+  if (value >= 10) {
+    const unsigned pair = static_cast<unsigned>(value) * 2;
+    out[--at] = static_cast<WCHAR>(kPairs[pair + 1]);
+    out[--at] = static_cast<WCHAR>(kPairs[pair]);
+  } else {
+    out[--at] = static_cast<WCHAR>(u'0' + value);
+  }
+  return length;
 }
 
 int WriteSigned(long long value, WCHAR* out) noexcept {

@@ -30,7 +30,6 @@ CString DateText(double date) {
 }  // namespace
 
 CString CUtility::VarToStr(COleVariant var) {
-  CString text;
   switch (var.vt) {
     case VT_I2:
       return IntegerText(var.iVal);
@@ -42,12 +41,13 @@ CString CUtility::VarToStr(COleVariant var) {
       return FixedText(var.dblVal, 15);
     case VT_DATE:
       return DateText(var.date);
-    case VT_BSTR:
+    case VT_BSTR: {
       // Up to the first zero unit; only a string can carry white space to trim.
-      text = var.bstrVal;
+      CString text(var.bstrVal);
       text.TrimLeft();
       text.TrimRight();
       return text;
+    }
     case VT_BOOL:
       return CString(var.boolVal == 0 ? u"0" : u"1");
     case VT_I1:
