@@ -1,33 +1,39 @@
 #!/usr/bin/env python3
-"""Prints ours / baseline for every pair of benchmarks named Ours_<case> and Baseline_<case>.
+"""Runs a benchmark binary with JSON output and prints, for every case named Ours/<case>,
+its throughput divided by that of each baseline named <Baseline>/<case> in the same run.
 
-Usage: bench_Variant --benchmark_format=json [--benchmark_repetitions=5] | bench/ratios.py
-With repetitions the medians are compared.
+    bench/ratios.py build/release/stage/bin/bench_Encoding [extra benchmark flags]
 """
 import json
+import subprocess
 import sys
 
 
-def main() -> int:
-    report = json.load(sys.stdin)
-    times = {}
-    medians = {}
-    for b in report["benchmarks"]:
-        if b.get("run_type", "iteration") == "iteration":
-            times.setdefault(b["name"], b["cpu_time"])
-        elif b.get("aggregate_name") == "median":
-            medians[b["run_name"]] = b["cpu_time"]
-    times.update(medians)
-    print(f"{'case':36} {'ours ns':>10} {'baseline ns':>12} {'ratio':>7}")
-    for name, ours in times.items():
-        if not name.startswith("Ours_"):
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    command = [argv[1], "--benchmark_format=json"] + argv[2:]
+    report = json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+    speeds = {}
+    for entry in report["benchmarks"]:
+        if entry.get("run_type", "iteration") != "iteration" or "bytes_per_second" not in entry:
             continue
-        case = name[len("Ours_"):]
-        base = times.get("Baseline_" + case)
-        if base:
-            print(f"{case:36} {ours:10.1f} {base:12.1f} {ours / base:7.2f}")
+        role, _, case = entry["name"].partition("/")
+        speeds.setdefault(case, {})[role] = entry["bytes_per_second"]
+    baselines = sorted({role for roles in speeds.values() for role in roles} - {"Ours"})
+    header = f"{'case':<34} {'ours MB/s':>10}" + "".join(f" {'/ ' + b:>10}" for b in baselines)
+    print(header)
+    for case, roles in speeds.items():
+        if "Ours" not in roles:
+            continue
+        ours = roles["Ours"]
+        line = f"{case:<34} {ours / 1e6:>10.0f}"
+        for b in baselines:
+            line += f" {ours / roles[b]:>10.2f}" if b in roles else f" {'-':>10}"
+        print(line)
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv))

@@ -4,6 +4,7 @@
 // The arrays are n + 1 elements, n being the measured count with its terminator, and every
 // element that the conversion does not write is 0. Only those elements are cleared, so a long
 // text is not written twice.
+#include <climits>
 #include <cstring>
 
 #include <Utility/Utility.h>
@@ -41,12 +42,16 @@ unsigned short* CUtility::ANSIToUnicode1(const char* text) {
 CString CUtility::ANSIToUnicode2(const char* text) {
   // The same text as ANSIToUnicode1 gives, converted straight into the string's buffer: the
   // converted units hold no zero before the terminator, so nothing is cut differently.
+  // The text is read up to and including its terminator, as with a length of -1; the length
+  // is found once instead of by both calls.
   CString result;
   if (text == nullptr) return result;
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  const std::size_t bytes = std::strlen(text) + 1;
+  const int length = bytes > static_cast<std::size_t>(INT_MAX) ? -1 : static_cast<int>(bytes);
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
   if (n <= 1) return result;
   WCHAR* buffer = result.GetBufferSetLength(n);
-  const int written = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, n);
+  const int written = MultiByteToWideChar(CP_ACP, 0, text, length, buffer, n);
   result.ReleaseBuffer(written > 0 ? written - 1 : 0);
   return result;
 }

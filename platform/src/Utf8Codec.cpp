@@ -29,6 +29,26 @@ inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noe
   std::size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
+  // Four vectors per step while the text stays ASCII: one test for 64 bytes.
+  while (n - i >= 64) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 32));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 48));
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) != 0) break;
+    if constexpr (kWrite) {
+      __m128i* out = reinterpret_cast<__m128i*>(d + i);
+      _mm_storeu_si128(out, _mm_unpacklo_epi8(a, zero));
+      _mm_storeu_si128(out + 1, _mm_unpackhi_epi8(a, zero));
+      _mm_storeu_si128(out + 2, _mm_unpacklo_epi8(b, zero));
+      _mm_storeu_si128(out + 3, _mm_unpackhi_epi8(b, zero));
+      _mm_storeu_si128(out + 4, _mm_unpacklo_epi8(c, zero));
+      _mm_storeu_si128(out + 5, _mm_unpackhi_epi8(c, zero));
+      _mm_storeu_si128(out + 6, _mm_unpacklo_epi8(e, zero));
+      _mm_storeu_si128(out + 7, _mm_unpackhi_epi8(e, zero));
+    }
+    i += 64;
+  }
   while (n - i >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
@@ -69,6 +89,37 @@ inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noe
   }
   return i;
 }
+
+#if defined(__SSE2__)
+// Whether the 16 bytes at s start with five well-formed three-byte sequences (no overlong
+// form after E0, no surrogate after ED: both leads simply take the careful path).
+inline bool IsThreeByteRun(const unsigned char* s) noexcept {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  const __m128i mask = _mm_setr_epi8(-16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, 0);
+  const __m128i pattern = _mm_setr_epi8(-32, -128, -128, -32, -128, -128, -32, -128, -128, -32, -128, -128, -32,
+                                        -128, -128, 0);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, mask), pattern)) != 0xFFFF) return false;
+  const __m128i leads = _mm_and_si128(v, _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0));
+  const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(leads, _mm_set1_epi8(static_cast<char>(0xE0))),
+                                       _mm_cmpeq_epi8(leads, _mm_set1_epi8(static_cast<char>(0xED))));
+  return _mm_movemask_epi8(special) == 0;
+}
+
+// Whether the 16 bytes at s are eight well-formed two-byte sequences; if so, units receives
+// their eight code points.
+inline bool IsTwoByteRun(const unsigned char* s, __m128i& units) noexcept {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  // Per 16-bit lane the lead is the low byte: 110xxxxx 10xxxxxx, lead not C0 or C1.
+  const __m128i shape = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xC0E0)));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(shape, _mm_set1_epi16(static_cast<short>(0x80C0)))) != 0xFFFF) return false;
+  const __m128i overlong = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(0x001E)), _mm_setzero_si128());
+  if (_mm_movemask_epi8(overlong) != 0) return false;
+  const __m128i high = _mm_slli_epi16(_mm_and_si128(v, _mm_set1_epi16(0x001F)), 6);
+  const __m128i low = _mm_and_si128(_mm_srli_epi16(v, 8), _mm_set1_epi16(0x003F));
+  units = _mm_or_si128(high, low);
+  return true;
+}
+#endif
 
 // The careful decoder for one sequence starting at a non-ASCII byte: returns the bytes
 // consumed and stores the code point (kReplacement for a maximal subpart that is malformed).
@@ -127,6 +178,33 @@ Result Decode(const unsigned char* s, std::size_t n, WCHAR* d, std::size_t cap, 
       o += k;
       continue;
     }
+#if defined(__SSE2__)
+    // Runs of three-byte sequences (five per 16 bytes) and of two-byte ones (eight per 16
+    // bytes), checked sixteen bytes at a time.
+    if (n - i >= 16) {
+      const std::size_t before = i;
+      if ((b & 0xF0) == 0xE0) {
+        while (n - i >= 16 && (!kWrite || cap - o >= 5) && IsThreeByteRun(s + i)) {
+          if constexpr (kWrite) {
+            const unsigned char* p = s + i;
+            for (std::size_t k = 0; k < 5; ++k, p += 3) {
+              d[o + k] = static_cast<WCHAR>(((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+            }
+          }
+          o += 5;
+          i += 15;
+        }
+      } else if ((b & 0xE0) == 0xC0) {
+        __m128i units;
+        while (n - i >= 16 && (!kWrite || cap - o >= 8) && IsTwoByteRun(s + i, units)) {
+          if constexpr (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), units);
+          o += 8;
+          i += 16;
+        }
+      }
+      if (i != before) continue;
+    }
+#endif
     // Three-byte sequences (most of the BMP) and two-byte ones, when well formed.
     if ((b & 0xF0) == 0xE0 && n - i >= 3) {
       const unsigned c1 = s[i + 1], c2 = s[i + 2];
@@ -184,8 +262,52 @@ inline bool CountBlock8(const WCHAR* s, std::size_t& bytes) noexcept {
   const __m128i three = _mm_cmpgt_epi16(flipped, _mm_set1_epi16(static_cast<short>(0x87FF)));
   const unsigned m2 = static_cast<unsigned>(_mm_movemask_epi8(two));
   const unsigned m3 = static_cast<unsigned>(_mm_movemask_epi8(three));
-  bytes += 8 + static_cast<std::size_t>(__builtin_popcount(m2) + __builtin_popcount(m3)) / 2;
+  if (m3 == 0xFFFF) {
+    bytes += 24;  // the common cases without counting bits
+  } else if (m3 == 0 && m2 == 0xFFFF) {
+    bytes += 16;
+  } else {
+    bytes += 8 + static_cast<std::size_t>(__builtin_popcount(m2) + __builtin_popcount(m3)) / 2;
+  }
   return true;
+}
+#endif
+
+#if defined(__SSE2__)
+// 2 when eight units all need two bytes, 3 when all need three (no surrogates), else 0.
+inline int BlockWidth(__m128i v) noexcept {
+  const __m128i flipped = _mm_xor_si128(v, _mm_set1_epi16(static_cast<short>(0x8000)));
+  const unsigned atLeast80 =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi16(flipped, _mm_set1_epi16(static_cast<short>(0x807F)))));
+  const unsigned atLeast800 =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi16(flipped, _mm_set1_epi16(static_cast<short>(0x87FF)))));
+  if (atLeast80 == 0xFFFF && atLeast800 == 0) return 2;
+  if (atLeast800 != 0xFFFF) return 0;
+  const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                            _mm_set1_epi16(static_cast<short>(0xD800)));
+  return _mm_movemask_epi8(surrogate) == 0 ? 3 : 0;
+}
+#endif
+
+#if defined(__SSE2__)
+// Writes eight units of U+0800..U+FFFF (no surrogates) as 24 bytes of UTF-8, in four 8-byte
+// stores of which the last two bytes are overwritten by the next (26 bytes of room needed).
+inline void StoreThreeByteBlock(__m128i v, unsigned char* out) noexcept {
+  const __m128i b0 = _mm_or_si128(_mm_srli_epi16(v, 12), _mm_set1_epi16(0x00E0));
+  const __m128i b1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0x003F)), _mm_set1_epi16(0x0080));
+  const __m128i b2 = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi16(0x003F)), _mm_set1_epi16(0x0080));
+  const __m128i b01 = _mm_or_si128(b0, _mm_slli_epi16(b1, 8));
+  // 32-bit lanes holding the three bytes of one character each.
+  const __m128i lo = _mm_unpacklo_epi16(b01, b2);
+  const __m128i hi = _mm_unpackhi_epi16(b01, b2);
+  // Two characters per 64-bit lane, six bytes back to back.
+  const __m128i keep = _mm_set1_epi64x(0x0000000000FFFFFFll);
+  const __m128i pairLo = _mm_or_si128(_mm_and_si128(lo, keep), _mm_andnot_si128(keep, _mm_srli_epi64(lo, 8)));
+  const __m128i pairHi = _mm_or_si128(_mm_and_si128(hi, keep), _mm_andnot_si128(keep, _mm_srli_epi64(hi, 8)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairLo);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairLo, pairLo));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 12), pairHi);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 18), _mm_unpackhi_epi64(pairHi, pairHi));
 }
 #endif
 
@@ -197,7 +319,22 @@ Result Encode(const WCHAR* s, std::size_t n, char* d, std::size_t cap, bool stri
     WCHAR u = s[i];
     if (u < 0x80) {
 #if defined(__SSE2__)
-      // Sixteen ASCII units become sixteen bytes.
+      // Thirty-two, then sixteen ASCII units at a time become as many bytes.
+      while (n - i >= 32 && (!kWrite || cap - o >= 32)) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 24));
+        const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e));
+        const __m128i high = _mm_and_si128(any, _mm_set1_epi16(static_cast<short>(0xFF80)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
+        if constexpr (kWrite) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_packus_epi16(a, b));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 16), _mm_packus_epi16(c, e));
+        }
+        i += 32;
+        o += 32;
+      }
       while (n - i >= 16 && (!kWrite || cap - o >= 16)) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
@@ -218,15 +355,35 @@ Result Encode(const WCHAR* s, std::size_t n, char* d, std::size_t cap, bool stri
       }
       continue;
     }
-    if constexpr (!kWrite) {
 #if defined(__SSE2__)
+    if constexpr (!kWrite) {
       // Measuring text without surrogates needs no per-unit branch.
       if (n - i >= 8 && CountBlock8(s + i, o)) {
         i += 8;
         continue;
       }
-#endif
+    } else {
+      // Eight units of one width at a time: all two-byte or all three-byte characters.
+      if (n - i >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const int width = BlockWidth(v);
+        if (width == 2 && cap - o >= 16) {
+          const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0x00C0));
+          const __m128i trail = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi16(0x003F)), _mm_set1_epi16(0x0080));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_or_si128(lead, _mm_slli_epi16(trail, 8)));
+          o += 16;
+          i += 8;
+          continue;
+        }
+        if (width == 3 && cap - o >= 26) {
+          StoreThreeByteBlock(v, out + o);
+          o += 24;
+          i += 8;
+          continue;
+        }
+      }
     }
+#endif
     std::uint32_t cp = u;
     std::size_t used = 1;
     if (u >= 0xD800 && u <= 0xDFFF) {

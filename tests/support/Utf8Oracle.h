@@ -86,8 +86,9 @@ inline std::string Encode(const std::u16string& units, bool* sawLone = nullptr) 
   return out;
 }
 
-// Random valid UTF-16 of about n units, drawn from every plane class (ASCII runs long enough
-// for the vector paths, two- and three-byte ranges, surrogate pairs). No zero units.
+// Random valid UTF-16 of about n units, drawn from every class (runs of ASCII, of two-byte and
+// of three-byte characters long enough for the vector paths; E000..FFFF; surrogate pairs).
+// No zero units.
 inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   std::u16string s;
   std::uniform_int_distribution<int> kind(0, 9);
@@ -101,13 +102,19 @@ inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
         break;
       }
       case 3:
-      case 4:
-        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
+      case 4: {  // a run of two-byte characters
+        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+        for (std::size_t k = 0; k < run; ++k) s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
         break;
+      }
       case 5:
-      case 6:
-        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x800, 0xD7FF)(rng));
+      case 6: {  // a run of three-byte characters
+        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+        for (std::size_t k = 0; k < run; ++k) {
+          s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x800, 0xD7FF)(rng));
+        }
         break;
+      }
       case 7:
         s += static_cast<char16_t>(std::uniform_int_distribution<int>(0xE000, 0xFFFF)(rng));
         break;

@@ -25,20 +25,26 @@ class UTILITY_API CUtility {
   CUtility& operator=(const CUtility& other);
 
   // ---- Text encoding -------------------------------------------------------------------
+  //
+  // 8-bit text is in the active code page, which is UTF-8 here: every character converts,
+  // malformed UTF-8 reads as U+FFFD (one per maximal subpart) and a lone surrogate writes as
+  // U+FFFD (EF BF BD). The operations differ in how the result is delivered and released.
 
   // ANSIToUnicode1()
   //
-  // A new zero-terminated UTF-16 copy of 8-bit text in the active code page, released with
-  // delete[]. Null text gives null; text that cannot be converted gives an empty string.
+  // A new zero-terminated UTF-16 copy of zero-terminated 8-bit text, in an array of n + 1
+  // units from new[] (n = converted units with the terminator; the extra unit is 0), released
+  // with delete[]. Null text gives null; an empty text gives a new array of two zero units.
+  // Raises CMemoryException when the array cannot be allocated.
   //
   // Example:
-  //   unsigned short* w = CUtility::ANSIToUnicode1("abc");  // u"abc"
+  //   unsigned short* w = CUtility::ANSIToUnicode1("abc");  // a b c 0 0
   //   delete[] w;
   static unsigned short* ANSIToUnicode1(const char* text);
 
   // ANSIToUnicode2()
   //
-  // The same conversion as a CString; null text gives an empty string.
+  // The same conversion as a CString. Null or empty text gives an empty string.
   //
   // Example:
   //   CString s = CUtility::ANSIToUnicode2("caf\xc3\xa9");  // u"café"
@@ -46,42 +52,52 @@ class UTILITY_API CUtility {
 
   // UnicodeToANSI()
   //
-  // A new zero-terminated 8-bit copy of UTF-16 text (up to its first zero unit), released with
-  // delete[]. Null or unconvertible text gives a new empty string, never null (the CString form
-  // gives null only when no temporary copy of the string could be made).
+  // A new zero-terminated 8-bit copy of UTF-16 text up to its first zero unit, in an array of
+  // n + 1 bytes from new[] (n = converted bytes with the terminator), released with delete[].
+  // Null text gives a new one-byte empty string, never null. The CString form reads the
+  // string's text up to its first zero unit, so u"ab\0cd" gives "ab".
   //
   // Example:
-  //   char* a = CUtility::UnicodeToANSI(CString(u"abc"));  // "abc"
+  //   char* a = CUtility::UnicodeToANSI(CString(u"\u4e2d"));  // "\xe4\xb8\xad"
   //   delete[] a;
   static char* UnicodeToANSI(const unsigned short* text);
   static char* UnicodeToANSI(const CString& text);
 
   // ToWideString()
   //
-  // Converts length bytes of text (-1: the zero-terminated whole) into a new zero-filled array
-  // stored in out (one unit more when terminate is non-zero), released with delete[]. Returns
-  // the units converted, never counting a terminator; 0 leaves out untouched.
+  // Converts length bytes of text (-1: the zero-terminated whole; embedded zeros are kept
+  // with an explicit length) into a new zero-filled array of n units, n + 1 when terminate is
+  // non-zero, stored in out and released with delete[]. Returns n, never counting a
+  // terminator. Returns 0 and leaves out untouched, allocating nothing, for a null text, a
+  // length of 0 (or below -1), or an empty whole text.
   //
   // Example:
-  //   unsigned short* w = nullptr;
-  //   int n = CUtility::ToWideString(w, "abc", -1, 1);   // n == 3, w == u"abc"
-  //   delete[] w;
+  //   unsigned short *w = nullptr, *w2 = nullptr;
+  //   int n = CUtility::ToWideString(w, "abc", -1, 1);     // n == 3, w == a b c 0
+  //   int m = CUtility::ToWideString(w2, "abcdef", 2, 0);  // m == 2, w2 == a b (no terminator)
+  //   delete[] w;  delete[] w2;
   static int ToWideString(unsigned short*& out, const char* text, int length, int terminate);
 
   // ToMultiBytes()
   //
-  // The reverse of ToWideString, with the same rules.
+  // The reverse of ToWideString, with length in units and the same rules: n bytes (n + 1
+  // with terminate), the count never including a terminator, out untouched when it is 0.
   //
   // Example:
   //   char* a = nullptr;
-  //   int n = CUtility::ToMultiBytes(a, reinterpret_cast<const unsigned short*>(u"abc"), 3, 0);
+  //   int n = CUtility::ToMultiBytes(a, reinterpret_cast<const unsigned short*>(u"abc"), 3, 0);  // 3
+  //   delete[] a;
   static int ToMultiBytes(char*& out, const unsigned short* text, int length, int terminate);
 
   // UnicodeToAnsi()
   //
-  // Converts into a block from CoTaskMemAlloc, released with CoTaskMemFree. Returns S_OK (0),
-  // E_OUTOFMEMORY, or the conversion's Win32 error folded into an HRESULT; after a failure out
-  // is null. Null text sets out to null and returns 0.
+  // Converts zero-terminated text of L units into a block of 2 x (L + 1) bytes from
+  // CoTaskMemAlloc, released with CoTaskMemFree. Returns S_OK (0); E_OUTOFMEMORY
+  // (0x8007000E) when the block cannot be allocated; or the conversion's Win32 error folded
+  // into an HRESULT. After a failure out is null and nothing stays allocated. Null text sets
+  // out to null and returns 0; a null out returns E_POINTER. UTF-8 takes three bytes for each
+  // character from U+0800 up, so text made mostly of them (CJK) outgrows the block and gives
+  // 0x8007007A (ERROR_INSUFFICIENT_BUFFER).
   //
   // Example:
   //   char* a = nullptr;
@@ -90,13 +106,21 @@ class UTILITY_API CUtility {
 
   // AnsiToUnicode()
   //
-  // The reverse of UnicodeToAnsi, with the same rules.
+  // Converts zero-terminated text of L bytes into a block of L + 1 units from CoTaskMemAlloc,
+  // released with CoTaskMemFree, with the same results as UnicodeToAnsi (UTF-8 text always
+  // fits its block).
+  //
+  // Example:
+  //   unsigned short* w = nullptr;
+  //   if (CUtility::AnsiToUnicode("abc", &w) == 0) { ...; CoTaskMemFree(w); }
   static LONG AnsiToUnicode(const char* text, unsigned short** out);
 
   // ConvertStringToChar()
   //
-  // A new 8-bit copy of the text up to its first zero unit, released with delete[]. Raises
-  // _com_error when the conversion fails.
+  // A new 8-bit copy of the text up to its first zero unit, in an array of exactly the
+  // converted bytes and terminator from new[], released with delete[]. An empty string gives
+  // a new one-byte empty string. Raises _com_error when the conversion fails
+  // (E_OUTOFMEMORY when the array cannot be allocated).
   //
   // Example:
   //   char* a = CUtility::ConvertStringToChar(CString(u"abc"));  delete[] a;
@@ -104,8 +128,11 @@ class UTILITY_API CUtility {
 
   // ConvertCharToString()
   //
-  // The CString of 8-bit text; null gives an empty string. Raises _com_error when the
-  // conversion fails.
+  // The CString of zero-terminated 8-bit text; null gives an empty string and raises
+  // nothing. Raises _com_error when the conversion fails.
+  //
+  // Example:
+  //   CString s = CUtility::ConvertCharToString("abc");   // u"abc"
   static CString ConvertCharToString(const char* text);
 
   // ---- Module location -----------------------------------------------------------------

@@ -1,0 +1,127 @@
+// Throughput of ANSIToUnicode2 and UnicodeToANSI on ASCII, Latin-1-range and CJK text of
+// 1 KiB and 1 MiB (UTF-8 bytes), each beside glibc iconv doing the same conversion and a
+// memcpy of the same bytes, in the same run. Names read Role/Operation/text/size, so that
+// bench/ratios.py can set every "Ours" case against its baselines.
+//
+// The iconv baseline gets every advantage: its descriptor is opened once and it writes into
+// a buffer allocated once, while ours allocate their result on every call as the operations
+// must.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <iconv.h>
+
+#include <Utility/Utility.h>
+
+namespace {
+
+enum class Kind { Ascii, Latin1, Cjk };
+
+const char* KindName(Kind k) { return k == Kind::Ascii ? "ascii" : k == Kind::Latin1 ? "latin1" : "cjk"; }
+
+// UTF-8 text of about size bytes: printable ASCII, U+00A0..U+00FF, or U+4E00 upwards.
+std::string MakeText(Kind kind, std::size_t size) {
+  std::u16string units;
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; bytes < size; ++i) {
+    switch (kind) {
+      case Kind::Ascii:
+        units += static_cast<char16_t>(0x20 + i % 95);
+        bytes += 1;
+        break;
+      case Kind::Latin1:
+        units += static_cast<char16_t>(0xA0 + i % 96);
+        bytes += 2;
+        break;
+      case Kind::Cjk:
+        units += static_cast<char16_t>(0x4E00 + (i * 7) % 0x5000);
+        bytes += 3;
+        break;
+    }
+  }
+  char* narrow = CUtility::UnicodeToANSI(reinterpret_cast<const unsigned short*>(units.c_str()));
+  std::string text(narrow);
+  delete[] narrow;
+  return text;
+}
+
+std::u16string Widen(const std::string& text) {
+  const CString s = CUtility::ANSIToUnicode2(text.c_str());
+  return std::u16string(s.View());
+}
+
+void Iconv(benchmark::State& state, const char* to, const char* from, const char* in, std::size_t inBytes,
+           std::size_t outBytes, std::size_t processed) {
+  iconv_t cd = iconv_open(to, from);
+  std::vector<char> out(outBytes);
+  for (auto _ : state) {
+    char* src = const_cast<char*>(in);
+    std::size_t srcLeft = inBytes;
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) state.SkipWithError("iconv");
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  iconv_close(cd);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * processed));
+}
+
+void Memcpy(benchmark::State& state, const std::string& text) {
+  std::vector<char> out(text.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), text.data(), text.size());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void Register(Kind kind, std::size_t size, const char* sizeName) {
+  const std::string suffix = std::string("/") + KindName(kind) + "/" + sizeName;
+  // The texts live as long as the process; the benchmarks refer to them.
+  const auto* narrow = new std::string(MakeText(kind, size));
+  const auto* wide = new std::u16string(Widen(*narrow));
+
+  benchmark::RegisterBenchmark(("Ours/ANSIToUnicode2" + suffix).c_str(), [narrow](benchmark::State& state) {
+    for (auto _ : state) {
+      CString s = CUtility::ANSIToUnicode2(narrow->c_str());
+      benchmark::DoNotOptimize(s.GetString());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+  benchmark::RegisterBenchmark(("Iconv/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
+  });
+  benchmark::RegisterBenchmark(("Memcpy/ANSIToUnicode2" + suffix).c_str(),
+                               [narrow](benchmark::State& state) { Memcpy(state, *narrow); });
+
+  benchmark::RegisterBenchmark(("Ours/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    const auto* units = reinterpret_cast<const unsigned short*>(wide->c_str());
+    for (auto _ : state) {
+      char* a = CUtility::UnicodeToANSI(units);
+      benchmark::DoNotOptimize(a);
+      delete[] a;
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+  benchmark::RegisterBenchmark(("Iconv/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2,
+          narrow->size() + 1, narrow->size());
+  });
+  benchmark::RegisterBenchmark(("Memcpy/UnicodeToANSI" + suffix).c_str(),
+                               [narrow](benchmark::State& state) { Memcpy(state, *narrow); });
+}
+
+const bool kRegistered = [] {
+  for (Kind kind : {Kind::Ascii, Kind::Latin1, Kind::Cjk}) {
+    Register(kind, 1 << 10, "1KiB");
+    Register(kind, 1 << 20, "1MiB");
+  }
+  return true;
+}();
+
+}  // namespace

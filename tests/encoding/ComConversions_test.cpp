@@ -1,0 +1,106 @@
+// ConvertStringToChar and ConvertCharToString: exact-size arrays, null and empty inputs,
+// the cut at a zero unit, and agreement with the other conversions of the same direction.
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Platform/ComUtil.h>
+
+#include "Conversions.h"
+#include "support/Utf8Oracle.h"
+
+namespace {
+
+using namespace conversions;
+
+TEST(ConvertCharToString, NullGivesEmptyWithoutRaising) {
+  EXPECT_NO_THROW({
+    const CString s = CUtility::ConvertCharToString(nullptr);
+    EXPECT_TRUE(s.IsEmpty());
+  });
+  EXPECT_TRUE(CUtility::ConvertCharToString("").IsEmpty());
+  EXPECT_EQ(CUtility::ConvertCharToString("a\xe4\xb8\xad\xff"), u"a\u4e2d\uFFFD");
+}
+
+TEST(ConvertStringToChar, GivesAnExactlySizedArray) {
+  struct Case {
+    const char* name;
+    CString text;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"empty", CString(), ""},
+      {"embedded zero", CString(W(u"ab\0cd"), 5), "ab"},
+      {"CJK", CString(u"\u4e2d\u6587"), "\xe4\xb8\xad\xe6\x96\x87"},
+      {"lone surrogate", CString(W(u"\xDBFF"), 1), "\xef\xbf\xbd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    char* result = CUtility::ConvertStringToChar(c.text);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(std::string(result), c.bytes);
+    EXPECT_EQ(result[c.bytes.size()], 0) << "the terminator is the array's last byte";
+    delete[] result;
+  }
+}
+
+TEST(ComSupport, NullTextsGiveNull) {
+  EXPECT_EQ(_com_util::ConvertStringToBSTR(nullptr), nullptr);
+  EXPECT_EQ(_com_util::ConvertBSTRToString(nullptr), nullptr);
+  BSTR b = _com_util::ConvertStringToBSTR("\xe4\xb8\xad");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(SysStringLen(b), 1u);
+  EXPECT_EQ(b[0], 0x4e2d);
+  EXPECT_EQ(b[1], 0);
+  SysFreeString(b);
+}
+
+// Every conversion of one direction gives the same text: the code page is one choice for all.
+TEST(ConversionFamily, AllConversionsOfADirectionAgree) {
+  constexpr unsigned kSeed = 424242;
+  std::printf("seed %u\n", kSeed);
+  std::mt19937 rng(kSeed);
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE("seed " + std::to_string(kSeed) + " round " + std::to_string(round));
+    const std::string bytes = oracle::RandomMostlyUtf8(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
+    const std::u16string expected = oracle::Decode(bytes);
+    ASSERT_EQ(Text(CUtility::ANSIToUnicode2(bytes.c_str())), expected);
+    ASSERT_EQ(Text(CUtility::ConvertCharToString(bytes.c_str())), expected);
+    unsigned short* task = nullptr;
+    ASSERT_EQ(CUtility::AnsiToUnicode(bytes.c_str(), &task), 0);
+    ASSERT_EQ(Units(task, expected.size() + 1), expected + u'\0');
+    CoTaskMemFree(task);
+    unsigned short* counted = nullptr;
+    ASSERT_EQ(CUtility::ToWideString(counted, bytes.c_str(), -1, 0), static_cast<int>(expected.size()));
+    ASSERT_EQ(Units(counted, expected.size()), expected);
+    delete[] counted;
+
+    const std::u16string units = oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
+    const std::string narrow = oracle::Encode(units);
+    char* viaCom = CUtility::ConvertStringToChar(CString(W(units)));
+    ASSERT_EQ(std::string(viaCom), narrow);
+    delete[] viaCom;
+    char* viaArray = CUtility::UnicodeToANSI(W(units));
+    ASSERT_EQ(std::string(viaArray), narrow);
+    delete[] viaArray;
+    char* viaCount = nullptr;
+    ASSERT_EQ(CUtility::ToMultiBytes(viaCount, W(units), -1, 1), static_cast<int>(narrow.size()));
+    ASSERT_EQ(std::string(viaCount), narrow);
+    delete[] viaCount;
+    char* viaTask = nullptr;
+    const LONG hr = CUtility::UnicodeToAnsi(W(units), &viaTask);
+    if (narrow.size() + 1 <= 2 * (units.size() + 1)) {
+      ASSERT_EQ(hr, 0);
+      ASSERT_EQ(std::string(viaTask), narrow);
+      CoTaskMemFree(viaTask);
+    } else {
+      ASSERT_EQ(hr, static_cast<LONG>(0x8007007A));
+      ASSERT_EQ(viaTask, nullptr);
+    }
+  }
+}
+
+}  // namespace
