@@ -45,7 +45,10 @@ COleVariant CUtility::StrToVar(CString text, VARTYPE vt) {
       return result;
     }
     case VT_BSTR:
-      return COleVariant(text);
+      // Built in place, so that every path returns the one result object.
+      result.bstrVal = text.AllocSysString();
+      result.vt = VT_BSTR;
+      return result;
     default:
       return result;  // no such value: VT_EMPTY
   }

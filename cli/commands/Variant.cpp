@@ -267,10 +267,10 @@ Group VariantGroup() {
           "typed values: show, parse, store, read back, compare, and the type catalogue",
           {
               {"variant", "show", "<type> [<value>]",
-               "show a value of a type as plain text, with decimal places or in hexadecimal",
+               "show a value of a type (I4, VT_R8, DATE, 3, ARRAY|I4 ...) as text, with places or in hexadecimal",
                {{"places", "<n>", "decimal places (display format; 0 or less: plain integers)"},
                 {"hex", "", "hexadecimal: integer digits or the IEEE bit pattern"}},
-               {"utility variant show I4 -5 --places 2      # -5.00", "utility variant show I2 -1 --hex   # 0xFFFFFFFF",
+               {"utility variant show I4 -5 --places 2      # -5.00", "utility variant show I2 -1 --hex         # 0xFFFFFFFF",
                 "utility variant show R8 1.5                # 1.500000000000000",
                 "utility variant show DATE 45356.5          # 2024-03-05 12:00:00"},
                1, 2, Show},
