@@ -8,6 +8,8 @@ const std::vector<Group>& Groups() {
       ModuleGroup(),
       EncodingGroup(),
       VariantGroup(),
+      BitsGroup(),
+      NamesGroup(),
   };
   return groups;
 }

@@ -8,5 +8,7 @@ namespace cli {
 Group ModuleGroup();
 Group EncodingGroup();
 Group VariantGroup();
+Group BitsGroup();
+Group NamesGroup();
 
 }  // namespace cli

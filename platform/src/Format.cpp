@@ -1,6 +1,6 @@
 // CString::Format: printf on a UTF-16 format with the Windows data model.
 // Each conversion is checked against the kind of argument it was given; numbers are written
-// by the C library's snprintf from a narrow spec, so they match its printf byte for byte.
+// by the C library's snprintf from a narrow directive, so they match its printf byte for byte.
 #include <Utility/Platform/String.h>
 
 #include <climits>
@@ -17,7 +17,7 @@ using Storage = CString::Storage;
 // What a length modifier asks of an integer conversion.
 enum class Size { Default, Char, Short, Long64, Pointer };
 
-struct Spec {
+struct Directive {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   int width = -1;      // -1: none
   int precision = -1;  // -1: none
@@ -73,7 +73,7 @@ class Formatter {
   }
 
   const WCHAR* Conversion(const WCHAR* p, Storage& out) {
-    Spec s;
+    Directive s;
     for (; p != m_end; ++p) {
       if (*p == u'-') s.left = true;
       else if (*p == u'+') s.plus = true;
@@ -127,7 +127,7 @@ class Formatter {
     return p;
   }
 
-  const WCHAR* Modifier(const WCHAR* p, Spec& s) {
+  const WCHAR* Modifier(const WCHAR* p, Directive& s) {
     auto at = [&](std::size_t k, char16_t c) {
       return static_cast<std::size_t>(m_end - p) > k && p[k] == c;
     };
@@ -154,7 +154,7 @@ class Formatter {
     return p;
   }
 
-  // The narrow printf spec for one number: flags, width, precision, then the tail. Built in
+  // The narrow printf directive for one number: flags, width, precision, then the tail. Built in
   // a fixed buffer (at most 1 + 5 + 10 + 1 + 10 + 3 + 1 bytes), so no allocation per number.
   struct NarrowFormat {
     char text[40];
@@ -171,7 +171,7 @@ class Formatter {
     return o;
   }
 
-  static NarrowFormat NarrowSpec(const Spec& s, const char* tail) {
+  static NarrowFormat NarrowDirective(const Directive& s, const char* tail) {
     NarrowFormat f;
     char* o = f.text;
     *o++ = '%';
@@ -191,19 +191,19 @@ class Formatter {
   }
 
   template <class T>
-  static void Print(const NarrowFormat& spec, T value, Storage& out) {
+  static void Print(const NarrowFormat& directive, T value, Storage& out) {
     char small[128];
     // The format is built here from checked parts, never taken from the caller as is.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int n = std::snprintf(small, sizeof small, spec.text, value);
+    int n = std::snprintf(small, sizeof small, directive.text, value);
     if (n < 0) Fail("CString::Format: the number cannot be formatted");
     if (static_cast<std::size_t>(n) < sizeof small) {
       for (int k = 0; k < n; ++k) out.push_back(static_cast<unsigned char>(small[k]));
       return;
     }
     std::vector<char, FrameworkAllocator<char>> big(static_cast<std::size_t>(n) + 1);
-    n = std::snprintf(big.data(), big.size(), spec.text, value);
+    n = std::snprintf(big.data(), big.size(), directive.text, value);
 #pragma GCC diagnostic pop
     if (n < 0) Fail("CString::Format: the number cannot be formatted");
     const std::size_t at = out.size();
@@ -211,7 +211,7 @@ class Formatter {
     for (int k = 0; k < n; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<unsigned char>(big[static_cast<std::size_t>(k)]);
   }
 
-  void Integer(const Spec& s, char conv, bool isSigned, Storage& out) {
+  void Integer(const Directive& s, char conv, bool isSigned, Storage& out) {
     const FormatArg& a = Next();
     unsigned long long bits;
     if (a.kind == FormatArg::Kind::Signed) bits = static_cast<unsigned long long>(a.i);
@@ -228,12 +228,12 @@ class Formatter {
       case Size::Long64: case Size::Pointer: break;
     }
     const char tail[] = {'l', 'l', conv, '\0'};
-    const NarrowFormat spec = NarrowSpec(s, tail);
-    if (isSigned) Print(spec, static_cast<long long>(bits), out);
-    else Print(spec, bits, out);
+    const NarrowFormat directive = NarrowDirective(s, tail);
+    if (isSigned) Print(directive, static_cast<long long>(bits), out);
+    else Print(directive, bits, out);
   }
 
-  void Floating(const Spec& s, char conv, Storage& out) {
+  void Floating(const Directive& s, char conv, Storage& out) {
     const FormatArg& a = Next();
     double v;
     if (a.kind == FormatArg::Kind::Floating) v = a.d;
@@ -241,25 +241,25 @@ class Formatter {
     else if (a.kind == FormatArg::Kind::Unsigned) v = static_cast<double>(a.u);
     else Fail("CString::Format: a floating conversion was given a non-number argument");
     const char tail[] = {conv, '\0'};
-    Print(NarrowSpec(s, tail), v, out);
+    Print(NarrowDirective(s, tail), v, out);
   }
 
-  void Pointer(const Spec& s, Storage& out) {
+  void Pointer(const Directive& s, Storage& out) {
     const FormatArg& a = Next();
     const void* v;
     if (a.kind == FormatArg::Kind::Pointer) v = a.p;
     else if (a.kind == FormatArg::Kind::WideText) v = a.ws;
     else if (a.kind == FormatArg::Kind::NarrowText) v = a.ns;
     else Fail("CString::Format: %p was given a number");
-    Spec t = s;
+    Directive t = s;
     t.plus = t.space = t.alt = t.zero = false;
     t.precision = -1;
-    Print(NarrowSpec(t, "p"), v, out);
+    Print(NarrowDirective(t, "p"), v, out);
   }
 
   // Text and characters: padded to the width with blanks, or with zeros under the 0 flag
   // (as the Windows run-time library does), counting UTF-16 units.
-  static void Pad(const Spec& s, const WCHAR* text, std::size_t n, Storage& out) {
+  static void Pad(const Directive& s, const WCHAR* text, std::size_t n, Storage& out) {
     const std::size_t width = s.width > 0 ? static_cast<std::size_t>(s.width) : 0;
     const std::size_t fill = width > n ? width - n : 0;
     if (!s.left) out.append(fill, s.zero ? u'0' : u' ');
@@ -267,7 +267,7 @@ class Formatter {
     if (s.left) out.append(fill, u' ');
   }
 
-  void Character(const Spec& s, bool narrow, Storage& out) {
+  void Character(const Directive& s, bool narrow, Storage& out) {
     const FormatArg& a = Next();
     unsigned long long bits;
     if (a.kind == FormatArg::Kind::Signed) bits = static_cast<unsigned long long>(a.i);
@@ -286,7 +286,7 @@ class Formatter {
 
   // A text argument is printed by what it is, whatever the conversion's width letter says:
   // the argument's type is known, so a narrow text under %s is not misread.
-  void Text(const Spec& s, Storage& out) {
+  void Text(const Directive& s, Storage& out) {
     const FormatArg& a = Next();
     static const WCHAR kNull[] = {u'(', u'n', u'u', u'l', u'l', u')'};
     const WCHAR* text = nullptr;

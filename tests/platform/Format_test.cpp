@@ -71,30 +71,30 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     const char conv = convs[rng() % std::size(convs)];
     long long v = rng() % 3 == 0 ? static_cast<long long>((static_cast<unsigned long long>(rng()) << 32) | rng())
                                  : interesting[rng() % std::size(interesting)];
-    std::string spec = "%" + Flags(rng);
+    std::string directive = "%" + Flags(rng);
     std::vector<FormatArg> args;
     std::vector<int> stars;
     if (rng() % 3 == 0) {
       if (rng() % 4 == 0) {
-        spec += '*';
+        directive += '*';
         stars.push_back(static_cast<int>(rng() % 41) - 20);
         args.emplace_back(stars.back());
       } else {
-        spec += std::to_string(rng() % 30 + 1);
+        directive += std::to_string(rng() % 30 + 1);
       }
     }
     if (rng() % 3 == 0) {
-      spec += '.';
+      directive += '.';
       if (rng() % 4 == 0) {
-        spec += '*';
+        directive += '*';
         stars.push_back(static_cast<int>(rng() % 30) - 5);
         args.emplace_back(stars.back());
       } else {
-        spec += std::to_string(rng() % 31);
+        directive += std::to_string(rng() % 31);
       }
     }
-    const std::string ours = "<" + spec + m.ours + conv + ">";
-    const std::string glibcFmt = "<" + spec + m.glibc + conv + ">";
+    const std::string ours = "<" + directive + m.ours + conv + ">";
+    const std::string glibcFmt = "<" + directive + m.glibc + conv + ">";
     // The argument arrives with one of several C++ types; the conversion decides the width.
     switch (rng() % 4) {
       case 0: args.emplace_back(v); break;
@@ -133,26 +133,26 @@ TEST(FormatParity, FloatingMatchesPrintf) {
         std::memcpy(&v, &bits, sizeof v);
       }
     }
-    std::string spec = "%" + Flags(rng);
-    if (rng() % 3 == 0) spec += std::to_string(rng() % 40 + 1);
-    if (rng() % 4 != 0) spec += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);
-    spec += conv;
+    std::string directive = "%" + Flags(rng);
+    if (rng() % 3 == 0) directive += std::to_string(rng() % 40 + 1);
+    if (rng() % 4 != 0) directive += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);
+    directive += conv;
     const bool asFloat = rng() % 5 == 0;
     std::vector<FormatArg> args;
     if (asFloat) args.emplace_back(static_cast<float>(v));
     else args.emplace_back(v);
     const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
-    ASSERT_EQ(Fmt(spec, args), C(spec, passed)) << "seed " << kSeed << " iteration " << iter
-                                                << " format " << spec;
+    ASSERT_EQ(Fmt(directive, args), C(directive, passed)) << "seed " << kSeed << " iteration " << iter
+                                                << " format " << directive;
   }
 }
 
 TEST(FormatParity, PlacesZeroToThirtyAndVeryLongPrecision) {
   for (double v : {0.0, 1.0 / 3.0, -2.5, 12345.678901234567, 1e-20, 5e-324, 1.7976931348623157e308}) {
     for (int places = 0; places <= 30; ++places) {
-      const std::string spec = "%." + std::to_string(places) + "f";
-      SCOPED_TRACE(spec);
-      EXPECT_EQ(Fmt(spec, {v}), C(spec, v));
+      const std::string directive = "%." + std::to_string(places) + "f";
+      SCOPED_TRACE(directive);
+      EXPECT_EQ(Fmt(directive, {v}), C(directive, v));
     }
     EXPECT_EQ(Fmt("%.6f", {v}), C("%.6f", v));
     EXPECT_EQ(Fmt("%.15f", {v}), C("%.15f", v));
@@ -216,9 +216,9 @@ TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
   // Precision limits text the way it limits printf's %s (compare on ASCII).
   for (int w = 0; w < 8; ++w)
     for (int p = 0; p < 8; ++p) {
-      const std::string spec = "%-" + std::to_string(w) + "." + std::to_string(p) + "s";
-      SCOPED_TRACE(spec);
-      EXPECT_EQ(Fmt(spec, {u"hello"}), C(spec, "hello"));
+      const std::string directive = "%-" + std::to_string(w) + "." + std::to_string(p) + "s";
+      SCOPED_TRACE(directive);
+      EXPECT_EQ(Fmt(directive, {u"hello"}), C(directive, "hello"));
     }
 }
 

@@ -346,6 +346,27 @@ class UTILITY_API CUtility {
   static int IsDataEqual(COleVariant a, COleVariant b);
 
   // ---- Bits and digits -----------------------------------------------------------------
+
+  // SetBit()
+  //
+  // Sets or clears one bit of a value in place. Only the low five bits of the index count
+  // (35 addresses bit 3, -1 bit 31). In the typed overloads the flag is reversed: false sets
+  // the bit to 1 and true clears it. The mask has the width of the type, so an index of 8..31
+  // on a char (16..31 on a short) changes nothing. A float exposes all 32 stored bits; a
+  // double only the low 32 bits of its representation (sign, exponent and the upper fraction
+  // stay as they are). The bool overload ignores the index and stores the flag.
+  //
+  // The COleVariant overload uses the usual sense (true sets, false clears) and works by the
+  // variant's type: VT_I1/VT_UI1 8 bits, VT_I2/VT_UI2 16, VT_I4/VT_UI4 32, VT_R4 the stored
+  // single, VT_R8 the low 32 stored bits; a VT_BOOL is widened by sign extension, changed, and
+  // stored back as VARIANT_TRUE when non-zero, else VARIANT_FALSE. Every other type (VT_BSTR,
+  // VT_DATE, VT_I8, codes with flag bits, ...) is left alone. The type is never changed.
+  //
+  // Example:
+  //   int n = 0;     CUtility::SetBit(n, 3, false);   // n == 8 (false sets)
+  //   n = 15;        CUtility::SetBit(n, 3, true);    // n == 7 (true clears)
+  //   COleVariant v(static_cast<LONG>(15));
+  //   CUtility::SetBit(v, 3, false);                   // v.lVal == 7 (false clears)
   static void SetBit(bool& value, int bit, bool on);
   static void SetBit(char& value, int bit, bool on);
   static void SetBit(unsigned char& value, int bit, bool on);
@@ -356,6 +377,20 @@ class UTILITY_API CUtility {
   static void SetBit(float& value, int bit, bool on);
   static void SetBit(double& value, int bit, bool on);
   static void SetBit(COleVariant& value, int bit, bool on);
+
+  // GetBit()
+  //
+  // 1 when bit (index modulo 32) of the value widened to 32 bits is 1, else 0. Signed types
+  // widen by sign extension (so an index past their width reads the sign bit), unsigned types
+  // by zero extension; a float gives its 32 stored bits, a double the low 32 of its 64. A
+  // variant widens by type: VT_I1, VT_I2 and VT_BOOL sign-extend (VARIANT_TRUE has every bit
+  // set), VT_UI1 and VT_UI2 zero-extend, VT_I4/VT_UI4/VT_R4/VT_R8 as their typed overloads;
+  // every other type reads 0 at every index.
+  //
+  // Example:
+  //   CUtility::GetBit(static_cast<char>(-128), 9);           // 1 (sign bit copied)
+  //   CUtility::GetBit(static_cast<unsigned char>(128), 9);   // 0
+  //   CUtility::GetBit(1.0, 20);                               // 0 (only the low 32 bits)
   static int GetBit(char value, int bit);
   static int GetBit(unsigned char value, int bit);
   static int GetBit(short value, int bit);
@@ -365,19 +400,148 @@ class UTILITY_API CUtility {
   static int GetBit(float value, int bit);
   static int GetBit(double value, int bit);
   static int GetBit(COleVariant value, int bit);
-  static int GetDigit(int number, int position);
-  static ULONG SetDigit(int number, int position, int digit);
-  static int ConvertToBitValue(int value, int start, int width);
-  static unsigned char GetByte(void* data, int index);
+
+  // GetDigit()
+  //
+  // The decimal digit of value at position (0 = units, 1 = tens, ...). A negative value has
+  // negative digits. Position 9 gives value / 1,000,000,000; positions of 10 and above, and
+  // negative positions, give 0.
+  //
+  // Example:
+  //   CUtility::GetDigit(12345, 2);    // 3
+  //   CUtility::GetDigit(-123, 0);     // -3
+  static int GetDigit(int value, int position);
+
+  // SetDigit()
+  //
+  // value with the decimal digit at position replaced by digit, computed as
+  // high * 10^(position+1) + digit * 10^position + (the digits below), in 32-bit arithmetic
+  // that wraps, returned as an unsigned number. A digit outside 0..9 gives 0. For a negative
+  // value the digit is added as a positive amount (SetDigit(-123, 1, 5) is -53, returned as
+  // 4294967243). Position 9 is computed the same way with the wrap; a negative position or
+  // one of 10 and above gives 0.
+  //
+  // Example:
+  //   CUtility::SetDigit(12345, 2, 9);   // 12945
+  //   CUtility::SetDigit(5, 3, 7);       // 7005
+  static ULONG SetDigit(int value, int position, int digit);
+
+  // ConvertToBitValue()
+  //
+  // The field of width bits that starts at bit (shift modulo 32) of value. The value is
+  // shifted with sign propagation, so a field that reaches past bit 31 of a negative value
+  // holds copies of the sign bit. Width 0 or any negative width gives 0; a width of 32 or
+  // more gives every bit of the shifted value.
+  //
+  // Example:
+  //   CUtility::ConvertToBitValue(0x1234, 4, 8);   // 0x23
+  //   CUtility::ConvertToBitValue(-1, 28, 8);      // 255
+  static int ConvertToBitValue(int value, int shift, int width);
+
+  // GetByte()
+  //
+  // The byte at buffer + index (a negative index reads before the pointer); a null buffer
+  // gives 0. The caller guarantees that the byte lies inside its buffer.
+  //
+  // Example:
+  //   unsigned char bytes[] = {1, 2, 3};
+  //   CUtility::GetByte(bytes, 2);   // 3
+  static unsigned char GetByte(void* buffer, int index);
 
   // ---- Names and text checks -----------------------------------------------------------
+
+  // CheckNameValidiy()
+  //
+  // Grades a name a user typed: 0 valid, 1 empty once trimmed, 2 holds an inner space (only
+  // when allowSpace is 0), 3 holds one of the 30 forbidden characters ~`!@#$%^&*()[]{}"';:?><,-
+  // +=|\/ or, when allowFreeForm is 0, is not an identifier (A-Z first, then A-Z, 0-9, _,
+  // after upper-casing), 4 is a keyword of KeyWords.ini in the host directory. The checks run
+  // in that order on a trimmed, upper-cased copy; the caller's name is not changed.
+  //
+  // Example:
+  //   CUtility::CheckNameValidiy(u"  Count_1  ", 0, 0);   // 0 (unless COUNT_1 is a keyword)
+  //   CUtility::CheckNameValidiy(u"my var", 0, 0);        // 2
+  //   CUtility::CheckNameValidiy(u"a.b", 1, 0);           // 0; with allowFreeForm 0: 3
   static int CheckNameValidiy(CString name, int allowFreeForm, int allowSpace);
+
+  // IsPathNameValid()
+  //
+  // 1 when the name, as given, holds none of \  //  :  ?  *  <  >  | (a single slash and the
+  // quotation mark are allowed), else 0. The empty text gives 1.
+  //
+  // Example:
+  //   CUtility::IsPathNameValid(u"a/b");    // 1
+  //   CUtility::IsPathNameValid(u"a//b");   // 0
   static int IsPathNameValid(CString name);
+
+  // IsKeyWords()
+  //
+  // 1 when the word, upper-cased but not trimmed, equals an entry of a keyword file, else 0.
+  // The first overload reads KeyWords.ini in the host directory, the second the file at
+  // filePath. The file is code page 936 text with one entry per line (CR LF or LF ends a line;
+  // a Ctrl-Z ends the text); each line is upper-cased and trimmed, and a blank line is the
+  // empty entry. A missing or unreadable file, or a path of 260 units or more, lists no
+  // entries. The file is read on every call, so an edit counts at the next call.
+  //
+  // Example (KeyWords.ini holding the line "  if "):
+  //   CUtility::IsKeyWords(u"If");          // 1
+  //   CUtility::IsKeyWords(u" IF ");        // 0: the word is not trimmed
+  //   CUtility::IsKeyWords(u"\\etc\\app\\Reserved.ini", u"while");
   static int IsKeyWords(const CString& word);
-  static int IsKeyWords(const CString& word, const CString& filePath);
-  static void ReplaceEx(CString& text, const CString& oldWord, const CString& newWord, const CString& delimiters);
-  static int IsNumeric(CString text, int allowDecimal);
+  static int IsKeyWords(const CString& filePath, const CString& word);
+
+  // ReplaceEx()
+  //
+  // Replaces whole words of text: a word is a run of characters holding none of the
+  // delimiters, and a word whose trimmed core equals oldWord (case-sensitive) becomes newWord.
+  // Every delimiter stays in place. Before a delimiter, each word is rebuilt from its core
+  // with the white space on either side of it reduced to one space (none when there was
+  // none), and a word of white space only disappears; after the last delimiter a matching
+  // word is rebuilt the same way, any other word is kept as it is, and white space alone is
+  // dropped. The result is never scanned again.
+  //
+  // Example:
+  //   CString t(u"A+B*A");  CUtility::ReplaceEx(t, u"+-*/", u"A", u"X");   // X+B*X
+  //   CString u(u"AB+A");   CUtility::ReplaceEx(u, u"+-*/", u"A", u"X");   // AB+X
+  //   CString w(u"A, ,B");  CUtility::ReplaceEx(w, u",", u"Q", u"R");      // A,,B
+  static void ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord,
+                        const CString& newWord);
+
+  // IsNumeric()
+  //
+  // 1 when the trimmed text holds only ASCII digits, minus signs (at most one, anywhere) and,
+  // when allowDecimal is non-zero, at most one full stop; else 0. Empty or white space only
+  // text gives 1.
+  //
+  // Example:
+  //   CUtility::IsNumeric(u"12-", 0);   // 1
+  //   CUtility::IsNumeric(u"1.5", 0);   // 0; with allowDecimal 1: 1
+  //   CUtility::IsNumeric(u"+1", 1);    // 0
+  static int IsNumeric(CString number, int allowDecimal);
+
+  // IsValidIP()
+  //
+  // 1 when the text splits at full stops (runs of them count as one; stops at either end are
+  // ignored) into exactly four parts of decimal digits, the first 1..254 and the others 0..255
+  // (leading zeros allowed and decimal); else 0. Null gives 0. The text is not changed, and
+  // calls on different threads share nothing.
+  //
+  // Example:
+  //   CUtility::IsValidIP(address);   // "192.168.1.1" 1, "0.1.2.3" 0, "1..2.3.4" 1
   static int IsValidIP(char* address);
+
+  // IsSameIp()
+  //
+  // 1 when both texts give the same 32-bit value to the classic BSD address parser (one to
+  // four parts; decimal, octal with a leading 0, hexadecimal with 0x; the last part fills the
+  // remaining bytes; white space ends the address), else 0. A text the parser rejects, or
+  // longer than 1023 bytes in UTF-8, reads as 255.255.255.255, so two rejected texts compare
+  // as the same.
+  //
+  // Example:
+  //   CUtility::IsSameIp(u"10.0.0.8", u"10.0.0.010");   // 1 (octal)
+  //   CUtility::IsSameIp(u"10.1", u"10.0.0.1");         // 1
+  //   CUtility::IsSameIp(u"abc", u"xyz");               // 1 (both rejected)
   static int IsSameIp(CString firstAddress, CString secondAddress);
 
   // ---- Files and folders ---------------------------------------------------------------

@@ -1,0 +1,14 @@
+// IsKeyWords: the keyword file in the host directory, or one the caller names.
+#include <Utility/Utility.h>
+
+#include "names/KeyWordFile.h"
+
+int CUtility::IsKeyWords(const CString& word) {
+  CString path;
+  path.Format(u"%s\\%s", GetModulePath(), CString(u"KeyWords.ini"));
+  return utility::names::IsKeyWordIn(path, word) ? 1 : 0;
+}
+
+int CUtility::IsKeyWords(const CString& filePath, const CString& word) {
+  return utility::names::IsKeyWordIn(filePath, word) ? 1 : 0;
+}
