@@ -10,6 +10,8 @@ const std::vector<Group>& Groups() {
       VariantGroup(),
       BitsGroup(),
       NamesGroup(),
+      SystemGroup(),
+      IdentityGroup(),
   };
   return groups;
 }

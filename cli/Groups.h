@@ -10,5 +10,7 @@ Group EncodingGroup();
 Group VariantGroup();
 Group BitsGroup();
 Group NamesGroup();
+Group SystemGroup();
+Group IdentityGroup();
 
 }  // namespace cli

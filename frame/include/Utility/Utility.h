@@ -12,8 +12,7 @@
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/Variant.h>
-
-class CWnd;
+#include <Utility/Platform/Window.h>
 
 #define UTILITY_API __attribute__((visibility("default")))
 
@@ -564,17 +563,101 @@ class UTILITY_API CUtility {
   static void SaveTrackLogEx(const CString& logName, const CString& entryText, int startNew);
 
   // ---- System and windows --------------------------------------------------------------
+
+  // GetNumberOfProcessors()
+  //
+  // The number of logical processors online in the machine (at most 64), whatever this
+  // process's affinity.
+  //
+  // Example:
+  //   ULONG n = CUtility::GetNumberOfProcessors();   // 8 on a machine with 8 threads
   static ULONG GetNumberOfProcessors();
+
+  // SetThreadAffinityMask()
+  //
+  // Binds the thread (a handle from OpenThread, or GetCurrentThread()'s -2) to the
+  // processors whose bits are set and returns its previous mask (processors 0 to 31).
+  // Returns 0xFFFFFFFF without touching the thread for a null handle, the handle -1, or a
+  // mask above 2^n - 1 (n processors: a mask may name any of them; from 32 processors on
+  // every mask passes); 0 when the platform refuses (a mask of 0, a closed handle).
+  //
+  // Example:
+  //   ULONG before = CUtility::SetThreadAffinityMask(GetCurrentThread(), 0x1);
+  //   CUtility::SetThreadAffinityMask(GetCurrentThread(), before);
   static ULONG SetThreadAffinityMask(void* thread, ULONG mask);
+
+  // GetStringFromResourceID()
+  //
+  // The string stringId of the module's string table (null: the executable's), cut to 259
+  // units; empty when the module, its table or the string is missing.
+  //
+  // Example:
+  //   HMODULE m = LoadLibraryW(u"\\opt\\app\\bin\\Texts.so");
+  //   CString title = CUtility::GetStringFromResourceID(m, 101);
   static CString GetStringFromResourceID(HINSTANCE module, unsigned int stringId);
+
+  // GetLastErrorText()
+  //
+  // The system's message for a Win32 error code, in the user's language, ending in CR LF
+  // and cut to 1023 units; empty for a code without a message (the code is read as an
+  // unsigned 32-bit value). Safe to call from many threads at once.
+  //
+  // Example:
+  //   CUtility::GetLastErrorText(2);         // u"No such file or directory\r\n"
+  //   CUtility::GetLastErrorText(0x12345);   // u""
   static CString GetLastErrorText(int error);
+
+  // EnableAllWindow(), ShowAllWindow()
+  //
+  // Enable (nonzero) or disable (0) / apply a show command (SW_HIDE, SW_SHOW, ...) to each
+  // direct child of parent, top of the z-order first. Grandchildren and parent itself keep
+  // their state; a null parent does nothing.
+  //
+  // Example:
+  //   CUtility::EnableAllWindow(&dialog, FALSE);    // every control of the dialog disabled
+  //   CUtility::ShowAllWindow(&dialog, SW_HIDE);
   static void EnableAllWindow(CWnd* parent, int enable);
   static void ShowAllWindow(CWnd* parent, int show);
+
+  // CreateGUID()
+  //
+  // A new random GUID as 36 upper-case characters, 8-4-4-4-12, without braces; empty when
+  // the system cannot make one.
+  //
+  // Example:
+  //   CUtility::CreateGUID();   // e.g. u"3F2504E0-4F89-41D3-9A0C-0305E82C3301"
   static CString CreateGUID();
 
   // ---- Machine identity ----------------------------------------------------------------
+  //
+  // The identifiers come from DiskID.dll in the host directory (GetModulePath()), loaded for
+  // one query and released before it returns; nothing is cached. Without that file, or
+  // without the export a query needs, the query gives 0, an empty text or the GUID text of 0.
+
+  // GetComputerGUID()
+  //
+  // CreateGuidByID() of the hard drive identifier (of 0 when there is none), as a CString.
+  //
+  // Example:
+  //   CUtility::GetComputerGUID();   // u"00000000-0000-0000-0000-000000000000" without DiskID.dll
   static CString GetComputerGUID();
+
+  // GetCPUID()
+  //
+  // The processor identifier text of DiskID.dll; empty when it is not available.
   static CString GetCPUID();
+
+  // GetHardDriveComputerID()
+  //
+  // The hard drive identifier of DiskID.dll; 0 when it is not available.
   static LONG GetHardDriveComputerID();
+
+  // CreateGuidByID()
+  //
+  // GUID text derived from the 32 bits of id, in one buffer of the library: the next call
+  // overwrites it (from any thread), so copy the text before calling again. Never free it.
+  //
+  // Example:
+  //   CUtility::CreateGuidByID(1);   // "00000100-0010-0004-0010-000200000000"
   static const char* CreateGuidByID(ULONG id);
 };

@@ -1,0 +1,64 @@
+// `utility identity`: the machine identifiers that DiskID.dll beside this program supplies, and
+// the GUID text of any identifier.
+#include <ostream>
+#include <string>
+
+#include <Utility/Utility.h>
+
+#include "Command.h"
+#include "Groups.h"
+
+namespace cli {
+namespace {
+
+int DiskId(const Invocation&, Reply& reply) {
+  reply.Integer("id", CUtility::GetHardDriveComputerID());
+  return kExitOk;
+}
+
+int CpuId(const Invocation&, Reply& reply) {
+  reply.Text("cpu", CUtility::GetCPUID().ToUtf8());
+  return kExitOk;
+}
+
+int ComputerGuid(const Invocation&, Reply& reply) {
+  reply.Text("guid", CUtility::GetComputerGUID().ToUtf8());
+  return kExitOk;
+}
+
+int GuidOf(const Invocation& inv, Reply& reply) {
+  // Negative identifiers are taken by their 32-bit pattern, as the hard drive identifier is.
+  const long long id = ParseInteger(inv.Arg(0), "identifier", -0x80000000LL, 0xFFFFFFFFLL);
+  reply.Text("guid", CUtility::CreateGuidByID(static_cast<ULONG>(id)));
+  return kExitOk;
+}
+
+void Demo(std::ostream& out) {
+  const LONG id = CUtility::GetHardDriveComputerID();
+  const std::string cpu = CUtility::GetCPUID().ToUtf8();
+  out << "Hard drive identifier (0: DiskID.dll missing or no disk identity): " << id << '\n'
+      << "Processor identifier: " << (cpu.empty() ? "(not available)" : cpu) << '\n'
+      << "Computer GUID: " << CUtility::GetComputerGUID().ToUtf8() << '\n'
+      << "GUID text of identifier 1: " << CUtility::CreateGuidByID(1) << '\n';
+}
+
+}  // namespace
+
+Group IdentityGroup() {
+  return {"identity",
+          "machine identifiers from DiskID.dll beside this program, and GUID text of identifiers",
+          {
+              {"identity", "disk-id", "", "print the hard drive identifier (0 when not available)", {},
+               {"utility identity disk-id"}, 0, 0, DiskId},
+              {"identity", "cpu-id", "", "print the processor identifier (empty when not available)", {},
+               {"utility identity cpu-id"}, 0, 0, CpuId},
+              {"identity", "computer-guid", "", "print the GUID text of the hard drive identifier", {},
+               {"utility identity computer-guid"}, 0, 0, ComputerGuid},
+              {"identity", "guid-of", "<id>", "print the GUID text of a 32-bit identifier (decimal, 0x hex or negative)",
+               {}, {"utility identity guid-of 1", "utility identity guid-of 0x12345678", "utility identity guid-of -2"}, 1,
+               1, GuidOf},
+          },
+          Demo};
+}
+
+}  // namespace cli

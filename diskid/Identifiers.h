@@ -1,0 +1,24 @@
+// The machine identifiers of the identity module, as plain text; empty when not available.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace diskid {
+
+// The serial number of the disk that holds the root file system, or, where no serial can be
+// read, that file system's UUID. Prefixed "serial:" or "uuid:" so the two never collide.
+std::string RootDiskIdentity();
+
+// The 32-bit identifier of a text: FNV-1a over its bytes (stable across runs and builds).
+std::uint32_t Fingerprint(const std::string& text);
+
+// The processor's identification: the signature and feature words of the processor's own
+// identification instruction, as 16 upper-case hexadecimal digits.
+std::string ProcessorIdentity();
+
+// The MAC address of the first physical network interface (by name), as six upper-case
+// hexadecimal pairs joined by "-".
+std::string FirstMacAddress();
+
+}  // namespace diskid

@@ -1,0 +1,96 @@
+// The identity module DiskID.dll: its four exports, stable identifiers read without
+// privileges, and the library's queries through it (this test program is staged beside it).
+#include <Utility/Platform/Library.h>
+#include <Utility/Platform/Module.h>
+#include <Utility/Utility.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <regex>
+#include <string>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
+namespace {
+
+template <class Function>
+Function Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+bool ModuleLoaded() { return GetModuleHandleW(reinterpret_cast<const WCHAR*>(u"DiskID.dll")) != nullptr; }
+
+class DiskIDModule : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_module = LoadLibraryW(CString(REAL_DISKID).GetString());
+    ASSERT_NE(m_module, nullptr);
+  }
+  void TearDown() override { FreeLibrary(m_module); }
+  HMODULE m_module = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DiskIDModule, ExportsTheFourFunctionsByTheirNames) {
+  for (const char* name : {"GetHardDriveComputerID", "GetCPUID", "GetMACaddress", "CreateGuidByID"}) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(GetProcAddress(m_module, name), nullptr);
+  }
+}
+
+TEST_F(DiskIDModule, SpellsGuidTextAsTheLibraryDoes) {
+  auto create = Export<const char* (*)(ULONG)>(m_module, "CreateGuidByID");
+  ASSERT_NE(create, nullptr);
+  std::mt19937 random(99);
+  for (int i = 0; i < 1000; ++i) {
+    const ULONG id = i == 0 ? 0u : static_cast<ULONG>(random());
+    const std::string library = CUtility::CreateGuidByID(id);
+    ASSERT_EQ(std::string(create(id)), library) << id;
+  }
+}
+
+TEST_F(DiskIDModule, GivesAMacAddressOfTheFirstPhysicalInterfaceOrNone) {
+  auto mac = Export<CString (*)()>(m_module, "GetMACaddress");
+  ASSERT_NE(mac, nullptr);
+  const std::string text = mac().ToUtf8();
+  EXPECT_TRUE(text.empty() || std::regex_match(text, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << text;
+  EXPECT_EQ(mac().ToUtf8(), text);
+}
+
+TEST_F(DiskIDModule, GivesTheProcessorsIdentification) {
+  auto cpu = Export<CString (*)()>(m_module, "GetCPUID");
+  ASSERT_NE(cpu, nullptr);
+  const std::string text = cpu().ToUtf8();
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  ASSERT_NE(__get_cpuid(1, &eax, &ebx, &ecx, &edx), 0);
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%08X%08X", edx, eax);
+  EXPECT_EQ(text, expected);  // features, then signature
+#else
+  EXPECT_TRUE(text.empty() || std::regex_match(text, std::regex("[0-9A-F]{16}"))) << text;
+#endif
+}
+
+TEST(IdentityQueries, AreStableAndReleaseTheModule) {
+  ASSERT_FALSE(ModuleLoaded());
+  const LONG id = CUtility::GetHardDriveComputerID();
+  EXPECT_FALSE(ModuleLoaded());
+  const CString cpu = CUtility::GetCPUID();
+  EXPECT_FALSE(ModuleLoaded());
+  const CString guid = CUtility::GetComputerGUID();
+  EXPECT_FALSE(ModuleLoaded());
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(CUtility::GetHardDriveComputerID(), id);
+    EXPECT_EQ(CUtility::GetCPUID(), cpu);
+  }
+  EXPECT_EQ(guid, CString(CUtility::CreateGuidByID(static_cast<ULONG>(id))));
+#if defined(__x86_64__) || defined(__i386__)
+  EXPECT_EQ(cpu.GetLength(), 16);
+#endif
+}

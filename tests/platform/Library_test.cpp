@@ -1,0 +1,102 @@
+// LoadLibraryW, GetProcAddress and FreeLibrary: errors as Win32 reports them, lookups limited to
+// the module's own exports, and counted loads.
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Library.h>
+#include <Utility/Platform/Module.h>
+#include <Utility/Platform/Path.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "support/TempDir.h"
+
+using testsupport::TempDir;
+
+namespace {
+
+CString Backslashed(const std::string& native) { return LibraryPath(native); }
+
+bool IsLoaded(const char* path) { return GetModuleHandleW(CString(path).GetString()) != nullptr; }
+
+}  // namespace
+
+TEST(LoadLibraryW, TellsAMissingFileFromABadOne) {
+  TempDir dir;
+  { std::ofstream(dir.path() / "Text.dll") << "not a shared object\n"; }
+  struct Case {
+    CString path;
+    DWORD error;
+  };
+  const Case cases[] = {
+      {dir.LibraryPath("Missing.dll"), ERROR_MOD_NOT_FOUND},
+      {dir.LibraryPath("Text.dll"), ERROR_BAD_EXE_FORMAT},
+      {CString(u""), ERROR_INVALID_PARAMETER},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.ToUtf8());
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryW(c.path.GetString()), nullptr);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  EXPECT_EQ(LoadLibraryW(static_cast<const WCHAR*>(nullptr)), nullptr);
+}
+
+TEST(LoadLibraryW, AcceptsBackslashPathsAndGivesTheModuleHandle) {
+  HMODULE module = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(GetModuleHandleW(CString(TEST_STRINGS_MODULE).GetString()), module);
+  WCHAR name[MAX_PATH] = {};
+  GetModuleFileNameW(module, name, MAX_PATH);
+  EXPECT_EQ(CString(name), Backslashed(TEST_STRINGS_MODULE));
+  EXPECT_TRUE(FreeLibrary(module));
+}
+
+TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
+  HMODULE module = LoadLibraryW(CString(TEST_PLAIN_MODULE).GetString());
+  ASSERT_NE(module, nullptr);
+  FARPROC own = GetProcAddress(module, "PlainModuleLastError");
+  ASSERT_NE(own, nullptr);
+  SetLastError(77);
+  EXPECT_EQ(reinterpret_cast<unsigned (*)()>(reinterpret_cast<void (*)()>(own))(), 77u);
+  // Defined by the objects the module depends on, not by the module.
+  for (const char* name : {"malloc", "_Z12GetLastErrorv", "DependencyAnswer", "UtilityStringTable", "NoSuchExport"}) {
+    SCOPED_TRACE(name);
+    SetLastError(0);
+    EXPECT_EQ(GetProcAddress(module, name), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  }
+  // Win32 reads a "name" below 0x10000 as an ordinal; there are none.
+  SetLastError(0);
+  EXPECT_EQ(GetProcAddress(module, reinterpret_cast<const char*>(static_cast<std::uintptr_t>(1))), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  FreeLibrary(module);
+}
+
+TEST(GetProcAddress, RefusesAHandleThatNamesNoModule) {
+  int local = 0;
+  SetLastError(0);
+  EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(&local), "malloc"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(GetProcAddress(nullptr, "malloc"), nullptr);
+}
+
+TEST(FreeLibrary, UnloadsWithTheLastRelease) {
+  ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
+  HMODULE first = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  HMODULE second = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, second);
+  EXPECT_TRUE(FreeLibrary(first));
+  EXPECT_TRUE(IsLoaded(TEST_STRINGS_MODULE));
+  auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(second, "StringsModuleAnswer")));
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(), 42);
+  EXPECT_TRUE(FreeLibrary(second));
+  EXPECT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
+  // The handle is stale now.
+  SetLastError(0);
+  EXPECT_FALSE(FreeLibrary(second));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}

@@ -1,0 +1,135 @@
+// FormatMessageW for system messages: the errno texts, CR LF, buffers and the unsupported cases.
+// The expected texts are the C library's untranslated ones, so the tests ask for them: through
+// the English language id, or with LC_ALL=C in the environment for the user's language.
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Message.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const DWORD kSystem = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+const DWORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT);
+
+// The message of code through an allocated buffer; "<none>" when there is none.
+std::u16string Message(DWORD code, DWORD language = kEnglish, DWORD extraFlags = 0) {
+  WCHAR* text = nullptr;
+  const DWORD n = FormatMessageW(kSystem | FORMAT_MESSAGE_ALLOCATE_BUFFER | extraFlags, nullptr, code, language,
+                                 reinterpret_cast<WCHAR*>(&text), 0, nullptr);
+  if (n == 0) {
+    EXPECT_EQ(text, nullptr);
+    return u"<none>";
+  }
+  std::u16string result(reinterpret_cast<const char16_t*>(text));
+  EXPECT_EQ(result.size(), n);
+  LocalFree(text);
+  return result;
+}
+
+// Sets LC_ALL for one test and puts back what was there.
+class ScopedLcAll {
+ public:
+  explicit ScopedLcAll(const char* value) {
+    if (const char* old = std::getenv("LC_ALL")) m_old = old, m_had = true;
+    setenv("LC_ALL", value, 1);
+  }
+  ~ScopedLcAll() {
+    if (m_had) {
+      setenv("LC_ALL", m_old.c_str(), 1);
+    } else {
+      unsetenv("LC_ALL");
+    }
+  }
+
+ private:
+  std::string m_old;
+  bool m_had = false;
+};
+
+}  // namespace
+
+TEST(FormatMessageW, GivesTheErrnoTextOfACodeEndingInCrLf) {
+  struct Case {
+    DWORD code;
+    const char16_t* text;
+  };
+  for (const Case& c : {Case{ERROR_FILE_NOT_FOUND, u"No such file or directory\r\n"},
+                        Case{ERROR_ACCESS_DENIED, u"Permission denied\r\n"},
+                        Case{ERROR_INVALID_PARAMETER, u"Invalid argument\r\n"},
+                        Case{ERROR_ALREADY_EXISTS, u"File exists\r\n"},
+                        Case{ERROR_DIR_NOT_EMPTY, u"Directory not empty\r\n"},
+                        Case{ERROR_DISK_FULL, u"No space left on device\r\n"},
+                        Case{10061, u"Connection refused\r\n"}, Case{0, u"Success\r\n"}}) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(Message(c.code), c.text);
+  }
+}
+
+TEST(FormatMessageW, HasNoTextForCodesWithoutAnErrno) {
+  for (DWORD code : {DWORD{0x12345}, DWORD{0xFFFFFFFF}, DWORD{ERROR_MORE_DATA}, DWORD{9999}}) {
+    SCOPED_TRACE(code);
+    SetLastError(0);
+    EXPECT_EQ(Message(code), u"<none>");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+  }
+}
+
+TEST(FormatMessageW, SpeaksTheUsersLanguageFromTheEnvironment) {
+  ScopedLcAll c("C");
+  for (DWORD language : {DWORD{0}, DWORD{LANG_USER_DEFAULT}, DWORD{LANG_SYSTEM_DEFAULT}}) {
+    SCOPED_TRACE(language);
+    EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, language), u"No such file or directory\r\n");
+  }
+  // A language that is neither the user's nor English has no texts.
+  SetLastError(0);
+  EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, MAKELANGID(0x07, SUBLANG_DEFAULT)), u"<none>");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_LANG_NOT_FOUND));
+}
+
+TEST(FormatMessageW, FillsACallersBufferOnlyWhenTheTextFits) {
+  const std::u16string text = u"No such file or directory\r\n";
+  WCHAR buffer[64];
+  struct Case {
+    DWORD size;
+    DWORD result;
+  };
+  for (const Case& c : {Case{64, 27}, Case{28, 27}, Case{27, 0}, Case{1, 0}}) {
+    SCOPED_TRACE(c.size);
+    SetLastError(0);
+    const DWORD n = FormatMessageW(kSystem, nullptr, ERROR_FILE_NOT_FOUND, kEnglish, buffer, c.size, nullptr);
+    EXPECT_EQ(n, c.result);
+    if (n != 0) {
+      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(buffer)), text);
+    } else {
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    }
+  }
+}
+
+TEST(FormatMessageW, DropsTheLineEndWithTheFullWidthMask) {
+  EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, kEnglish, FORMAT_MESSAGE_MAX_WIDTH_MASK), u"No such file or directory");
+}
+
+TEST(FormatMessageW, OffersNoOtherSourceThanTheSystem) {
+  WCHAR buffer[64];
+  for (DWORD flags : {DWORD{FORMAT_MESSAGE_FROM_STRING}, DWORD{FORMAT_MESSAGE_FROM_HMODULE}, DWORD{0},
+                      DWORD{FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_STRING}}) {
+    SCOPED_TRACE(flags);
+    SetLastError(0);
+    EXPECT_EQ(FormatMessageW(flags, u"text", 2, 0, buffer, 64, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  }
+  EXPECT_EQ(FormatMessageW(kSystem, nullptr, 2, 0, nullptr, 64, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(LocalAlloc, GivesZeroedBlocksThatLocalFreeReleases) {
+  auto* block = static_cast<unsigned char*>(LocalAlloc(LPTR, 100));
+  ASSERT_NE(block, nullptr);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(block[i], 0) << i;
+  EXPECT_EQ(LocalFree(block), nullptr);
+  EXPECT_EQ(LocalFree(nullptr), nullptr);
+}

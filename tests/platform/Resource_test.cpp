@@ -1,0 +1,148 @@
+// LoadStringW over string tables compiled from text sources: lookup, the cut to the buffer, the
+// pointer form, and modules without a table.
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Library.h>
+#include <Utility/Platform/Resource.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+
+class ModuleStrings : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_module = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+    ASSERT_NE(m_module, nullptr) << TEST_STRINGS_MODULE;
+  }
+  void TearDown() override {
+    if (m_module != nullptr) FreeLibrary(m_module);
+  }
+  // The string as LoadStringW gives it through a buffer of the given size, and its result.
+  std::u16string Load(UINT id, int size, int* result = nullptr) {
+    std::u16string buffer(static_cast<std::size_t>(size) + 1, u'#');
+    const int n = LoadStringW(m_module, id, reinterpret_cast<WCHAR*>(buffer.data()), size);
+    if (result != nullptr) *result = n;
+    return std::u16string(buffer.c_str());
+  }
+  HMODULE m_module = nullptr;
+};
+
+std::u16string Digits(int count) {
+  std::u16string s;
+  for (int i = 0; i < count; ++i) s += static_cast<char16_t>(u'0' + i % 10);
+  return s;
+}
+
+}  // namespace
+
+TEST_F(ModuleStrings, FindsEachStringOfTheSource) {
+  struct Case {
+    UINT id;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {1, u"One"},
+      {16, u"Sixteen; [brackets] and a \"quote\""},
+      {300, Digits(300)},
+      {302, u"tab\tand line\nend \u00e9\u4e2d"},
+      {65535, u"Last identifier"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    int n = -1;
+    EXPECT_EQ(Load(c.id, 1024, &n), c.text);
+    EXPECT_EQ(n, static_cast<int>(c.text.size()));
+  }
+}
+
+TEST_F(ModuleStrings, CutsToTheBufferLessOneUnit) {
+  struct Case {
+    UINT id;
+    int size;
+    std::u16string text;
+  };
+  const std::u16string pair = std::u16string(258, u'a') + u"\U0001F600" + u"b";
+  const Case cases[] = {
+      {300, 260, Digits(259)},   {300, 301, Digits(300)}, {300, 300, Digits(299)}, {300, 2, u"0"},
+      {300, 1, u""},             {1, 4, u"One"},          {1, 3, u"On"},
+      {301, 260, pair.substr(0, 259)},  // the cut falls inside the surrogate pair: units, not characters
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " in " + std::to_string(c.size));
+    int n = -1;
+    EXPECT_EQ(Load(c.id, c.size, &n), c.text);
+    EXPECT_EQ(n, static_cast<int>(c.text.size()));
+  }
+}
+
+TEST_F(ModuleStrings, GivesAPointerToTheWholeStringForBufferSizeZero) {
+  const WCHAR* text = nullptr;
+  const int n = LoadStringW(m_module, 300, reinterpret_cast<WCHAR*>(&text), 0);
+  ASSERT_EQ(n, 300);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text), 300), Digits(300));
+}
+
+TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsWithZero) {
+  struct Case {
+    UINT id;
+    DWORD error;
+  };
+  for (const Case& c : {Case{2, ERROR_RESOURCE_NAME_NOT_FOUND}, Case{0, ERROR_RESOURCE_NAME_NOT_FOUND},
+                        Case{65536 + 1, ERROR_RESOURCE_NAME_NOT_FOUND}, Case{303, ERROR_SUCCESS}}) {
+    SCOPED_TRACE(c.id);
+    int n = -1;
+    SetLastError(12345);
+    EXPECT_EQ(Load(c.id, 64, &n), u"");
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+}
+
+TEST_F(ModuleStrings, RefusesABadBuffer) {
+  SetLastError(0);
+  EXPECT_EQ(LoadStringW(m_module, 1, nullptr, 10), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  WCHAR buffer[4] = {u'x', u'x', u'x', 0};
+  EXPECT_EQ(LoadStringW(m_module, 1, buffer, -1), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModule) {
+  WCHAR buffer[64] = {};
+  EXPECT_EQ(LoadStringW(nullptr, 7, buffer, 64), 25);
+  EXPECT_EQ(CString(buffer), u"Seven from the executable");
+  // The module's strings are not the executable's, even while the module is loaded.
+  HMODULE module = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 64), 0);
+  WCHAR fromModule[64] = {};
+  EXPECT_EQ(LoadStringW(module, 7, fromModule, 64), 0);
+  FreeLibrary(module);
+}
+
+TEST(LoadStringW, FindsNoTableInAModuleWithoutOne) {
+  // The module depends on a library with a table of its own (string 7 among others), which
+  // the module's handle must not reach.
+  HMODULE module = LoadLibraryW(CString(TEST_PLAIN_MODULE).GetString());
+  ASSERT_NE(module, nullptr);
+  WCHAR buffer[16] = {u'x', 0};
+  SetLastError(0);
+  EXPECT_EQ(LoadStringW(module, 7, buffer, 16), 0);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
+  FreeLibrary(module);
+}
+
+TEST(LoadStringW, RefusesAHandleThatNamesNoModule) {
+  int local = 0;
+  WCHAR buffer[16] = {u'x', 0};
+  SetLastError(0);
+  EXPECT_EQ(LoadStringW(reinterpret_cast<HINSTANCE>(&local), 1, buffer, 16), 0);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}

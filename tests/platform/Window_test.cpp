@@ -1,0 +1,177 @@
+// The in-process window tree: z-order and relations, states and their queries, FromHandle
+// objects, and destruction of whole subtrees.
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Window.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> order;
+  for (HWND w = GetWindow(parent, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) order.push_back(w);
+  return order;
+}
+
+std::vector<HWND> ChildrenBottomUp(HWND parent) {
+  std::vector<HWND> order;
+  HWND first = GetWindow(parent, GW_CHILD);
+  if (first == nullptr) return order;
+  for (HWND w = GetWindow(first, GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) order.insert(order.begin(), w);
+  return order;
+}
+
+}  // namespace
+
+TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
+  CWnd parent, a, b, c;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  ASSERT_TRUE(a.Create(u"a", WS_VISIBLE, &parent, 1));
+  ASSERT_TRUE(b.Create(u"b", WS_VISIBLE, &parent, 2));
+  ASSERT_TRUE(c.Create(u"c", 0, &parent, 3));
+  const HWND p = parent.m_hWnd;
+  EXPECT_EQ(Children(p), (std::vector<HWND>{a.m_hWnd, b.m_hWnd, c.m_hWnd}));
+  EXPECT_EQ(ChildrenBottomUp(p), Children(p));
+  EXPECT_TRUE(BringWindowToTop(c.m_hWnd));
+  EXPECT_EQ(Children(p), (std::vector<HWND>{c.m_hWnd, a.m_hWnd, b.m_hWnd}));
+  EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDFIRST), c.m_hWnd);
+  EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDLAST), b.m_hWnd);
+  EXPECT_EQ(GetWindow(a.m_hWnd, GW_OWNER), nullptr);
+  EXPECT_EQ(GetParent(b.m_hWnd), p);
+  EXPECT_EQ(GetParent(p), nullptr);
+  EXPECT_EQ(GetWindow(a.m_hWnd, GW_CHILD), nullptr);
+  EXPECT_EQ(b.GetDlgCtrlID(), 2);
+  EXPECT_NE(b.GetStyle() & WS_CHILD, 0u);  // a window with a parent is always a child
+  EXPECT_EQ(parent.GetStyle() & WS_CHILD, 0u);
+}
+
+TEST(WindowTree, FromHandleGivesTheAttachedObjectOrOneKeptForTheWindow) {
+  CWnd parent, child;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
+  EXPECT_EQ(CWnd::FromHandle(child.m_hWnd), &child);
+  EXPECT_EQ(parent.GetWindow(GW_CHILD), &child);
+  EXPECT_EQ(child.GetParent(), &parent);
+  EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
+  int local = 0;
+  EXPECT_EQ(CWnd::FromHandle(reinterpret_cast<HWND>(&local)), nullptr);
+  // A second object for the same window is not attached; FromHandle keeps to the first.
+  CWnd again;
+  EXPECT_FALSE(child.Create(u"twice", 0, &parent));
+  EXPECT_TRUE(again.Create(u"grandchild", 0, &child));
+  EXPECT_EQ(CWnd::FromHandle(again.m_hWnd), &again);
+}
+
+TEST(WindowTree, EnableAndShowChangeOnlyTheWindowAndReportThePreviousState) {
+  CWnd parent, child;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
+  EXPECT_FALSE(EnableWindow(child.m_hWnd, FALSE));  // it was enabled
+  EXPECT_FALSE(child.IsWindowEnabled());
+  EXPECT_TRUE(parent.IsWindowEnabled());
+  EXPECT_TRUE(EnableWindow(child.m_hWnd, TRUE));  // it was disabled
+  EXPECT_TRUE(child.IsWindowEnabled());
+
+  EXPECT_TRUE(ShowWindow(parent.m_hWnd, SW_HIDE));  // it was visible
+  // The child keeps its own flag but is not visible while its parent is hidden.
+  EXPECT_NE(child.GetStyle() & WS_VISIBLE, 0u);
+  EXPECT_FALSE(child.IsWindowVisible());
+  EXPECT_FALSE(ShowWindow(parent.m_hWnd, SW_SHOW));  // it was hidden
+  EXPECT_TRUE(child.IsWindowVisible());
+
+  struct Case {
+    int command;
+    DWORD set;
+    DWORD clear;
+  };
+  for (const Case& c : {Case{SW_MINIMIZE, WS_VISIBLE | WS_MINIMIZE, WS_MAXIMIZE},
+                        Case{SW_MAXIMIZE, WS_VISIBLE | WS_MAXIMIZE, WS_MINIMIZE},
+                        Case{SW_RESTORE, WS_VISIBLE, WS_MINIMIZE | WS_MAXIMIZE}, Case{SW_HIDE, 0, WS_VISIBLE},
+                        Case{SW_SHOWNA, WS_VISIBLE, 0}, Case{SW_FORCEMINIMIZE, WS_VISIBLE | WS_MINIMIZE, 0}}) {
+    SCOPED_TRACE(c.command);
+    child.ShowWindow(c.command);
+    EXPECT_EQ(child.GetStyle() & c.set, c.set);
+    EXPECT_EQ(child.GetStyle() & c.clear, 0u);
+  }
+  const DWORD before = child.GetStyle();
+  for (int bad : {-1, 12, 100}) {
+    SCOPED_TRACE(bad);
+    SetLastError(0);
+    EXPECT_FALSE(child.ShowWindow(bad));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(child.GetStyle(), before);
+  }
+}
+
+TEST(WindowTree, DestroyingAWindowDestroysItsSubtree) {
+  CWnd parent;
+  auto child = std::make_unique<CWnd>();
+  CWnd grandchild, sibling;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  ASSERT_TRUE(child->Create(u"child", WS_VISIBLE, &parent));
+  ASSERT_TRUE(sibling.Create(u"sibling", WS_VISIBLE, &parent));
+  ASSERT_TRUE(grandchild.Create(u"grandchild", WS_VISIBLE, child.get()));
+  const HWND childHandle = child->m_hWnd;
+  const HWND grandchildHandle = grandchild.m_hWnd;
+  child.reset();  // the object's end destroys its window
+  EXPECT_FALSE(IsWindow(childHandle));
+  EXPECT_FALSE(IsWindow(grandchildHandle));
+  EXPECT_EQ(grandchild.m_hWnd, nullptr);
+  EXPECT_EQ(Children(parent.m_hWnd), std::vector<HWND>{sibling.m_hWnd});
+  // Stale handles are refused everywhere.
+  SetLastError(0);
+  EXPECT_EQ(GetWindow(childHandle, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_FALSE(EnableWindow(childHandle, FALSE));
+  EXPECT_FALSE(IsWindowEnabled(childHandle));
+  EXPECT_FALSE(DestroyWindow(childHandle));
+  EXPECT_FALSE(grandchild.DestroyWindow());
+  // The object can make a new window afterwards.
+  EXPECT_TRUE(grandchild.Create(u"again", 0, &parent));
+  EXPECT_NE(grandchild.m_hWnd, grandchildHandle);
+}
+
+TEST(WindowTree, KeepsAnObjectForADetachedWindowUntilItIsDestroyed) {
+  CWnd parent;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  HWND detached = nullptr;
+  {
+    CWnd child;
+    ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent, 9));
+    detached = child.Detach();
+    EXPECT_EQ(child.m_hWnd, nullptr);
+  }
+  ASSERT_TRUE(IsWindow(detached));  // the object's end no longer destroys it
+  CWnd* kept = CWnd::FromHandle(detached);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->m_hWnd, detached);
+  EXPECT_EQ(CWnd::FromHandle(detached), kept);
+  EXPECT_EQ(kept->GetDlgCtrlID(), 9);
+  kept->EnableWindow(FALSE);
+  EXPECT_FALSE(IsWindowEnabled(detached));
+  EXPECT_TRUE(DestroyWindow(detached));
+  EXPECT_EQ(GetWindow(parent.m_hWnd, GW_CHILD), nullptr);
+  EXPECT_EQ(CWnd::FromHandle(detached), nullptr);
+}
+
+TEST(WindowTree, SurvivesConcurrentUse) {
+  CWnd parent;
+  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&parent] {
+      for (int i = 0; i < 200; ++i) {
+        CWnd child;
+        ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
+        child.EnableWindow(FALSE);
+        for (HWND w = GetWindow(parent.m_hWnd, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) IsWindowVisible(w);
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(GetWindow(parent.m_hWnd, GW_CHILD), nullptr);
+}
