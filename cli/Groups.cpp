@@ -10,6 +10,8 @@ const std::vector<Group>& Groups() {
       VariantGroup(),
       BitsGroup(),
       NamesGroup(),
+      FilesGroup(),
+      TrackLogGroup(),
       SystemGroup(),
       IdentityGroup(),
   };

@@ -10,6 +10,8 @@ Group EncodingGroup();
 Group VariantGroup();
 Group BitsGroup();
 Group NamesGroup();
+Group FilesGroup();
+Group TrackLogGroup();
 Group SystemGroup();
 Group IdentityGroup();
 

@@ -544,11 +544,78 @@ class UTILITY_API CUtility {
   static int IsSameIp(CString firstAddress, CString secondAddress);
 
   // ---- Files and folders ---------------------------------------------------------------
+  // Paths use `\` as the only separator of the library's own logic (the platform accepts `/`
+  // too when it touches the file system). A relative path is relative to the current directory.
+
+  // CreateAllDirectories()
+  //
+  // Makes sure that the directory path exists, creating missing parents first (outermost
+  // first). One trailing backslash is dropped (only one: with two, the directory is created
+  // and 0 is returned, since the form with the remaining backslash then exists). Returns 1 at
+  // once when anything, a file included, exists under that name; otherwise the result of
+  // creating the last level: non-zero when created, 0 when not. An empty path gives 0; levels
+  // created before a failure stay.
+  //
+  // Example:
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // creates a, a\b, a\b\c: non-zero
+  //   CUtility::CreateAllDirectories(u"\\tmp\\a\\b\\c");   // 1: exists already
   static int CreateAllDirectories(CString path);
+
+  // CreateAllDirectoriesEx()
+  //
+  // The platform's MakeSureDirectoryPathExists on 8-bit text in the active code page: every
+  // directory up to the last separator is created, the rest counts as a file name. 1 on
+  // success, 0 on failure (directories created before it stay).
+  //
+  // Example:
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b");     // creates \tmp\a only
+  //   CUtility::CreateAllDirectoriesEx("\\tmp\\a\\b\\");   // creates \tmp\a and \tmp\a\b
   static int CreateAllDirectoriesEx(const char* path);
+
+  // RemoveDirectoryW()
+  //
+  // Deletes every file below path, depth first in the order the directory search yields
+  // entries, removes every directory below it, then path itself; returns the result of that
+  // last removal (non-zero when path is gone, 0 when it does not exist, is not a directory, or
+  // something below it stayed). A link met in the tree is removed as a link: nothing outside
+  // the named tree is deleted, and a path that is itself a link loses only the link. A file
+  // that cannot be deleted (read-only, no rights) raises CFileException with the Win32 code
+  // and the file's path; nothing more is deleted after it, and what was deleted before stays
+  // deleted. An empty path is refused (0): it would name the root.
+  //
+  // Example:
+  //   try { CUtility::RemoveDirectoryW(u"\\tmp\\old"); }
+  //   catch (const CFileException& e) { /* e.m_lOsError == 5, e.m_strFileName names the file */ }
   static int RemoveDirectoryW(CString path);
+
+  // ReNameFolder()
+  //
+  // Renames a folder (or file) through the platform's shell rename: 1 on success, 0 on any
+  // failure (source missing, target existing, target in another directory), without a dialog.
+  // An existing target is never replaced. Paths of more than 1022 units are refused (0).
+  //
+  // Example:
+  //   CUtility::ReNameFolder(u"\\tmp\\old", u"\\tmp\\new");   // 1
   static int ReNameFolder(const CString& from, const CString& to);
-  static void GetDirInfo(CString path, CString extension, CStringArray& files, CStringArray& folders, int recurse);
+
+  // GetDirInfo()
+  //
+  // Appends to directories the path of every subdirectory of directory and to files the path
+  // of every file whose extension matches filter, each formed as directory + "\" + name; with
+  // recursive non-zero it descends into each subdirectory right after appending it (depth
+  // first, pre-order). The arrays are only appended to. filter "*.*" (exactly) takes every
+  // file; any other filter is reduced to its extension (the text from its last dot at a
+  // position above 0; the whole filter when there is none) and compared, ignoring case, with
+  // each file's extension (empty when the name has no dot past its first unit). A link to a
+  // directory is listed as a directory but not descended into, so every walk ends. A
+  // directory that cannot be searched adds nothing. Order within a directory is the file
+  // system's.
+  //
+  // Example:
+  //   CStringArray dirs, files;
+  //   CUtility::GetDirInfo(u"\\data", u"*.txt", dirs, files, 1);   // files: \data\a.txt, \data\sub\b.TXT
+  static void GetDirInfo(CString directory, CString filter, CStringArray& directories, CStringArray& files,
+                         int recursive);
 
   // ---- Registry ------------------------------------------------------------------------
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG& number);
@@ -559,7 +626,31 @@ class UTILITY_API CUtility {
   static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------
+
+  // SaveTrackLog()
+  //
+  // Appends one entry to the log file at logPath: a line of 58 equals signs, a line of the
+  // local time "yyyy/mm/dd hh:mm:ss.mmm", " : " and entryText, and an empty line; every line
+  // ends in CR LF, every LF inside entryText is written as CR LF, and the text is converted to
+  // code page 936 (a character it cannot hold is written as '?'). With startNew non-zero an
+  // existing file is deleted first. The file is held exclusively while the entry is written:
+  // a call that finds it held by another writer drops its entry. Every failure (missing
+  // directory, read-only file, path of 260 units or more) ends the call quietly.
+  //
+  // Example:
+  //   CUtility::SaveTrackLog(u"\\var\\log\\app.log", u"started", 0);
+  //   // ==========================================================\r\n
+  //   // 2024/03/05 14:07:09.042 : started\r\n
+  //   // \r\n
   static void SaveTrackLog(const CString& logPath, const CString& entryText, int startNew);
+
+  // SaveTrackLogEx()
+  //
+  // SaveTrackLog on the file logName (sub-directories allowed, not validated) in the host
+  // directory, the path formed as GetModulePath() + "\" + logName.
+  //
+  // Example:
+  //   CUtility::SaveTrackLogEx(u"trace.log", u"started", 1);   // \opt\app\bin\trace.log
   static void SaveTrackLogEx(const CString& logName, const CString& entryText, int startNew);
 
   // ---- System and windows --------------------------------------------------------------

@@ -104,3 +104,8 @@ UTILITY_PLATFORM_API DWORD GetLastError() noexcept;
 //
 // Sets the calling thread's last error code.
 UTILITY_PLATFORM_API void SetLastError(DWORD error) noexcept;
+
+// Further Win32 error codes that the file layer reports.
+#define ERROR_GEN_FAILURE 31L
+#define ERROR_FILE_TOO_LARGE 223L
+#define ERROR_CANT_RESOLVE_FILENAME 1921L

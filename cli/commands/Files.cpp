@@ -1,0 +1,154 @@
+// `utility files`: create, remove, rename and list directories.
+// Paths typed on the command line are native; they reach the library in its backslash form and
+// come back native, so that `/tmp/a/b` and `\tmp\a\b` name the same directory.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <Utility/Platform/Path.h>
+#include <Utility/Utility.h>
+
+#include "Command.h"
+#include "Groups.h"
+
+namespace cli {
+namespace {
+
+CString Library(const std::string& native) { return LibraryPath(native); }
+
+std::string Native(const CString& library) { return NativePath(library); }
+
+std::vector<std::string> NativeList(const CStringArray& paths) {
+  std::vector<std::string> out;
+  for (INT_PTR i = 0; i < paths.GetSize(); ++i) out.push_back(Native(paths[i]));
+  return out;
+}
+
+int Create(const Invocation& inv, Reply& reply) {
+  const int result = CUtility::CreateAllDirectories(Library(inv.Arg(0)));
+  reply.Integer("result", result);
+  if (result == 0) throw Failure("could not create " + inv.Arg(0) + " (a level is in the way or not allowed)");
+  return kExitOk;
+}
+
+int CreateParents(const Invocation& inv, Reply& reply) {
+  std::string path = inv.Arg(0);
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  const int result = CUtility::CreateAllDirectoriesEx(path.c_str());
+  reply.Integer("result", result);
+  if (result == 0) throw Failure("could not create the directories of " + inv.Arg(0));
+  return kExitOk;
+}
+
+// Asks on the terminal (or whatever stdin is); anything but y or yes keeps the tree.
+bool Confirm(const std::string& path) {
+  std::cerr << "Remove " << path << " and everything in it? [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
+}
+
+int Remove(const Invocation& inv, Reply& reply) {
+  const std::string& path = inv.Arg(0);
+  if (path.empty()) throw UsageError("an empty path would name the root; give the directory to remove");
+  if (!inv.Flag("yes") && !Confirm(path)) throw Failure("not removed: " + path);
+  try {
+    const int result = CUtility::RemoveDirectoryW(Library(path));
+    reply.Integer("result", result);
+    if (result == 0) throw Failure("could not remove " + path + " (missing, not a directory, or something in it stayed)");
+  } catch (const CFileException& e) {
+    throw Failure("stopped at " + Native(e.m_strFileName) + ": cannot delete it (Win32 error " +
+                  std::to_string(e.m_lOsError) + "); files deleted before it stay deleted");
+  }
+  return kExitOk;
+}
+
+int Rename(const Invocation& inv, Reply& reply) {
+  const int result = CUtility::ReNameFolder(Library(inv.Arg(0)), Library(inv.Arg(1)));
+  reply.Integer("result", result);
+  if (result == 0) {
+    throw Failure("could not rename " + inv.Arg(0) + " to " + inv.Arg(1) +
+                  " (missing, target exists, another directory, or too long)");
+  }
+  return kExitOk;
+}
+
+int List(const Invocation& inv, Reply& reply) {
+  CStringArray directories, files;
+  const std::string filter = inv.Get("filter", "*.*");
+  CUtility::GetDirInfo(Library(inv.Arg(0)), CString(filter.c_str()), directories, files, inv.Flag("recursive") ? 1 : 0);
+  reply.List("directories", NativeList(directories));
+  reply.List("files", NativeList(files));
+  return kExitOk;
+}
+
+std::string Relative(const CString& path, const std::string& root) {
+  const std::string native = Native(path);
+  return native.compare(0, root.size(), root) == 0 ? "<tmp>" + native.substr(root.size()) : native;
+}
+
+void Demo(std::ostream& out) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    out << "(no temporary directory: skipped)\n";
+    return;
+  }
+  const std::string root = pattern;
+  const CString top = LibraryPath(root);
+  out << "CreateAllDirectories(<tmp>\\a\\b\\c) = " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
+  out << "again, it exists: " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
+  const std::string ex = (top + u"\\logs\\2024\\trace.log").ToUtf8();
+  out << "CreateAllDirectoriesEx(<tmp>\\logs\\2024\\trace.log) = " << CUtility::CreateAllDirectoriesEx(ex.c_str())
+      << " (trace.log counts as a file name)\n";
+  for (const char16_t* name : {u"\\a\\notes.txt", u"\\a\\b\\REPORT.TXT", u"\\a\\b\\c\\data.bin"}) {
+    CUtility::SaveTrackLog(top + name, u"demo", 0);
+  }
+  CStringArray dirs, files;
+  CUtility::GetDirInfo(top, u"*.txt", dirs, files, 1);
+  out << "GetDirInfo(<tmp>, *.txt, recursive):\n";
+  for (INT_PTR i = 0; i < dirs.GetSize(); ++i) out << "  dir  " << Relative(dirs[i], root) << '\n';
+  for (INT_PTR i = 0; i < files.GetSize(); ++i) out << "  file " << Relative(files[i], root) << '\n';
+  out << "ReNameFolder(<tmp>\\a, <tmp>\\renamed) = " << CUtility::ReNameFolder(top + u"\\a", top + u"\\renamed") << '\n';
+  out << "RemoveDirectoryW(<tmp>) = " << CUtility::RemoveDirectoryW(top) << " (everything is gone)\n";
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);  // in case anything stayed
+}
+
+}  // namespace
+
+Group FilesGroup() {
+  return {"files",
+          "create, remove, rename and list directories",
+          {
+              {"files", "create", "<path>",
+               "create a directory and every missing parent (a file under that name counts as existing)", {},
+               {"utility files create /tmp/a/b/c"}, 1, 1, Create},
+              {"files", "create-parents", "<path>",
+               "create the directories up to the last separator; what follows it is a file name", {},
+               {"utility files create-parents /tmp/logs/2024/trace.log   # makes /tmp/logs/2024",
+                "utility files create-parents /tmp/a/b/   # makes /tmp/a and /tmp/a/b"},
+               1, 1, CreateParents},
+              {"files", "remove", "<path>",
+               "delete a directory with everything in it; asks first unless --yes (links go as links)",
+               {{"yes", "", "remove without asking"}},
+               {"utility files remove /tmp/old", "utility files remove --yes /tmp/old"}, 1, 1, Remove},
+              {"files", "rename", "<from> <to>",
+               "rename a folder or file within its directory; an existing target is never replaced", {},
+               {"utility files rename /tmp/old /tmp/new"}, 2, 2, Rename},
+              {"files", "list", "<directory>",
+               "list subdirectories and files whose extension matches the filter",
+               {{"filter", "<pattern>", "*.* for every file (the default), else only its extension counts: *.txt"},
+                {"recursive", "", "descend into subdirectories (links to directories are not entered)"}},
+               {"utility files list /tmp", "utility files list --filter '*.txt' --recursive /tmp/project"}, 1, 1,
+               List},
+          },
+          Demo};
+}
+
+}  // namespace cli

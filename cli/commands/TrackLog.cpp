@@ -1,0 +1,123 @@
+// `utility tracklog`: append timestamped entries to a track log, by path or by name in the
+// host directory.
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <sys/stat.h>
+
+#include <Utility/Platform/Path.h>
+#include <Utility/Utility.h>
+
+#include "Command.h"
+#include "Groups.h"
+
+namespace cli {
+namespace {
+
+struct FileState {
+  bool exists = false;
+  unsigned long long inode = 0;
+  long long size = 0;
+  long long changed = 0;  // nanoseconds of the last change
+};
+
+FileState StateOf(const std::string& native) {
+  struct stat st {};
+  if (stat(native.c_str(), &st) != 0) return {};
+  return {true, static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size),
+          static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
+// The library reports nothing; the program tells the user whether the file changed.
+int Append(const std::string& native, const std::string& shown, const std::function<void()>& save, Reply& reply) {
+  const FileState before = StateOf(native);
+  save();
+  const FileState after = StateOf(native);
+  const bool written = after.exists && (!before.exists || after.inode != before.inode || after.size != before.size ||
+                                         after.changed != before.changed);
+  reply.Text("log", shown);
+  reply.Bool("written", written);
+  if (!written) {
+    throw Failure("no entry written to " + shown + " (missing directory, read-only file, or in use by another writer)");
+  }
+  return kExitOk;
+}
+
+int Save(const Invocation& inv, Reply& reply) {
+  const CString path = LibraryPath(inv.Arg(0));
+  const CString text(inv.Arg(1).c_str());
+  const int startNew = inv.Flag("new") ? 1 : 0;
+  return Append(NativePath(path), inv.Arg(0), [&] { CUtility::SaveTrackLog(path, text, startNew); }, reply);
+}
+
+int SaveEx(const Invocation& inv, Reply& reply) {
+  const CString name = LibraryPath(inv.Arg(0));
+  const CString text(inv.Arg(1).c_str());
+  const int startNew = inv.Flag("new") ? 1 : 0;
+  const std::string native = NativePath(CUtility::GetModulePath() + u"\\" + name);
+  return Append(native, native, [&] { CUtility::SaveTrackLogEx(name, text, startNew); }, reply);
+}
+
+// Shows the bytes of a log with its line ends visible.
+std::string Visible(const std::string& bytes) {
+  std::string out;
+  for (char c : bytes) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n\n    ";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void Demo(std::ostream& out) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    out << "(no temporary directory: skipped)\n";
+    return;
+  }
+  const std::string root = pattern;
+  const CString log = LibraryPath(root + "/demo.log");
+  CUtility::SaveTrackLog(log, u"first entry", 1);
+  CUtility::SaveTrackLog(log, u"two lines\nin one entry", 0);
+  std::string bytes;
+  if (FILE* f = std::fopen((root + "/demo.log").c_str(), "rb")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    std::fclose(f);
+  }
+  std::string shown = Visible(bytes);
+  while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+  out << "SaveTrackLog twice; the file, line ends shown:\n    " << shown;
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+}
+
+}  // namespace
+
+Group TrackLogGroup() {
+  return {"tracklog",
+          "append timestamped entries to a track log (code page 936 text, CR LF line ends)",
+          {
+              {"tracklog", "save", "<log> <text>",
+               "append one entry to the log file at <log>; a busy or read-only file drops it",
+               {{"new", "", "delete the file first, so that it holds this entry alone"}},
+               {"utility tracklog save /tmp/app.log 'started'", "utility tracklog save --new /tmp/app.log 'fresh start'"},
+               2, 2, Save},
+              {"tracklog", "save-ex", "<name> <text>",
+               "append one entry to the log <name> in the program's directory (sub-directories allowed)",
+               {{"new", "", "delete the file first, so that it holds this entry alone"}},
+               {"utility tracklog save-ex trace.log 'started'"}, 2, 2, SaveEx},
+          },
+          Demo};
+}
+
+}  // namespace cli

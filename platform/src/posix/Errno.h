@@ -1,0 +1,30 @@
+// The one translation from errno to Win32 error codes; every POSIX part of the platform
+// reports through it, so that one errno always means one Win32 code.
+#pragma once
+
+#include <string>
+
+#include <Utility/Platform/Types.h>
+
+namespace platform {
+
+// ErrorFromErrno()
+//
+// The Win32 code for an errno value (ENOENT is ERROR_FILE_NOT_FOUND, EACCES and EPERM are
+// ERROR_ACCESS_DENIED, ...). Unknown values give ERROR_GEN_FAILURE.
+DWORD ErrorFromErrno(int error) noexcept;
+
+// PathErrorFromErrno()
+//
+// The same for a call on a native path: a missing entry whose parent directory does not exist
+// either is ERROR_PATH_NOT_FOUND, as Win32 tells the two apart.
+DWORD PathErrorFromErrno(int error, const std::string& nativePath) noexcept;
+
+// SetLastErrorFromErrno()
+//
+// Sets the thread's last error from errno (or from the given value) and returns FALSE, for the
+// common `return SetLastErrorFromErrno(...)` of a failing BOOL call.
+BOOL SetLastErrorFromErrno(int error) noexcept;
+BOOL SetLastPathError(int error, const std::string& nativePath) noexcept;
+
+}  // namespace platform

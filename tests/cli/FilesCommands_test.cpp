@@ -1,0 +1,94 @@
+// The host program's `files` and `tracklog` groups: what they do on disk, the confirmation
+// before a removal, exit statuses, and the track log beside the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/Files.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using testsupport::RunProgram;
+using testsupport::TempDir;
+using testsupport::UtilityProgram;
+
+TEST(FilesCommands, CreateListRenameAndRemove) {
+  TempDir dir;
+  const std::string root = dir.path().string();
+  auto r = RunProgram(UtilityProgram(), {"files", "create", root + "/a/b/c"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b" / "c"));
+  r = RunProgram(UtilityProgram(), {"files", "create-parents", root + "/x/y/file.txt"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
+  EXPECT_FALSE(fs::exists(dir.path() / "x" / "y" / "file.txt"));
+
+  testsupport::WriteBytes(dir.path() / "a" / "b" / "n.TXT", "");
+  testsupport::WriteBytes(dir.path() / "a" / "skip.doc", "");
+  r = RunProgram(UtilityProgram(), {"files", "list", "--filter", "*.txt", "--recursive", "--json", root + "/a"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"" + root + "/a/b\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"files\": [\"" + root + "/a/b/n.TXT\"]"), std::string::npos) << r.out;
+
+  r = RunProgram(UtilityProgram(), {"files", "rename", root + "/a", root + "/x"}, dir.path());
+  EXPECT_EQ(r.status, 1);  // the target exists: nothing is replaced
+  EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
+  r = RunProgram(UtilityProgram(), {"files", "rename", root + "/a", root + "/renamed"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir.path() / "renamed" / "skip.doc"));
+
+  // Removal asks first; anything but yes keeps the tree.
+  for (const char* answer : {"n\n", "", "maybe\n"}) {
+    r = RunProgram(UtilityProgram(), {"files", "remove", root + "/renamed"}, dir.path(), answer);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not removed"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir.path() / "renamed" / "skip.doc"));
+  }
+  r = RunProgram(UtilityProgram(), {"files", "remove", root + "/renamed"}, dir.path(), "y\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() / "renamed"));
+  r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root + "/x"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() / "x"));
+}
+
+TEST(FilesCommands, ARemovalStoppedByAReadOnlyFileSaysWhere) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "t" / "sub");
+  testsupport::WriteBytes(dir.path() / "t" / "sub" / "locked", "");
+  testsupport::MakeReadOnly(dir.path() / "t" / "sub" / "locked");
+  const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", (dir.path() / "t").string()}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find((dir.path() / "t" / "sub" / "locked").string()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("error 5"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(dir.path() / "t" / "sub" / "locked"));
+}
+
+TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
+  TempDir dir;
+  const auto r = RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "app.log").string(), "hello"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string log = testsupport::ReadBytes(dir.path() / "app.log");
+  EXPECT_EQ(log.substr(0, 60), std::string(58, '=') + "\r\n");
+  EXPECT_EQ(log.substr(83), " : hello\r\n\r\n");
+
+  const auto missing =
+      RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "none" / "app.log").string(), "x"}, dir.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("no entry written"), std::string::npos);
+
+  // A copy of the program in the test's directory makes that directory the host directory.
+  const fs::path bin = dir.path() / "bin";
+  fs::create_directories(bin);
+  fs::copy_file(UtilityProgram(), bin / "utility");
+  const std::string libs = "LD_LIBRARY_PATH=" + (UtilityProgram().parent_path().parent_path() / "lib").string();
+  auto ex = RunProgram(bin / "utility", {"tracklog", "save-ex", "trace.log", "one"}, dir.path(), "", {libs});
+  EXPECT_EQ(ex.status, 0) << ex.err;
+  ex = RunProgram(bin / "utility", {"tracklog", "save-ex", "--new", "trace.log", "two"}, dir.path(), "", {libs});
+  EXPECT_EQ(ex.status, 0) << ex.err;
+  const std::string trace = testsupport::ReadBytes(bin / "trace.log");
+  EXPECT_EQ(trace.size(), 60u + 26u + 3u + 4u);
+  EXPECT_EQ(trace.substr(83), " : two\r\n\r\n");
+}

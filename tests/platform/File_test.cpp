@@ -1,0 +1,234 @@
+// CFile and CStdioFile: open modes, exclusive sharing across threads and processes, read-only
+// files (also for the superuser), text mode and code page 936; and the local time.
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/File.h>
+#include <Utility/Platform/Time.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+TEST(CFile, CreateTruncatesUnlessAskedNotTo) {
+  TempDir dir;
+  const CString path = dir.LibraryPath("f.bin");
+  {
+    CFile f;
+    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
+    f.Write("abcdef", 6);
+    EXPECT_EQ(f.GetLength(), 6u);
+    f.Close();
+  }
+  {
+    CFile f;
+    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
+    EXPECT_EQ(f.SeekToEnd(), 6u);
+    f.Write("gh", 2);
+    f.SeekToBegin();
+    char buffer[16] = {};
+    EXPECT_EQ(f.Read(buffer, sizeof buffer), 8u);
+    EXPECT_EQ(std::string(buffer, 8), "abcdefgh");
+  }
+  EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "abcdefgh");
+  {
+    CFile f;
+    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
+  }
+  EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "");
+}
+
+TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "sub");
+  WriteBytes(dir.path() / "locked", "keep");
+  testsupport::MakeReadOnly(dir.path() / "locked");
+  struct Case {
+    CString name;
+    UINT flags;
+    LONG error;
+  };
+  const CString longName = dir.LibraryPath() + u"\\" + CString(u'n', 259 - dir.LibraryPath().GetLength());
+  for (const Case& c : {Case{dir.LibraryPath("none"), CFile::modeRead, ERROR_FILE_NOT_FOUND},
+                        Case{dir.LibraryPath("none") + u"\\x", CFile::modeCreate | CFile::modeWrite, ERROR_PATH_NOT_FOUND},
+                        Case{dir.LibraryPath("sub"), CFile::modeRead, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("sub"), CFile::modeWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), CFile::modeWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), CFile::modeReadWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), CFile::modeCreate, ERROR_ACCESS_DENIED},
+                        Case{longName, CFile::modeCreate | CFile::modeWrite, ERROR_FILENAME_EXCED_RANGE}}) {
+    SCOPED_TRACE(testsupport::Utf8(c.name));
+    CFile f;
+    CFileException error;
+    EXPECT_FALSE(f.Open(c.name, c.flags, &error));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(error.m_lOsError, c.error);
+    EXPECT_EQ(error.m_strFileName, c.name);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(c.error));
+  }
+  // A read-only file stays as it was, and can still be read.
+  EXPECT_EQ(ReadBytes(dir.path() / "locked"), "keep");
+  CFile reader;
+  EXPECT_TRUE(reader.Open(dir.LibraryPath("locked"), CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_FALSE(fs::exists(dir.path() / std::string(static_cast<std::size_t>(259 - dir.LibraryPath().GetLength()), 'n')));
+  // One unit shorter fits.
+  CFile fits;
+  EXPECT_TRUE(fits.Open(longName.Left(longName.GetLength() - 1), CFile::modeCreate | CFile::modeWrite));
+}
+
+TEST(CFile, ExclusiveOpensShutOutEveryOtherOpen) {
+  TempDir dir;
+  WriteBytes(dir.path() / "f", "x");
+  const CString path = dir.LibraryPath("f");
+  CFile holder;
+  ASSERT_TRUE(holder.Open(path, CFile::modeWrite));  // share compat: exclusive
+  for (UINT flags : {UINT{CFile::modeWrite}, UINT{CFile::modeRead}, CFile::modeRead | CFile::shareDenyNone,
+                     CFile::modeWrite | CFile::shareExclusive, CFile::modeCreate | CFile::modeWrite}) {
+    SCOPED_TRACE(flags);
+    CFile other;
+    CFileException error;
+    EXPECT_FALSE(other.Open(path, flags, &error));
+    EXPECT_EQ(error.m_lOsError, ERROR_SHARING_VIOLATION);
+  }
+  // Another thread fares no better, and a create that would truncate has cut nothing.
+  std::thread([&] {
+    CFile other;
+    EXPECT_FALSE(other.Open(path, CFile::modeRead | CFile::shareExclusive));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  }).join();
+  EXPECT_EQ(ReadBytes(dir.path() / "f"), "x");
+  // Nor does another process.
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    CFile other;
+    const bool refused = !other.Open(path, CFile::modeRead) && GetLastError() == ERROR_SHARING_VIOLATION;
+    _exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  holder.Close();
+  CFile after;
+  EXPECT_TRUE(after.Open(path, CFile::modeWrite));
+}
+
+TEST(CFile, SharedOpensCoexistButKeepExclusiveOnesOut) {
+  TempDir dir;
+  WriteBytes(dir.path() / "f", "x");
+  const CString path = dir.LibraryPath("f");
+  CFile a, b, c;
+  ASSERT_TRUE(a.Open(path, CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_TRUE(b.Open(path, CFile::modeWrite | CFile::shareDenyNone));
+  EXPECT_FALSE(c.Open(path, CFile::modeRead | CFile::shareExclusive));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
+TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
+  TempDir dir;
+  WriteBytes(dir.path() / "locked", "keep");
+  testsupport::MakeReadOnly(dir.path() / "locked");
+  WriteBytes(dir.path() / "plain", "");
+  struct Case {
+    CString name;
+    LONG error;
+  };
+  for (const Case& c : {Case{dir.LibraryPath("locked"), ERROR_ACCESS_DENIED}, Case{dir.LibraryPath("none"), ERROR_FILE_NOT_FOUND},
+                        Case{dir.LibraryPath(), ERROR_ACCESS_DENIED}}) {
+    SCOPED_TRACE(testsupport::Utf8(c.name));
+    try {
+      CFile::Remove(c.name);
+      ADD_FAILURE() << "no exception";
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.m_lOsError, c.error);
+      EXPECT_EQ(e.m_strFileName, c.name);
+    }
+  }
+  EXPECT_TRUE(fs::exists(dir.path() / "locked"));
+  CFile::Remove(dir.LibraryPath("plain"));
+  EXPECT_FALSE(fs::exists(dir.path() / "plain"));
+}
+
+TEST(CStdioFile, TextModeWritesCrLfAndCodePage936) {
+  TempDir dir;
+  const CString path = dir.LibraryPath("t.txt");
+  {
+    CStdioFile f;
+    f.SetCodePage(CP_GBK);
+    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText));
+    f.WriteString(u"a\nb\r\n");
+    f.WriteString(u"\u4e2d\u6587\n");  // 中文
+    f.WriteString(u"");
+  }
+  EXPECT_EQ(ReadBytes(dir.path() / "t.txt"), "a\r\nb\r\r\n\xd6\xd0\xce\xc4\r\n");
+  {
+    CStdioFile f;
+    f.SetCodePage(CP_GBK);
+    ASSERT_TRUE(f.Open(path, CFile::modeRead | CFile::typeText));
+    CString line;
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_EQ(line, CString(u"a"));
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_EQ(line, CString(u"b\r"));  // CR CR LF: one CR belongs to the line
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_EQ(line, CString(u"\u4e2d\u6587"));
+    EXPECT_FALSE(f.ReadString(line));
+    EXPECT_TRUE(line.IsEmpty());
+  }
+  {
+    CStdioFile f;
+    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary));
+    f.WriteString(u"x\ny");
+  }
+  EXPECT_EQ(ReadBytes(dir.path() / "t.txt"), "x\ny");
+}
+
+TEST(CStdioFile, ReadsALastLineWithoutLineEndAndLongLines) {
+  TempDir dir;
+  const std::string longLine(10000, 'q');
+  WriteBytes(dir.path() / "t.txt", "first\r\n" + longLine + "\nlast");
+  CStdioFile f;
+  ASSERT_TRUE(f.Open(dir.LibraryPath("t.txt"), CFile::modeRead));
+  CString line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, CString(u"first"));
+  EXPECT_EQ(f.GetPosition(), 7u);
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line.GetLength(), 10000);
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, CString(u"last"));
+  EXPECT_FALSE(f.ReadString(line));
+}
+
+TEST(GetLocalTime, AgreesWithTheCLibrarysLocalTime) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const std::time_t before = std::time(nullptr);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    if (std::time(nullptr) != before) continue;  // a second boundary passed: try again
+    std::tm tm{};
+    localtime_r(&before, &tm);
+    EXPECT_EQ(now.wYear, tm.tm_year + 1900);
+    EXPECT_EQ(now.wMonth, tm.tm_mon + 1);
+    EXPECT_EQ(now.wDay, tm.tm_mday);
+    EXPECT_EQ(now.wDayOfWeek, tm.tm_wday);
+    EXPECT_EQ(now.wHour, tm.tm_hour);
+    EXPECT_EQ(now.wMinute, tm.tm_min);
+    EXPECT_EQ(now.wSecond, tm.tm_sec);
+    EXPECT_LT(now.wMilliseconds, 1000);
+    return;
+  }
+  FAIL() << "the clock kept crossing second boundaries";
+}

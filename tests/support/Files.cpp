@@ -1,0 +1,32 @@
+// Small file helpers for tests.
+#include "support/Files.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testsupport {
+
+std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void MakeReadOnly(const std::filesystem::path& file) {
+  namespace fs = std::filesystem;
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+void MakeWritable(const std::filesystem::path& file) {
+  namespace fs = std::filesystem;
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+}
+
+}  // namespace testsupport
