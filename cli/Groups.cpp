@@ -14,6 +14,7 @@ const std::vector<Group>& Groups() {
       TrackLogGroup(),
       SystemGroup(),
       IdentityGroup(),
+      RegistryGroup(),
   };
   return groups;
 }

@@ -14,5 +14,6 @@ Group FilesGroup();
 Group TrackLogGroup();
 Group SystemGroup();
 Group IdentityGroup();
+Group RegistryGroup();
 
 }  // namespace cli

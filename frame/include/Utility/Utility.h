@@ -9,6 +9,7 @@
 #include <Utility/Platform/Exception.h>
 #include <Utility/Platform/FileException.h>
 #include <Utility/Platform/Memory.h>
+#include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/Variant.h>
@@ -618,11 +619,77 @@ class UTILITY_API CUtility {
                          int recursive);
 
   // ---- Registry ------------------------------------------------------------------------
-  static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG& number);
+  //
+  // Six operations on values under a sub-key of a root key that the caller has open
+  // (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any key handle; it is never closed here). Each
+  // opens or creates the sub-key for the one call and closes it on every path. Results are
+  // Win32 error codes passed through from the registry calls: 0 on success, 2 for a missing
+  // sub-key or value, 5 for access denied (a read-only key), 234 for data or a value name that
+  // does not fit. A null or empty valueName is the key's default value.
+
+  // ReadKey() — a number
+  //
+  // Reads valueName, opened with KEY_READ, straight into number with room for 4 bytes: data
+  // of up to 4 bytes lands there raw whatever its type (shorter data overwrites only its own
+  // bytes). A missing sub-key returns its code and leaves number as it was; a failed read (a
+  // missing value, data longer than 4 bytes: 234) sets number to 0xFFFFFFFF.
+  //
+  // Example:
+  //   DWORD n = 0;
+  //   if (CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Count"), n) == 0) { ... }
+  static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD& number);
+
+  // ReadKey() — a text
+  //
+  // Reads valueName into a 249-byte buffer and sets text to the data taken as UTF-16 up to its
+  // first zero unit (a REG_DWORD or REG_BINARY value reads the same way). A text of up to 123
+  // characters reads back whole; longer data gives 234. On any failure text is emptied.
+  //
+  // Example:
+  //   CString name;
+  //   CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Name"), name);
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, CString& text);
+
+  // ReadKey() — the list of every value's text
+  //
+  // Opens subKey with KEY_ALL_ACCESS (so a read-only key gives 5) and adds the text of every
+  // value at the head of list: values a, b, c (in creation order) leave c, b, a in front of
+  // what list held. valueName is ignored; value names are not returned. The list is never
+  // cleared. Once the key is open and described the result is 0, even when the walk stops
+  // early (a value name of 249 or more characters, or data changed by another writer).
+  //
+  // Example:
+  //   CStringList texts;
+  //   CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App\\Recent"), nullptr, texts);
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, CStringList& list);
-  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG number);
+
+  // WriteKey() — a number
+  //
+  // Creates subKey (and every missing key on its path) or opens it with KEY_ALL_ACCESS, and
+  // sets valueName to number as REG_DWORD, 4 bytes. Durable when the call returns.
+  //
+  // Example:
+  //   CUtility::WriteKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Count"), 42);
+  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD number);
+
+  // WriteKey() — a text
+  //
+  // As the number form, storing text as REG_SZ: its UTF-16 units and the terminating zero,
+  // (length + 1) * 2 bytes, so the empty text is stored as 2 bytes.
+  //
+  // Example:
+  //   CUtility::WriteKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Name"), CString(u"Tarnwell"));
   static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
+
+  // DeleteKeyValue()
+  //
+  // Opens subKey with KEY_ALL_ACCESS and deletes the first value, in creation order, whose
+  // text equals text exactly (case-sensitive, unit by unit); later values with the same text
+  // remain. No match returns 0. valueName is ignored. A failed enumeration before a match
+  // returns its code (234 for a value name of 249 or more characters).
+  //
+  // Example:
+  //   CUtility::DeleteKeyValue(HKEY_CURRENT_USER, CString(u"Software\\App\\Recent"), nullptr, CString(u"old.txt"));
   static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------
