@@ -7,6 +7,7 @@ const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
       ModuleGroup(),
       EncodingGroup(),
+      VariantGroup(),
       BitsGroup(),
       NamesGroup(),
       FilesGroup(),

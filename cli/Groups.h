@@ -7,6 +7,7 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group VariantGroup();
 Group BitsGroup();
 Group NamesGroup();
 Group FilesGroup();
