@@ -93,12 +93,13 @@ TEST(Product, EveryCommandHasHelpWithExamplesAndACompletionEntry) {
     const auto line = completion.out.find("\n        " + command + ") ", groupCase);
     ASSERT_NE(line, std::string::npos);
     const std::string entry = completion.out.substr(line, completion.out.find('\n', line + 1) - line);
-    std::istringstream options(r.out.substr(r.out.find("Options:\n")));
-    std::string word;
-    while (options >> word) {
-      if (word.rfind("--", 0) == 0 && word.size() > 2) {
-        EXPECT_NE(entry.find(word), std::string::npos) << word;
+    for (const std::string& option : Section(r.out, "Options:")) {
+      // A whole word of the completion's list, which is quoted and separated by blanks.
+      bool found = false;
+      for (const char* before : {" ", "\""}) {
+        for (const char* after : {" ", "\""}) found = found || entry.find(before + option + after) != std::string::npos;
       }
+      EXPECT_TRUE(found) << option << " in " << entry;
     }
   }
 }
@@ -231,12 +232,14 @@ TEST(Product, DemoTouchesNothingOutsideItsOwnTemporaryDirectories) {
   for (const TempDir* d : {&dir, &tmp, &home, &registry}) EXPECT_TRUE(Contents(d->path()).empty()) << d->path();
   // The tour runs in the order a new user meets things: names first, identity near the end.
   std::map<std::string, std::size_t> at;
-  for (const char* section : {"== names", "== tracklog", "== files", "== identity"}) {
+  for (const char* section : {"== names", "== variant", "== tracklog", "== files", "== reg", "== identity"}) {
     at[section] = r.out.find(section);
     EXPECT_NE(at[section], std::string::npos) << section;
   }
-  EXPECT_LT(at["== names"], at["== tracklog"]);
+  EXPECT_LT(at["== names"], at["== variant"]);
+  EXPECT_LT(at["== variant"], at["== tracklog"]);
   EXPECT_LT(at["== tracklog"], at["== files"]);
-  EXPECT_LT(at["== files"], at["== identity"]);
+  EXPECT_LT(at["== files"], at["== reg"]);
+  EXPECT_LT(at["== reg"], at["== identity"]);
   EXPECT_NE(r.out.find("\\r\\n"), std::string::npos);  // the track log's bytes are shown
 }
