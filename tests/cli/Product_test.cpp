@@ -121,6 +121,7 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       {{"bits", "get", "quad", "1", "1"}, 2, "unknown type 'quad'"},
       {{"bits", "get-variant", "I8", "1", "1"}, 2, "unknown variant type 'I8'"},
       {{"encoding", "to-wide", "x", "--via", "Nothing"}, 2, "unknown conversion 'Nothing'"},
+      {{"variant", "show", "QUAD", "1"}, 2, "unknown variant type 'QUAD'"},
       // malformed numbers
       {{"bits", "digit", "12x", "1"}, 2, "malformed value: '12x'"},
       {{"bits", "get", "uchar", "256", "1"}, 2, "uchar value out of range"},
@@ -128,6 +129,7 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       {{"system", "error-text", ""}, 2, "malformed error code"},
       {{"encoding", "to-ansi", "00zz", "--units"}, 2, "malformed units"},
       {{"encoding", "to-wide", "abc", "--via", "ToWideString", "--length", "two"}, 2, "malformed length"},
+      {{"variant", "type", "I2", "--format", "x"}, 2, "malformed data format: 'x'"},
       // missing files and directories
       {{"files", "list", root + "/none"}, 1, "cannot read the directory " + root + "/none"},
       {{"names", "keyword", "if", "--file", root + "/none.ini"}, 1, "cannot read the keyword file"},
