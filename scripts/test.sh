@@ -11,3 +11,5 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs" --timeout 600
 done
+echo "== fuzz targets (clang, ASan + UBSan), a short run each"
+scripts/fuzz.sh 20
