@@ -9,17 +9,25 @@
 
 namespace {
 
-std::size_t UnitLength(const WCHAR* text) noexcept {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
+// What one pass over a zero-terminated text tells: its length, whether it is plain ASCII, and
+// how many LF it holds.
+struct TextScan {
+  std::size_t length = 0;
+  bool ascii = true;
+  std::size_t lineFeeds = 0;
+};
 
-bool IsAscii(const WCHAR* text, std::size_t length) noexcept {
-  for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] >= 0x80) return false;
+TextScan Scan(const WCHAR* text) noexcept {
+  TextScan scan;
+  unsigned bits = 0;
+  std::size_t n = 0;
+  for (; text[n] != 0; ++n) {
+    bits |= text[n];
+    scan.lineFeeds += text[n] == u'\n' ? 1 : 0;
   }
-  return true;
+  scan.length = n;
+  scan.ascii = bits < 0x80;
+  return scan;
 }
 
 bool AsciiCompatible(UINT codePage) noexcept {
@@ -55,17 +63,28 @@ void CStdioFile::WriteString(const char16_t* text) { WriteString(reinterpret_cas
 void CStdioFile::WriteString(const WCHAR* text) {
   if (text == nullptr) return;
   DropReadAhead();
-  const std::size_t length = UnitLength(text);
+  const TextScan scan = Scan(text);
+  const std::size_t length = scan.length;
   if (length == 0) return;
   if (length > static_cast<std::size_t>(INT32_MAX / 4)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     ThrowLastError();
   }
   std::string bytes;
-  if (AsciiCompatible(m_codePage) && IsAscii(text, length)) {
-    // Plain ASCII is the same bytes in every code page offered here: no converter needed.
-    bytes.resize(length);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>(text[i]);
+  if (scan.ascii && AsciiCompatible(m_codePage)) {
+    // Plain ASCII is the same bytes in every code page offered here: no converter needed, and
+    // the line ends are made in the same pass.
+    const bool crlf = m_text && scan.lineFeeds != 0;
+    bytes.resize(length + (crlf ? scan.lineFeeds : 0));
+    char* out = bytes.data();
+    if (crlf) {
+      for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == u'\n') *out++ = '\r';
+        *out++ = static_cast<char>(text[i]);
+      }
+    } else {
+      for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i]);
+    }
   } else {
     const int units = static_cast<int>(length);
     // No default character is passed: the code page's own ('?') stands in for what it lacks.
@@ -73,16 +92,16 @@ void CStdioFile::WriteString(const WCHAR* text) {
     if (size <= 0) ThrowLastError();
     bytes.assign(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(m_codePage, 0, text, units, bytes.data(), size, nullptr, nullptr);
-  }
-  if (m_text) {
-    // Trail bytes of code page 936 never take the value of LF, so bytes can be scanned as text.
-    std::string expanded;
-    expanded.reserve(bytes.size() + bytes.size() / 16 + 2);
-    for (char c : bytes) {
-      if (c == '\n') expanded += '\r';
-      expanded += c;
+    if (m_text) {
+      // Trail bytes of code page 936 never take the value of LF, so bytes can be scanned as text.
+      std::string expanded;
+      expanded.reserve(bytes.size() + bytes.size() / 16 + 2);
+      for (char c : bytes) {
+        if (c == '\n') expanded += '\r';
+        expanded += c;
+      }
+      bytes.swap(expanded);
     }
-    bytes.swap(expanded);
   }
   // One write to the system for the whole text.
   CFile::Write(bytes.data(), static_cast<UINT>(bytes.size()));

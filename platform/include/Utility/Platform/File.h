@@ -39,6 +39,9 @@ class UTILITY_PLATFORM_API CFile {
     modeNoTruncate = 0x02000,
     typeText = 0x04000,
     typeBinary = 0x08000,
+    // This platform's own: every Write goes to the end of the file as it is at that moment,
+    // whatever Seek did, so that appending needs no seek of its own.
+    modeAppend = 0x1000000,
   };
   enum SeekPosition : UINT { begin = 0x0, current = 0x1, end = 0x2 };
 
@@ -57,6 +60,7 @@ class UTILITY_PLATFORM_API CFile {
   //
   // Opens fileName. Access: modeRead, modeWrite or modeReadWrite. Without modeCreate the file
   // must exist; modeCreate creates it or, without modeNoTruncate, empties an existing one.
+  // modeAppend makes every write go to the end of the file.
   // Names of MAX_PATH (260) units or more are refused with ERROR_FILENAME_EXCED_RANGE, as the
   // framework refuses them. A directory cannot be opened (ERROR_ACCESS_DENIED). Returns FALSE
   // and, when error is given, stores the Win32 code and the name in it.
