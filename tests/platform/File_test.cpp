@@ -60,6 +60,7 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
     LONG error;
   };
   const CString longName = dir.LibraryPath() + u"\\" + CString(u'n', 259 - dir.LibraryPath().GetLength());
+  constexpr UINT kAppendOrCreate = CFile::modeWrite | CFile::modeAppend | CFile::modeCreate | CFile::modeNoTruncate;
   for (const Case& c : {Case{dir.LibraryPath("none"), CFile::modeRead, ERROR_FILE_NOT_FOUND},
                         Case{dir.LibraryPath("none") + u"\\x", CFile::modeCreate | CFile::modeWrite, ERROR_PATH_NOT_FOUND},
                         Case{dir.LibraryPath("sub"), CFile::modeRead, ERROR_ACCESS_DENIED},
@@ -67,6 +68,10 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
                         Case{dir.LibraryPath("locked"), CFile::modeWrite, ERROR_ACCESS_DENIED},
                         Case{dir.LibraryPath("locked"), CFile::modeReadWrite, ERROR_ACCESS_DENIED},
                         Case{dir.LibraryPath("locked"), CFile::modeCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), CFile::modeWrite | CFile::modeAppend, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("sub"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("none") + u"\\x", kAppendOrCreate, ERROR_PATH_NOT_FOUND},
                         Case{longName, CFile::modeCreate | CFile::modeWrite, ERROR_FILENAME_EXCED_RANGE}}) {
     SCOPED_TRACE(testsupport::Utf8(c.name));
     CFile f;
@@ -85,6 +90,50 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
   // One unit shorter fits.
   CFile fits;
   EXPECT_TRUE(fits.Open(longName.Left(longName.GetLength() - 1), CFile::modeCreate | CFile::modeWrite));
+}
+
+TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
+  TempDir dir;
+  const CString path = dir.LibraryPath("log");
+  constexpr UINT kAppend = CFile::modeWrite | CFile::modeAppend | CFile::shareDenyNone;
+  CFile first;
+  ASSERT_TRUE(first.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
+  first.Write("ab", 2);
+  // Another writer makes the file longer: the next write still lands after its bytes.
+  CFile second;
+  ASSERT_TRUE(second.Open(path, kAppend));
+  second.Write("cd", 2);
+  first.SeekToBegin();
+  first.Write("ef", 2);
+  first.Close();
+  second.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdef");
+  // Opening an existing file for appending keeps what it holds.
+  CFile again;
+  ASSERT_TRUE(again.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
+  again.Write("g", 1);
+  again.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdefg");
+}
+
+TEST(CFile, NamesBecomeNativeUtf8PathsWithSlashes) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "sub");
+  fs::create_directory(dir.path() / "\xe7\x9b\xae");  // 目
+  struct Case {
+    const char16_t* name;
+    const char* native;
+  };
+  for (const Case& c : {Case{u"plain.txt", "plain.txt"}, Case{u"sub\\a.txt", "sub/a.txt"},
+                        Case{u"\u4e2d\u6587.txt", "\xe4\xb8\xad\xe6\x96\x87.txt"},
+                        Case{u"\u76ee\\caf\u00e9", "\xe7\x9b\xae/caf\xc3\xa9"}}) {
+    SCOPED_TRACE(c.native);
+    CFile f;
+    ASSERT_TRUE(f.Open(dir.LibraryPath() + u"\\" + c.name, CFile::modeCreate | CFile::modeWrite));
+    f.Write(c.native, static_cast<UINT>(std::string(c.native).size()));
+    f.Close();
+    EXPECT_EQ(ReadBytes(dir.path() / c.native), c.native);
+  }
 }
 
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpen) {
