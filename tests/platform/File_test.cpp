@@ -244,6 +244,43 @@ TEST(CStdioFile, TextModeWritesCrLfAndCodePage936) {
   EXPECT_EQ(ReadBytes(dir.path() / "t.txt"), "x\ny");
 }
 
+TEST(CStdioFile, AppendTextGivesTheBytesWriteStringWrites) {
+  struct Case {
+    UINT codePage;
+    bool textMode;
+    const char16_t* text;
+    const char* bytes;
+  };
+  for (const Case& c : {Case{CP_GBK, true, u"a\nb\r\n", "a\r\nb\r\r\n"}, Case{CP_GBK, false, u"a\nb", "a\nb"},
+                        Case{CP_GBK, true, u"\u4e2d\n\u6587", "\xd6\xd0\r\n\xce\xc4"},
+                        Case{CP_GBK, true, u"\uac00\n", "?\r\n"},  // Hangul is not in 936
+                        Case{CP_UTF8, true, u"\u00e9\n", "\xc3\xa9\r\n"}, Case{CP_UTF8, false, u"\u00e9\n", "\xc3\xa9\n"},
+                        Case{CP_GBK, true, u"", ""}}) {
+    SCOPED_TRACE(c.bytes);
+    const std::u16string text(c.text);
+    // Appended after what is there; the same bytes as WriteString puts in a file.
+    std::string out = "head";
+    ASSERT_TRUE(CStdioFile::AppendText(c.codePage, c.textMode, reinterpret_cast<const WCHAR*>(text.data()),
+                                       text.size(), out));
+    EXPECT_EQ(out, std::string("head") + c.bytes);
+    TempDir dir;
+    {
+      CStdioFile f;
+      f.SetCodePage(c.codePage);
+      ASSERT_TRUE(f.Open(dir.LibraryPath("t"), CFile::modeCreate | CFile::modeWrite |
+                                                   (c.textMode ? CFile::typeText : CFile::typeBinary)));
+      f.WriteString(c.text);
+    }
+    EXPECT_EQ(ReadBytes(dir.path() / "t"), c.bytes);
+  }
+  // A code page not offered here leaves the bytes as they were.
+  std::string out = "head";
+  SetLastError(0);
+  EXPECT_FALSE(CStdioFile::AppendText(1252, true, reinterpret_cast<const WCHAR*>(u"\u00e9"), 1, out));
+  EXPECT_EQ(out, "head");
+  EXPECT_NE(GetLastError(), 0u);
+}
+
 TEST(CStdioFile, ReadsALastLineWithoutLineEndAndLongLines) {
   TempDir dir;
   const std::string longLine(10000, 'q');

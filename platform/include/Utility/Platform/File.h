@@ -137,6 +137,18 @@ class UTILITY_PLATFORM_API CStdioFile : public CFile {
 
   virtual void WriteString(const WCHAR* text);
   void WriteString(const char16_t* text);
+
+  // AppendText()
+  //
+  // Appends length units of text to out as bytes of the code page, with every LF as CR LF when
+  // textMode is set: the bytes WriteString writes, for a caller that puts more than one piece
+  // in one write. FALSE, with the last error set, when the code page is not offered here or
+  // the text is too long (out is then as it was).
+  //
+  // Example:
+  //   std::string bytes = "head: ";
+  //   CStdioFile::AppendText(936, true, text, length, bytes);  // "head: " and text in 936, CR LF
+  static BOOL AppendText(UINT codePage, bool textMode, const WCHAR* text, std::size_t length, std::string& out);
   // ReadString()
   //
   // FALSE at the end of the file (line then empty), else TRUE with the line in line.
