@@ -3,6 +3,8 @@
 its throughput divided by that of each baseline named <Baseline>/<case> in the same run.
 
     bench/ratios.py build/release/stage/bin/bench_Encoding [extra benchmark flags]
+
+With --benchmark_repetitions=N each case's median is used.
 """
 import json
 import subprocess
@@ -15,11 +17,17 @@ def main(argv):
         return 2
     command = [argv[1], "--benchmark_format=json"] + argv[2:]
     report = json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+    # With --benchmark_repetitions the median of the repetitions stands for each case.
+    medians = any(e.get("aggregate_name") == "median" for e in report["benchmarks"])
     speeds = {}
     for entry in report["benchmarks"]:
-        if entry.get("run_type", "iteration") != "iteration" or "bytes_per_second" not in entry:
+        if "bytes_per_second" not in entry:
             continue
-        role, _, case = entry["name"].partition("/")
+        if medians and entry.get("aggregate_name") != "median":
+            continue
+        if not medians and entry.get("run_type", "iteration") != "iteration":
+            continue
+        role, _, case = entry.get("run_name", entry["name"]).partition("/")
         speeds.setdefault(case, {})[role] = entry["bytes_per_second"]
     baselines = sorted({role for roles in speeds.values() for role in roles} - {"Ours"})
     header = f"{'case':<34} {'ours MB/s':>10}" + "".join(f" {'/ ' + b:>10}" for b in baselines)

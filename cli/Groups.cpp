@@ -7,12 +7,14 @@ const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
       ModuleGroup(),
       EncodingGroup(),
+      VariantGroup(),
       BitsGroup(),
       NamesGroup(),
       FilesGroup(),
       TrackLogGroup(),
       SystemGroup(),
       IdentityGroup(),
+      RegistryGroup(),
   };
   return groups;
 }

@@ -7,11 +7,13 @@ namespace cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
+Group VariantGroup();
 Group BitsGroup();
 Group NamesGroup();
 Group FilesGroup();
 Group TrackLogGroup();
 Group SystemGroup();
 Group IdentityGroup();
+Group RegistryGroup();
 
 }  // namespace cli

@@ -8,3 +8,8 @@ add_compile_options(
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   add_compile_options(-Wno-restrict)
 endif()
+# Clang's -Wconversion also covers sign changes, which GCC leaves to -Wsign-conversion; keep
+# the two compilers to the same set.
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  add_compile_options(-Wno-sign-conversion)
+endif()

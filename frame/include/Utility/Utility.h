@@ -9,6 +9,7 @@
 #include <Utility/Platform/Exception.h>
 #include <Utility/Platform/FileException.h>
 #include <Utility/Platform/Memory.h>
+#include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/Variant.h>
@@ -167,19 +168,181 @@ class UTILITY_API CUtility {
   static CString GetHelpFile();
 
   // ---- Variant values ------------------------------------------------------------------
+
+  // IsNumVar()
+  //
+  // TRUE exactly for the numeric types VT_I2, VT_I4, VT_R4, VT_R8, VT_BOOL, VT_I1, VT_UI1,
+  // VT_UI2, VT_UI4, VT_INT and VT_UINT; FALSE for every other code, VT_I8, VT_DATE and any
+  // code with a flag bit (VT_ARRAY, VT_BYREF, VT_VECTOR) included. The pointer form gives
+  // FALSE for null and otherwise looks at var->vt.
+  //
+  // Example:
+  //   CUtility::IsNumVar(VT_BOOL);                         // 1
+  //   CUtility::IsNumVar(VT_ARRAY | VT_I4);                // 0
   static int IsNumVar(VARTYPE vt);
   static int IsNumVar(COleVariant* var);
+
+  // StringFromVartype()
+  //
+  // Replaces name with the descriptive name of vt ("2 byte signed int", "4 byte unsigned
+  // short", "date", "string", ...; "Native" for every code without a name of its own). The
+  // VT_ARRAY bit is looked past and adds " Array"; any other flag bit makes the code "Native".
+  //
+  // Example:
+  //   CString name;
+  //   CUtility::StringFromVartype(VT_ARRAY | VT_UI1, name);   // "unsigned char Array"
+  //   CUtility::StringFromVartype(VT_BYREF | VT_I4, name);    // "Native"
   static void StringFromVartype(VARTYPE vt, CString& name);
+
+  // GetSizeByVT()
+  //
+  // The size of vt's value in bytes: 2, 4, 4, 8 for VT_I2, VT_I4, VT_R4, VT_R8; 8 for
+  // VT_DATE, VT_I8 and VT_UI8; 1 for VT_BOOL, VT_I1 and VT_UI1; 2 and 4 for VT_UI2 and VT_UI4.
+  // -1 for every other code, VT_BSTR, VT_INT and VT_UINT included.
+  //
+  // Example:
+  //   CUtility::GetSizeByVT(VT_BOOL);   // 1
   static int GetSizeByVT(VARTYPE vt);
+
+  // GetVarTypeLimit()
+  //
+  // For the ranged types (VT_I2, VT_I4, VT_R4, VT_R8, VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4)
+  // writes the smallest and largest value to minimum and maximum and returns TRUE. The real
+  // types give -FLT_MAX..FLT_MAX and -DBL_MAX..DBL_MAX, VT_BOOL 0..1. Every other code returns
+  // FALSE and leaves both outputs as they were.
+  //
+  // Example:
+  //   double lo = 0, hi = 0;
+  //   CUtility::GetVarTypeLimit(VT_I2, lo, hi);    // TRUE, -32768 and 32767
+  //   CUtility::GetVarTypeLimit(VT_INT, lo, hi);   // FALSE, lo and hi unchanged
   static int GetVarTypeLimit(VARTYPE vt, double& minimum, double& maximum);
+
+  // GetVarLimit()
+  //
+  // The range of a value of type vt held in data format dataFormat (0 to 14):
+  //   0, 5, 14        GetVarTypeLimit(vt, ...), result and outputs as it gives them;
+  //   1, 2 / 3, 4 / 9, 10 / 11, 12
+  //                   0..4095 / 0..32767 / 0..8191 / 0..255 and TRUE, whatever vt and hex;
+  //   6, 7, 8, 13     digit formats: minimum = 0 first; then hex other than 0 or 1 returns
+  //                   TRUE with maximum unwritten; VT_BOOL, VT_INT, VT_UINT and unlisted types
+  //                   return FALSE with maximum unwritten; hex 1 gives 0x999, 0x9999,
+  //                   0x99999999, 0x9999 read as hexadecimal; hex 0 gives the decimal digit
+  //                   count capped by the type (format 13 of a signed integer leads with 7).
+  // A format outside 0 to 14 returns TRUE and writes nothing.
+  //
+  // Example:
+  //   double lo = -1, hi = -1;
+  //   CUtility::GetVarLimit(0, 13, VT_I2, lo, hi);   // TRUE, 0 and 7999
+  //   CUtility::GetVarLimit(1, 8, VT_UI1, lo, hi);   // TRUE, 0 and 2576980377
   static int GetVarLimit(int hex, int dataFormat, VARTYPE vt, double& minimum, double& maximum);
+
+  // VarToStr()
+  //
+  // The plain text of a variant (the caller's variant is copied, never changed): integers as
+  // "%d"/"%u"; VT_R4 as "%.6f" and VT_R8 as "%.15f" (no trimming of zeros, -0.0 keeps its
+  // sign); VT_BOOL "0" for 0 and "1" for any other value; VT_DATE as "YYYY-MM-DD HH:MM:SS"
+  // to the nearest second, or -001--1--1 -1:-1:-1 outside 0100-01-01 to 9999-12-31; VT_BSTR
+  // the string up to its first zero unit, white space trimmed at both ends (null is empty).
+  // Every other type, VT_I8, VT_INT and flagged codes included, gives "***".
+  //
+  // Example:
+  //   CUtility::VarToStr(COleVariant(1.5));                // "1.500000000000000"
+  //   CUtility::VarToStr(COleVariant(45356.5, VT_DATE));   // "2024-03-05 12:00:00"
   static CString VarToStr(COleVariant var);
+
+  // ConVarToStr()
+  //
+  // The display text of *var. With hex nonzero, integers show "0x" and upper-case digits of
+  // their pattern (at least 2 digits for VT_I1, VT_UI1, VT_BOOL, 4 for VT_I2, VT_UI2, 8 for
+  // the 32-bit types; negative small types are widened with their sign to eight digits),
+  // VT_R4 and VT_R8 their IEEE bit pattern (8 and 16 digits). Otherwise integers show
+  // decimals places when decimals > 0 ("%.Nf") and plain decimal when it is 0 or less; reals
+  // always use the place count (a negative count shows no places, as 0 does). VT_BOOL is the
+  // number 1 or 0. Dates show the date text ("Invalid DateTime" outside 0100-01-01 to
+  // 9999-12-31), strings themselves, whatever hex and decimals are. A number shown as zero
+  // loses its minus sign. Null, VT_EMPTY, VT_I8 and other types give "***", and so does a
+  // place count above 100000.
+  //
+  // Example:
+  //   COleVariant v(-0.0001);
+  //   CUtility::ConVarToStr(&v, 2, 0);                         // "0.00"
+  //   COleVariant s(static_cast<short>(-1));
+  //   CUtility::ConVarToStr(&s, 0, 1);                         // "0xFFFFFFFF"
   static CString ConVarToStr(COleVariant* var, int decimals, int hex);
+
+  // StrToVar()
+  //
+  // A variant of type vt read from text (trimmed first). The nine numeric types read the
+  // longest leading decimal number ([sign] digits [. digits] [e [sign] digits]; 0 when there
+  // is none, no hexadecimal, inf or nan) and store it as DoubleToVar does; VT_INT and VT_UINT
+  // carry the number rounded as VT_I4 and VT_UI4. VT_DATE reads the date text forms of
+  // VarDateFromStr (Utility/Platform/Date.h), giving 0.0 for text that is no date and -1.0
+  // for a date out of range. VT_BSTR holds the trimmed text. Every other type gives VT_EMPTY.
+  // Only the first 1023 bytes of the text's UTF-8 form are read for a number.
+  //
+  // Example:
+  //   CUtility::StrToVar(u" 2.5 ", VT_I2);                  // VT_I2 3
+  //   CUtility::StrToVar(u"300", VT_UI1);                   // VT_UI1 44
+  //   CUtility::StrToVar(u"2024-03-05 14:07:09", VT_DATE);  // that date
   static COleVariant StrToVar(CString text, VARTYPE vt);
+
+  // VarToDouble()
+  //
+  // The number a variant holds: the value of VT_I2, VT_I4, VT_R4, VT_R8, VT_I1, VT_UI1,
+  // VT_UI2, VT_UI4; 1.0 or 0.0 for VT_BOOL; 0.0 for null and every other type (dates and texts
+  // too: text is never parsed). The variant is not changed.
+  //
+  // The second form, with raw 0 or less, gives the number as a variant of type vt would hold
+  // it (stored by DoubleToVar and read back: rounded, truncated, wrapped or made single
+  // precision; 0.0 for a type outside the nine); with raw above 0 it gives the number as is.
+  //
+  // Example:
+  //   COleVariant v(3.7);
+  //   CUtility::VarToDouble(&v);               // 3.7
+  //   CUtility::VarToDouble(&v, VT_I2, 0);     // 4.0
+  //   CUtility::VarToDouble(&v, VT_UI1, 0);    // 3.0
   static double VarToDouble(COleVariant* var);
-  static double VarToDouble(COleVariant* var, VARTYPE vt, int truncate);
+  static double VarToDouble(COleVariant* var, VARTYPE vt, int raw);
+
+  // DoubleToVar()
+  //
+  // Stores value into *var by its current type, changing nothing else. VT_I2, VT_I4 and
+  // VT_UI2 round half away from zero to a 32-bit integer, VT_UI4 to a 64-bit one; VT_BOOL,
+  // VT_I1 and VT_UI1 truncate to a 32-bit integer; only the low 16, 32, 32, 16, 8 or 8 bits
+  // are kept (40000 into VT_I2 is -25536; 1.0 into VT_BOOL is 1, not VARIANT_TRUE). VT_R4
+  // rounds to single precision, VT_R8 stores the value. A value the intermediate integer
+  // cannot hold, and NaN, becomes its most negative value before the low bits are taken.
+  // Other types, and a null var, are left alone.
+  //
+  // Example:
+  //   COleVariant v(static_cast<short>(0));
+  //   CUtility::DoubleToVar(-2.5, &v);         // v.iVal == -3
   static void DoubleToVar(double value, COleVariant* var);
+
+  // IsVarSame()
+  //
+  // 1 when a and b have the same type and the same value bit for bit: 16, 32 or 8-bit values,
+  // interface pointers, both currency halves, BSTRs of the same bytes (case and embedded
+  // zeros count; null equals empty); reals compare as floating-point numbers (NaN never same,
+  // 0.0 same as -0.0). VT_EMPTY and VT_NULL are always the same. Types above VT_UI4 (VT_I8,
+  // VT_INT, flagged codes) and VT_VARIANT, VT_DECIMAL are never the same, not even with
+  // themselves.
+  //
+  // Example:
+  //   COleVariant a(1L), b(static_cast<short>(1));
+  //   CUtility::IsVarSame(a, b);   // 0: the types differ
   static int IsVarSame(COleVariant& a, COleVariant& b);
+
+  // IsDataEqual()
+  //
+  // 1 when a and b stand for the same data: VT_EMPTY and VT_NULL equal each other; two dates
+  // compare their values; two strings compare as zero-terminated texts, case-sensitive; any
+  // other pair compares the numbers of VarToDouble, so a VT_I2 5 equals a VT_R8 5.0, and a
+  // type without a numeric reading (text, date, empty) counts as 0.0.
+  //
+  // Example:
+  //   CUtility::IsDataEqual(COleVariant(static_cast<short>(5)), COleVariant(5.0));   // 1
+  //   CUtility::IsDataEqual(COleVariant(u"5"), COleVariant(5L));                     // 0
   static int IsDataEqual(COleVariant a, COleVariant b);
 
   // ---- Bits and digits -----------------------------------------------------------------
@@ -456,11 +619,77 @@ class UTILITY_API CUtility {
                          int recursive);
 
   // ---- Registry ------------------------------------------------------------------------
-  static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG& number);
+  //
+  // Six operations on values under a sub-key of a root key that the caller has open
+  // (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any key handle; it is never closed here). Each
+  // opens or creates the sub-key for the one call and closes it on every path. Results are
+  // Win32 error codes passed through from the registry calls: 0 on success, 2 for a missing
+  // sub-key or value, 5 for access denied (a read-only key), 234 for data or a value name that
+  // does not fit. A null or empty valueName is the key's default value.
+
+  // ReadKey() — a number
+  //
+  // Reads valueName, opened with KEY_READ, straight into number with room for 4 bytes: data
+  // of up to 4 bytes lands there raw whatever its type (shorter data overwrites only its own
+  // bytes). A missing sub-key returns its code and leaves number as it was; a failed read (a
+  // missing value, data longer than 4 bytes: 234) sets number to 0xFFFFFFFF.
+  //
+  // Example:
+  //   DWORD n = 0;
+  //   if (CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Count"), n) == 0) { ... }
+  static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD& number);
+
+  // ReadKey() — a text
+  //
+  // Reads valueName into a 249-byte buffer and sets text to the data taken as UTF-16 up to its
+  // first zero unit (a REG_DWORD or REG_BINARY value reads the same way). A text of up to 123
+  // characters reads back whole; longer data gives 234. On any failure text is emptied.
+  //
+  // Example:
+  //   CString name;
+  //   CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Name"), name);
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, CString& text);
+
+  // ReadKey() — the list of every value's text
+  //
+  // Opens subKey with KEY_ALL_ACCESS (so a read-only key gives 5) and adds the text of every
+  // value at the head of list: values a, b, c (in creation order) leave c, b, a in front of
+  // what list held. valueName is ignored; value names are not returned. The list is never
+  // cleared. Once the key is open and described the result is 0, even when the walk stops
+  // early (a value name of 249 or more characters, or data changed by another writer).
+  //
+  // Example:
+  //   CStringList texts;
+  //   CUtility::ReadKey(HKEY_CURRENT_USER, CString(u"Software\\App\\Recent"), nullptr, texts);
   static LONG ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, CStringList& list);
-  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, ULONG number);
+
+  // WriteKey() — a number
+  //
+  // Creates subKey (and every missing key on its path) or opens it with KEY_ALL_ACCESS, and
+  // sets valueName to number as REG_DWORD, 4 bytes. Durable when the call returns.
+  //
+  // Example:
+  //   CUtility::WriteKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Count"), 42);
+  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD number);
+
+  // WriteKey() — a text
+  //
+  // As the number form, storing text as REG_SZ: its UTF-16 units and the terminating zero,
+  // (length + 1) * 2 bytes, so the empty text is stored as 2 bytes.
+  //
+  // Example:
+  //   CUtility::WriteKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Name"), CString(u"Tarnwell"));
   static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
+
+  // DeleteKeyValue()
+  //
+  // Opens subKey with KEY_ALL_ACCESS and deletes the first value, in creation order, whose
+  // text equals text exactly (case-sensitive, unit by unit); later values with the same text
+  // remain. No match returns 0. valueName is ignored. A failed enumeration before a match
+  // returns its code (234 for a value name of 249 or more characters).
+  //
+  // Example:
+  //   CUtility::DeleteKeyValue(HKEY_CURRENT_USER, CString(u"Software\\App\\Recent"), nullptr, CString(u"old.txt"));
   static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------

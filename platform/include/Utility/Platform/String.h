@@ -247,6 +247,16 @@ class UTILITY_PLATFORM_API CString {
   std::string ToUtf8() const;
   static CString FromUtf8(std::string_view utf8);
 
+  // FromLatin1()
+  //
+  // Each byte becomes the unit of the same value (ISO 8859-1), every unit written once. For
+  // ASCII text this is FromUtf8's result without decoding, which makes it the fast path of
+  // conversions that have checked their text is ASCII.
+  //
+  // Example:
+  //   CString::FromLatin1("caf\xE9") == CString(u"caf\u00E9")
+  static CString FromLatin1(std::string_view bytes);
+
  private:
   Storage m_s;
 };

@@ -1,0 +1,330 @@
+// `utility reg`: see and repair what a host keeps in the registry. Query values, set and
+// delete them, list sub-keys, mark keys read-only, export and import key trees as text, and
+// check a hive for damage; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any hive file.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include <Utility/Platform/Registry.h>
+#include <Utility/Utility.h>
+
+#include "Command.h"
+#include "Groups.h"
+#include "commands/RegistryText.h"
+
+namespace cli {
+namespace {
+
+using regtext::FromUtf8;
+using regtext::ToUtf8;
+
+const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
+
+void Check(LONG rc, const std::string& what) {
+  if (rc != ERROR_SUCCESS) throw Failure(what + ": " + regtext::ErrorText(rc));
+}
+
+// A key named on the command line: HKCU\path, HKEY_LOCAL_MACHINE\path..., or, with --hive, a
+// path inside that hive file.
+struct KeyName {
+  HKEY root = nullptr;
+  std::string label;  // the root as exports write it; empty for a hive file
+  std::u16string path;
+  std::string shown;
+};
+
+// Opens the hive file of --hive for the length of a command.
+class Roots : public regtext::RootResolver {
+ public:
+  explicit Roots(const Invocation& inv) {
+    if (inv.Has("hive")) {
+      m_file = inv.Get("hive");
+      Check(RegLoadAppKeyW(W(FromUtf8(m_file)), &m_hive, KEY_ALL_ACCESS, 0, 0), m_file);
+    }
+  }
+  ~Roots() override {
+    if (m_hive != nullptr) RegCloseKey(m_hive);
+  }
+  Roots(const Roots&) = delete;
+  Roots& operator=(const Roots&) = delete;
+
+  KeyName Name(const std::string& text) const {
+    KeyName k;
+    std::u16string path;
+    Resolve(text, k.root, path);
+    k.path = path;
+    k.shown = text;
+    if (m_hive == nullptr) k.label = k.root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+    return k;
+  }
+
+  void Resolve(const std::string& text, HKEY& root, std::u16string& path) const override {
+    if (m_hive != nullptr) {
+      root = m_hive;
+      path = FromUtf8(text);
+      while (!path.empty() && path.front() == u'\\') path.erase(0, 1);
+      return;
+    }
+    const std::size_t slash = text.find('\\');
+    std::string head = text.substr(0, slash);
+    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (head == "HKCU" || head == "HKEY_CURRENT_USER") {
+      root = HKEY_CURRENT_USER;
+    } else if (head == "HKLM" || head == "HKEY_LOCAL_MACHINE") {
+      root = HKEY_LOCAL_MACHINE;
+    } else {
+      throw UsageError("a key starts with HKCU or HKLM (or HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE): '" + text + "'");
+    }
+    path = slash == std::string::npos ? std::u16string() : FromUtf8(text.substr(slash + 1));
+  }
+
+ private:
+  std::string m_file;
+  HKEY m_hive = nullptr;
+};
+
+const Option kHive{"hive", "<file>", "work on the hive in this file instead of HKCU/HKLM; keys are paths inside it"};
+
+struct OpenKey {
+  HKEY key = nullptr;
+  OpenKey(const KeyName& name, REGSAM rights) { Check(RegOpenKeyExW(name.root, W(name.path), 0, rights, &key), name.shown); }
+  ~OpenKey() { RegCloseKey(key); }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+};
+
+std::u16string ValueNameArg(const std::string& text) { return text == "@" ? std::u16string() : FromUtf8(text); }
+
+int Query(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  OpenKey key(name, KEY_READ);
+  if (inv.args.size() == 2) {
+    const std::u16string valueName = ValueNameArg(inv.Arg(1));
+    DWORD size = 0;
+    DWORD type = 0;
+    Check(RegQueryValueExW(key.key, W(valueName), nullptr, &type, nullptr, &size), name.shown + " " + inv.Arg(1));
+    std::vector<BYTE> data(size);
+    Check(RegQueryValueExW(key.key, W(valueName), nullptr, &type, data.data(), &size), name.shown + " " + inv.Arg(1));
+    data.resize(size);
+    const std::string shown = regtext::FormatData(type, data);
+    reply.Text("name", regtext::FormatName(valueName));
+    reply.Text("type", shown.substr(0, shown.find(':')));
+    reply.Text("data", shown.substr(shown.find(':') + 1));
+    reply.Human(regtext::FormatName(valueName) + "=" + shown);
+    return kExitOk;
+  }
+  std::vector<std::string> lines;
+  for (const regtext::Value& v : regtext::ReadValues(key.key)) lines.push_back(regtext::FormatValue(v));
+  reply.List("values", lines);
+  std::string human;
+  for (const std::string& l : lines) human += l + "\n";
+  if (!human.empty()) human.pop_back();
+  reply.Human(human.empty() ? "(no values)" : human);
+  return kExitOk;
+}
+
+int Set(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  const std::u16string valueName = ValueNameArg(inv.Arg(1));
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  regtext::ParseData(inv.Arg(2), type, data);
+  HKEY key = nullptr;
+  Check(RegCreateKeyExW(name.root, W(name.path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), name.shown);
+  const LONG rc = RegSetValueExW(key, W(valueName), 0, type, data.data(), static_cast<DWORD>(data.size()));
+  RegCloseKey(key);
+  Check(rc, name.shown + " " + inv.Arg(1));
+  reply.Text("set", regtext::FormatName(valueName) + "=" + regtext::FormatData(type, data));
+  return kExitOk;
+}
+
+int Delete(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  OpenKey key(name, KEY_SET_VALUE);
+  const std::u16string valueName = ValueNameArg(inv.Arg(1));
+  Check(RegDeleteValueW(key.key, W(valueName)), name.shown + " " + inv.Arg(1));
+  reply.Text("deleted", regtext::FormatName(valueName));
+  return kExitOk;
+}
+
+int Keys(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  OpenKey key(name, KEY_READ);
+  std::vector<std::string> names;
+  for (const std::u16string& n : regtext::ReadSubKeys(key.key)) names.push_back(ToUtf8(n));
+  reply.List("keys", names);
+  std::string human;
+  for (const std::string& n : names) human += n + "\n";
+  if (!human.empty()) human.pop_back();
+  reply.Human(human.empty() ? "(no sub-keys)" : human);
+  return kExitOk;
+}
+
+int ReadOnly(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  if (inv.args.size() == 2) {
+    const std::string& what = inv.Arg(1);
+    if (what != "on" && what != "off") throw UsageError("expected on or off, not '" + what + "'");
+    Check(RegSetKeyReadOnlyW(name.root, W(name.path), what == "on" ? TRUE : FALSE), name.shown);
+  }
+  BOOL marked = FALSE;
+  BOOL effective = FALSE;
+  Check(RegGetKeyReadOnlyW(name.root, W(name.path), &marked, &effective), name.shown);
+  reply.Bool("marked", marked != FALSE);
+  reply.Bool("readonly", effective != FALSE);
+  reply.Human(std::string(effective ? "read-only" : "writable") +
+              (effective && !marked ? " (through a key above it)" : ""));
+  return kExitOk;
+}
+
+int Export(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.Arg(0));
+  std::ostringstream text;
+  text << "; utility registry export\n";
+  regtext::ExportTree(name.root, name.label, name.path, text);
+  if (inv.Has("file")) {
+    std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
+    if (!(out << text.str()) || !out.flush()) throw Failure("cannot write " + inv.Get("file"));
+    reply.Text("file", inv.Get("file"));
+    return kExitOk;
+  }
+  std::cout << text.str();
+  return kExitOk;
+}
+
+int Import(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const std::string& file = inv.Arg(0);
+  int written = 0;
+  if (file == "-") {
+    written = regtext::ImportText(std::cin, roots);
+  } else {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Failure("cannot read " + file);
+    written = regtext::ImportText(in, roots);
+  }
+  reply.Integer("values", written);
+  return kExitOk;
+}
+
+int CheckHive(const Invocation& inv, Reply& reply) {
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.args.empty() ? (inv.Has("hive") ? "" : "HKCU") : inv.Arg(0));
+  const LONG rc = RegCheckHiveW(name.root);
+  reply.Text("result", rc == ERROR_SUCCESS ? "ok" : regtext::ErrorText(rc));
+  return rc == ERROR_SUCCESS ? kExitOk : kExitNo;
+}
+
+int Where(const Invocation&, Reply& reply) {
+  for (const auto& [label, root] : {std::pair<const char*, HKEY>{"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                                    std::pair<const char*, HKEY>{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}}) {
+    WCHAR path[4096];
+    DWORD size = 4096;
+    Check(RegGetHiveFileW(root, path, &size), label);
+    reply.Text(label, ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(path), size)));
+  }
+  return kExitOk;
+}
+
+// The demo works in a hive file of its own, removed afterwards.
+void Demo(std::ostream& out) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/utility-demo-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    out << "(no temporary directory for the demo hive)\n";
+    return;
+  }
+  const std::string file = pattern + "/demo.db";
+  HKEY root = nullptr;
+  const LONG loaded = RegLoadAppKeyW(W(FromUtf8(file)), &root, KEY_ALL_ACCESS, 0, 0);
+  if (loaded != ERROR_SUCCESS) {
+    out << "(cannot create the demo hive: " << regtext::ErrorText(loaded) << ")\n";
+  } else {
+    const std::u16string app = u"Software\\Tarnwell";
+    const std::u16string sub = u"Software\\Tarnwell\\Recent";
+    out << "A temporary hive: " << file << '\n';
+    out << "WriteKey(Count, 3) = " << CUtility::WriteKey(root, W(app), W(u"Count"), 3u) << '\n';
+    const char16_t* files[] = {u"first.txt", u"second.txt", u"third.txt"};
+    for (int i = 0; i < 3; ++i) {
+      CUtility::WriteKey(root, W(sub), W(u"File" + std::u16string(1, static_cast<char16_t>(u'1' + i))), CString(files[i]));
+    }
+    DWORD n = 0;
+    out << "ReadKey(Count) = " << CUtility::ReadKey(root, W(app), W(u"count"), n) << ", number " << n
+        << " (names ignore case)\n";
+    CString text;
+    const LONG missing = CUtility::ReadKey(root, W(app), W(u"Missing"), text);
+    out << "ReadKey(Missing) = " << missing << " (" << regtext::ErrorText(missing) << ")\n";
+    CStringList list;
+    CUtility::ReadKey(root, W(sub), nullptr, list);
+    out << "The list reader puts the last value first:";
+    for (POSITION p = list.GetHeadPosition(); p != nullptr;) out << " [" << list.GetNext(p).ToUtf8() << ']';
+    out << '\n';
+    out << "DeleteKeyValue(second.txt) = " << CUtility::DeleteKeyValue(root, W(sub), nullptr, CString(u"second.txt"))
+        << '\n';
+    RegSetKeyReadOnlyW(root, W(sub), TRUE);
+    out << "After marking the key read-only, WriteKey = " << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x"))
+        << " (access denied)\n";
+    std::ostringstream text2;
+    regtext::ExportTree(root, "", u"Software", text2);
+    out << "The hive exported as text:\n" << text2.str();
+    RegCloseKey(root);
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(pattern, ec);
+}
+
+}  // namespace
+
+Group RegistryGroup() {
+  const Option file{"file", "<path>", "write the export to this file instead of standard output"};
+  return {"reg",
+          "see and repair registry values: query, set, delete, list, protect, export, import",
+          {
+              {"reg", "query", "<key> [<value>]",
+               "print one value, or every value of a key, as name=type:data ('@' is the default value)",
+               {kHive},
+               {"utility reg query 'HKCU\\Software\\Tarnwell'", "utility reg query 'HKCU\\Software\\Tarnwell' Count"},
+               1, 2, Query},
+              {"reg", "set", "<key> <value> <type:data>",
+               "add or change a value; types sz, expand_sz, multi_sz, dword, qword, binary, hex(N)",
+               {kHive},
+               {"utility reg set 'HKCU\\Software\\Tarnwell' Count dword:42",
+                "utility reg set 'HKCU\\Software\\Tarnwell' Name 'sz:Tarnwell Pro'",
+                "utility reg set 'HKCU\\Software\\Tarnwell' Paths 'multi_sz:\"a\",\"b\"'",
+                "utility reg set 'HKCU\\Software\\Tarnwell' Blob binary:01,02,ff"},
+               3, 3, Set},
+              {"reg", "delete", "<key> <value>", "delete a value ('@' is the default value)", {kHive},
+               {"utility reg delete 'HKCU\\Software\\Tarnwell' Count"}, 2, 2, Delete},
+              {"reg", "keys", "<key>", "list the sub-keys of a key", {kHive},
+               {"utility reg keys 'HKCU\\Software'"}, 1, 1, Keys},
+              {"reg", "readonly", "<key> [on|off]",
+               "mark a key and everything below it read-only (on), clear the mark (off), or show it",
+               {kHive},
+               {"utility reg readonly 'HKLM\\Software\\Tarnwell' on", "utility reg readonly 'HKLM\\Software\\Tarnwell'"},
+               1, 2, ReadOnly},
+              {"reg", "export", "<key>", "write a key, its values and every key below it as text",
+               {kHive, file},
+               {"utility reg export 'HKCU\\Software\\Tarnwell' --file tarnwell.reg.txt"}, 1, 1, Export},
+              {"reg", "import", "<file>", "write the keys and values of an export ('-' reads standard input)",
+               {kHive},
+               {"utility reg import tarnwell.reg.txt"}, 1, 1, Import},
+              {"reg", "check", "[<root>]", "check a hive file for damage (HKCU, HKLM, or the --hive file)",
+               {kHive},
+               {"utility reg check HKLM", "utility reg check --hive settings.db"}, 0, 1, CheckHive},
+              {"reg", "where", "", "print the files that hold HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE", {},
+               {"utility reg where"}, 0, 0, Where},
+          },
+          Demo};
+}
+
+}  // namespace cli

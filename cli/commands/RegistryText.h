@@ -1,0 +1,70 @@
+// The text form of registry keys and values that `utility reg` prints, exports and imports:
+//
+//   [HKEY_CURRENT_USER\Software\Tarnwell]
+//   !readonly
+//   @=sz:"default text"
+//   "Count"=dword:0000002a
+//   "Data"=binary:01,02,ff
+//
+// Every value survives an export and an import byte for byte: data that its type's readable
+// form cannot carry exactly (a text without terminator, a dword of 3 bytes) is written as
+// hex(<type>):<bytes>.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include <Utility/Platform/Registry.h>
+
+namespace cli::regtext {
+
+// A value as read from a key.
+struct Value {
+  std::u16string name;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+};
+
+// "name=type:data" for one value; the name alone ("@" or a quoted string) and the
+// "type:data" part apart.
+std::string FormatValue(const Value& value);
+std::string FormatName(const std::u16string& name);
+std::string FormatData(DWORD type, const std::vector<BYTE>& data);
+
+// Reads "type:data" (as FormatData writes it, or typed by a person: `sz:text` needs no quotes,
+// `dword:42` and `dword:0x2a` are numbers). Throws UsageError on malformed text.
+void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data);
+
+// Reads a value line ("name=type:data"). Throws UsageError.
+Value ParseValue(const std::string& line);
+
+// Every value of an open key, in creation order. Throws Failure on a registry error.
+std::vector<Value> ReadValues(HKEY key);
+
+// Names of the sub-keys of an open key. Throws Failure.
+std::vector<std::u16string> ReadSubKeys(HKEY key);
+
+// Writes the key at path below root, its values and every key below it. label is the
+// root's name as the export writes it ("HKEY_CURRENT_USER", or empty for a hive file).
+void ExportTree(HKEY root, const std::string& label, const std::u16string& path, std::ostream& out);
+
+// Reads an export and writes its keys and values (and read-only marks, last) below the
+// roots that resolve() gives for each key line's root name. Returns the number of values
+// written. Throws UsageError for malformed text and Failure for registry errors, naming the
+// line.
+struct RootResolver {
+  virtual ~RootResolver() = default;
+  // The root key and the path below it for the text of a [key] line.
+  virtual void Resolve(const std::string& keyText, HKEY& root, std::u16string& path) const = 0;
+};
+int ImportText(std::istream& in, const RootResolver& resolve);
+
+// A registry error as one line: "the system cannot find the file specified (2)".
+std::string ErrorText(LONG code);
+
+// UTF-16 and UTF-8.
+std::u16string FromUtf8(const std::string& text);
+std::string ToUtf8(const std::u16string& text);
+
+}  // namespace cli::regtext

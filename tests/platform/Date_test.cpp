@@ -1,0 +1,320 @@
+// The date split, its reverse, and the date parser, checked against a literal calendar that
+// counts days one year and one month at a time.
+#include <Utility/Platform/Date.h>
+#include <Utility/Platform/Error.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+struct Fields {
+  int year, month, day, hour, minute, second;
+  bool operator==(const Fields&) const = default;
+};
+
+std::string Show(const Fields& f) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
+                f.second);
+  return buffer;
+}
+
+// The oracle: a plain walk from 1 January 100, a year and then a month at a time.
+bool OracleLeap(int y) { return y % 400 == 0 || (y % 4 == 0 && y % 100 != 0); }
+int OracleMonthLength(int y, int m) {
+  if (m == 2) return OracleLeap(y) ? 29 : 28;
+  return (m == 4 || m == 6 || m == 9 || m == 11) ? 30 : 31;
+}
+Fields OracleDay(long long dayNumber) {
+  long long left = dayNumber + 657434;  // days after 0100-01-01
+  int y = 100;
+  while (left >= (OracleLeap(y) ? 366 : 365)) left -= OracleLeap(y) ? 366 : 365, ++y;
+  int m = 1;
+  while (left >= OracleMonthLength(y, m)) left -= OracleMonthLength(y, m), ++m;
+  return {y, m, static_cast<int>(left) + 1, 0, 0, 0};
+}
+
+Fields Split(double value, bool* ok = nullptr) {
+  SYSTEMTIME st{};
+  const bool good = VariantTimeToSystemTime(value, &st) != 0;
+  if (ok) *ok = good;
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+double Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+  SYSTEMTIME st{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
+                static_cast<WORD>(mi), static_cast<WORD>(s), static_cast<WORD>(ms)};
+  double value = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_TRUE(SystemTimeToVariantTime(&st, &value)) << y << "-" << mo << "-" << d;
+  return value;
+}
+
+// Seconds from the origin on a single time line.
+double Moment(double value) {
+  const double day = std::trunc(value);
+  return day * 86400.0 + std::fabs(value - day) * 86400.0;
+}
+
+int ThisYear() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local.tm_year + 1900;
+}
+
+TEST(VariantTimeToSystemTime, SplitsKnownDates) {
+  struct Case {
+    double value;
+    Fields want;
+    int dayOfWeek;
+  };
+  const Case cases[] = {
+      {0.0, {1899, 12, 30, 0, 0, 0}, 6},
+      {45356.5, {2024, 3, 5, 12, 0, 0}, 2},
+      {-1.25, {1899, 12, 29, 6, 0, 0}, 5},   // the fraction runs forward on negative days
+      {-0.5, {1899, 12, 30, 12, 0, 0}, 6},   // between -1 and 0 the day is day 0
+      {1.0, {1899, 12, 31, 0, 0, 0}, 0},
+      {60.0, {1900, 2, 28, 0, 0, 0}, 3},     // 1900 is no leap year
+      {61.0, {1900, 3, 1, 0, 0, 0}, 4},
+      {36526.0, {2000, 1, 1, 0, 0, 0}, 6},
+      {36585.0, {2000, 2, 29, 0, 0, 0}, 2},  // 2000 is one
+      {-657434.0, {100, 1, 1, 0, 0, 0}, 5},
+      {2958465.0, {9999, 12, 31, 0, 0, 0}, 5},
+      {2958465.0 + 86399.0 / 86400.0, {9999, 12, 31, 23, 59, 59}, 5},
+      {0.6 / 86400.0, {1899, 12, 30, 0, 0, 1}, 6},        // over half a second rounds up
+      {0.49 / 86400.0, {1899, 12, 30, 0, 0, 0}, 6},
+      {1.0 - 0.2 / 86400.0, {1899, 12, 31, 0, 0, 0}, 0},  // rounds up into the next day
+      {-1.0 - 0.9999999, {1899, 12, 30, 0, 0, 0}, 6},     // 29 Dec 23:59:59.99 rounds to the 30th
+      {-657434.9999999, {100, 1, 2, 0, 0, 0}, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    SYSTEMTIME st{};
+    ASSERT_TRUE(VariantTimeToSystemTime(c.value, &st));
+    EXPECT_EQ(Show(Split(c.value)), Show(c.want));
+    EXPECT_EQ(st.wDayOfWeek, c.dayOfWeek);
+    EXPECT_EQ(st.wMilliseconds, 0);
+  }
+}
+
+TEST(VariantTimeToSystemTime, FailsOutsideTheYears100To9999AndLeavesTheOutputAlone) {
+  const double cases[] = {-657435.0, -657434.0 - 1.0, 2958466.0, 2958465.0 + 86399.6 / 86400.0, 1e300, -1e300,
+                          std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN()};
+  for (double value : cases) {
+    SCOPED_TRACE(value);
+    SYSTEMTIME st{1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_FALSE(VariantTimeToSystemTime(value, &st));
+    EXPECT_EQ(st.wYear, 1);
+    EXPECT_EQ(st.wMilliseconds, 8);
+    UDATE u{};
+    u.wDayOfYear = 77;
+    EXPECT_EQ(VarUdateFromDate(value, 0, &u), E_INVALIDARG);
+    EXPECT_EQ(u.wDayOfYear, 77);
+  }
+  EXPECT_FALSE(VariantTimeToSystemTime(0.0, nullptr));
+  EXPECT_EQ(VarUdateFromDate(0.0, 0, nullptr), E_POINTER);
+}
+
+TEST(VariantTimeToSystemTime, AgreesWithTheLiteralCalendarOverTheWholeRange) {
+  const unsigned seed = 20240305;
+  std::mt19937_64 rng(seed);
+  std::uniform_int_distribution<long long> days(-657434, 2958465);
+  std::uniform_int_distribution<int> seconds(0, 86399);
+  for (int i = 0; i < 3000; ++i) {
+    const long long day = i < 2 ? (i == 0 ? -657434 : 2958465) : days(rng);
+    const int second = seconds(rng);
+    SCOPED_TRACE("seed " + std::to_string(seed) + " day " + std::to_string(day) + " second " + std::to_string(second));
+    Fields want = OracleDay(day);
+    want.hour = second / 3600, want.minute = second / 60 % 60, want.second = second % 60;
+    const double value = day >= 0 ? static_cast<double>(day) + second / 86400.0 : static_cast<double>(day) - second / 86400.0;
+    bool ok = false;
+    ASSERT_EQ(Show(Split(value, &ok)), Show(want));
+    ASSERT_TRUE(ok);
+    UDATE u{};
+    ASSERT_EQ(VarUdateFromDate(value, 0, &u), S_OK);
+    // Day of the year and of the week, from the oracle's own counting.
+    int dayOfYear = want.day;
+    for (int m = 1; m < want.month; ++m) dayOfYear += OracleMonthLength(want.year, m);
+    EXPECT_EQ(u.wDayOfYear, dayOfYear);
+    EXPECT_EQ(u.st.wDayOfWeek, static_cast<int>(((day % 7) + 7 + 6) % 7));
+    // The reverse gives the same value back.
+    EXPECT_EQ(Make(want.year, want.month, want.day, want.hour, want.minute, want.second), value);
+  }
+}
+
+TEST(SystemTimeToVariantTime, RefusesImpossibleFields) {
+  struct Case {
+    SYSTEMTIME st;
+    const char* why;
+  };
+  const Case cases[] = {
+      {{99, 12, 0, 31, 0, 0, 0, 0}, "year 99"},     {{10000, 1, 0, 1, 0, 0, 0, 0}, "year 10000"},
+      {{2024, 0, 0, 1, 0, 0, 0, 0}, "month 0"},      {{2024, 13, 0, 1, 0, 0, 0, 0}, "month 13"},
+      {{2023, 2, 0, 29, 0, 0, 0, 0}, "29 Feb 2023"}, {{2024, 4, 0, 31, 0, 0, 0, 0}, "31 Apr"},
+      {{2024, 1, 0, 0, 0, 0, 0, 0}, "day 0"},        {{2024, 1, 0, 1, 24, 0, 0, 0}, "hour 24"},
+      {{2024, 1, 0, 1, 0, 60, 0, 0}, "minute 60"},   {{2024, 1, 0, 1, 0, 0, 60, 0}, "second 60"},
+      {{2024, 1, 0, 1, 0, 0, 0, 1000}, "1000 ms"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    double value = 123.0;
+    EXPECT_FALSE(SystemTimeToVariantTime(&c.st, &value));
+    EXPECT_EQ(value, 123.0);
+  }
+  EXPECT_EQ(Make(1899, 12, 29, 6), -1.25);
+  EXPECT_EQ(Make(2024, 3, 5, 12), 45356.5);
+}
+
+struct ParseCase {
+  const char16_t* text;
+  double want;
+};
+
+void ExpectParses(const ParseCase& c) {
+  SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)).c_str());
+  DATE got = -12345.0;
+  ASSERT_EQ(VarDateFromStr(c.text, LANG_USER_DEFAULT, 0, &got), S_OK);
+  EXPECT_EQ(got, c.want);
+}
+
+TEST(VarDateFromStr, ReadsTheLibrarysDateText) {
+  const ParseCase cases[] = {
+      {u"2024-03-05 14:07:09", Make(2024, 3, 5, 14, 7, 9)},
+      {u"1899-12-30 00:00:00", 0.0},
+      {u"1899-12-29 00:00:00", -1.0},
+      {u"0100-01-01 00:00:00", -657434.0},
+      {u"9999-12-31 23:59:59", Make(9999, 12, 31, 23, 59, 59)},
+      {u"  2000-02-29 12:30:00\t", Make(2000, 2, 29, 12, 30)},
+  };
+  for (const ParseCase& c : cases) ExpectParses(c);
+}
+
+TEST(VarDateFromStr, ReadsTheCommonUnitedStatesForms) {
+  const int year = ThisYear();
+  const ParseCase cases[] = {
+      {u"2024-03-05", Make(2024, 3, 5)},
+      {u"2024/3/5", Make(2024, 3, 5)},
+      {u"2024.03.05", Make(2024, 3, 5)},
+      {u"3/5/2024", Make(2024, 3, 5)},
+      {u"03-05-2024", Make(2024, 3, 5)},
+      {u"3.5.2024", Make(2024, 3, 5)},
+      {u"3/5/24", Make(2024, 3, 5)},
+      {u"3/5/29", Make(2029, 3, 5)},
+      {u"3/5/30", Make(1930, 3, 5)},
+      {u"12/31/99", Make(1999, 12, 31)},
+      {u"1/1/00", Make(2000, 1, 1)},
+      {u"3/5", Make(year, 3, 5)},
+      {u"2024-03", Make(2024, 3, 1)},
+      {u"3/2024", Make(2024, 3, 1)},
+      {u"March 5, 2024", Make(2024, 3, 5)},
+      {u"march 5 2024", Make(2024, 3, 5)},
+      {u"Mar 5, 2024", Make(2024, 3, 5)},
+      {u"Mar. 5, 2024", Make(2024, 3, 5)},
+      {u"Sept 30 2024", Make(2024, 9, 30)},
+      {u"5 March 2024", Make(2024, 3, 5)},
+      {u"5-Mar-2024", Make(2024, 3, 5)},
+      {u"5-MAR-24", Make(2024, 3, 5)},
+      {u"5 Mar", Make(year, 3, 5)},
+      {u"Mar 5", Make(year, 3, 5)},
+      {u"March 2024", Make(2024, 3, 1)},
+      {u"Tuesday, March 5, 2024", Make(2024, 3, 5)},
+      {u"Tue 5 Mar 2024", Make(2024, 3, 5)},
+      {u"3/5/2024 2:07 PM", Make(2024, 3, 5, 14, 7)},
+      {u"3/5/2024 2:07:09 pm", Make(2024, 3, 5, 14, 7, 9)},
+      {u"3/5/2024 12:00 AM", Make(2024, 3, 5, 0, 0)},
+      {u"3/5/2024 12:00 PM", Make(2024, 3, 5, 12, 0)},
+      {u"3/5/2024 2 PM", Make(2024, 3, 5, 14)},
+      {u"3/5/2024 2PM", Make(2024, 3, 5, 14)},
+      {u"3/5/2024 2 a.m.", Make(2024, 3, 5, 2)},
+      {u"2024-03-05T14:07:09", Make(2024, 3, 5, 14, 7, 9)},
+      {u"2024-03-05 14:07", Make(2024, 3, 5, 14, 7)},
+      {u"2024-03-05 14:07:09.250", Make(2024, 3, 5, 14, 7, 9, 250)},
+      {u"14:07 2024-03-05", Make(2024, 3, 5, 14, 7)},
+      {u"14:07:09", Make(1899, 12, 30, 14, 7, 9)},
+      {u"2:30 pm", Make(1899, 12, 30, 14, 30)},
+      {u"1899-12-29 06:00", -1.25},
+  };
+  for (const ParseCase& c : cases) ExpectParses(c);
+}
+
+TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
+  struct Case {
+    const char16_t* text;
+    HRESULT want;
+  };
+  const Case cases[] = {
+      {u"", DISP_E_TYPEMISMATCH},
+      {u"   ", DISP_E_TYPEMISMATCH},
+      {u"abc", DISP_E_TYPEMISMATCH},
+      {u"2024", DISP_E_TYPEMISMATCH},
+      {u"12", DISP_E_TYPEMISMATCH},
+      {u"2024-02-30", DISP_E_TYPEMISMATCH},
+      {u"2023-02-29", DISP_E_TYPEMISMATCH},
+      {u"2024-13-01", DISP_E_TYPEMISMATCH},
+      {u"13/5/2024", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 25:00", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 12:60", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 12:00:60", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 13:00 PM", DISP_E_TYPEMISMATCH},
+      {u"2024-03/05", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05-", DISP_E_TYPEMISMATCH},
+      {u"2024 03 05", DISP_E_TYPEMISMATCH},
+      {u"Smarch 5, 2024", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 14:07 2024-03-05", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 x", DISP_E_TYPEMISMATCH},
+      {u"0x1A", DISP_E_TYPEMISMATCH},
+      {u"-001--1--1 -1:-1:-1", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05\u00e9", DISP_E_TYPEMISMATCH},
+      {u"10000-01-01", DISP_E_OVERFLOW},
+      {u"0099-12-31 23:59:59", DISP_E_OVERFLOW},
+      {u"0000-01-01", DISP_E_OVERFLOW},
+      {u"12/31/99999", DISP_E_OVERFLOW},
+      {u"99999999999-01-01", DISP_E_OVERFLOW},
+      {u"March 5, 12000", DISP_E_OVERFLOW},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)).c_str());
+    DATE got = 77.0;
+    EXPECT_EQ(VarDateFromStr(c.text, LANG_USER_DEFAULT, 0, &got), c.want);
+    EXPECT_EQ(got, 77.0);  // untouched on failure
+  }
+  DATE got = 0;
+  EXPECT_EQ(VarDateFromStr(static_cast<const char16_t*>(nullptr), 0, 0, &got), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(VarDateFromStr(u"2024-03-05", 0, 0, nullptr), E_POINTER);
+}
+
+TEST(VarDateFromStr, ReadsBackTheDateTextOfEveryDateToTheSecond) {
+  const unsigned seed = 97531;
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> values(-657434.0, 2958465.9999);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = values(rng);
+    SCOPED_TRACE("seed " + std::to_string(seed) + " value " + std::to_string(value));
+    bool ok = false;
+    const Fields f = Split(value, &ok);
+    if (!ok) continue;  // the last half second of 9999 rounds out of range
+    const std::string text = Show(f);
+    const std::u16string wide(text.begin(), text.end());
+    DATE back = 0;
+    ASSERT_EQ(VarDateFromStr(wide.c_str(), LANG_USER_DEFAULT, 0, &back), S_OK) << text;
+    EXPECT_EQ(Show(Split(back)), text);
+    // The same date with a T between date and time takes the general reading: same value.
+    std::u16string joined = wide;
+    joined[10] = u'T';
+    DATE general = 0;
+    ASSERT_EQ(VarDateFromStr(joined.c_str(), LANG_USER_DEFAULT, 0, &general), S_OK);
+    EXPECT_EQ(general, back);
+    // Compared as moments on one time line: before day 0 the fraction runs forward.
+    EXPECT_LE(std::fabs(Moment(back) - Moment(value)), 0.5 + 1e-4) << text;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,354 @@
+// The Win32 registry calls on the store: buffer-size rules, enumeration, key information,
+// access rights, handles, key paths, value types and order, and read-only keys.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Platform/Registry.h>
+#include <Utility/Platform/String.h>
+
+#include "support/TempDir.h"
+
+namespace {
+
+const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+const BYTE* B(const void* p) { return static_cast<const BYTE*>(p); }
+
+class RegistryApi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RegLoadAppKeyW(CString((dir.path() / "api.db").string().c_str()), &root, KEY_ALL_ACCESS, 0, 0),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(root, W(u"Key"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS);
+  }
+  void Set(const char16_t* name, DWORD type, const std::vector<BYTE>& data) {
+    ASSERT_EQ(RegSetValueExW(key, W(name), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
+  }
+
+  testsupport::TempDir dir;
+  HKEY root = nullptr;
+  HKEY key = nullptr;
+};
+
+TEST_F(RegistryApi, QueryValueFollowsTheBufferSizeRules) {
+  Set(u"v", REG_BINARY, {1, 2, 3, 4, 5, 6});
+  struct Case {
+    const char* what;
+    bool withData;
+    DWORD capacity;
+    LONG result;
+    DWORD sizeAfter;
+    bool copied;
+  };
+  const Case cases[] = {
+      {"no buffer: the size is reported", false, 0, ERROR_SUCCESS, 6, false},
+      {"an exact fit", true, 6, ERROR_SUCCESS, 6, true},
+      {"a larger buffer", true, 100, ERROR_SUCCESS, 6, true},
+      {"one byte short", true, 5, ERROR_MORE_DATA, 6, false},
+      {"an empty buffer", true, 0, ERROR_MORE_DATA, 6, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<BYTE> buffer(100, 0xEE);
+    DWORD size = c.capacity;
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, W(u"v"), nullptr, &type, c.withData ? buffer.data() : nullptr, &size), c.result);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(size, c.sizeAfter);
+    EXPECT_EQ(buffer[0], c.copied ? 1 : 0xEE);
+    EXPECT_EQ(buffer[6], 0xEE);  // nothing past the data is touched
+  }
+  BYTE b[8];
+  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), nullptr, nullptr, b, nullptr), ERROR_INVALID_PARAMETER);
+  DWORD reserved = 0;
+  DWORD size = 8;
+  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), &reserved, nullptr, b, &size), ERROR_INVALID_PARAMETER);
+  // Only the type: no data, no size.
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_BINARY);
+  size = 77;
+  EXPECT_EQ(RegQueryValueExW(key, W(u"absent"), nullptr, nullptr, b, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, 77u);
+}
+
+TEST_F(RegistryApi, EveryTypeKeepsItsRawBytes) {
+  const DWORD dword = 0x01020304;
+  const ULONGLONG qword = 0x0102030405060708ull;
+  struct Case {
+    const char16_t* name;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  const Case cases[] = {
+      {u"sz", REG_SZ, {'h', 0, 'i', 0, 0, 0}},
+      {u"sz without terminator", REG_SZ, {'h', 0}},
+      {u"expand", REG_EXPAND_SZ, {'%', 0, 'X', 0, '%', 0, 0, 0}},
+      {u"binary", REG_BINARY, {0, 0xFF, 0, 0x80}},
+      {u"dword", REG_DWORD, std::vector<BYTE>(B(&dword), B(&dword) + 4)},
+      {u"multi", REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}},
+      {u"qword", REG_QWORD, std::vector<BYTE>(B(&qword), B(&qword) + 8)},
+      {u"odd type", 0x12345678u, {9}},
+      {u"", REG_NONE, {}},
+  };
+  for (const Case& c : cases) Set(c.name, c.type, c.data);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testsupport::Utf8(c.name));
+    std::vector<BYTE> back(64, 0xEE);
+    DWORD size = 64;
+    DWORD type = 0;
+    ASSERT_EQ(RegQueryValueExW(key, W(c.name), nullptr, &type, back.data(), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, c.type);
+    back.resize(size);
+    EXPECT_EQ(back, c.data);
+  }
+  EXPECT_EQ(RegSetValueExW(key, W(u"x"), 0, REG_BINARY, nullptr, 3), ERROR_NOACCESS);
+  EXPECT_EQ(RegSetValueExW(key, W(u"x"), 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryApi, ValuesEnumerateInCreationOrder) {
+  for (const char16_t* n : {u"zeta", u"Alpha", u"mid", u"beta"}) Set(n, REG_DWORD, {1, 0, 0, 0});
+  Set(u"ALPHA", REG_DWORD, {2, 0, 0, 0});   // replaced: keeps its place and first spelling
+  ASSERT_EQ(RegDeleteValueW(key, W(u"MID")), ERROR_SUCCESS);
+  Set(u"mid", REG_DWORD, {3, 0, 0, 0});     // re-created: goes last
+  std::vector<std::string> names;
+  std::vector<BYTE> firsts;
+  for (DWORD i = 0;; ++i) {
+    WCHAR name[32];
+    DWORD nameSize = 32;
+    BYTE data[4];
+    DWORD size = 4;
+    const LONG rc = RegEnumValueW(key, i, name, &nameSize, nullptr, nullptr, data, &size);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    ASSERT_EQ(rc, ERROR_SUCCESS);
+    EXPECT_EQ(nameSize, std::char_traits<char16_t>::length(reinterpret_cast<const char16_t*>(name)));
+    names.push_back(CString(name).ToUtf8());
+    firsts.push_back(data[0]);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"zeta", "Alpha", "beta", "mid"}));
+  EXPECT_EQ(firsts, (std::vector<BYTE>{1, 2, 1, 3}));
+  EXPECT_EQ(RegDeleteValueW(key, W(u"mid")), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteValueW(key, W(u"mid")), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryApi, EnumValueNameAndDataMustFit) {
+  Set(u"abcd", REG_BINARY, {1, 2, 3});
+  struct Case {
+    DWORD nameCapacity;
+    DWORD dataCapacity;
+    LONG result;
+    DWORD nameSizeAfter;
+    DWORD dataSizeAfter;
+  };
+  const Case cases[] = {
+      {5, 3, ERROR_SUCCESS, 4, 3},    // name and terminator fit exactly
+      {4, 3, ERROR_MORE_DATA, 4, 3},  // no room for the terminator: size left as given
+      {1, 3, ERROR_MORE_DATA, 1, 3},
+      {5, 2, ERROR_MORE_DATA, 4, 3},  // data one byte short: the size needed is reported
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.nameCapacity) + "/" + std::to_string(c.dataCapacity));
+    WCHAR name[8] = {};
+    DWORD nameSize = c.nameCapacity;
+    BYTE data[8] = {};
+    DWORD size = c.dataCapacity;
+    EXPECT_EQ(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, data, &size), c.result);
+    EXPECT_EQ(nameSize, c.nameSizeAfter);
+    EXPECT_EQ(size, c.dataSizeAfter);
+  }
+  WCHAR name[8];
+  DWORD nameSize = 8;
+  EXPECT_EQ(RegEnumValueW(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegEnumValueW(key, 0, nullptr, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryApi, QueryInfoDescribesTheKey) {
+  Set(u"short", REG_BINARY, std::vector<BYTE>(10, 1));
+  Set(u"a-longer-name", REG_BINARY, std::vector<BYTE>(300, 1));
+  HKEY sub = nullptr;
+  for (const char16_t* n : {u"S1", u"Sub-Two"}) {
+    ASSERT_EQ(RegCreateKeyExW(key, W(n), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_SUCCESS);
+    RegCloseKey(sub);
+  }
+  DWORD subKeys = 99, maxSub = 99, maxClass = 99, values = 99, maxName = 99, maxData = 99, sd = 99;
+  FILETIME written{};
+  WCHAR cls[4] = {u'x'};
+  DWORD clsSize = 4;
+  ASSERT_EQ(RegQueryInfoKeyW(key, cls, &clsSize, nullptr, &subKeys, &maxSub, &maxClass, &values, &maxName, &maxData,
+                             &sd, &written),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subKeys, 2u);
+  EXPECT_EQ(maxSub, 7u);
+  EXPECT_EQ(values, 2u);
+  EXPECT_EQ(maxName, 13u);
+  EXPECT_EQ(maxData, 300u);
+  EXPECT_EQ(maxClass, 0u);
+  EXPECT_EQ(clsSize, 0u);
+  EXPECT_EQ(cls[0], 0);
+  // Last change is recent: after 2020 in FILETIME ticks.
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+  EXPECT_GT(ticks, 132223104000000000ull);
+  EXPECT_EQ(RegQueryInfoKeyW(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryApi, SubKeysEnumerateByFoldedName) {
+  for (const char16_t* n : {u"beta", u"Alpha", u"GAMMA", u"alpha2"}) {
+    HKEY sub = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(key, W(n), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_SUCCESS);
+    RegCloseKey(sub);
+  }
+  std::vector<std::string> names;
+  WCHAR name[16];
+  DWORD nameSize = 16;
+  for (DWORD i = 0; RegEnumKeyExW(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, nameSize = 16) {
+    names.push_back(CString(name).ToUtf8());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "alpha2", "beta", "GAMMA"}));
+  nameSize = 5;  // "Alpha" needs 6 with its terminator
+  EXPECT_EQ(RegEnumKeyExW(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+  EXPECT_EQ(RegEnumKeyExW(key, 4, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+}
+
+TEST_F(RegistryApi, HandlesCarryTheirRights) {
+  Set(u"v", REG_DWORD, {1, 0, 0, 0});
+  HKEY readOnly = nullptr;
+  HKEY writeOnly = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, &readOnly), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_SET_VALUE, &writeOnly), ERROR_SUCCESS);
+  const DWORD n = 5;
+  EXPECT_EQ(RegSetValueExW(readOnly, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteValueW(readOnly, W(u"v")), ERROR_ACCESS_DENIED);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(writeOnly, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+  WCHAR name[4];
+  DWORD nameSize = 4;
+  EXPECT_EQ(RegEnumValueW(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegSetValueExW(writeOnly, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  // A handle without KEY_CREATE_SUB_KEY may open existing sub-keys but not make new ones.
+  HKEY sub = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(readOnly, W(u"New"), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(sub, nullptr);
+  EXPECT_EQ(RegCloseKey(readOnly), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(writeOnly), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryApi, HandlesAreCheckedAndClosedOnce) {
+  HKEY k = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, &k), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(k), ERROR_INVALID_HANDLE);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(k, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegOpenKeyExW(nullptr, W(u"Key"), 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(k, nullptr);
+  EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);  // predefined keys need no closing
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, W(u"x"), 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryApi, KeyPathsAreCheckedAndCreatedOnce) {
+  struct Case {
+    const char16_t* path;
+    LONG result;
+  };
+  const Case cases[] = {
+      {u"A\\B", ERROR_SUCCESS},
+      {u"A\\B\\", ERROR_SUCCESS},  // a trailing backslash is ignored
+      {u"\\A", ERROR_BAD_PATHNAME},
+      {u"A\\\\B", ERROR_BAD_PATHNAME},
+      {u"\\", ERROR_SUCCESS},      // only the trailing backslash: the key itself
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testsupport::Utf8(c.path));
+    HKEY k = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(key, W(c.path), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), c.result);
+    if (k != nullptr) RegCloseKey(k);
+  }
+  DWORD how = 0;
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key, W(u"Fresh\\Deep"), 0, nullptr, 0, KEY_READ, nullptr, &k, &how), ERROR_SUCCESS);
+  EXPECT_EQ(how, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  RegCloseKey(k);
+  ASSERT_EQ(RegCreateKeyExW(key, W(u"FRESH\\deep"), 0, nullptr, 0, KEY_READ, nullptr, &k, &how), ERROR_SUCCESS);
+  EXPECT_EQ(how, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(k);
+  const std::u16string longName(REG_MAX_KEY_NAME_LENGTH + 1, u'k');
+  EXPECT_EQ(RegCreateKeyExW(key, W(longName.c_str()), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegOpenKeyExW(key, W(u"Fresh\\Missing"), 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryApi, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCaller) {
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key, W(u"Tree\\Leaf"), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), ERROR_SUCCESS);
+  RegCloseKey(k);
+  HKEY earlier = nullptr;  // opened for writing before the mark: keeps its rights
+  ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree"), 0, KEY_ALL_ACCESS, &earlier), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyReadOnlyW(key, W(u"Tree"), TRUE), ERROR_SUCCESS);
+  struct Case {
+    const char16_t* path;
+    REGSAM rights;
+    LONG result;
+  };
+  const Case cases[] = {
+      {u"Tree", KEY_READ, ERROR_SUCCESS},
+      {u"Tree", KEY_ALL_ACCESS, ERROR_ACCESS_DENIED},
+      {u"Tree", KEY_SET_VALUE, ERROR_ACCESS_DENIED},
+      {u"Tree", KEY_CREATE_SUB_KEY, ERROR_ACCESS_DENIED},
+      {u"Tree", DELETE, ERROR_ACCESS_DENIED},
+      {u"tree\\LEAF", KEY_WRITE, ERROR_ACCESS_DENIED},
+      {u"Tree\\Leaf", KEY_QUERY_VALUE, ERROR_SUCCESS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testsupport::Utf8(c.path) + " " + std::to_string(c.rights));
+    k = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(key, W(c.path), 0, c.rights, &k), c.result);
+    if (k != nullptr) RegCloseKey(k);
+    k = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(key, W(c.path), 0, nullptr, 0, c.rights, nullptr, &k, nullptr), c.result);
+    if (k != nullptr) RegCloseKey(k);
+  }
+  EXPECT_EQ(RegCreateKeyExW(key, W(u"Tree\\New"), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyW(key, W(u"Tree\\Leaf")), ERROR_ACCESS_DENIED);
+  BOOL self = FALSE, effective = FALSE;
+  ASSERT_EQ(RegGetKeyReadOnlyW(key, W(u"Tree\\Leaf"), &self, &effective), ERROR_SUCCESS);
+  EXPECT_FALSE(self);
+  EXPECT_TRUE(effective);
+  const DWORD n = 1;
+  EXPECT_EQ(RegSetValueExW(earlier, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  RegCloseKey(earlier);
+  ASSERT_EQ(RegSetKeyReadOnlyW(key, W(u"Tree"), FALSE), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree\\Leaf"), 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+  RegCloseKey(k);
+  EXPECT_EQ(RegSetKeyReadOnlyW(key, W(u"Nowhere"), TRUE), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryApi, DeleteKeyRefusesKeysWithSubKeysAndOrphansOldHandles) {
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(key, W(u"P\\C"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+  const DWORD n = 7;
+  ASSERT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyW(key, W(u"p\\c")), ERROR_SUCCESS);
+  DWORD size = 4;
+  DWORD back = 0;
+  EXPECT_EQ(RegQueryValueExW(k, W(u"v"), nullptr, nullptr, reinterpret_cast<BYTE*>(&back), &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyW(root, nullptr), ERROR_ACCESS_DENIED);  // never the root
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// IsVarSame (same type, same bits) and IsDataEqual (same data across types).
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "variant/VariantValues.h"
+
+namespace {
+
+using namespace varianttest;
+
+COleVariant Bstr(const char16_t* units, unsigned length) {
+  COleVariant v;
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units), length);
+  return v;
+}
+
+struct Pair {
+  const char* why;
+  COleVariant a, b;
+  int same, equal;
+};
+
+TEST(Compare, WorkedPairs) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Pair pairs[] = {
+      {"I4 1 and I2 1", Int(VT_I4, 1), Int(VT_I2, 1), 0, 1},
+      {"BOOL -1 and BOOL 1", Int(VT_BOOL, -1), Int(VT_BOOL, 1), 0, 1},
+      {"R8 NaN with itself", R8(nan), R8(nan), 0, 0},
+      {"R8 0 and -0", R8(0.0), R8(-0.0), 1, 1},
+      {"R4 0 and -0", R4(0.0f), R4(-0.0f), 1, 1},
+      {"texts differing in case", Text(u"Abc"), Text(u"abc"), 0, 0},
+      {"same text", Text(u"abc"), Text(u"abc"), 1, 1},
+      {"null and empty BSTR", Raw(VT_BSTR, 0), Text(u""), 1, 1},
+      {"texts differing after a zero", Bstr(u"ab\0c", 4), Bstr(u"ab\0d", 4), 0, 1},
+      {"text and its prefix before a zero", Bstr(u"ab\0c", 4), Text(u"ab"), 0, 1},
+      {"I8 with an equal I8", Int(VT_I8, 5), Int(VT_I8, 5), 0, 1},
+      {"EMPTY and NULL", Raw(VT_EMPTY, 0), Raw(VT_NULL, 0), 0, 1},
+      {"EMPTY and EMPTY", Raw(VT_EMPTY, 0), Raw(VT_EMPTY, 7), 1, 1},
+      {"NULL and NULL", Raw(VT_NULL, 1), Raw(VT_NULL, 2), 1, 1},
+      {"EMPTY and I4 0", Raw(VT_EMPTY, 0), Int(VT_I4, 0), 0, 1},
+      {"EMPTY and I4 1", Raw(VT_EMPTY, 0), Int(VT_I4, 1), 0, 0},
+      {"text 5 and I4 5", Text(u"5"), Int(VT_I4, 5), 0, 0},
+      {"text 5 and I4 0", Text(u"5"), Int(VT_I4, 0), 0, 1},
+      {"date and the same date as text", R8(45356.5, VT_DATE), Text(u"2024-03-05 12:00:00"), 0, 1},
+      {"date and any text", R8(45356.5, VT_DATE), Text(u"anything"), 0, 1},
+      {"date and a number", R8(5.0, VT_DATE), R8(5.0), 0, 0},
+      {"date and zero", R8(5.0, VT_DATE), Int(VT_I2, 0), 0, 1},
+      {"dates a millisecond apart", R8(45356.5, VT_DATE), R8(45356.5 + 0.001 / 86400, VT_DATE), 0, 0},
+      {"same dates", R8(45356.5, VT_DATE), R8(45356.5, VT_DATE), 1, 1},
+      {"R4 0.1 and R8 0.1", R4(0.1f), R8(0.1), 0, 0},
+      {"I2 5, R8 5", Int(VT_I2, 5), R8(5.0), 0, 1},
+      {"I2 5, UI1 5", Int(VT_I2, 5), Int(VT_UI1, 5), 0, 1},
+      {"BOOL 9 and I4 1", Int(VT_BOOL, 9), Int(VT_I4, 1), 0, 1},
+      {"I1 -1 and UI1 255", Raw(VT_I1, 0xFF), Raw(VT_UI1, 0xFF), 0, 0},
+      {"I2 and UI2 same bits", Int(VT_UI2, 65535), Int(VT_UI2, 65535), 1, 1},
+      {"UI4 same", Int(VT_UI4, 4294967295LL), Int(VT_UI4, 4294967295LL), 1, 1},
+      {"ERROR same", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020004LL), 1, 1},
+      {"CY halves", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x100000002LL), 1, 1},
+      {"CY high half differs", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x200000002LL), 0, 1},
+      {"two CY read as 0.0", Int(VT_CY, 1), Int(VT_CY, 2), 0, 1},
+      {"two INT", Int(VT_INT, 1), Int(VT_INT, 2), 0, 1},
+      {"DECIMAL", Raw(VT_DECIMAL, 0), Raw(VT_DECIMAL, 0), 0, 1},
+      {"VARIANT", Raw(VT_VARIANT, 0), Raw(VT_VARIANT, 0), 0, 1},
+      {"code 15", Raw(15, 0), Raw(15, 0), 0, 1},
+      {"byref", Raw(static_cast<VARTYPE>(VT_BYREF | VT_I4), 8), Raw(static_cast<VARTYPE>(VT_BYREF | VT_I4), 8), 0, 1},
+      {"I2 reads 16 bits only", Raw(VT_I2, 0x10005), Raw(VT_I2, 0x20005), 1, 1},
+      {"UI1 reads 8 bits only", Raw(VT_UI1, 0x105), Raw(VT_UI1, 0x205), 1, 1},
+  };
+  for (Pair& p : pairs) {
+    SCOPED_TRACE(p.why);
+    // By reference: copying a variant of a type with no copy rule (code 15) gives VT_EMPTY.
+    COleVariant& a = p.a;
+    COleVariant& b = p.b;
+    EXPECT_EQ(CUtility::IsVarSame(a, b), p.same);
+    EXPECT_EQ(CUtility::IsVarSame(b, a), p.same);
+    EXPECT_EQ(CUtility::IsDataEqual(a, b), p.equal);
+    EXPECT_EQ(CUtility::IsDataEqual(b, a), p.equal);
+  }
+}
+
+TEST(IsVarSame, NeverTheSameAboveUi4EvenWithItself) {
+  for (unsigned code : {unsigned{VT_I8}, unsigned{VT_UI8}, unsigned{VT_INT}, unsigned{VT_UINT}, 24u,
+                        unsigned{VT_ARRAY | VT_I4}, unsigned{VT_VECTOR | VT_I2}, unsigned{VT_BYREF | VT_EMPTY}}) {
+    SCOPED_TRACE(code);
+    COleVariant v = Raw(static_cast<VARTYPE>(code), 0);
+    EXPECT_EQ(CUtility::IsVarSame(v, v), 0);
+  }
+  COleVariant n = R8(std::numeric_limits<double>::quiet_NaN(), VT_DATE);
+  EXPECT_EQ(CUtility::IsVarSame(n, n), 0);
+}
+
+TEST(IsVarSame, InterfacePointersCompareAsPointers) {
+  int object = 0, other = 0;
+  for (VARTYPE vt : {VT_DISPATCH, VT_UNKNOWN}) {
+    COleVariant a = Raw(vt, 0), b = Raw(vt, 0), c = Raw(vt, 0);
+    a.byref = &object, b.byref = &object, c.byref = &other;
+    EXPECT_EQ(CUtility::IsVarSame(a, b), 1);
+    EXPECT_EQ(CUtility::IsVarSame(a, c), 0);
+    a.vt = b.vt = c.vt = VT_EMPTY;  // nothing to release
+  }
+}
+
+TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
+  const unsigned seed = 8675309;
+  std::mt19937_64 rng(seed);
+  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
+                           VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_INT, VT_UINT};
+  const char16_t* texts[] = {u"", u"0", u"5", u"abc", u"ABC"};
+  auto make = [&]() {
+    const VARTYPE vt = types[rng() % std::size(types)];
+    if (vt == VT_BSTR) return Text(texts[rng() % std::size(texts)]);
+    // Small payloads so that equal values across types come up often.
+    COleVariant v = Raw(vt, rng() % 3);
+    if (vt == VT_R4) v.fltVal = static_cast<float>(rng() % 3);
+    if (vt == VT_R8 || vt == VT_DATE) v.dblVal = static_cast<double>(rng() % 3) / (rng() % 2 ? 1.0 : 2.0);
+    return v;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    COleVariant a = make(), b = make();
+    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " types " + std::to_string(a.vt) +
+                 " " + std::to_string(b.vt));
+    const int ab = CUtility::IsDataEqual(a, b);
+    ASSERT_EQ(ab, CUtility::IsDataEqual(b, a));
+    const bool bothAbsent = (a.vt <= VT_NULL) && (b.vt <= VT_NULL);
+    const bool bothDates = a.vt == VT_DATE && b.vt == VT_DATE;
+    const bool bothTexts = a.vt == VT_BSTR && b.vt == VT_BSTR;
+    int want = 0;
+    if (bothAbsent) {
+      want = 1;
+    } else if (bothDates) {
+      want = a.date == b.date ? 1 : 0;
+    } else if (bothTexts) {
+      want = CString(a.bstrVal) == CString(b.bstrVal) ? 1 : 0;
+    } else {
+      want = CUtility::VarToDouble(&a) == CUtility::VarToDouble(&b) ? 1 : 0;
+    }
+    ASSERT_EQ(ab, want);
+    // The same value is always equal to itself, and IsVarSame implies IsDataEqual for non-NaN.
+    ASSERT_EQ(CUtility::IsDataEqual(a, a), 1);
+    if (CUtility::IsVarSame(a, b)) {
+      ASSERT_EQ(ab, 1);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// Text to variant: number scanning, storing per type, dates, strings and refused types.
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "variant/VariantValues.h"
+
+namespace {
+
+using namespace varianttest;
+
+struct NumberCase {
+  const char16_t* text;
+  VARTYPE vt;
+  long long want;  // the stored value as the type's own member reads it
+};
+
+long long Member(const COleVariant& v) {
+  switch (v.vt) {
+    case VT_I2: return v.iVal;
+    case VT_I4: return v.lVal;
+    case VT_BOOL: return v.boolVal;
+    case VT_I1: return static_cast<signed char>(v.cVal);
+    case VT_UI1: return v.bVal;
+    case VT_UI2: return v.uiVal;
+    case VT_UI4: return v.ulVal;
+    case VT_INT: return v.intVal;
+    case VT_UINT: return v.uintVal;
+    default: return -999999;
+  }
+}
+
+TEST(StrToVar, ReadsTheLeadingDecimalNumberAndStoresItByType) {
+  const NumberCase cases[] = {
+      {u"  42  ", VT_I4, 42},
+      {u"", VT_I4, 0},
+      {u"12abc", VT_I4, 12},
+      {u"1e3", VT_I2, 1000},
+      {u"2.5", VT_I2, 3},
+      {u"-2.5", VT_I2, -3},
+      {u"2.4", VT_I2, 2},
+      {u"2.9", VT_UI1, 2},
+      {u"300", VT_UI1, 44},
+      {u"1", VT_BOOL, 1},
+      {u"-1", VT_BOOL, -1},
+      {u"true", VT_BOOL, 0},
+      {u"0.7", VT_BOOL, 0},
+      {u"0x1A", VT_I4, 0},
+      {u"0x1A", VT_UI1, 0},
+      {u"40000", VT_I2, -25536},
+      {u"-1", VT_UI2, 65535},
+      {u"5000000000", VT_UI4, 705032704},
+      {u"-2.9", VT_I1, -2},
+      {u"+7", VT_I4, 7},
+      {u".5", VT_I4, 1},
+      {u"5.", VT_I4, 5},
+      {u".", VT_I4, 0},
+      {u"-", VT_I4, 0},
+      {u"1e", VT_I4, 1},
+      {u"1e+", VT_I4, 1},
+      {u"1.5e1x", VT_I4, 15},
+      {u"2E-1", VT_I4, 0},
+      {u"1,5", VT_I4, 1},
+      {u"\u00a0 7 \u3000", VT_I4, 7},
+      {u"٣", VT_I4, 0},  // digits of other scripts are not digits here
+      {u"42", VT_INT, 42},
+      {u"-2.5", VT_INT, -3},
+      {u"4294967295", VT_UINT, 4294967295LL},
+      {u"-1", VT_UINT, 4294967295LL},
+  };
+  for (const NumberCase& c : cases) {
+    SCOPED_TRACE(U8(CString(c.text)) + " as " + std::to_string(c.vt));
+    const COleVariant v = CUtility::StrToVar(CString(c.text), c.vt);
+    ASSERT_EQ(v.vt, c.vt);
+    EXPECT_EQ(Member(v), c.want);
+  }
+}
+
+TEST(StrToVar, RealsKeepTheScannedValue) {
+  struct Case {
+    const char16_t* text;
+    double want;
+  };
+  const Case cases[] = {
+      {u"abc", 0.0},        {u"inf", 0.0},           {u"nan", 0.0},        {u"-infinity", 0.0},
+      {u"3.25", 3.25},      {u"-0", -0.0},           {u"1e308", 1e308},    {u"0.1", 0.1},
+      {u"1e999", std::numeric_limits<double>::infinity()},
+      {u"-1e999", -std::numeric_limits<double>::infinity()},
+      {u"1e-400", 0.0},     {u"4.9406564584124654e-324", 4.9406564584124654e-324},
+      {u"123456789012345678901234567890", 1.2345678901234568e29},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(CString(c.text)));
+    const COleVariant r8 = CUtility::StrToVar(CString(c.text), VT_R8);
+    ASSERT_EQ(r8.vt, VT_R8);
+    EXPECT_EQ(r8.dblVal, c.want);
+    EXPECT_EQ(std::signbit(r8.dblVal), std::signbit(c.want));
+    const COleVariant r4 = CUtility::StrToVar(CString(c.text), VT_R4);
+    ASSERT_EQ(r4.vt, VT_R4);
+    EXPECT_EQ(r4.fltVal, static_cast<float>(c.want));
+  }
+}
+
+TEST(StrToVar, ReadsOnlyTheFirst1023Bytes) {
+  // 1023 digits fit the working buffer; the digit after them is not read.
+  std::u16string digits(1023, u'1');
+  const COleVariant fits = CUtility::StrToVar(CString(std::u16string_view(digits)), VT_R8);
+  EXPECT_EQ(fits.dblVal, std::strtod(std::string(1023, '1').c_str(), nullptr));
+  const COleVariant cut = CUtility::StrToVar(CString(std::u16string_view(digits + u"9")), VT_R8);
+  EXPECT_EQ(cut.dblVal, fits.dblVal);
+  std::u16string zeros = u"0." + std::u16string(1021, u'0') + u"5";  // the 5 is byte 1024
+  EXPECT_EQ(CUtility::StrToVar(CString(std::u16string_view(zeros)), VT_R8).dblVal, 0.0);
+  // Leading white space is trimmed before the buffer is filled.
+  std::u16string padded = std::u16string(5000, u' ') + u"7";
+  EXPECT_EQ(CUtility::StrToVar(CString(std::u16string_view(padded)), VT_I4).lVal, 7);
+}
+
+TEST(StrToVar, DatesReadBackAndFailToTheTwoFixedValues) {
+  struct Case {
+    const char16_t* text;
+    double want;
+  };
+  const Case cases[] = {
+      {u"2024-03-05 12:00:00", 45356.5},
+      {u"  1899-12-30 00:00:00 ", 0.0},
+      {u"1899-12-29 06:00:00", -1.25},
+      {u"abc", 0.0},
+      {u"", 0.0},
+      {u"42", 0.0},
+      {u"10000-01-01 00:00:00", -1.0},
+      {u"0099-12-31", -1.0},
+      {u"3/5/2024 2:00 PM", 45356.0 + 14.0 / 24.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(CString(c.text)));
+    const COleVariant v = CUtility::StrToVar(CString(c.text), VT_DATE);
+    ASSERT_EQ(v.vt, VT_DATE);
+    EXPECT_EQ(v.date, c.want);
+  }
+}
+
+TEST(StrToVar, StringsAreTrimmedCopies) {
+  const COleVariant hello = CUtility::StrToVar(CString(u"  hello \t"), VT_BSTR);
+  ASSERT_EQ(hello.vt, VT_BSTR);
+  EXPECT_EQ(U8(CString(hello.bstrVal)), "hello");
+  EXPECT_EQ(SysStringLen(hello.bstrVal), 5u);
+  const COleVariant empty = CUtility::StrToVar(CString(u""), VT_BSTR);
+  ASSERT_EQ(empty.vt, VT_BSTR);
+  EXPECT_EQ(SysStringLen(empty.bstrVal), 0u);
+  const COleVariant wide = CUtility::StrToVar(CString(u" caf\u00e9 \u4e2d "), VT_BSTR);
+  EXPECT_EQ(U8(CString(wide.bstrVal)), "caf\xc3\xa9 \xe4\xb8\xad");
+}
+
+TEST(StrToVar, UnsupportedTypesGiveEmpty) {
+  for (unsigned code : {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_DISPATCH},
+                        unsigned{VT_ERROR}, unsigned{VT_VARIANT}, unsigned{VT_UNKNOWN}, unsigned{VT_DECIMAL}, 15u,
+                        unsigned{VT_I8}, unsigned{VT_UI8}, 24u, 0xFFFFu, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_BSTR}}) {
+    SCOPED_TRACE(code);
+    const COleVariant v = CUtility::StrToVar(CString(u"5"), static_cast<VARTYPE>(code));
+    EXPECT_EQ(v.vt, VT_EMPTY);
+    EXPECT_EQ(v.llVal, 0);
+  }
+}
+
+}  // namespace
