@@ -13,3 +13,5 @@ for preset in release sanitize; do
 done
 # The Debian package of the release build, unpacked and used as a user would.
 scripts/package-test.sh build/release
+echo "== fuzz targets (clang, ASan + UBSan), a short run each"
+scripts/fuzz.sh 20

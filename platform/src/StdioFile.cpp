@@ -9,19 +9,6 @@
 
 namespace {
 
-std::size_t UnitLength(const WCHAR* text) noexcept {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
-
-bool IsAscii(const WCHAR* text, std::size_t length) noexcept {
-  for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] >= 0x80) return false;
-  }
-  return true;
-}
-
 bool AsciiCompatible(UINT codePage) noexcept {
   return codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == CP_OEMCP || codePage == CP_UTF8 ||
          codePage == CP_GBK;
@@ -55,37 +42,60 @@ void CStdioFile::WriteString(const char16_t* text) { WriteString(reinterpret_cas
 void CStdioFile::WriteString(const WCHAR* text) {
   if (text == nullptr) return;
   DropReadAhead();
-  const std::size_t length = UnitLength(text);
+  std::size_t length = 0;
+  while (text[length] != 0) ++length;
   if (length == 0) return;
-  if (length > static_cast<std::size_t>(INT32_MAX / 4)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    ThrowLastError();
-  }
   std::string bytes;
-  if (AsciiCompatible(m_codePage) && IsAscii(text, length)) {
-    // Plain ASCII is the same bytes in every code page offered here: no converter needed.
-    bytes.resize(length);
-    for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>(text[i]);
-  } else {
-    const int units = static_cast<int>(length);
-    // No default character is passed: the code page's own ('?') stands in for what it lacks.
-    const int size = WideCharToMultiByte(m_codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) ThrowLastError();
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(m_codePage, 0, text, units, bytes.data(), size, nullptr, nullptr);
-  }
-  if (m_text) {
-    // Trail bytes of code page 936 never take the value of LF, so bytes can be scanned as text.
-    std::string expanded;
-    expanded.reserve(bytes.size() + bytes.size() / 16 + 2);
-    for (char c : bytes) {
-      if (c == '\n') expanded += '\r';
-      expanded += c;
-    }
-    bytes.swap(expanded);
-  }
+  if (!AppendText(m_codePage, m_text, text, length, bytes)) ThrowLastError();
   // One write to the system for the whole text.
   CFile::Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
+BOOL CStdioFile::AppendText(UINT codePage, bool textMode, const WCHAR* text, std::size_t length, std::string& out) {
+  if (length > static_cast<std::size_t>(INT32_MAX / 4)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  unsigned bits = 0;
+  std::size_t lineFeeds = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    bits |= text[i];
+    lineFeeds += text[i] == u'\n' ? 1 : 0;
+  }
+  const std::size_t start = out.size();
+  if (bits < 0x80 && AsciiCompatible(codePage)) {
+    // Plain ASCII is the same bytes in every code page offered here: no converter needed, and
+    // the line ends are made in the same pass.
+    const bool crlf = textMode && lineFeeds != 0;
+    out.resize(start + length + (crlf ? lineFeeds : 0));
+    char* at = out.data() + start;
+    if (crlf) {
+      for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == u'\n') *at++ = '\r';
+        *at++ = static_cast<char>(text[i]);
+      }
+    } else {
+      for (std::size_t i = 0; i < length; ++i) at[i] = static_cast<char>(text[i]);
+    }
+    return TRUE;
+  }
+  const int units = static_cast<int>(length);
+  // No default character is passed: the code page's own ('?') stands in for what it lacks.
+  const int size = WideCharToMultiByte(codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return FALSE;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(codePage, 0, text, units, bytes.data(), size, nullptr, nullptr);
+  if (!textMode) {
+    out += bytes;
+    return TRUE;
+  }
+  // Trail bytes of code page 936 never take the value of LF, so bytes can be scanned as text.
+  out.reserve(start + bytes.size() + lineFeeds);
+  for (char c : bytes) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return TRUE;
 }
 
 BOOL CStdioFile::ReadString(CString& line) {

@@ -60,6 +60,7 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
     LONG error;
   };
   const CString longName = dir.LibraryPath() + u"\\" + CString(u'n', 259 - dir.LibraryPath().GetLength());
+  constexpr UINT kAppendOrCreate = CFile::modeWrite | CFile::modeAppend | CFile::modeCreate | CFile::modeNoTruncate;
   for (const Case& c : {Case{dir.LibraryPath("none"), CFile::modeRead, ERROR_FILE_NOT_FOUND},
                         Case{dir.LibraryPath("none") + u"\\x", CFile::modeCreate | CFile::modeWrite, ERROR_PATH_NOT_FOUND},
                         Case{dir.LibraryPath("sub"), CFile::modeRead, ERROR_ACCESS_DENIED},
@@ -67,6 +68,10 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
                         Case{dir.LibraryPath("locked"), CFile::modeWrite, ERROR_ACCESS_DENIED},
                         Case{dir.LibraryPath("locked"), CFile::modeReadWrite, ERROR_ACCESS_DENIED},
                         Case{dir.LibraryPath("locked"), CFile::modeCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), CFile::modeWrite | CFile::modeAppend, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("locked"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("sub"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.LibraryPath("none") + u"\\x", kAppendOrCreate, ERROR_PATH_NOT_FOUND},
                         Case{longName, CFile::modeCreate | CFile::modeWrite, ERROR_FILENAME_EXCED_RANGE}}) {
     SCOPED_TRACE(testsupport::Utf8(c.name));
     CFile f;
@@ -85,6 +90,50 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
   // One unit shorter fits.
   CFile fits;
   EXPECT_TRUE(fits.Open(longName.Left(longName.GetLength() - 1), CFile::modeCreate | CFile::modeWrite));
+}
+
+TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
+  TempDir dir;
+  const CString path = dir.LibraryPath("log");
+  constexpr UINT kAppend = CFile::modeWrite | CFile::modeAppend | CFile::shareDenyNone;
+  CFile first;
+  ASSERT_TRUE(first.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
+  first.Write("ab", 2);
+  // Another writer makes the file longer: the next write still lands after its bytes.
+  CFile second;
+  ASSERT_TRUE(second.Open(path, kAppend));
+  second.Write("cd", 2);
+  first.SeekToBegin();
+  first.Write("ef", 2);
+  first.Close();
+  second.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdef");
+  // Opening an existing file for appending keeps what it holds.
+  CFile again;
+  ASSERT_TRUE(again.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
+  again.Write("g", 1);
+  again.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdefg");
+}
+
+TEST(CFile, NamesBecomeNativeUtf8PathsWithSlashes) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "sub");
+  fs::create_directory(dir.path() / "\xe7\x9b\xae");  // 目
+  struct Case {
+    const char16_t* name;
+    const char* native;
+  };
+  for (const Case& c : {Case{u"plain.txt", "plain.txt"}, Case{u"sub\\a.txt", "sub/a.txt"},
+                        Case{u"\u4e2d\u6587.txt", "\xe4\xb8\xad\xe6\x96\x87.txt"},
+                        Case{u"\u76ee\\caf\u00e9", "\xe7\x9b\xae/caf\xc3\xa9"}}) {
+    SCOPED_TRACE(c.native);
+    CFile f;
+    ASSERT_TRUE(f.Open(dir.LibraryPath() + u"\\" + c.name, CFile::modeCreate | CFile::modeWrite));
+    f.Write(c.native, static_cast<UINT>(std::string(c.native).size()));
+    f.Close();
+    EXPECT_EQ(ReadBytes(dir.path() / c.native), c.native);
+  }
 }
 
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpen) {
@@ -193,6 +242,43 @@ TEST(CStdioFile, TextModeWritesCrLfAndCodePage936) {
     f.WriteString(u"x\ny");
   }
   EXPECT_EQ(ReadBytes(dir.path() / "t.txt"), "x\ny");
+}
+
+TEST(CStdioFile, AppendTextGivesTheBytesWriteStringWrites) {
+  struct Case {
+    UINT codePage;
+    bool textMode;
+    const char16_t* text;
+    const char* bytes;
+  };
+  for (const Case& c : {Case{CP_GBK, true, u"a\nb\r\n", "a\r\nb\r\r\n"}, Case{CP_GBK, false, u"a\nb", "a\nb"},
+                        Case{CP_GBK, true, u"\u4e2d\n\u6587", "\xd6\xd0\r\n\xce\xc4"},
+                        Case{CP_GBK, true, u"\uac00\n", "?\r\n"},  // Hangul is not in 936
+                        Case{CP_UTF8, true, u"\u00e9\n", "\xc3\xa9\r\n"}, Case{CP_UTF8, false, u"\u00e9\n", "\xc3\xa9\n"},
+                        Case{CP_GBK, true, u"", ""}}) {
+    SCOPED_TRACE(c.bytes);
+    const std::u16string text(c.text);
+    // Appended after what is there; the same bytes as WriteString puts in a file.
+    std::string out = "head";
+    ASSERT_TRUE(CStdioFile::AppendText(c.codePage, c.textMode, reinterpret_cast<const WCHAR*>(text.data()),
+                                       text.size(), out));
+    EXPECT_EQ(out, std::string("head") + c.bytes);
+    TempDir dir;
+    {
+      CStdioFile f;
+      f.SetCodePage(c.codePage);
+      ASSERT_TRUE(f.Open(dir.LibraryPath("t"), CFile::modeCreate | CFile::modeWrite |
+                                                   (c.textMode ? CFile::typeText : CFile::typeBinary)));
+      f.WriteString(c.text);
+    }
+    EXPECT_EQ(ReadBytes(dir.path() / "t"), c.bytes);
+  }
+  // A code page not offered here leaves the bytes as they were.
+  std::string out = "head";
+  SetLastError(0);
+  EXPECT_FALSE(CStdioFile::AppendText(1252, true, reinterpret_cast<const WCHAR*>(u"\u00e9"), 1, out));
+  EXPECT_EQ(out, "head");
+  EXPECT_NE(GetLastError(), 0u);
 }
 
 TEST(CStdioFile, ReadsALastLineWithoutLineEndAndLongLines) {

@@ -1,4 +1,4 @@
-// errno to Win32 error codes, in one table.
+// errno and Win32 error codes, in one table read both ways.
 #include "posix/Errno.h"
 
 #include <cerrno>
@@ -7,38 +7,137 @@
 #include <Utility/Platform/Error.h>
 
 namespace platform {
+namespace {
+
+// Which way a pair is read: an errno may stand for several codes and a code for several errno
+// values, so each side names the one pair it is read through.
+enum class Way : unsigned char {
+  Both,     // errno -> code and code -> errno
+  ToCode,   // errno -> code only
+  ToErrno,  // code -> errno only (the errno whose message describes the code)
+};
+
+struct Pair {
+  int error;
+  DWORD code;
+  Way way;
+};
+
+constexpr Pair kPairs[] = {
+    {0, ERROR_SUCCESS, Way::Both},
+    {ENOENT, ERROR_FILE_NOT_FOUND, Way::Both},
+    {ENOENT, ERROR_PATH_NOT_FOUND, Way::ToErrno},
+    {ENOTDIR, ERROR_PATH_NOT_FOUND, Way::ToCode},
+    {ENOTDIR, ERROR_DIRECTORY, Way::ToErrno},
+    {EACCES, ERROR_ACCESS_DENIED, Way::Both},
+    {EPERM, ERROR_ACCESS_DENIED, Way::ToCode},
+    {EISDIR, ERROR_ACCESS_DENIED, Way::ToCode},
+    {EEXIST, ERROR_ALREADY_EXISTS, Way::Both},
+    {EEXIST, ERROR_FILE_EXISTS, Way::ToErrno},
+    {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::Both},
+    {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE, Way::Both},
+    {ENAMETOOLONG, 111, Way::ToErrno},  // ERROR_BUFFER_OVERFLOW
+    {ELOOP, ERROR_CANT_RESOLVE_FILENAME, Way::ToCode},
+    {EMFILE, ERROR_TOO_MANY_OPEN_FILES, Way::Both},
+    {ENFILE, ERROR_TOO_MANY_OPEN_FILES, Way::ToCode},
+    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY, Way::Both},
+    {ENOMEM, ERROR_OUTOFMEMORY, Way::ToErrno},
+    {EBADF, ERROR_INVALID_HANDLE, Way::Both},
+    {EINVAL, ERROR_INVALID_PARAMETER, Way::Both},
+    {EINVAL, ERROR_INVALID_DATA, Way::ToErrno},
+    {EINVAL, ERROR_INVALID_NAME, Way::ToErrno},
+    {EBUSY, ERROR_BUSY, Way::Both},
+    {EBUSY, ERROR_SHARING_VIOLATION, Way::ToErrno},
+    {EWOULDBLOCK, ERROR_SHARING_VIOLATION, Way::ToCode},  // a lock another open holds
+    {ETXTBSY, ERROR_SHARING_VIOLATION, Way::ToCode},
+    {EXDEV, ERROR_NOT_SAME_DEVICE, Way::Both},
+    {ENOSPC, ERROR_DISK_FULL, Way::Both},
+    {ENOSPC, 39, Way::ToErrno},  // ERROR_HANDLE_DISK_FULL
+    {EDQUOT, ERROR_DISK_FULL, Way::ToCode},
+    {EROFS, ERROR_WRITE_PROTECT, Way::Both},
+    {EFBIG, ERROR_FILE_TOO_LARGE, Way::ToCode},
+    {EPIPE, ERROR_BROKEN_PIPE, Way::Both},
+    {ENXIO, ERROR_NOT_READY, Way::ToCode},
+    {EAGAIN, ERROR_NOT_READY, Way::ToErrno},
+    {ENOSYS, ERROR_CALL_NOT_IMPLEMENTED, Way::Both},
+    {ENOSYS, ERROR_INVALID_FUNCTION, Way::ToErrno},
+    {EOPNOTSUPP, ERROR_NOT_SUPPORTED, Way::Both},
+    {EIO, ERROR_GEN_FAILURE, Way::ToErrno},  // and every errno not named here reads as it
+    {EIO, 23, Way::ToErrno},                 // ERROR_CRC
+    {EIO, 29, Way::ToErrno},                 // ERROR_WRITE_FAULT
+    {EIO, 30, Way::ToErrno},                 // ERROR_READ_FAULT
+    {ENODEV, 15, Way::ToErrno},              // ERROR_INVALID_DRIVE
+    {ENOLCK, ERROR_LOCK_VIOLATION, Way::ToErrno},
+    {ENOBUFS, ERROR_INSUFFICIENT_BUFFER, Way::ToErrno},
+    {ENOENT, ERROR_MOD_NOT_FOUND, Way::ToErrno},
+    {ENOEXEC, ERROR_BAD_EXE_FORMAT, Way::ToErrno},
+    {ENODATA, ERROR_NO_MORE_ITEMS, Way::ToErrno},
+    {ECANCELED, 995, Way::ToErrno},  // ERROR_OPERATION_ABORTED
+    {EILSEQ, ERROR_NO_UNICODE_TRANSLATION, Way::ToErrno},
+    {ENOENT, 1168, Way::ToErrno},  // ERROR_NOT_FOUND
+    {ETIMEDOUT, ERROR_TIMEOUT, Way::ToErrno},
+    {EFAULT, 1784, Way::ToErrno},  // ERROR_INVALID_USER_BUFFER
+    // The socket library's codes.
+    {EINTR, 10004, Way::ToErrno},
+    {EACCES, 10013, Way::ToErrno},
+    {EFAULT, 10014, Way::ToErrno},
+    {EINVAL, 10022, Way::ToErrno},
+    {EMFILE, 10024, Way::ToErrno},
+    {EWOULDBLOCK, 10035, Way::ToErrno},
+    {EINPROGRESS, 10036, Way::ToErrno},
+    {EALREADY, 10037, Way::ToErrno},
+    {ENOTSOCK, 10038, Way::ToErrno},
+    {EMSGSIZE, 10040, Way::ToErrno},
+    {EAFNOSUPPORT, 10047, Way::ToErrno},
+    {EADDRINUSE, 10048, Way::ToErrno},
+    {EADDRNOTAVAIL, 10049, Way::ToErrno},
+    {ENETDOWN, 10050, Way::ToErrno},
+    {ENETUNREACH, 10051, Way::ToErrno},
+    {ENETRESET, 10052, Way::ToErrno},
+    {ECONNABORTED, 10053, Way::ToErrno},
+    {ECONNRESET, 10054, Way::ToErrno},
+    {ENOBUFS, 10055, Way::ToErrno},
+    {EISCONN, 10056, Way::ToErrno},
+    {ENOTCONN, 10057, Way::ToErrno},
+    {ETIMEDOUT, 10060, Way::ToErrno},
+    {ECONNREFUSED, 10061, Way::ToErrno},
+    {EHOSTDOWN, 10064, Way::ToErrno},
+    {EHOSTUNREACH, 10065, Way::ToErrno},
+};
+
+constexpr bool ReadsAsCode(const Pair& p) noexcept { return p.way != Way::ToErrno; }
+constexpr bool ReadsAsErrno(const Pair& p) noexcept { return p.way != Way::ToCode; }
+
+// Each errno is read into one code and each code into one errno, whatever the order of rows.
+constexpr bool EachSideReadsOnce() noexcept {
+  for (const Pair& a : kPairs) {
+    for (const Pair& b : kPairs) {
+      if (&a == &b) continue;
+      if (ReadsAsCode(a) && ReadsAsCode(b) && a.error == b.error) return false;
+      if (ReadsAsErrno(a) && ReadsAsErrno(b) && a.code == b.code) return false;
+    }
+  }
+  return true;
+}
+static_assert(EachSideReadsOnce(), "an errno or a code is read through two pairs");
+
+}  // namespace
 
 DWORD ErrorFromErrno(int error) noexcept {
-  switch (error) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
-    case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case EBUSY: return ERROR_BUSY;
-    case EWOULDBLOCK:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case EFBIG: return ERROR_FILE_TOO_LARGE;
-    case EPIPE: return ERROR_BROKEN_PIPE;
-    case ENXIO: return ERROR_NOT_READY;
-    case ENOSYS: return ERROR_CALL_NOT_IMPLEMENTED;
-    case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
-    default: return ERROR_GEN_FAILURE;
+  for (const Pair& p : kPairs) {
+    if (p.error == error && ReadsAsCode(p)) return p.code;
   }
+  return ERROR_GEN_FAILURE;
+}
+
+bool ErrnoFromError(DWORD code, int& error) noexcept {
+  for (const Pair& p : kPairs) {
+    if (p.code == code && ReadsAsErrno(p)) {
+      error = p.error;
+      return true;
+    }
+  }
+  return false;
 }
 
 DWORD PathErrorFromErrno(int error, const std::string& nativePath) noexcept {

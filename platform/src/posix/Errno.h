@@ -1,5 +1,6 @@
-// The one translation from errno to Win32 error codes; every POSIX part of the platform
-// reports through it, so that one errno always means one Win32 code.
+// The one translation between errno and Win32 error codes; every POSIX part of the platform
+// reports through it, so that one errno always means one Win32 code, and the messages of Win32
+// codes come from the same pairs read the other way.
 #pragma once
 
 #include <string>
@@ -13,6 +14,13 @@ namespace platform {
 // The Win32 code for an errno value (ENOENT is ERROR_FILE_NOT_FOUND, EACCES and EPERM are
 // ERROR_ACCESS_DENIED, ...). Unknown values give ERROR_GEN_FAILURE.
 DWORD ErrorFromErrno(int error) noexcept;
+
+// ErrnoFromError()
+//
+// The errno whose C library message describes a Win32 code (ERROR_FILE_NOT_FOUND and
+// ERROR_PATH_NOT_FOUND give ENOENT, ERROR_SHARING_VIOLATION gives EBUSY, ...); false for a code
+// that has none.
+bool ErrnoFromError(DWORD code, int& error) noexcept;
 
 // PathErrorFromErrno()
 //

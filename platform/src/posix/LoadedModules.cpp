@@ -5,13 +5,18 @@
 
 namespace platform {
 
-link_map* FindLoadedModule(HMODULE module) noexcept {
-  if (module == nullptr) return nullptr;
+link_map* ExecutableModule() noexcept {
   void* self = dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD);
   if (self == nullptr) return nullptr;
-  link_map* first = nullptr;
-  if (dlinfo(self, RTLD_DI_LINKMAP, &first) != 0) first = nullptr;
+  link_map* map = nullptr;
+  if (dlinfo(self, RTLD_DI_LINKMAP, &map) != 0) map = nullptr;
   dlclose(self);
+  return map;
+}
+
+link_map* FindLoadedModule(HMODULE module) noexcept {
+  if (module == nullptr) return nullptr;
+  link_map* first = ExecutableModule();
   // The executable's map is the head of the list; walk back too, in case it is not.
   while (first != nullptr && first->l_prev != nullptr) first = first->l_prev;
   for (link_map* m = first; m != nullptr; m = m->l_next) {

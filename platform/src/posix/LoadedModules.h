@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// The executable's entry in the list of loaded objects, or null.
+link_map* ExecutableModule() noexcept;
+
 // The loaded object that module names, or null. A null module is not looked up.
 link_map* FindLoadedModule(HMODULE module) noexcept;
 

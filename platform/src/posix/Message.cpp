@@ -1,6 +1,7 @@
-// FormatMessageW for system messages: a Win32 error code is mapped to the matching errno, whose
-// C library message (in the user's language, through a locale object of its own, so that the
-// process locale is neither read nor changed) becomes the text, ended with CR LF.
+// FormatMessageW for system messages: a Win32 error code is mapped to the matching errno
+// (through the platform's one table of errno and code pairs), whose C library message (in the
+// user's language, through a locale object of its own, so that the process locale is neither
+// read nor changed) becomes the text, ended with CR LF.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Message.h>
 #include <Utility/Platform/String.h>
@@ -11,99 +12,13 @@
 #include <string.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "posix/Errno.h"
+
 namespace {
-
-struct CodeToErrno {
-  DWORD code;
-  int error;
-};
-
-// Win32 codes that have a C library counterpart. A code missing here has no message.
-constexpr CodeToErrno kMessages[] = {
-    {0, 0},                                   // the operation completed successfully
-    {ERROR_INVALID_FUNCTION, ENOSYS},
-    {ERROR_FILE_NOT_FOUND, ENOENT},
-    {ERROR_PATH_NOT_FOUND, ENOENT},
-    {ERROR_TOO_MANY_OPEN_FILES, EMFILE},
-    {ERROR_ACCESS_DENIED, EACCES},
-    {ERROR_INVALID_HANDLE, EBADF},
-    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
-    {ERROR_INVALID_DATA, EINVAL},
-    {ERROR_OUTOFMEMORY, ENOMEM},
-    {15, ENODEV},                             // ERROR_INVALID_DRIVE
-    {ERROR_NOT_SAME_DEVICE, EXDEV},
-    {ERROR_WRITE_PROTECT, EROFS},
-    {ERROR_NOT_READY, EAGAIN},
-    {23, EIO},                                // ERROR_CRC
-    {29, EIO},                                // ERROR_WRITE_FAULT
-    {30, EIO},                                // ERROR_READ_FAULT
-    {31, EIO},                                // ERROR_GEN_FAILURE
-    {ERROR_SHARING_VIOLATION, EBUSY},
-    {ERROR_LOCK_VIOLATION, ENOLCK},
-    {39, ENOSPC},                             // ERROR_HANDLE_DISK_FULL
-    {ERROR_NOT_SUPPORTED, EOPNOTSUPP},
-    {ERROR_FILE_EXISTS, EEXIST},
-    {ERROR_INVALID_PARAMETER, EINVAL},
-    {ERROR_BROKEN_PIPE, EPIPE},
-    {111, ENAMETOOLONG},                      // ERROR_BUFFER_OVERFLOW
-    {ERROR_DISK_FULL, ENOSPC},
-    {ERROR_CALL_NOT_IMPLEMENTED, ENOSYS},
-    {ERROR_INSUFFICIENT_BUFFER, ENOBUFS},
-    {ERROR_INVALID_NAME, EINVAL},
-    {ERROR_MOD_NOT_FOUND, ENOENT},
-    {ERROR_DIR_NOT_EMPTY, ENOTEMPTY},
-    {ERROR_BUSY, EBUSY},
-    {ERROR_ALREADY_EXISTS, EEXIST},
-    {ERROR_BAD_EXE_FORMAT, ENOEXEC},
-    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
-    {ERROR_NO_MORE_ITEMS, ENODATA},
-    {ERROR_DIRECTORY, ENOTDIR},
-    {995, ECANCELED},                         // ERROR_OPERATION_ABORTED
-    {ERROR_NO_UNICODE_TRANSLATION, EILSEQ},
-    {1168, ENOENT},                           // ERROR_NOT_FOUND
-    {ERROR_TIMEOUT, ETIMEDOUT},
-    {1784, EFAULT},                           // ERROR_INVALID_USER_BUFFER
-    {10004, EINTR},                           // the socket library's codes
-    {10013, EACCES},
-    {10014, EFAULT},
-    {10022, EINVAL},
-    {10024, EMFILE},
-    {10035, EWOULDBLOCK},
-    {10036, EINPROGRESS},
-    {10037, EALREADY},
-    {10038, ENOTSOCK},
-    {10040, EMSGSIZE},
-    {10047, EAFNOSUPPORT},
-    {10048, EADDRINUSE},
-    {10049, EADDRNOTAVAIL},
-    {10050, ENETDOWN},
-    {10051, ENETUNREACH},
-    {10052, ENETRESET},
-    {10053, ECONNABORTED},
-    {10054, ECONNRESET},
-    {10055, ENOBUFS},
-    {10056, EISCONN},
-    {10057, ENOTCONN},
-    {10060, ETIMEDOUT},
-    {10061, ECONNREFUSED},
-    {10064, EHOSTDOWN},
-    {10065, EHOSTUNREACH},
-};
-
-bool ErrnoFor(DWORD code, int& error) {
-  for (const CodeToErrno& m : kMessages) {
-    if (m.code == code) {
-      error = m.error;
-      return true;
-    }
-  }
-  return false;
-}
 
 // A locale object for the messages: the user's from the environment, or the untranslated
 // "C" texts. Never installed as the process's or the thread's locale.
@@ -137,7 +52,7 @@ std::string ToUtf8(const char* text, locale_t locale) {
 
 bool SystemText(DWORD code, bool english, bool lineEnd, CString& text) {
   int error = 0;
-  if (!ErrnoFor(code, error)) return false;
+  if (!platform::ErrnoFromError(code, error)) return false;
   locale_t locale = MessageLocale(english);
   std::string utf8;
   if (locale != static_cast<locale_t>(nullptr)) {

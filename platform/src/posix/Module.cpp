@@ -6,23 +6,15 @@
 #include <Utility/Platform/Module.h>
 #include <Utility/Platform/Path.h>
 
-#include <dlfcn.h>
 #include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <string>
 
-namespace {
+#include "posix/LoadedModules.h"
 
-link_map* ExecutableMap() {
-  void* self = dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD);
-  if (self == nullptr) return nullptr;
-  link_map* map = nullptr;
-  if (dlinfo(self, RTLD_DI_LINKMAP, &map) != 0) map = nullptr;
-  dlclose(self);
-  return map;
-}
+namespace {
 
 std::string ExecutablePath() {
   std::string path(256, '\0');
@@ -37,23 +29,23 @@ std::string ExecutablePath() {
   }
 }
 
+// The native path of a loaded object: the executable's entry (and any without a name of its
+// own) stands for the executable file.
+std::string ObjectPath(const link_map* object, const link_map* executable) {
+  if (object == executable || object->l_name == nullptr || object->l_name[0] == 0) return ExecutablePath();
+  return object->l_name;
+}
+
 // The native path of a loaded object, or nothing when the handle names none.
 bool ModulePath(HMODULE module, std::string& path) {
-  link_map* first = ExecutableMap();
   if (module == nullptr) {
     path = ExecutablePath();
     return !path.empty();
   }
-  for (link_map* m = first; m != nullptr; m = m->l_next) {
-    if (reinterpret_cast<HMODULE>(m) != module) continue;
-    if (m == first || m->l_name == nullptr || m->l_name[0] == 0) {
-      path = ExecutablePath();
-    } else {
-      path = m->l_name;
-    }
-    return !path.empty();
-  }
-  return false;
+  const link_map* object = platform::FindLoadedModule(module);
+  if (object == nullptr) return false;
+  path = ObjectPath(object, platform::ExecutableModule());
+  return !path.empty();
 }
 
 std::string BaseName(const std::string& path) {
@@ -65,12 +57,12 @@ std::string BaseName(const std::string& path) {
 
 HMODULE GetModuleHandleW(const WCHAR* name) noexcept {
   try {
-    link_map* first = ExecutableMap();
+    link_map* first = platform::ExecutableModule();
     if (name == nullptr) return reinterpret_cast<HMODULE>(first);
     const std::string wanted = NativePath(name);
     const bool byPath = wanted.find('/') != std::string::npos;
     for (link_map* m = first; m != nullptr; m = m->l_next) {
-      const std::string path = (m == first || m->l_name == nullptr || m->l_name[0] == 0) ? ExecutablePath() : m->l_name;
+      const std::string path = ObjectPath(m, first);
       if (path.empty()) continue;
       if (byPath ? path == wanted : BaseName(path) == wanted) return reinterpret_cast<HMODULE>(m);
     }

@@ -18,12 +18,22 @@ bool NativeName(const WCHAR* path, std::string& native) noexcept {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  if (BoundedLength(path) > kMaxNativeUnits) {
+  const std::size_t length = BoundedLength(path);
+  if (length > kMaxNativeUnits) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
+  std::size_t ascii = 0;
+  while (ascii < length && path[ascii] < 0x80) ++ascii;
   try {
-    native = NativePath(CStringRef(path));
+    if (ascii == length) {
+      // Plain ASCII, the usual path, is its own UTF-8: mapped unit for unit, with no copy
+      // between.
+      native.resize(length);
+      for (std::size_t i = 0; i < length; ++i) native[i] = path[i] == u'\\' ? '/' : static_cast<char>(path[i]);
+    } else {
+      native = NativePath(CStringRef(path));
+    }
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;

@@ -3,22 +3,7 @@
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Resource.h>
 
-#include <dlfcn.h>
-
 #include "LoadedModules.h"
-
-namespace {
-
-link_map* ExecutableModule() {
-  void* self = dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD);
-  if (self == nullptr) return nullptr;
-  link_map* map = nullptr;
-  if (dlinfo(self, RTLD_DI_LINKMAP, &map) != 0) map = nullptr;
-  dlclose(self);
-  return map;
-}
-
-}  // namespace
 
 int LoadStringW(HINSTANCE module, UINT id, WCHAR* buffer, int bufferMax) noexcept {
   if (buffer == nullptr || bufferMax < 0) {
@@ -30,7 +15,7 @@ int LoadStringW(HINSTANCE module, UINT id, WCHAR* buffer, int bufferMax) noexcep
     SetLastError(error);
     return 0;
   };
-  link_map* object = module == nullptr ? ExecutableModule() : platform::FindLoadedModule(module);
+  link_map* object = module == nullptr ? platform::ExecutableModule() : platform::FindLoadedModule(module);
   if (object == nullptr) return fail(ERROR_MOD_NOT_FOUND);
   const StringTable* table = nullptr;
   if (void* symbol = platform::FindOwnSymbol(object, UTILITY_STRING_TABLE_SYMBOL)) {

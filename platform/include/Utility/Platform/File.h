@@ -39,6 +39,9 @@ class UTILITY_PLATFORM_API CFile {
     modeNoTruncate = 0x02000,
     typeText = 0x04000,
     typeBinary = 0x08000,
+    // This platform's own: every Write goes to the end of the file as it is at that moment,
+    // whatever Seek did, so that appending needs no seek of its own.
+    modeAppend = 0x1000000,
   };
   enum SeekPosition : UINT { begin = 0x0, current = 0x1, end = 0x2 };
 
@@ -57,6 +60,7 @@ class UTILITY_PLATFORM_API CFile {
   //
   // Opens fileName. Access: modeRead, modeWrite or modeReadWrite. Without modeCreate the file
   // must exist; modeCreate creates it or, without modeNoTruncate, empties an existing one.
+  // modeAppend makes every write go to the end of the file.
   // Names of MAX_PATH (260) units or more are refused with ERROR_FILENAME_EXCED_RANGE, as the
   // framework refuses them. A directory cannot be opened (ERROR_ACCESS_DENIED). Returns FALSE
   // and, when error is given, stores the Win32 code and the name in it.
@@ -133,6 +137,18 @@ class UTILITY_PLATFORM_API CStdioFile : public CFile {
 
   virtual void WriteString(const WCHAR* text);
   void WriteString(const char16_t* text);
+
+  // AppendText()
+  //
+  // Appends length units of text to out as bytes of the code page, with every LF as CR LF when
+  // textMode is set: the bytes WriteString writes, for a caller that puts more than one piece
+  // in one write. FALSE, with the last error set, when the code page is not offered here or
+  // the text is too long (out is then as it was).
+  //
+  // Example:
+  //   std::string bytes = "head: ";
+  //   CStdioFile::AppendText(936, true, text, length, bytes);  // "head: " and text in 936, CR LF
+  static BOOL AppendText(UINT codePage, bool textMode, const WCHAR* text, std::size_t length, std::string& out);
   // ReadString()
   //
   // FALSE at the end of the file (line then empty), else TRUE with the line in line.
