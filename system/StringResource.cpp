@@ -1,4 +1,4 @@
-// A string resource of a module, read through a MAX_PATH buffer as the contract fixes it.
+// A string resource of a module, read through a MAX_PATH buffer as hosts have always read it.
 #include <Utility/Platform/Resource.h>
 #include <Utility/Utility.h>
 
