@@ -712,6 +712,29 @@ void Deliver(Use& u, int column, DataSink& data) {
 
 }  // namespace
 
+namespace {
+
+// Ends a value write begun with BEGIN IMMEDIATE: when the change's step succeeded, stamps the
+// key's last-write time and commits; on any failure rolls the whole write back.
+LONG TouchAndCommit(Hive::Session& s, sqlite3_stmt* touch, std::int64_t key, int step) {
+  if (step == SQLITE_DONE) {
+    Use u(touch);
+    u.Int(1, key);
+    u.Int(2, FileTimeNow());
+    step = u.Step();
+  }
+  if (step != SQLITE_DONE) {
+    const LONG rc = FromSqlite(step, s.Db());
+    s.Exec(kRollback);
+    return rc;
+  }
+  const LONG rc = s.Exec(kCommit);
+  if (rc != ERROR_SUCCESS) s.Exec(kRollback);
+  return rc;
+}
+
+}  // namespace
+
 LONG Hive::QueryValue(std::int64_t key, const Units& foldedName, DWORD& type, DataSink& data) {
   Session s(*this);
   LONG rc = s.Connect(false);
@@ -751,19 +774,7 @@ LONG Hive::SetValue(std::int64_t key, const Units& name, const Units& foldedName
     u.Blob(5, data, size);
     step = u.Step();
   }
-  if (step == SQLITE_DONE) {
-    Use u(touch);
-    u.Int(1, key);
-    u.Int(2, FileTimeNow());
-    step = u.Step();
-  }
-  if (step != SQLITE_DONE) {
-    rc = FromSqlite(step, s.Db());
-    s.Exec(kRollback);
-    return rc;
-  }
-  if ((rc = s.Exec(kCommit)) != ERROR_SUCCESS) s.Exec(kRollback);
-  return rc;
+  return TouchAndCommit(s, touch, key, step);
 }
 
 LONG Hive::DeleteValue(std::int64_t key, const Units& foldedName) {
@@ -789,19 +800,7 @@ LONG Hive::DeleteValue(std::int64_t key, const Units& foldedName) {
     s.Exec(kRollback);
     return rc;
   }
-  if (step == SQLITE_DONE) {
-    Use u(touch);
-    u.Int(1, key);
-    u.Int(2, FileTimeNow());
-    step = u.Step();
-  }
-  if (step != SQLITE_DONE) {
-    rc = FromSqlite(step, s.Db());
-    s.Exec(kRollback);
-    return rc;
-  }
-  if ((rc = s.Exec(kCommit)) != ERROR_SUCCESS) s.Exec(kRollback);
-  return rc;
+  return TouchAndCommit(s, touch, key, step);
 }
 
 LONG Hive::EnumValue(std::int64_t key, DWORD index, Units& name, DWORD& type, DataSink& data) {
