@@ -40,6 +40,13 @@ Node* Find(Tree& t, HWND window) {
   return it == t.nodes.end() ? nullptr : &it->second;
 }
 
+// The node of a window the caller names, or null with ERROR_INVALID_WINDOW_HANDLE.
+Node* FindWindowNode(Tree& t, HWND window) {
+  Node* n = Find(t, window);
+  if (n == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return n;
+}
+
 std::vector<HWND>& Siblings(Tree& t, const Node& n) {
   if (n.parent == nullptr) return t.topLevel;
   return t.nodes.at(n.parent).children;
@@ -139,11 +146,8 @@ BOOL IsWindow(HWND window) noexcept {
 HWND GetWindow(HWND window, UINT relation) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  const Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
+  const Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return nullptr;
   if (relation == GW_CHILD) return n->children.empty() ? nullptr : n->children.front();
   if (relation == GW_OWNER) return nullptr;
   if (relation > GW_CHILD) {
@@ -163,22 +167,16 @@ HWND GetWindow(HWND window, UINT relation) noexcept {
 HWND GetParent(HWND window) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  const Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
+  const Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return nullptr;
   return n->parent;
 }
 
 BOOL EnableWindow(HWND window, BOOL enable) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return FALSE;
   const BOOL wasDisabled = (n->style & WS_DISABLED) != 0 ? TRUE : FALSE;
   if (enable != 0) {
     n->style &= ~WS_DISABLED;
@@ -191,11 +189,8 @@ BOOL EnableWindow(HWND window, BOOL enable) noexcept {
 BOOL ShowWindow(HWND window, int command) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return FALSE;
   if (command < SW_HIDE || command > SW_FORCEMINIMIZE) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -236,11 +231,8 @@ BOOL IsWindowVisible(HWND window) noexcept {
 LONG GetWindowLongW(HWND window, int index) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  const Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  const Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return 0;
   if (index == GWL_STYLE) return static_cast<LONG>(n->style);
   if (index == GWL_ID) return static_cast<LONG>(n->id);
   SetLastError(ERROR_INVALID_INDEX);
@@ -250,14 +242,11 @@ LONG GetWindowLongW(HWND window, int index) noexcept {
 BOOL BringWindowToTop(HWND window) noexcept {
   Tree& t = TheTree();
   std::lock_guard<std::mutex> guard(t.lock);
-  const Node* n = Find(t, window);
-  if (n == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  const Node* n = FindWindowNode(t, window);
+  if (n == nullptr) return FALSE;
   std::vector<HWND>& siblings = Siblings(t, *n);
-  std::rotate(siblings.begin(), std::find(siblings.begin(), siblings.end(), window),
-              std::find(siblings.begin(), siblings.end(), window) + 1);
+  const auto at = std::find(siblings.begin(), siblings.end(), window);
+  std::rotate(siblings.begin(), at, at + 1);
   return TRUE;
 }
 
