@@ -1,6 +1,7 @@
 // Integer, hexadecimal, fixed-point and date text written as printf writes it.
 #include "variant/TextWriters.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -12,28 +13,51 @@
 
 namespace utility::variant {
 
-int WriteUnsigned(unsigned long long value, WCHAR* out) noexcept {
-  // Two digits per division, written from the end once the length is known.
+namespace {
+
+// The digits of value, two per division, from the end at out + length backwards. Values that
+// fit in 32 bits take 32-bit divisions, which cost less than 64-bit ones.
+template <class Value>
+void PutDigits(Value value, WCHAR* end) noexcept {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  int length = 1;
-  for (unsigned long long rest = value; rest >= 10; rest /= 10) ++length;
-  int at = length;
   while (value >= 100) {
     const unsigned pair = static_cast<unsigned>(value % 100) * 2;
     value /= 100;
-    out[--at] = static_cast<WCHAR>(kPairs[pair + 1]);
-    out[--at] = static_cast<WCHAR>(kPairs[pair]);
+    *--end = static_cast<WCHAR>(kPairs[pair + 1]);
+    *--end = static_cast<WCHAR>(kPairs[pair]);
   }
   if (value >= 10) {
     const unsigned pair = static_cast<unsigned>(value) * 2;
-    out[--at] = static_cast<WCHAR>(kPairs[pair + 1]);
-    out[--at] = static_cast<WCHAR>(kPairs[pair]);
+    *--end = static_cast<WCHAR>(kPairs[pair + 1]);
+    *--end = static_cast<WCHAR>(kPairs[pair]);
   } else {
-    out[--at] = static_cast<WCHAR>(u'0' + value);
+    *--end = static_cast<WCHAR>(u'0' + value);
   }
+}
+
+// The number of decimal digits of value, from its bit width: log10(2) is about 1233 / 4096.
+int DecimalDigits(unsigned long long value) noexcept {
+  static constexpr unsigned long long kPowers[] = {
+      1ull,           10ull,           100ull,           1000ull,           10000ull,
+      100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
+      10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
+      1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull,
+      10000000000000000000ull};
+  const unsigned long long odd = value | 1;  // zero has one digit, as one has
+  const int bits = 64 - std::countl_zero(odd);
+  const int guess = (bits * 1233) >> 12;
+  return guess + (odd >= kPowers[guess] ? 1 : 0);
+}
+
+}  // namespace
+
+int WriteUnsigned(unsigned long long value, WCHAR* out) noexcept {
+  const int length = DecimalDigits(value);
+  if (value <= 0xFFFFFFFFull) PutDigits(static_cast<unsigned>(value), out + length);
+  else PutDigits(value, out + length);
   return length;
 }
 

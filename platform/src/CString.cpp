@@ -300,7 +300,7 @@ CString& CString::MakeReverse() noexcept {
 CString& CString::TrimLeft() noexcept {
   std::size_t n = 0;
   while (n < m_s.size() && IsWhiteSpace(m_s[n])) ++n;
-  m_s.erase(0, n);
+  if (n != 0) m_s.erase(0, n);
   return *this;
 }
 
@@ -321,7 +321,7 @@ CString& CString::TrimLeft(CStringRef targets) noexcept {
 CString& CString::TrimRight() noexcept {
   std::size_t n = m_s.size();
   while (n > 0 && IsWhiteSpace(m_s[n - 1])) --n;
-  m_s.resize(n);
+  if (n != m_s.size()) m_s.resize(n);
   return *this;
 }
 

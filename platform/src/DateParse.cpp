@@ -249,7 +249,10 @@ bool ParseLibraryForm(const WCHAR* text, DATE& result) noexcept {
   static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
   int digits[14];
   int n = 0;
-  for (int i = 0; kShape[i] != 0; ++i) {
+  // Unrolled, each unit's test is fixed: a digit or one separator. The units are read in order,
+  // so a shorter text stops at its terminating zero, which passes neither test.
+#pragma GCC unroll 19
+  for (int i = 0; i < static_cast<int>(sizeof kShape) - 1; ++i) {
     const WCHAR c = text[i];
     if (kShape[i] == 'd') {
       if (!IsDigit(c)) return false;

@@ -66,17 +66,17 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) noexcept {
 
 COleVariant::COleVariant() noexcept { MakeEmpty(this); }
 
-COleVariant::COleVariant(const COleVariant& other) : COleVariant(static_cast<const VARIANT&>(other)) {}
+void COleVariant::CopyOwned(const VARIANT& other) {
+  MakeEmpty(this);
+  CheckCopy(VariantCopy(this, &other));
+}
 
 COleVariant::COleVariant(COleVariant&& other) noexcept {
   std::memcpy(static_cast<VARIANT*>(this), static_cast<const VARIANT*>(&other), sizeof(VARIANT));
   MakeEmpty(&other);
 }
 
-COleVariant::COleVariant(const VARIANT& other) {
-  MakeEmpty(this);
-  CheckCopy(VariantCopy(this, &other));
-}
+COleVariant::COleVariant(const VARIANT& other) { CopyOwned(other); }
 
 COleVariant::COleVariant(short value, VARTYPE type) {
   MakeEmpty(this);
@@ -157,8 +157,6 @@ COleVariant::COleVariant(const WCHAR* text) {
     }
   }
 }
-
-COleVariant::~COleVariant() { Clear(); }
 
 COleVariant& COleVariant::operator=(const COleVariant& other) {
   return *this = static_cast<const VARIANT&>(other);

@@ -98,6 +98,33 @@ TEST(COleVariant, CopiesDuplicateAndMovesTransfer) {
   EXPECT_EQ(moved.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move)
 }
 
+// Copying a COleVariant must agree with VariantCopy for every type code, whether the code
+// names a value held by its bits, a string, a by-reference or array form, or nothing known.
+TEST(COleVariant, CopiesAgreeWithVariantCopyForEveryTypeCode) {
+  for (unsigned code = 0; code <= 0xFFFF; ++code) {
+    if (code == VT_BSTR) continue;  // a string's payload must be a real BSTR; covered above
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = static_cast<VARTYPE>(code);
+    source.wReserved1 = 0x1111;
+    source.llVal = 0x0123456789ABCDEFll;
+    VARIANT expected;
+    VariantInit(&expected);
+    const HRESULT hr = VariantCopy(&expected, &source);
+    COleVariant holder;
+    holder.Attach(source);
+    COleVariant copy(holder);
+    SCOPED_TRACE(code);
+    ASSERT_EQ(copy.vt, expected.vt);
+    if (SUCCEEDED(hr)) {
+      EXPECT_EQ(std::memcmp(static_cast<VARIANT*>(&copy), &expected, sizeof(VARIANT)), 0);
+    }
+    // The payloads are made up: nothing in them may be released.
+    holder.Detach();
+    copy.Detach();
+  }
+}
+
 TEST(COleVariant, AttachAndDetachHandOverOwnership) {
   VARIANT raw;
   VariantInit(&raw);

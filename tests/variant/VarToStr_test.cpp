@@ -42,6 +42,21 @@ TEST(VarToStr, IntegersInDecimal) {
   for (const Case& c : cases) Check(c);
 }
 
+// The digit count changes at each power of ten: every length, on both sides of each change.
+TEST(VarToStr, IntegersAtEveryDigitCount) {
+  for (unsigned long long power = 1; power <= 1000000000ull; power *= 10) {
+    for (const unsigned long long value : {power - 1, power, power + 1, power * 9 + power - 1}) {
+      if (value > 4294967295ull) continue;
+      SCOPED_TRACE(value);
+      EXPECT_EQ(U8(CUtility::VarToStr(Int(VT_UI4, static_cast<long long>(value)))), std::to_string(value));
+      if (value <= 2147483648ull) {
+        const long long negative = -static_cast<long long>(value);
+        EXPECT_EQ(U8(CUtility::VarToStr(Int(VT_I4, negative))), std::to_string(negative));
+      }
+    }
+  }
+}
+
 TEST(VarToStr, BooleansAreZeroOrOne) {
   const Case cases[] = {
       {"false", Int(VT_BOOL, 0), "0"},

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <limits>
-#include <new>
 
 #include <Utility/Platform/Exception.h>
 
@@ -18,11 +18,13 @@ struct FrameworkAllocator {
 
   T* allocate(std::size_t n) {
     if (n > std::numeric_limits<std::size_t>::max() / sizeof(T)) ThrowMemoryException();
-    void* p = ::operator new(n * sizeof(T), std::nothrow);
+    // Straight from the C heap: the framework's own strings never went through operator new,
+    // and the two layers of the nothrow form cost as much as a small allocation itself.
+    void* p = std::malloc(n * sizeof(T));
     if (p == nullptr) ThrowMemoryException();
     return static_cast<T*>(p);
   }
-  void deallocate(T* p, std::size_t) noexcept { ::operator delete(p); }
+  void deallocate(T* p, std::size_t) noexcept { std::free(p); }
 
   template <class U>
   bool operator==(const FrameworkAllocator<U>&) const noexcept { return true; }

@@ -2,6 +2,8 @@
 // and the layout of the value field are the standard ones.
 #pragma once
 
+#include <cstring>
+
 #include <Utility/Platform/Bstr.h>
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/String.h>
@@ -103,7 +105,12 @@ UTILITY_PLATFORM_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) noex
 class UTILITY_PLATFORM_API COleVariant : public VARIANT {
  public:
   COleVariant() noexcept;
-  COleVariant(const COleVariant& other);
+  // A value that owns nothing is copied as it stands, without a call into the platform:
+  // variants pass by value through many of the library's operations.
+  COleVariant(const COleVariant& other) {
+    if (IsPlainValue(other.vt)) std::memcpy(static_cast<VARIANT*>(this), static_cast<const VARIANT*>(&other), sizeof(VARIANT));
+    else CopyOwned(other);
+  }
   COleVariant(COleVariant&& other) noexcept;
   COleVariant(const VARIANT& other);
   COleVariant(short value, VARTYPE vt = VT_I2);
@@ -116,7 +123,10 @@ class UTILITY_PLATFORM_API COleVariant : public VARIANT {
   COleVariant(const CString& text);
   COleVariant(const char16_t* text);
   COleVariant(const WCHAR* text);
-  ~COleVariant();
+  // Only a string is owned; every other value has nothing to release.
+  ~COleVariant() {
+    if (vt == VT_BSTR) Clear();
+  }
 
   COleVariant& operator=(const COleVariant& other);
   COleVariant& operator=(COleVariant&& other) noexcept;
@@ -131,4 +141,10 @@ class UTILITY_PLATFORM_API COleVariant : public VARIANT {
   // value over and leaves this variant VT_EMPTY.
   void Attach(VARIANT& source) noexcept;
   VARIANT Detach() noexcept;
+
+ private:
+  // The known types held by value, VT_BSTR excepted: copying one is copying its bits.
+  static constexpr unsigned kPlainTypes = 0x00FF7EFFu;  // 0-7, 9-14, 16-23
+  static constexpr bool IsPlainValue(VARTYPE type) noexcept { return type < 32 && ((kPlainTypes >> type) & 1u) != 0; }
+  void CopyOwned(const VARIANT& other);
 };
