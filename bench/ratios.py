@@ -4,7 +4,8 @@ its throughput divided by that of each baseline named <Baseline>/<case> in the s
 
     bench/ratios.py build/release/stage/bin/bench_Encoding [extra benchmark flags]
 
-With --benchmark_repetitions=N each case's median is used.
+With --benchmark_repetitions=N each case's median is used. A case's Floor/<case>, when there
+is one, is shown on a row of its own against the same baselines.
 """
 import json
 import subprocess
@@ -29,17 +30,21 @@ def main(argv):
             continue
         role, _, case = entry.get("run_name", entry["name"]).partition("/")
         speeds.setdefault(case, {})[role] = entry["bytes_per_second"]
-    baselines = sorted({role for roles in speeds.values() for role in roles} - {"Ours"})
+    # A case may also carry a floor: the least that any implementation of it must do (say,
+    # allocating its result). The floor gets a row of its own, set against the same baselines,
+    # which shows the best ratio that the case could reach.
+    baselines = sorted({role for roles in speeds.values() for role in roles} - {"Ours", "Floor"})
     header = f"{'case':<34} {'ours MB/s':>10}" + "".join(f" {'/ ' + b:>10}" for b in baselines)
     print(header)
     for case, roles in speeds.items():
-        if "Ours" not in roles:
-            continue
-        ours = roles["Ours"]
-        line = f"{case:<34} {ours / 1e6:>10.0f}"
-        for b in baselines:
-            line += f" {ours / roles[b]:>10.2f}" if b in roles else f" {'-':>10}"
-        print(line)
+        for role, label in (("Ours", case), ("Floor", case + " floor")):
+            if role not in roles:
+                continue
+            speed = roles[role]
+            line = f"{label:<34} {speed / 1e6:>10.0f}"
+            for b in baselines:
+                line += f" {speed / roles[b]:>10.2f}" if b in roles else f" {'-':>10}"
+            print(line)
     return 0
 
 
