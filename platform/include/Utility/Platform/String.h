@@ -11,6 +11,7 @@
 #include <Utility/Platform/Allocator.h>
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/Types.h>
+#include <Utility/Platform/UnitString.h>
 #include <Utility/Platform/UnitTraits.h>
 
 class CString;
@@ -70,7 +71,7 @@ class UTILITY_PLATFORM_API CStringRef {
 class UTILITY_PLATFORM_API CString {
  public:
   using XCHAR = WCHAR;
-  using Storage = std::basic_string<WCHAR, UnitTraits, FrameworkAllocator<WCHAR>>;
+  using Storage = UnitString;
 
   // Construction. A null pointer gives an empty string. The `const char*` form reads UTF-8.
   //

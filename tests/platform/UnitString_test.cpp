@@ -1,0 +1,131 @@
+// UnitString, the storage of CString, against std::u16string as a model: random runs of every
+// operation, with sources inside the string itself, across the change from units held in the
+// object to a heap block and back; copies, moves and swaps of both kinds.
+#include <Utility/Platform/UnitString.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+
+std::u16string Text(const UnitString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size()); }
+
+// Contents, length and the terminating zero past them.
+void ExpectSame(const UnitString& s, const std::u16string& model) {
+  ASSERT_EQ(s.size(), model.size());
+  EXPECT_EQ(Text(s), model);
+  EXPECT_EQ(s.c_str()[s.size()], 0u) << "no terminator";
+  EXPECT_GE(s.capacity(), s.size());
+}
+
+TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
+  std::mt19937 random(20261206);
+  auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % (n + 1)); };
+  for (int run = 0; run < 300; ++run) {
+    UnitString s;
+    std::u16string model;
+    for (int step = 0; step < 60; ++step) {
+      SCOPED_TRACE(testing::Message() << "run " << run << " step " << step);
+      const auto unit = static_cast<char16_t>(u'a' + random() % 26);
+      const std::size_t n = pick(random() % 4 == 0 ? 40 : 6);
+      const std::size_t pos = pick(model.size());
+      const std::size_t count = pick(model.size() - pos);
+      switch (random() % 14) {
+        case 0: s.push_back(unit), model.push_back(unit); break;
+        case 1: s.append(n, unit), model.append(n, unit); break;
+        // Sources that lie inside the string itself.
+        case 2: s.append(s.data() + pos, count), model.append(model, pos, count); break;
+        case 3: s.assign(s.data() + pos, count), model = model.substr(pos, count); break;
+        case 4: s.insert(pos, s.data(), count), model.insert(pos, model.substr(0, count)); break;
+        case 5: s.insert(pos, n, unit), model.insert(pos, n, unit); break;
+        case 6: s.erase(pos, count), model.erase(pos, count); break;
+        case 7: s.resize(n, unit), model.resize(n, unit); break;
+        case 8: s.assign(n, unit), model.assign(n, unit); break;
+        case 9: {
+          const UnitString copy(s);
+          s.append(copy, pos, count), model.append(model.substr(pos, count));
+          break;
+        }
+        case 10: s.reserve(n * 3); break;
+        case 11: s.clear(), model.clear(); break;
+        case 12: {
+          UnitString moved(static_cast<UnitString&&>(s));
+          ExpectSame(s, u"");
+          s = static_cast<UnitString&&>(moved);
+          break;
+        }
+        default: {
+          // Overwritten in place after a resize that keeps what was there.
+          WCHAR* p = s.resize_for_overwrite(model.size() + n);
+          for (std::size_t i = model.size(); i < model.size() + n; ++i) p[i] = unit;
+          model.append(n, unit);
+          break;
+        }
+      }
+      ExpectSame(s, model);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(UnitString, SearchesLikeTheStandardString) {
+  const std::u16string model = u"abcabcXabc-long enough to live on the heap-abc";
+  for (const std::size_t length : {std::size_t{7}, model.size()}) {
+    const std::u16string m = model.substr(0, length);
+    const UnitString s(W(m.c_str()), m.size());
+    for (std::size_t pos = 0; pos <= m.size() + 1; ++pos) {
+      SCOPED_TRACE(testing::Message() << "length " << length << " pos " << pos);
+      EXPECT_EQ(s.find(u'c', pos), m.find(u'c', pos));
+      EXPECT_EQ(s.find(u'Z', pos), m.find(u'Z', pos));
+      EXPECT_EQ(s.find(W(u"abc"), pos, 3), m.find(u"abc", pos, 3));
+      EXPECT_EQ(s.find(W(u"abc"), pos, 0), m.find(u"abc", pos, 0));
+      EXPECT_EQ(s.rfind(u'a', pos), m.rfind(u'a', pos));
+    }
+    EXPECT_EQ(s.rfind(u'a'), m.rfind(u'a'));
+  }
+  EXPECT_EQ(UnitString().rfind(u'a'), UnitString::npos);
+  EXPECT_EQ(UnitString().find(W(u""), 0, 0), 0u);
+}
+
+TEST(UnitString, CopiesMovesAndSwapsLeaveEachStringItsOwnUnits) {
+  const std::u16string shortText = u"2024-03-05 14:07:09";  // fits inside the object
+  const std::u16string longText(100, u'x');               // takes a heap block
+  for (const auto& a : {shortText, longText}) {
+    for (const auto& b : {shortText, longText}) {
+      UnitString x(W(a.c_str()), a.size()), y(W(b.c_str()), b.size());
+      UnitString copy(x);
+      copy[0] = u'#';
+      ExpectSame(x, a);  // the copy has units of its own
+      x.swap(y);
+      ExpectSame(x, b);
+      ExpectSame(y, a);
+      x = y;
+      ExpectSame(x, a);
+      const UnitString& same = x;
+      x = same;  // self-assignment keeps the text
+      ExpectSame(x, a);
+      UnitString moved(static_cast<UnitString&&>(y));
+      ExpectSame(moved, a);
+      ExpectSame(y, u"");
+      y.append(W(u"reused"));
+      ExpectSame(y, u"reused");
+    }
+  }
+}
+
+TEST(UnitString, ComparesUnitsAsUnsignedValues) {
+  const UnitString high(W(u"\xFFFF"), 1), low(W(u"a"), 1), prefix(W(u"ab"), 1), longer(W(u"ab"), 2);
+  EXPECT_TRUE(low < high);
+  EXPECT_FALSE(high < low);
+  EXPECT_TRUE(prefix < longer);
+  EXPECT_TRUE(prefix == low);
+  EXPECT_FALSE(prefix == longer);
+  const UnitString embedded(W(u"a\0b"), 3), cut(W(u"a\0c"), 3);
+  EXPECT_FALSE(embedded == cut) << "units past an embedded zero count";
+}
+
+}  // namespace
