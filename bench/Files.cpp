@@ -116,21 +116,27 @@ void Ours_AppendEntry(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// The entry SaveTrackLog writes for kText, formatted here with the same clock reading; returns
+// its length. entry holds 256 bytes.
+std::size_t EntryBytes(char* entry) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const int n = std::snprintf(entry, 256,
+                              "==========================================================\r\n"
+                              "%04d/%02d/%02d %02d:%02d:%02d.%03d : %s\r\n\r\n",
+                              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                              now.wMilliseconds, "request 4711 answered in 12 ms by worker 3");
+  return static_cast<std::size_t>(n);
+}
+
 void Baseline_AppendEntry(benchmark::State& state) {
   Scratch scratch;
   const std::string log = (scratch.root / "track.log").string();
   for (auto _ : state) {
-    // The same bytes, formatted with the same clock reading.
-    SYSTEMTIME now;
-    GetLocalTime(&now);
     char entry[256];
-    const int n = std::snprintf(entry, sizeof entry,
-                                "==========================================================\r\n"
-                                "%04d/%02d/%02d %02d:%02d:%02d.%03d : %s\r\n\r\n",
-                                now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                                now.wMilliseconds, "request 4711 answered in 12 ms by worker 3");
+    const std::size_t n = EntryBytes(entry);
     const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    benchmark::DoNotOptimize(write(fd, entry, static_cast<std::size_t>(n)));
+    benchmark::DoNotOptimize(write(fd, entry, n));
     close(fd);
   }
   state.SetItemsProcessed(state.iterations());
@@ -144,19 +150,13 @@ void Floor_AppendEntry(benchmark::State& state) {
   const std::string log = (scratch.root / "track.log").string();
   close(open(log.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
   for (auto _ : state) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
     char entry[256];
-    const int n = std::snprintf(entry, sizeof entry,
-                                "==========================================================\r\n"
-                                "%04d/%02d/%02d %02d:%02d:%02d.%03d : %s\r\n\r\n",
-                                now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                                now.wMilliseconds, "request 4711 answered in 12 ms by worker 3");
+    const std::size_t n = EntryBytes(entry);
     const int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct statx sx {};
     benchmark::DoNotOptimize(statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MODE, &sx));
     benchmark::DoNotOptimize(flock(fd, LOCK_EX | LOCK_NB));
-    benchmark::DoNotOptimize(write(fd, entry, static_cast<std::size_t>(n)));
+    benchmark::DoNotOptimize(write(fd, entry, n));
     close(fd);
   }
   state.SetItemsProcessed(state.iterations());
