@@ -1,6 +1,7 @@
-// CString: UTF-16 text over a std::basic_string of 16-bit units. Positions and counts are
+// CString: UTF-16 text over a UnitString of 16-bit units. Positions and counts are
 // clamped the framework's way, so no member reads or writes outside the text.
 #include <Utility/Platform/Bstr.h>
+#include <Utility/Platform/Exception.h>
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Unicode.h>
 

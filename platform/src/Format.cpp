@@ -3,6 +3,8 @@
 // by the C library's snprintf from a narrow directive, so they match its printf byte for byte.
 #include <Utility/Platform/String.h>
 
+#include <Utility/Platform/Allocator.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,6 @@
 // An allocator that reports exhaustion the framework's way: by throwing CMemoryException
-// instead of std::bad_alloc. Strings and containers of the platform layer allocate through it.
+// instead of std::bad_alloc. The containers of the platform layer allocate through it; strings
+// keep their units in a UnitString, which draws on the same C heap with the same rule.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +19,8 @@ struct FrameworkAllocator {
 
   T* allocate(std::size_t n) {
     if (n > std::numeric_limits<std::size_t>::max() / sizeof(T)) ThrowMemoryException();
-    // Straight from the C heap: the framework's own strings never went through operator new,
-    // and the two layers of the nothrow form cost as much as a small allocation itself.
+    // Straight from the C heap: the two layers of operator new's nothrow form cost as much as
+    // a small allocation itself.
     void* p = std::malloc(n * sizeof(T));
     if (p == nullptr) ThrowMemoryException();
     return static_cast<T*>(p);

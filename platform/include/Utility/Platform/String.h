@@ -8,7 +8,6 @@
 #include <string_view>
 #include <type_traits>
 
-#include <Utility/Platform/Allocator.h>
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/Types.h>
 #include <Utility/Platform/UnitString.h>
