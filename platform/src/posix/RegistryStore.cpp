@@ -803,41 +803,43 @@ LONG Hive::DeleteValue(std::int64_t key, const Units& foldedName) {
   return TouchAndCommit(s, touch, key, step);
 }
 
-LONG Hive::EnumValue(std::int64_t key, DWORD index, Units& name, DWORD& type, DataSink& data) {
-  Session s(*this);
+namespace {
+
+// The row at index among a key's values or subkeys (statement kEnumValue or kEnumKey), handed
+// to read; past the last row, ERROR_NO_MORE_ITEMS, or ERROR_KEY_DELETED if the key is gone.
+template <class Read>
+LONG EnumRow(Hive& hive, Statement statement, std::int64_t key, DWORD index, Read read) {
+  Hive::Session s(hive);
   LONG rc = s.Connect(false);
   if (rc != ERROR_SUCCESS) return rc;
   if (s.empty) return key == kRootKeyId ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
   sqlite3_stmt* st = nullptr;
-  if ((rc = s.Prepared(kEnumValue, st)) != ERROR_SUCCESS) return rc;
+  if ((rc = s.Prepared(statement, st)) != ERROR_SUCCESS) return rc;
   Use u(st);
   u.Int(1, key);
   u.Int(2, index);
   const int step = u.Step();
   if (step == SQLITE_DONE) return MissingOr(s, key, ERROR_NO_MORE_ITEMS);
   if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
-  name = FromLittleEndian(u.ColBlob(0), u.ColBytes(0));
-  type = static_cast<DWORD>(u.ColInt(1));
-  Deliver(u, 2, data);
+  read(u);
   return ERROR_SUCCESS;
 }
 
+}  // namespace
+
+LONG Hive::EnumValue(std::int64_t key, DWORD index, Units& name, DWORD& type, DataSink& data) {
+  return EnumRow(*this, kEnumValue, key, index, [&](Use& u) {
+    name = FromLittleEndian(u.ColBlob(0), u.ColBytes(0));
+    type = static_cast<DWORD>(u.ColInt(1));
+    Deliver(u, 2, data);
+  });
+}
+
 LONG Hive::EnumKey(std::int64_t key, DWORD index, Units& name, std::int64_t& written) {
-  Session s(*this);
-  LONG rc = s.Connect(false);
-  if (rc != ERROR_SUCCESS) return rc;
-  if (s.empty) return key == kRootKeyId ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
-  sqlite3_stmt* st = nullptr;
-  if ((rc = s.Prepared(kEnumKey, st)) != ERROR_SUCCESS) return rc;
-  Use u(st);
-  u.Int(1, key);
-  u.Int(2, index);
-  const int step = u.Step();
-  if (step == SQLITE_DONE) return MissingOr(s, key, ERROR_NO_MORE_ITEMS);
-  if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
-  name = FromLittleEndian(u.ColBlob(0), u.ColBytes(0));
-  written = u.ColInt(1);
-  return ERROR_SUCCESS;
+  return EnumRow(*this, kEnumKey, key, index, [&](Use& u) {
+    name = FromLittleEndian(u.ColBlob(0), u.ColBytes(0));
+    written = u.ColInt(1);
+  });
 }
 
 LONG Hive::QueryInfo(std::int64_t key, KeyInfo& info) {
