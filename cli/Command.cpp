@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include <Utility/Platform/Path.h>
+
 namespace cli {
 
 bool Invocation::Flag(const std::string& name) const {
@@ -41,9 +43,22 @@ void Reply::List(const std::string& name, const std::vector<std::string>& values
   m_fields.push_back({name, Kind::List, {}, values});
 }
 
+// Text reaches JSON as UTF-8. A byte that is not part of valid UTF-8 (a file name on disk can
+// hold any) is written as the escape \udcXX of the platform's lossless name mapping, so that the
+// output stays valid JSON and a reader can still recover the exact name.
 std::string JsonQuote(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  const auto escape = [&out](unsigned unit) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\u%04x", unit);
+    out += buffer;
+  };
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  const CString wide = ascii == text.size() ? CString() : NativeText(text);
+  const std::size_t units = ascii == text.size() ? text.size() : static_cast<std::size_t>(wide.GetLength());
+  for (std::size_t i = 0; i < units; ++i) {
+    const unsigned c = ascii == text.size() ? static_cast<unsigned char>(text[i]) : wide[static_cast<int>(i)];
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -51,12 +66,15 @@ std::string JsonQuote(const std::string& text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
+        if (c < 0x20 || (c >= 0xDC80 && c <= 0xDCFF)) {
+          escape(c);
+        } else if (c < 0x80) {
           out += static_cast<char>(c);
+        } else {
+          // A character, or both halves of a pair: the valid UTF-8 it came from.
+          const bool pair = c >= 0xD800 && c <= 0xDBFF;
+          out += CString(wide.GetString() + i, pair ? 2 : 1).ToUtf8();
+          if (pair) ++i;
         }
     }
   }

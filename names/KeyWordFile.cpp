@@ -119,7 +119,8 @@ ParsedFileCache& Cache() {
 bool IsKeyWordIn(const CString& filePath, const CString& word) {
   // Paths of MAX_PATH units or more cannot be opened, as on the platform the files come from.
   if (filePath.GetLength() >= MAX_PATH) return false;
-  std::string native = NativePath(filePath);
+  std::string native;
+  if (!NativePath(filePath, native)) return false;  // no such file can exist
   std::optional<std::string> bytes = ReadRegularFile(native);
   if (!bytes) return false;
   const std::u16string lookupForm = KeyWordLookupForm(word.View());

@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include <Utility/Platform/Path.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -44,7 +45,7 @@ class Roots : public regtext::RootResolver {
   explicit Roots(const Invocation& inv) {
     if (inv.Has("hive")) {
       m_file = inv.Get("hive");
-      Check(RegLoadAppKeyW(W(FromUtf8(m_file)), &m_hive, KEY_ALL_ACCESS, 0, 0), m_file);
+      Check(RegLoadAppKeyW(LibraryPath(m_file), &m_hive, KEY_ALL_ACCESS, 0, 0), m_file);
     }
   }
   ~Roots() override {
@@ -240,7 +241,7 @@ int Where(const Invocation&, Reply& reply) {
     WCHAR path[4096];
     DWORD size = 4096;
     Check(RegGetHiveFileW(root, path, &size), label);
-    reply.Text(label, ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(path), size)));
+    reply.Text(label, NativePath(CStringRef(path)));
   }
   return kExitOk;
 }
@@ -255,7 +256,7 @@ void Demo(std::ostream& out) {
   }
   const std::string file = pattern + "/demo.db";
   HKEY root = nullptr;
-  const LONG loaded = RegLoadAppKeyW(W(FromUtf8(file)), &root, KEY_ALL_ACCESS, 0, 0);
+  const LONG loaded = RegLoadAppKeyW(LibraryPath(file), &root, KEY_ALL_ACCESS, 0, 0);
   if (loaded != ERROR_SUCCESS) {
     out << "(cannot create the demo hive: " << regtext::ErrorText(loaded) << ")\n";
   } else {

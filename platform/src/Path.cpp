@@ -1,16 +1,44 @@
 // The mapping between the library's backslash paths and native paths.
 #include <Utility/Platform/Path.h>
 
-std::string NativePath(CStringRef path) {
-  std::string native = CString(path.data(), static_cast<int>(path.size())).ToUtf8();
+#include <new>
+
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/Exception.h>
+#include <Utility/Platform/FileException.h>
+
+#include "NativeNames.h"
+
+bool NativePath(CStringRef path, std::string& native) {
+  native.clear();
+  try {
+    if (!platform::EncodeNativeName(path.data(), path.size(), native)) return false;
+  } catch (const std::bad_alloc&) {
+    ThrowMemoryException();
+  }
   for (char& c : native) {
     if (c == '\\') c = '/';
   }
+  return true;
+}
+
+std::string NativePath(CStringRef path) {
+  std::string native;
+  if (!NativePath(path, native)) throw CFileException(ERROR_INVALID_NAME, CString(path.data(), static_cast<int>(path.size())));
   return native;
 }
 
+CString NativeText(std::string_view native) {
+  CString text;
+  const std::size_t length = platform::DecodedLength(native);
+  WCHAR* out = text.GetBuffer(static_cast<int>(length));
+  platform::DecodeNativeName(native, out, length);
+  text.ReleaseBuffer(static_cast<int>(length));
+  return text;
+}
+
 CString LibraryPath(std::string_view native) {
-  CString path = CString::FromUtf8(native);
+  CString path = NativeText(native);
   path.Replace(u'/', u'\\');
   return path;
 }

@@ -16,6 +16,7 @@
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Unicode.h>
 
+#include "NativeNames.h"
 #include "RegistryStore.h"
 
 namespace registry {
@@ -420,7 +421,9 @@ LONG RegLoadAppKeyW(LPCWSTR path, PHKEY result, REGSAM desired, DWORD, DWORD) no
   *result = nullptr;
   if (path == nullptr || path[0] == 0) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Hive> hive;
-  const LONG rc = Handles::Instance().HiveAt(NativePath(CStringRef(path)), true, hive);
+  std::string native;
+  if (!NativePath(CStringRef(path), native)) return ERROR_INVALID_NAME;
+  const LONG rc = Handles::Instance().HiveAt(native, true, hive);
   if (rc != ERROR_SUCCESS) return rc;
   auto root = std::make_shared<KeyObject>();
   root->hive = std::move(hive);
@@ -477,13 +480,12 @@ LONG RegGetHiveFileW(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
     if (rc != ERROR_SUCCESS) return rc;
     native = k->hive->Path();
   }
-  const CString text = CString::FromUtf8(native);
-  const auto needed = static_cast<DWORD>(text.GetLength() + 1);
+  const auto needed = static_cast<DWORD>(platform::DecodedLength(native) + 1);
   if (path == nullptr || *size < needed) {
     *size = needed;
     return path == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
   }
-  std::memcpy(path, text.GetString(), needed * sizeof(WCHAR));
+  path[platform::DecodeNativeName(native, path, needed - 1)] = 0;
   *size = needed - 1;
   return ERROR_SUCCESS;
 } catch (...) {

@@ -92,3 +92,33 @@ TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   EXPECT_EQ(trace.size(), 60u + 26u + 3u + 4u);
   EXPECT_EQ(trace.substr(83), " : two\r\n\r\n");
 }
+
+TEST(FilesCommands, ALinkSpelledAsADirectoryAndANameThatIsNotUtf8AreRemovedExactly) {
+  TempDir dir;
+  const std::string root = dir.path().string();
+  fs::create_directories(dir.path() / "outside");
+  testsupport::WriteBytes(dir.path() / "outside" / "precious", "keep");
+  fs::create_directories(dir.path() / "t");
+  for (const char* tail : {"/", "/.", "\\", "\\."}) {
+    SCOPED_TRACE(tail);
+    fs::create_directory_symlink(dir.path() / "outside", dir.path() / "t" / "link");
+    const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root + "/t/link" + tail}, dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "t" / "link")));
+    EXPECT_EQ(testsupport::ReadBytes(dir.path() / "outside" / "precious"), "keep");
+  }
+
+  // "\xFF" and U+FFFD side by side: the listing shows each as it is, in JSON as an escape.
+  fs::create_directories(dir.path() / "t" / "\xFF");
+  fs::create_directories(dir.path() / "t" / "\xEF\xBF\xBD");
+  auto r = RunProgram(UtilityProgram(), {"files", "list", root + "/t"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(root + "/t/\xFF\n"), std::string::npos) << r.out;
+  r = RunProgram(UtilityProgram(), {"files", "list", "--json", root + "/t"}, dir.path());
+  EXPECT_NE(r.out.find("/t/\\udcff\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("/t/\xEF\xBF\xBD\""), std::string::npos) << r.out;
+  r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root + "/t/\xFF"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() / "t" / "\xFF"));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "t" / "\xEF\xBF\xBD"));
+}

@@ -12,11 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <Utility/Platform/CodePage.h>
 #include <Utility/Platform/Error.h>
-#include <Utility/Platform/Path.h>
 
 #include "FindPattern.h"
+#include "NativeNames.h"
 #include "posix/Errno.h"
 #include "posix/NativeName.h"
 
@@ -63,6 +62,8 @@ FILETIME FileTime(const struct timespec& t) noexcept {
 }
 
 // The entry's name in UTF-16; plain ASCII names, the common case, are widened unit by unit.
+// Bytes that are not valid UTF-8 take their escape units, so that the name given back reaches
+// this same entry.
 void SetName(WIN32_FIND_DATAW* data, std::string_view name) noexcept {
   std::size_t i = 0;
   for (; i < name.size() && i < MAX_PATH - 1; ++i) {
@@ -74,8 +75,7 @@ void SetName(WIN32_FIND_DATAW* data, std::string_view name) noexcept {
     data->cFileName[i] = 0;
     return;
   }
-  const int n = MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), data->cFileName, MAX_PATH - 1);
-  data->cFileName[n > 0 ? n : 0] = 0;
+  data->cFileName[platform::DecodeNativeName(name, data->cFileName, MAX_PATH - 1)] = 0;
 }
 
 // Attributes from the directory entry's type alone (see FIND_FIRST_EX_ENTRY_TYPE_ONLY): no call
@@ -230,9 +230,7 @@ BOOL RemoveDirectoryW(const WCHAR* path) noexcept {
       SetLastError(ERROR_DIRECTORY);
       return FALSE;
     }
-    std::string link = native;
-    while (link.size() > 1 && link.back() == '/') link.pop_back();
-    if (unlink(link.c_str()) != 0) return SetLastPathError(errno, link);
+    if (unlink(native.c_str()) != 0) return SetLastPathError(errno, native);
     return TRUE;
   }
   if (!S_ISDIR(st.st_mode)) {
@@ -307,7 +305,12 @@ HANDLE FindFirstFileExW(const WCHAR* pattern, FINDEX_INFO_LEVELS, void* output, 
   try {
     search->pattern.assign(last.data(), last.size());
     // "\x" searches the root; "x" the current directory.
-    directory = cut == 0 ? std::string(".") : cut == 1 ? std::string("/") : NativePath(CStringRef(CString(pattern, static_cast<int>(cut - 1))));
+    if (cut == 0 || cut == 1) {
+      directory = cut == 0 ? "." : "/";
+    } else if (!NativeName(std::basic_string<WCHAR>(pattern, cut - 1).c_str(), directory)) {
+      delete search;
+      return INVALID_HANDLE_VALUE;
+    }
   } catch (...) {
     delete search;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

@@ -18,7 +18,11 @@ HMODULE LoadLibraryW(const WCHAR* path) noexcept {
     return nullptr;
   }
   try {
-    const std::string native = NativePath(path);
+    std::string native;
+    if (!NativePath(path, native)) {
+      SetLastError(ERROR_INVALID_NAME);  // no file on disk has this name
+      return nullptr;
+    }
     void* handle = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
       // Tell a missing file from one that is there but cannot be loaded.

@@ -59,7 +59,11 @@ HMODULE GetModuleHandleW(const WCHAR* name) noexcept {
   try {
     link_map* first = platform::ExecutableModule();
     if (name == nullptr) return reinterpret_cast<HMODULE>(first);
-    const std::string wanted = NativePath(name);
+    std::string wanted;
+    if (!NativePath(name, wanted)) {
+      SetLastError(ERROR_MOD_NOT_FOUND);  // no module can have a name with no native form
+      return nullptr;
+    }
     const bool byPath = wanted.find('/') != std::string::npos;
     for (link_map* m = first; m != nullptr; m = m->l_next) {
       const std::string path = ObjectPath(m, first);
