@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole suite twice: in the release build and
-# in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# Installs what is missing, then builds and runs the whole suite three times: in the release
+# build, in the AddressSanitizer + UndefinedBehaviorSanitizer build, and in the ThreadSanitizer
+# build (every test that starts threads or processes is among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
-for preset in release sanitize; do
+for preset in release sanitize tsan; do
   echo "== $preset build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

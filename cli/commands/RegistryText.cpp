@@ -248,6 +248,7 @@ std::string ErrorText(LONG code) {
     case ERROR_BUSY: return "the hive is locked by another process (170)";
     case ERROR_MORE_DATA: return "more data than the buffer holds (234)";
     case ERROR_NO_MORE_ITEMS: return "no more items (259)";
+    case ERROR_DIRECTORY: return "the hive path names a directory, not a hive file (267)";
     case ERROR_BADDB: return "the hive file is not a registry hive (1009)";
     case ERROR_REGISTRY_CORRUPT: return "the hive file is damaged (1015)";
     case ERROR_REGISTRY_IO_FAILED: return "the hive file cannot be read or written (1016)";

@@ -276,6 +276,16 @@ TEST_F(PredefinedHives, GarbageEmptyAndForeignFilesAreNotHives) {
   }
 }
 
+TEST_F(PredefinedHives, ADirectoryInPlaceOfTheHiveFileHasItsOwnCode) {
+  fs::create_directories(UserFile() / "inside");
+  EXPECT_EQ(CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Software\\T"), W(u"n"), 3u), ERROR_DIRECTORY);
+  HKEY k = nullptr;
+  EXPECT_EQ(RegLoadAppKeyW(CString(UserFile().c_str()), &k, KEY_ALL_ACCESS, 0, 0), ERROR_DIRECTORY);
+  EXPECT_EQ(k, nullptr);
+  EXPECT_TRUE(fs::is_directory(UserFile() / "inside"));  // nothing is created or removed in it
+  EXPECT_EQ(std::distance(fs::directory_iterator(UserFile()), fs::directory_iterator()), 1);
+}
+
 TEST_F(PredefinedHives, TruncatedAndOverwrittenHivesAreReportedAsCorrupt) {
   const fs::path source = dir.path() / "source.db";
   HKEY app = nullptr;

@@ -461,6 +461,10 @@ Hive::Hive(std::string nativePath) : m_path(std::move(nativePath)), m_state(std:
 Hive::~Hive() { m_state->Close(); }
 
 LONG Hive::Open(const std::string& nativePath, bool createNow, std::shared_ptr<Hive>& out) {
+  // A directory can be opened for reading, so SQLite alone would report it as some other
+  // failure later; it gets a code of its own here.
+  struct stat st {};
+  if (stat(nativePath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return ERROR_DIRECTORY;
   std::shared_ptr<Hive> hive(new Hive(nativePath));
   Session s(*hive);
   const LONG rc = s.Connect(createNow);
