@@ -65,7 +65,7 @@ __attribute__((target("avx2"))) inline void WideMasksAvx2(__m256i v, std::uint32
 
 // ---- 8-bit text ----
 
-__attribute__((no_sanitize_address)) bool ScanNarrowSse2(const char* text, std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanNarrowSse2(const char* text, std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const char* p = reinterpret_cast<const char*>(address & ~std::uintptr_t{15});
   const unsigned skip = static_cast<unsigned>(address & 15);
@@ -101,7 +101,7 @@ __attribute__((no_sanitize_address)) bool ScanNarrowSse2(const char* text, std::
   }
 }
 
-__attribute__((no_sanitize_address, target("avx2"))) bool ScanNarrowAvx2(const char* text,
+__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanNarrowAvx2(const char* text,
                                                                          std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const char* p = reinterpret_cast<const char*>(address & ~std::uintptr_t{31});
@@ -137,7 +137,7 @@ __attribute__((no_sanitize_address, target("avx2"))) bool ScanNarrowAvx2(const c
 
 // ---- UTF-16 text (at an even address; the scalar loop takes odd ones) ----
 
-__attribute__((no_sanitize_address)) bool ScanWideSse2(const WCHAR* text, std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanWideSse2(const WCHAR* text, std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{15});
   const unsigned skip = static_cast<unsigned>(address & 15);
@@ -172,7 +172,7 @@ __attribute__((no_sanitize_address)) bool ScanWideSse2(const WCHAR* text, std::s
   }
 }
 
-__attribute__((no_sanitize_address, target("avx2"))) bool ScanWideAvx2(const WCHAR* text,
+__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanWideAvx2(const WCHAR* text,
                                                                        std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{31});

@@ -54,8 +54,9 @@ int Finish(const codepage::Result& r) noexcept {
 }
 
 // Units before the terminator. Sixteen-byte aligned loads never cross into another page, so
-// reading a little past the terminator is safe; the address sanitizer cannot know that.
-__attribute__((no_sanitize_address)) std::size_t WideLength(const WCHAR* s) noexcept {
+// reading a little past the terminator is safe; the address and thread sanitizers cannot
+// know that.
+__attribute__((no_sanitize_address, no_sanitize_thread)) std::size_t WideLength(const WCHAR* s) noexcept {
   std::size_t n = 0;
 #if defined(__SSE2__)
   if ((reinterpret_cast<std::uintptr_t>(s) & 1) == 0) {
