@@ -141,6 +141,20 @@ long long ParseInteger(const std::string& text, const std::string& what, long lo
   return value;
 }
 
+std::string Shortened(const std::string& text) {
+  constexpr std::size_t kLimit = 80;
+  if (text.size() <= kLimit) return text;
+  std::size_t cut = kLimit - 3;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+  return text.substr(0, cut) + "...";
+}
+
+std::string ShortNumber(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
 double ParseNumber(const std::string& text, const std::string& what) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);

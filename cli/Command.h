@@ -104,6 +104,13 @@ const std::vector<Group>& Groups();
 long long ParseInteger(const std::string& text, const std::string& what, long long min, long long max);
 double ParseNumber(const std::string& text, const std::string& what);
 
+// An argument as messages quote it: whole up to 80 bytes, else its start (cut between
+// characters) and "...".
+std::string Shortened(const std::string& text);
+
+// A number as messages write it: integers in full, others with the digits that tell them apart.
+std::string ShortNumber(double value);
+
 // JSON string literal of UTF-8 text.
 std::string JsonQuote(const std::string& text);
 

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -150,14 +151,33 @@ int Show(const Invocation& inv, Reply& reply) {
   return kExitOk;
 }
 
+// A number outside its type's range is stored as the library stores it (wrapped, or the value
+// of a failed integer conversion); the answer shows what was stored, and the program says that
+// it is not the number read and exits with 1.
 int Parse(const Invocation& inv, Reply& reply) {
   const VARTYPE vt = ParseType(inv.Arg(0));
-  COleVariant v = CUtility::StrToVar(CString(inv.Arg(1).c_str()), vt);
+  const CString text(inv.Arg(1).c_str());
+  COleVariant v = CUtility::StrToVar(text, vt);
   reply.Text("type", TypeText(v.vt));
   reply.Text("text", CUtility::VarToStr(v).ToUtf8());
-  if (v.vt == VT_DATE) reply.Number("date", v.date);
-  else reply.Number("number", CUtility::VarToDouble(&v));
-  return kExitOk;
+  if (v.vt == VT_DATE) {
+    reply.Number("date", v.date);
+    return kExitOk;
+  }
+  const double stored = CUtility::VarToDouble(&v);
+  reply.Number("number", stored);
+  double low = 0, high = 0;
+  if (!CUtility::GetVarTypeLimit(vt, low, high)) return kExitOk;
+  COleVariant asRead = CUtility::StrToVar(text, VT_R8);
+  const double number = CUtility::VarToDouble(&asRead);
+  const bool real = vt == VT_R4 || vt == VT_R8;
+  // Integers round or truncate, reals lose precision; only a value beyond the range is lost.
+  const bool lost = std::isinf(number) || number < low - (real ? 0 : 1) || number > high + (real ? 0 : 1) ||
+                    (!real && std::fabs(stored - number) >= 1.0);
+  if (!lost) return kExitOk;
+  std::cerr << "utility: " << Shortened(inv.Arg(1)) << " does not fit " << TypeText(vt) << " (" << ShortNumber(low)
+            << " to " << ShortNumber(high) << "); stored as " << CUtility::VarToStr(v).ToUtf8() << '\n';
+  return kExitNo;
 }
 
 int Number(const Invocation& inv, Reply& reply) {
@@ -276,7 +296,7 @@ Group VariantGroup() {
                1, 2, Show},
               {"variant", "parse", "<type> <text>", "read text into a variant of a type, as StrToVar does", {},
                {"utility variant parse I2 ' 2.5 '   # 3", "utility variant parse DATE '3/5/2024 2 PM'",
-                "utility variant parse UI1 300      # 44"},
+                "utility variant parse UI1 300      # 44, and exit 1: it does not fit"},
                2, 2, Parse},
               {"variant", "number", "<type> [<value>]", "read a value as a number, optionally as another type holds it",
                {{"as", "<type>", "give the number as a variant of this type would hold it"},

@@ -33,7 +33,8 @@ TEST(VariantCommands, AnswerAsTheLibraryDoes) {
       {{"variant", "show", "EMPTY"}, 0, "***\n"},
       {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
       {{"variant", "parse", "I2", " 2.5 "}, 0, "type: VT_I2\ntext: 3\nnumber: 3\n"},
-      {{"variant", "parse", "UI1", "300", "--json"}, 0, "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n"},
+      {{"variant", "parse", "UI1", "255.9", "--json"}, 0, "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
+      {{"variant", "parse", "I2", "-32768.4"}, 0, "type: VT_I2\ntext: -32768\nnumber: -32768\n"},
       {{"variant", "parse", "DATE", "abc"}, 0, "type: VT_DATE\ntext: 1899-12-30 00:00:00\ndate: 0\n"},
       {{"variant", "parse", "CY", "5"}, 0, "type: VT_EMPTY\ntext: ***\nnumber: 0\n"},
       {{"variant", "number", "R8", "3.7", "--as", "I2"}, 0, "4\n"},
@@ -58,6 +59,36 @@ TEST(VariantCommands, AnswerAsTheLibraryDoes) {
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(VariantCommands, ANumberThatDoesNotFitItsTypeIsReported) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* out;
+    const char* error;
+  };
+  const Case cases[] = {
+      {{"variant", "parse", "I2", "99999999999999999999"}, "type: VT_I2\ntext: 0\nnumber: 0\n",
+       "utility: 99999999999999999999 does not fit VT_I2 (-32768 to 32767); stored as 0\n"},
+      {{"variant", "parse", "UI1", "300", "--json"}, "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
+       "utility: 300 does not fit VT_UI1 (0 to 255); stored as 44\n"},
+      {{"variant", "parse", "I2", "32767.6"}, "type: VT_I2\ntext: -32768\nnumber: -32768\n",
+       "utility: 32767.6 does not fit VT_I2 (-32768 to 32767); stored as -32768\n"},
+      {{"variant", "parse", "R8", "1e999"}, "type: VT_R8\ntext: inf\nnumber: inf\n",
+       "does not fit VT_R8"},
+      {{"variant", "parse", "I4", std::string(100, '9')}, nullptr, "utility: 99999999999999999999999999999999999999999"
+       "999999999999999999999999999999999999... does not fit VT_I4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
+    EXPECT_EQ(r.status, 1);
+    if (c.out != nullptr) {
+      EXPECT_EQ(r.out, c.out);
+    }
+    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
   }
 }
 
