@@ -48,17 +48,13 @@ void Reply::List(const std::string& name, const std::vector<std::string>& values
 // output stays valid JSON and a reader can still recover the exact name.
 std::string JsonQuote(const std::string& text) {
   std::string out = "\"";
-  const auto escape = [&out](unsigned unit) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "\\u%04x", unit);
-    out += buffer;
-  };
-  std::size_t ascii = 0;
-  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
-  const CString wide = ascii == text.size() ? CString() : NativeText(text);
-  const std::size_t units = ascii == text.size() ? text.size() : static_cast<std::size_t>(wide.GetLength());
-  for (std::size_t i = 0; i < units; ++i) {
-    const unsigned c = ascii == text.size() ? static_cast<unsigned char>(text[i]) : wide[static_cast<int>(i)];
+  // Each unit stands for a known number of the text's bytes, so valid characters are copied
+  // from the text as they are.
+  const CString units = NativeText(text);
+  std::size_t at = 0;
+  for (int i = 0; i < units.GetLength(); ++i) {
+    const unsigned c = units[i];
+    std::size_t bytes = 1;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -67,16 +63,19 @@ std::string JsonQuote(const std::string& text) {
       case '\t': out += "\\t"; break;
       default:
         if (c < 0x20 || (c >= 0xDC80 && c <= 0xDCFF)) {
-          escape(c);
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+          out += buffer;
         } else if (c < 0x80) {
           out += static_cast<char>(c);
         } else {
-          // A character, or both halves of a pair: the valid UTF-8 it came from.
           const bool pair = c >= 0xD800 && c <= 0xDBFF;
-          out += CString(wide.GetString() + i, pair ? 2 : 1).ToUtf8();
+          bytes = c < 0x800 ? 2 : pair ? 4 : 3;
           if (pair) ++i;
+          out.append(text, at, bytes);
         }
     }
+    at += bytes;
   }
   return out + "\"";
 }

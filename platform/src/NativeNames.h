@@ -33,13 +33,12 @@ bool EncodeNativeName(const WCHAR* name, std::size_t length, std::string& out);
 // DecodeNativeName()
 //
 // Writes the UTF-16 form of native into out[0, capacity) and returns the units written; a name
-// longer than capacity is cut at a character boundary.
+// longer than capacity is cut at a character boundary. With out null, returns the units the
+// whole name needs.
 //
 // Example:
 //   DecodeNativeName("a\xFF", out, 8) -> 2, out holds u"a\xDCFF"
+//   DecodeNativeName("a\xFF", nullptr, 0) -> 2
 std::size_t DecodeNativeName(std::string_view native, WCHAR* out, std::size_t capacity) noexcept;
-
-// The number of UTF-16 units the whole of native decodes to.
-std::size_t DecodedLength(std::string_view native) noexcept;
 
 }  // namespace platform

@@ -30,7 +30,7 @@ std::string NativePath(CStringRef path) {
 
 CString NativeText(std::string_view native) {
   CString text;
-  const std::size_t length = platform::DecodedLength(native);
+  const std::size_t length = platform::DecodeNativeName(native, nullptr, 0);
   WCHAR* out = text.GetBuffer(static_cast<int>(length));
   platform::DecodeNativeName(native, out, length);
   text.ReleaseBuffer(static_cast<int>(length));

@@ -480,7 +480,7 @@ LONG RegGetHiveFileW(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
     if (rc != ERROR_SUCCESS) return rc;
     native = k->hive->Path();
   }
-  const auto needed = static_cast<DWORD>(platform::DecodedLength(native) + 1);
+  const auto needed = static_cast<DWORD>(platform::DecodeNativeName(native, nullptr, 0) + 1);
   if (path == nullptr || *size < needed) {
     *size = needed;
     return path == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
