@@ -131,10 +131,10 @@ long long ParseInteger(const std::string& text, const std::string& what, long lo
     value = std::strtoll(text.c_str(), &end, 10);
   }
   if (text.empty() || end == nullptr || *end != 0 || text[0] == ' ' || (hex && text.size() == 2)) {
-    throw UsageError("malformed " + what + ": '" + text + "' is not a whole number");
+    throw UsageError("malformed " + what + ": " + Quoted(text) + " is not a whole number");
   }
   if (errno == ERANGE || value < min || value > max) {
-    throw UsageError(what + " out of range: " + text + " (allowed " + std::to_string(min) + " to " +
+    throw UsageError(what + " out of range: " + Quoted(text) + " (allowed " + std::to_string(min) + " to " +
                      std::to_string(max) + ")");
   }
   return value;
@@ -148,6 +148,8 @@ std::string Shortened(const std::string& text) {
   return text.substr(0, cut) + "...";
 }
 
+std::string Quoted(const std::string& text) { return "'" + Shortened(text) + "'"; }
+
 std::string ShortNumber(double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.17g", value);
@@ -158,7 +160,7 @@ double ParseNumber(const std::string& text, const std::string& what) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || end == nullptr || *end != 0 || text[0] == ' ') {
-    throw UsageError("malformed " + what + ": '" + text + "' is not a number");
+    throw UsageError("malformed " + what + ": " + Quoted(text) + " is not a number");
   }
   return value;
 }

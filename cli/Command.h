@@ -107,6 +107,8 @@ double ParseNumber(const std::string& text, const std::string& what);
 // An argument as messages quote it: whole up to 80 bytes, else its start (cut between
 // characters) and "...".
 std::string Shortened(const std::string& text);
+// The same between single quotes: 'text'.
+std::string Quoted(const std::string& text);
 
 // A number as messages write it: integers in full, others with the digits that tell them apart.
 std::string ShortNumber(double value);

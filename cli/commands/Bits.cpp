@@ -38,7 +38,7 @@ long long ParseWidth(const std::string& text, const std::string& what, int bits)
 bool ParseFlag(const std::string& text) {
   if (text == "1" || text == "true") return true;
   if (text == "0" || text == "false") return false;
-  throw UsageError("malformed flag: '" + text + "' (expected 0, 1, true or false)");
+  throw UsageError("malformed flag: " + Quoted(text) + " (expected 0, 1, true or false)");
 }
 
 // Applies one of the typed overloads (get when `flag` is null) and reports the value.
@@ -75,7 +75,7 @@ int Typed(const Invocation& inv, Reply& reply, const bool* flag) {
   if (type == "uint") return RunTyped(inv, reply, static_cast<unsigned>(ParseInteger(text, "uint value", 0, UINT32_MAX)), flag);
   if (type == "float") return RunTyped(inv, reply, static_cast<float>(ParseNumber(text, "float value")), flag);
   if (type == "double") return RunTyped(inv, reply, ParseNumber(text, "double value"), flag);
-  throw UsageError("unknown type '" + type + "' (one of " + kTypes + ")");
+  throw UsageError("unknown type " + Quoted(type) + " (one of " + kTypes + ")");
 }
 
 int Get(const Invocation& inv, Reply& reply) { return Typed(inv, reply, nullptr); }
@@ -115,7 +115,7 @@ COleVariant MakeVariant(const std::string& type, const std::string& text) {
     v.vt = VT_BOOL;
     v.boolVal = static_cast<VARIANT_BOOL>(ParseWidth(text, "BOOL value", 16));
   } else {
-    throw UsageError("unknown variant type '" + type + "' (one of " + kVariantTypes + ")");
+    throw UsageError("unknown variant type " + Quoted(type) + " (one of " + kVariantTypes + ")");
   }
   return v;
 }

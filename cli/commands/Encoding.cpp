@@ -34,12 +34,12 @@ std::vector<unsigned> ParseHex(const std::string& text, int digits, const std::s
   for (char c : text) {
     if (c == ' ' || c == ',') continue;
     if (!std::isxdigit(static_cast<unsigned char>(c))) {
-      throw UsageError("malformed " + what + ": '" + text + "' is not hexadecimal");
+      throw UsageError("malformed " + what + ": " + Quoted(text) + " is not hexadecimal");
     }
     compact += c;
   }
   if (compact.empty() || compact.size() % static_cast<std::size_t>(digits) != 0) {
-    throw UsageError("malformed " + what + ": '" + text + "' needs groups of " + std::to_string(digits) + " digits");
+    throw UsageError("malformed " + what + ": " + Quoted(text) + " needs groups of " + std::to_string(digits) + " digits");
   }
   std::vector<unsigned> values;
   for (std::size_t i = 0; i < compact.size(); i += static_cast<std::size_t>(digits)) {
@@ -54,7 +54,7 @@ std::string CheckVia(const std::string& via, const char* const (&names)[5]) {
   }
   std::string list;
   for (const char* name : names) list += (list.empty() ? "" : ", ") + std::string(name);
-  throw UsageError("unknown conversion '" + via + "' (one of " + list + ")");
+  throw UsageError("unknown conversion " + Quoted(via) + " (one of " + list + ")");
 }
 
 int Length(const Invocation& inv) {

@@ -19,7 +19,7 @@ int Name(const Invocation& inv, Reply& reply) {
   HINSTANCE module = nullptr;
   if (!inv.args.empty()) {
     module = GetModuleHandleW(CString(inv.Arg(0).c_str()).GetString());
-    if (module == nullptr) throw Failure("no loaded module is named '" + inv.Arg(0) + "'");
+    if (module == nullptr) throw Failure("no loaded module is named " + Quoted(inv.Arg(0)));
   }
   reply.Text("name", CUtility::GetModuleName(module).ToUtf8());
   return kExitOk;

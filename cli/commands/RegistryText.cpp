@@ -195,10 +195,10 @@ std::vector<BYTE> ParseHex(const std::string& text) {
   std::string digits;
   for (char c : text) {
     if (c == ',' || c == ' ') continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError("malformed hexadecimal bytes: '" + text + "'");
+    if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError("malformed hexadecimal bytes: " + Quoted(text));
     digits += c;
   }
-  if (digits.size() % 2 != 0) throw UsageError("hexadecimal bytes need two digits each: '" + text + "'");
+  if (digits.size() % 2 != 0) throw UsageError("hexadecimal bytes need two digits each: " + Quoted(text));
   for (std::size_t i = 0; i < digits.size(); i += 2) {
     out.push_back(static_cast<BYTE>(std::strtoul(digits.substr(i, 2).c_str(), nullptr, 16)));
   }
@@ -211,13 +211,13 @@ unsigned long long ParseUnsigned(const std::string& text, unsigned long long max
   const bool bareHex = !prefixed && text.size() == (max == 0xFFFFFFFFull ? 8u : 16u);
   const std::string digits = prefixed ? text.substr(2) : text;
   if (digits.empty() || digits[0] == '-' || digits[0] == '+' || digits[0] == ' ') {
-    throw UsageError(std::string("malformed ") + what + ": '" + text + "'");
+    throw UsageError(std::string("malformed ") + what + ": " + Quoted(text));
   }
   errno = 0;
   char* end = nullptr;
   const unsigned long long v = std::strtoull(digits.c_str(), &end, prefixed || bareHex ? 16 : 10);
-  if (end == nullptr || *end != 0) throw UsageError(std::string("malformed ") + what + ": '" + text + "'");
-  if (errno == ERANGE || v > max) throw UsageError(std::string(what) + " out of range: '" + text + "'");
+  if (end == nullptr || *end != 0) throw UsageError(std::string("malformed ") + what + ": " + Quoted(text));
+  if (errno == ERANGE || v > max) throw UsageError(std::string(what) + " out of range: " + Quoted(text));
   return v;
 }
 
@@ -304,7 +304,7 @@ void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data) {
     if (typeName == t.name) found = &t;
   }
   if (found == nullptr) {
-    throw UsageError("unknown value type '" + typeName + "' (sz, expand_sz, multi_sz, dword, qword, binary, hex(N))");
+    throw UsageError("unknown value type " + Quoted(typeName) + " (sz, expand_sz, multi_sz, dword, qword, binary, hex(N))");
   }
   type = found->type;
   switch (type) {

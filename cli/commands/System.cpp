@@ -72,7 +72,7 @@ int ErrorText(const Invocation& inv, Reply& reply) {
 int String(const Invocation& inv, Reply& reply) {
   const auto id = static_cast<unsigned int>(ParseInteger(inv.Arg(1), "string id", 0, 0xFFFFFFFFLL));
   HMODULE module = LoadLibraryW(CString(inv.Arg(0).c_str()).GetString());
-  if (module == nullptr) throw Failure("cannot load the module '" + inv.Arg(0) + "'");
+  if (module == nullptr) throw Failure("cannot load the module " + Quoted(inv.Arg(0)));
   const std::string text = CUtility::GetStringFromResourceID(module, id).ToUtf8();
   FreeLibrary(module);
   if (text.empty()) throw Failure("the module has no string " + inv.Arg(1));

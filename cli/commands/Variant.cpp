@@ -49,7 +49,7 @@ VARTYPE ParseType(const std::string& text) {
     }
     if (!found) {
       if (part.empty() || !(std::isdigit(static_cast<unsigned char>(part[0])))) {
-        throw UsageError("unknown variant type '" + text + "' (try I4, VT_R8, BSTR, DATE, 3 or ARRAY|I4)");
+        throw UsageError("unknown variant type " + Quoted(text) + " (try I4, VT_R8, BSTR, DATE, 3 or ARRAY|I4)");
       }
       code |= static_cast<unsigned>(ParseInteger(part, "variant type code", 0, 0xFFFF));
     }
@@ -119,8 +119,8 @@ COleVariant BuildValue(VARTYPE vt, const std::string* text) {
       } else {
         DATE date = 0;
         const HRESULT hr = VarDateFromStr(CString(text->c_str()).GetString(), LANG_USER_DEFAULT, 0, &date);
-        if (hr == DISP_E_OVERFLOW) throw UsageError("date out of range: '" + *text + "' (years 100 to 9999)");
-        if (hr != S_OK) throw UsageError("malformed date: '" + *text + "' (try 2024-03-05 14:07:09 or 45356.5)");
+        if (hr == DISP_E_OVERFLOW) throw UsageError("date out of range: " + Quoted(*text) + " (years 100 to 9999)");
+        if (hr != S_OK) throw UsageError("malformed date: " + Quoted(*text) + " (try 2024-03-05 14:07:09 or 45356.5)");
         v.date = date;
       }
       break;

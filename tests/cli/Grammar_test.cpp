@@ -12,16 +12,6 @@ using testsupport::RunProgram;
 using testsupport::TempDir;
 using testsupport::UtilityProgram;
 
-namespace {
-
-int CountLines(const std::string& s) {
-  int n = 0;
-  for (char c : s) n += c == '\n';
-  return n;
-}
-
-}  // namespace
-
 TEST(Grammar, HelpAtEveryLevelSucceedsAndShowsUsage) {
   TempDir dir;
   struct Case {
@@ -42,25 +32,42 @@ TEST(Grammar, HelpAtEveryLevelSucceedsAndShowsUsage) {
 
 TEST(Grammar, BadUsageGivesOneLineErrorAHintAndStatus2) {
   TempDir dir;
+  const std::string longWord(200, 'x');
   struct Case {
     std::vector<std::string> args;
-    const char* error;
+    std::string error;
+    std::string hint;
   };
-  for (const Case& c : {Case{{"no-such-group"}, "unknown command group 'no-such-group'"},
-                        Case{{"module", "nope"}, "unknown command 'nope' in group module"},
-                        Case{{"module", "file-name"}, "missing argument"},
-                        Case{{"module", "file-name", "a", "b"}, "too many arguments"},
-                        Case{{"module", "path", "--colour"}, "unknown option --colour"},
-                        Case{{"demo", "extra"}, "demo takes no arguments"}}) {
-    SCOPED_TRACE(c.args[0]);
+  for (const Case& c : {
+           Case{{"no-such-group"}, "unknown command group 'no-such-group'", "utility --help"},
+           // A long word is quoted shortened, and the hint never repeats it.
+           Case{{longWord}, "unknown command group '" + std::string(77, 'x') + "...'", "utility --help"},
+           Case{{"module", "nope"}, "unknown command 'nope' in group module", "utility module --help"},
+           Case{{"module", "file-name"}, "missing argument: file-name expects <path>, 0 given",
+                "utility module file-name --help"},
+           Case{{"module", "file-name", "a", "b"},
+                "too many arguments: file-name expects <path>, 2 given (the first extra one is 'b')",
+                "utility module file-name --help"},
+           Case{{"module", "path", "--colour"}, "unknown option '--colour'", "utility module path --help"},
+           Case{{"module", "path", "--json=yes"}, "option --json takes no value", "utility module path --help"},
+           Case{{"demo", "extra"}, "demo takes no arguments", "utility --help"}}) {
+    SCOPED_TRACE(c.error);
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    ASSERT_EQ(CountLines(r.err), 2) << r.err;
-    EXPECT_EQ(r.err.rfind("utility: ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Try 'utility"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "utility: " + c.error + "\nTry '" + c.hint + "'.\n");
   }
+}
+
+// "--" ends the options once: a second one is an argument like any other.
+TEST(Grammar, DoubleDashEndsOptionsOnce) {
+  TempDir dir;
+  const auto r = RunProgram(UtilityProgram(), {"names", "check", "--json", "--", "--"}, dir.path());
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("\"code\""), std::string::npos) << r.out;
+  const auto dashed = RunProgram(UtilityProgram(), {"module", "file-name", "--", "--", "x"}, dir.path());
+  EXPECT_EQ(dashed.status, 2);
+  EXPECT_NE(dashed.err.find("2 given (the first extra one is 'x')"), std::string::npos) << dashed.err;
 }
 
 TEST(Grammar, NoArgumentsShowsHelpWithStatus2) {

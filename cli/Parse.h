@@ -1,0 +1,29 @@
+// Reading a command line against the command table: which group and command it names, and its
+// positional arguments, options and flags. Nothing here runs a command, so a fuzzer can drive it
+// with any words.
+//
+//   const cli::Group* group = cli::FindGroup("bits");                 // nullptr when unknown
+//   const cli::Command* command = cli::FindCommand(*group, "get");
+//   cli::Invocation inv = cli::ParseInvocation(*command, {"5", "0", "--json"});
+//   // inv.args == {"5", "0"}, inv.json == true; bad words throw cli::UsageError
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Command.h"
+
+namespace cli {
+
+const Group* FindGroup(const std::string& name);
+const Command* FindCommand(const Group& group, const std::string& name);
+
+// The words after the command's name. Throws UsageError for an unknown option, a flag given a
+// value, an option without one, or too few or too many positional arguments; the message quotes
+// what was wrong (shortened) and says what the command expects.
+Invocation ParseInvocation(const Command& command, const std::vector<std::string>& words);
+
+// True when --help or -h comes before any "--".
+bool WantsHelp(const std::vector<std::string>& words);
+
+}  // namespace cli
