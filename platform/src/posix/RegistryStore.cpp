@@ -19,6 +19,7 @@
 
 #include <Utility/Platform/Error.h>
 
+#include "BusyWait.h"
 #include "posix/RegistryFiles.h"
 
 namespace registry {
@@ -282,6 +283,7 @@ struct KnownKey {
 struct Hive::State {
   std::mutex mutex;
   sqlite3* db = nullptr;
+  platform::BusyWait busy{std::chrono::milliseconds(kBusyTimeoutMs)};
   pid_t owner = 0;
   dev_t device = 0;  // the file the connection has open, to notice a file replaced or removed
   ino_t inode = 0;
@@ -376,7 +378,7 @@ class Hive::Session {
       return e;
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, &platform::BusyWait::Handler, &m_state.busy);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     const LONG checked = Verify(db);

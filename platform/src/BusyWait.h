@@ -1,0 +1,34 @@
+// How a hive connection waits while another connection holds the write lock: short sleeps
+// that grow from about 25 microseconds to at most 2 milliseconds, each with random jitter,
+// until a time limit. A waiter that sleeps long between tries (SQLite's own timeout handler
+// sleeps up to 100 ms) almost never sees the short gap between a busy writer's transactions
+// and can starve for seconds; polling often, at random phases, shares the lock out evenly.
+//
+//   platform::BusyWait wait(std::chrono::milliseconds(15000));
+//   sqlite3_busy_handler(db, &platform::BusyWait::Handler, &wait);  // wait outlives db
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+namespace platform {
+
+class BusyWait {
+ public:
+  explicit BusyWait(std::chrono::milliseconds limit) noexcept;
+
+  // The delay before try number attempt (0 for the first wait of a busy spell), given a random
+  // word: between half and all of min(25 us * 2^attempt, 2 ms).
+  static std::chrono::microseconds Delay(int attempt, std::uint64_t random) noexcept;
+
+  // A busy handler: sleeps and returns 1 to try again, or 0 once the limit has passed since the
+  // spell's first wait.
+  static int Handler(void* self, int attempt) noexcept;
+
+ private:
+  std::chrono::milliseconds m_limit;
+  std::chrono::steady_clock::time_point m_spell{};
+  std::uint64_t m_random;
+};
+
+}  // namespace platform
