@@ -1,6 +1,7 @@
 // The date parser behind VarDateFromStr: the library's own "YYYY-MM-DD HH:MM:SS" and the
-// common date and time forms of an English (United States) user. The text is cut into
-// numbers, words and separators; the time is taken from one end, the date from the rest.
+// date and time forms that Windows reads for an English (United States) user. The text is cut
+// into numbers, words and separators; the time is taken from one end, the date from the rest.
+// docs/variant.md lists the order in which ambiguous texts are resolved.
 #include <Utility/Platform/Date.h>
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Unicode.h>
@@ -121,10 +122,30 @@ bool IsDayName(const Token& t) noexcept {
 
 struct Time {
   long long milliseconds = 0;
+  bool fraction = false;  // seconds with a decimal fraction
 };
 
-// Reads a time at tokens[first..]: H:MM[:SS[.fff]] [am|pm] or H am|pm. Returns the number of
-// tokens used, 0 when there is no time there, -1 when there is one but it is impossible.
+bool IsSeparator(const Token& t, char c) noexcept { return t.kind == Kind::Separator && t.separator == c; }
+
+// Numbers joined by dots, "h.m" or "h.m.s", starting at tokens[first]: the count of numbers
+// (2 or 3) when the whole chain is such a time, else 0. A chain with a longer number
+// ("2024.03.05") or more than three numbers is no time, and neither is its tail.
+int DottedTime(const Tokens& tokens, int first) noexcept {
+  if (first > 0 && IsSeparator(tokens.items[first - 1], '.')) return 0;
+  int numbers = 0;
+  for (int i = first;; i += 2) {
+    const Token& t = tokens.items[i];
+    if (t.kind != Kind::Number || t.digits > 2) return 0;
+    ++numbers;
+    if (i + 1 >= tokens.count || !IsSeparator(tokens.items[i + 1], '.')) break;
+    if (i + 2 >= tokens.count) return 0;  // a trailing dot
+  }
+  return numbers == 2 || numbers == 3 ? numbers : 0;
+}
+
+// Reads a time at tokens[first..]: H:MM[:SS[.fff]], H.MM[.SS] or H, each with an optional am or
+// pm (a or p). Returns the number of tokens used, 0 when there is no time there, -1 when there
+// is one but it is impossible.
 int ReadTime(const Tokens& tokens, int first, Time& time) noexcept {
   const Token* t = tokens.items + first;
   const int left = tokens.count - first;
@@ -134,19 +155,24 @@ int ReadTime(const Tokens& tokens, int first, Time& time) noexcept {
   long long second = 0;
   long long millisecond = 0;
   int used = 1;
-  if (left >= 3 && t[1].kind == Kind::Separator && t[1].separator == ':' && t[2].kind == Kind::Number) {
+  if (const int dotted = left >= 3 && IsSeparator(t[1], '.') ? DottedTime(tokens, first) : 0; dotted > 0) {
+    minute = t[2].value;
+    if (dotted == 3) second = t[4].value;
+    used = dotted * 2 - 1;
+  } else if (left >= 3 && IsSeparator(t[1], ':') && t[2].kind == Kind::Number) {
     minute = t[2].value;
     used = 3;
-    if (left >= 5 && t[3].kind == Kind::Separator && t[3].separator == ':' && t[4].kind == Kind::Number) {
+    if (left >= 5 && IsSeparator(t[3], ':') && t[4].kind == Kind::Number) {
       second = t[4].value;
       used = 5;
-      if (left >= 7 && t[5].kind == Kind::Separator && t[5].separator == '.' && t[6].kind == Kind::Number) {
+      if (left >= 7 && IsSeparator(t[5], '.') && t[6].kind == Kind::Number) {
         // The fraction of a second, kept to the millisecond (further digits are dropped).
         const Token& f = t[6];
         if (f.digits > 9) return -1;
         long long scale = 1;
         for (int i = 0; i < f.digits; ++i) scale *= 10;
         millisecond = f.value * 1000 / scale;
+        time.fraction = true;
         used = 7;
       }
     }
@@ -155,8 +181,10 @@ int ReadTime(const Tokens& tokens, int first, Time& time) noexcept {
   int meridiem = -1;
   if (left > used) meridiem = Meridiem(t[used]);
   if (meridiem >= 0) {
-    if (hour < 1 || hour > 12) return -1;
-    hour = hour % 12 + meridiem;
+    // 12 am is midnight and 12 pm noon; hour 0 reads as 12. An hour of the 24-hour clock
+    // (13 to 23) keeps its value whatever the designator says.
+    if (t[0].digits > 2) return -1;
+    if (hour <= 12) hour = hour % 12 + meridiem;
     ++used;
   } else if (used == 1) {
     return 0;  // a lone number is no time
@@ -166,9 +194,15 @@ int ReadTime(const Tokens& tokens, int first, Time& time) noexcept {
   return used;
 }
 
+// Two-digit years fall in 1950 to 2049; a year of three or more digits is the year written.
 long long FullYear(const Token& t) noexcept {
-  if (t.digits <= 2) return t.value < 30 ? 2000 + t.value : 1900 + t.value;
+  if (t.digits <= 2) return t.value < 50 ? 2000 + t.value : 1900 + t.value;
   return t.value;
+}
+
+bool IsDayOf(const Token& t, long long year, long long month) noexcept {
+  return t.digits <= 2 && month >= 1 && month <= 12 && t.value >= 1 &&
+         t.value <= DaysInMonth(year, static_cast<int>(month));
 }
 
 // The date of tokens[first, last): returns S_OK with *day set, or a failure code.
@@ -205,6 +239,8 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
   long long dayOfMonth = 1;
   auto is = [&](const char* s) { return std::strcmp(shape, s) == 0; };
   if (is("NNN") && separator != 0) {
+    // Numbers joined by dots are a time unless the year comes first: "5.3.2024" is refused.
+    if (separator == '.' && items[0]->digits < 3) return DISP_E_TYPEMISMATCH;
     if (items[0]->digits >= 3) {
       year = FullYear(*items[0]), month = items[1]->value, dayOfMonth = items[2]->value;
     } else {
@@ -217,6 +253,29 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
       month = items[0]->value, year = FullYear(*items[1]);
     } else {
       month = items[0]->value, dayOfMonth = items[1]->value, year = CurrentLocalYear();
+    }
+  } else if (is("NN")) {
+    // Blanks between two numbers: month and day of this year. The one that can be a month is
+    // the month (the first when both can); the other is the day when it can be one in that
+    // month, else a year (the first of the month).
+    const Token* monthToken = items[0]->value <= 12 && items[0]->digits <= 2 ? items[0] : items[1];
+    const Token* other = monthToken == items[0] ? items[1] : items[0];
+    month = monthToken->digits <= 2 ? monthToken->value : 0;
+    year = CurrentLocalYear();
+    if (IsDayOf(*other, year, month)) {
+      dayOfMonth = other->value;
+    } else {
+      year = FullYear(*other);
+    }
+  } else if (is("NNN") && separator == 0) {
+    // Blanks between three numbers: month, day, year; a first number that cannot be a month
+    // makes it day, month, year, and one that cannot be a day either makes it year, month, day.
+    if (items[0]->digits >= 3 || items[0]->value > 31) {
+      year = FullYear(*items[0]), month = items[1]->value, dayOfMonth = items[2]->value;
+    } else if (items[0]->value > 12) {
+      dayOfMonth = items[0]->value, month = items[1]->value, year = FullYear(*items[2]);
+    } else {
+      month = items[0]->value, dayOfMonth = items[1]->value, year = FullYear(*items[2]);
     }
   } else if (is("MN")) {
     month = MonthOf(*items[0]);
@@ -304,7 +363,11 @@ HRESULT Parse(const WCHAR* text, DATE& result) noexcept {
       dateFirst = timeLast;
     } else if (timeLast == tokens.count) {
       dateLast = timeFirst;
-      if (IsWord(tokens.items[dateLast - 1], "t")) --dateLast;
+      if (IsWord(tokens.items[dateLast - 1], "t")) {
+        // The ISO form, date T time, carries whole seconds only.
+        if (time.fraction) return DISP_E_TYPEMISMATCH;
+        --dateLast;
+      }
     } else {
       return DISP_E_TYPEMISMATCH;
     }

@@ -205,10 +205,10 @@ TEST(VarDateFromStr, ReadsTheCommonUnitedStatesForms) {
       {u"2024.03.05", Make(2024, 3, 5)},
       {u"3/5/2024", Make(2024, 3, 5)},
       {u"03-05-2024", Make(2024, 3, 5)},
-      {u"3.5.2024", Make(2024, 3, 5)},
       {u"3/5/24", Make(2024, 3, 5)},
       {u"3/5/29", Make(2029, 3, 5)},
-      {u"3/5/30", Make(1930, 3, 5)},
+      {u"3/5/49", Make(2049, 3, 5)},
+      {u"3/5/50", Make(1950, 3, 5)},
       {u"12/31/99", Make(1999, 12, 31)},
       {u"1/1/00", Make(2000, 1, 1)},
       {u"3/5", Make(year, 3, 5)},
@@ -245,6 +245,85 @@ TEST(VarDateFromStr, ReadsTheCommonUnitedStatesForms) {
   for (const ParseCase& c : cases) ExpectParses(c);
 }
 
+// Blanks between numbers separate a date's parts. Two numbers are month and day of this year;
+// a number that cannot be a month makes the other one the month, and one that cannot be a day in
+// that month is a year (the first of the month).
+TEST(VarDateFromStr, ReadsNumbersSeparatedByBlanks) {
+  const int year = ThisYear();
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  const ParseCase cases[] = {
+      {u"3 5", Make(year, 3, 5)},
+      {u"12 13", Make(year, 12, 13)},
+      {u"13 12", Make(year, 12, 13)},
+      {u"12 12", Make(year, 12, 12)},
+      {u"1 31", Make(year, 1, 31)},
+      {u"4 30", Make(year, 4, 30)},
+      {u"4 31", Make(2031, 4, 1)},  // April has no 31st: a year
+      {u"31 4", Make(2031, 4, 1)},
+      {u"30 4", Make(year, 4, 30)},
+      {u"2 28", Make(year, 2, 28)},
+      {u"2 29", leap ? Make(year, 2, 29) : Make(2029, 2, 1)},
+      {u"2 30", Make(2030, 2, 1)},
+      {u"6 49", Make(2049, 6, 1)},
+      {u"6 50", Make(1950, 6, 1)},
+      {u"3 2024", Make(2024, 3, 1)},
+      {u"2024 3", Make(2024, 3, 1)},
+      {u"3 0", Make(2000, 3, 1)},
+      // Three numbers: month, day, year; day, month, year; year, month, day.
+      {u"3 5 2024", Make(2024, 3, 5)},
+      {u"12 31 99", Make(1999, 12, 31)},
+      {u"13 5 2024", Make(2024, 5, 13)},
+      {u"31 12 2024", Make(2024, 12, 31)},
+      {u"2024 03 05", Make(2024, 3, 5)},
+      {u"2024 2 29", Make(2024, 2, 29)},
+      {u"32 5 13", Make(2032, 5, 13)},
+      {u"99 12 31", Make(1999, 12, 31)},
+      {u"2 29 2024", Make(2024, 2, 29)},
+      {u"1 1 100", Make(100, 1, 1)},
+      {u"1 1 0100", Make(100, 1, 1)},
+      {u"3 5 2024 2 pm", Make(2024, 3, 5, 14)},
+  };
+  for (const ParseCase& c : cases) ExpectParses(c);
+  DATE got = 0;
+  EXPECT_EQ(VarDateFromStr(u"2 29 2023", LANG_USER_DEFAULT, 0, &got), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(VarDateFromStr(u"1 1 99", LANG_USER_DEFAULT, 0, &got), S_OK);  // two digits: 1999
+  EXPECT_EQ(VarDateFromStr(u"1 1 099", LANG_USER_DEFAULT, 0, &got), DISP_E_OVERFLOW);  // three: year 99
+}
+
+// Numbers joined by dots are a time, hours.minutes[.seconds], alone or beside a date; twelve-hour
+// designators of one letter, hour 0 and hours of the 24-hour clock; the time before the date.
+TEST(VarDateFromStr, ReadsTimesAsWindowsDoes) {
+  const int year = ThisYear();
+  const ParseCase cases[] = {
+      {u"10.30", Make(1899, 12, 30, 10, 30)},
+      {u"3.5", Make(1899, 12, 30, 3, 5)},
+      {u"23.59.59", Make(1899, 12, 30, 23, 59, 59)},
+      {u"0.00", 0.0},
+      {u"3.5.24", Make(1899, 12, 30, 3, 5, 24)},
+      {u"10.30 pm", Make(1899, 12, 30, 22, 30)},
+      {u"2024-03-05 10.30", Make(2024, 3, 5, 10, 30)},
+      {u"10.30.15 3/5/2024", Make(2024, 3, 5, 10, 30, 15)},
+      {u"2024.03.05", Make(2024, 3, 5)},  // the year first: a date
+      {u"2024.03.05 10.30", Make(2024, 3, 5, 10, 30)},
+      {u"0 pm", Make(1899, 12, 30, 12)},
+      {u"0:30 PM", Make(1899, 12, 30, 12, 30)},
+      {u"0 am", 0.0},
+      {u"12 am", 0.0},
+      {u"12 pm", Make(1899, 12, 30, 12)},
+      {u"3 p", Make(1899, 12, 30, 15)},
+      {u"3:15 a", Make(1899, 12, 30, 3, 15)},
+      {u"13:00 PM", Make(1899, 12, 30, 13)},
+      {u"2024-03-05 13:00 AM", Make(2024, 3, 5, 13)},
+      {u"23 pm", Make(1899, 12, 30, 23)},
+      {u"3 am 1 2", Make(year, 1, 2, 3)},
+      {u"3:30 pm 2024 3 5", Make(2024, 3, 5, 15, 30)},
+      {u"1 2 3 am", Make(year, 1, 2, 3)},
+      {u"14:07 March 5, 2024", Make(2024, 3, 5, 14, 7)},
+      {u"2024-03-05 14:07:09.250", Make(2024, 3, 5, 14, 7, 9, 250)},  // blank-joined: not ISO
+  };
+  for (const ParseCase& c : cases) ExpectParses(c);
+}
+
 TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
   struct Case {
     const char16_t* text;
@@ -263,10 +342,27 @@ TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
       {u"2024-03-05 25:00", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 12:60", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 12:00:60", DISP_E_TYPEMISMATCH},
-      {u"2024-03-05 13:00 PM", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 24:00 PM", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 100 PM", DISP_E_TYPEMISMATCH},
       {u"2024-03/05", DISP_E_TYPEMISMATCH},
       {u"2024-03-05-", DISP_E_TYPEMISMATCH},
-      {u"2024 03 05", DISP_E_TYPEMISMATCH},
+      {u"2 30 2024", DISP_E_TYPEMISMATCH},
+      {u"13 13", DISP_E_TYPEMISMATCH},
+      {u"13 13 2024", DISP_E_TYPEMISMATCH},
+      {u"5 3 2024 6", DISP_E_TYPEMISMATCH},
+      // Day.month.year with dots, and the ISO form with a fraction of a second.
+      {u"5.3.2024", DISP_E_TYPEMISMATCH},
+      {u"3.5.2024", DISP_E_TYPEMISMATCH},
+      {u"25.12.2024", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05T14:07:09.5", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05T14:07:09.250", DISP_E_TYPEMISMATCH},
+      // Dotted times out of range or too long.
+      {u"24.00", DISP_E_TYPEMISMATCH},
+      {u"10.60", DISP_E_TYPEMISMATCH},
+      {u"10.30.60", DISP_E_TYPEMISMATCH},
+      {u"1.2.3.4", DISP_E_TYPEMISMATCH},
+      {u"10.30.", DISP_E_TYPEMISMATCH},
+      {u"2024-03-05 10.30 x", DISP_E_TYPEMISMATCH},
       {u"Smarch 5, 2024", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 14:07 2024-03-05", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 x", DISP_E_TYPEMISMATCH},

@@ -67,14 +67,22 @@ UTILITY_PLATFORM_API HRESULT VarUdateFromDate(DATE date, ULONG flags, UDATE* uda
 // those of an English (United States) user, plus the library's own "YYYY-MM-DD HH:MM:SS".
 // Case, leading and trailing white space and commas do not matter. Accepted forms:
 //   dates:  2024-03-05, 2024/3/5, 2024.3.5 (year first, 3 or 4 digits);
-//           3/5/2024, 3-5-2024, 3.5.2024, 3/5/24 (month first);
-//           3/5 (this year, local time); 2024-03 and 3/2024 (the first of the month);
+//           3/5/2024, 3-5-2024, 3/5/24 (month first); 3/5 (this year, local time);
+//           2024-03 and 3/2024 (the first of the month);
+//           3 5 2024, 13 5 2024, 2024 3 5, 3 5 (blanks: see below);
 //           March 5, 2024; Mar 5 2024; Mar. 5; 5 March 2024; 5-Mar-2024; 5-Mar-24; 5 Mar;
 //           March 2024; a day name anywhere (Tuesday, Tue) is allowed and not checked;
-//   times:  14:07, 14:07:09, 14:07:09.250, 2:07 PM, 2:07:09 pm, 2 PM, 2PM, 2 a.m.;
+//   times:  14:07, 14:07:09, 14:07:09.250, 10.30, 10.30.15, 2:07 PM, 2:07:09 pm, 2 PM, 2PM,
+//           2 a.m., 3 p; 0 PM is noon, and an hour of 13 to 23 ignores AM or PM;
 //   a date and a time in either order, separated by blanks or by a T (2024-03-05T14:07:09).
+// Numbers joined only by dots are a time (hours.minutes[.seconds]) unless the year comes
+// first, so 5.3.2024 is not a date. Between blanks, two numbers are month and day of this year
+// (13 5 is 13 May: the number that can be a month is the month) and a second number that
+// cannot be a day of that month is a year (4 31 is April 2031); three numbers are month, day,
+// year, or day, month, year when the first cannot be a month, or year, month, day when it
+// cannot be a day either. The ISO form with a T takes whole seconds only.
 // A time alone falls on 30 December 1899; a date alone at midnight. Years of one or two digits
-// map to 1930-2029 (00-29 are 2000-2029); years of three or four digits are taken as written.
+// map to 1950-2049 (00-49 are 2000-2049); years of three or four digits are taken as written.
 // Returns S_OK and the date in *result; DISP_E_TYPEMISMATCH for text that is not a date in
 // these forms (also for impossible fields such as 2024-02-30 or 25:00); DISP_E_OVERFLOW for a
 // well-formed date whose year lies outside 100 to 9999; E_POINTER for a null result. A null
