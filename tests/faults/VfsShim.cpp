@@ -54,8 +54,9 @@ Shim& TheShim() {
   return *shim;
 }
 
-// Our file object; the real VFS's file object follows it in the same allocation.
-struct alignas(16) File {
+// Our file object; the real VFS's file object follows it in the same allocation (SQLite
+// aligns file objects to 8 bytes, which is all these members need).
+struct File {
   sqlite3_file base;
   sqlite3_file* real;
   std::string* path;  // null for a file without a name
