@@ -5,7 +5,6 @@
 #include <sqlite3.h>
 
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <random>
@@ -70,10 +69,14 @@ bool Inside(const Shim& shim, const std::string* path) { return path != nullptr 
 bool Inside(const Shim& shim, const char* path) { return path != nullptr && Inside(shim, std::string(path)); }
 
 std::string Contents(const std::string& path, bool& exists) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   exists = static_cast<bool>(in);
   if (!exists) return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
 }
 
 // Starts tracking a file as it is on disk now, unless it is tracked already.
