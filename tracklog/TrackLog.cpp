@@ -89,7 +89,8 @@ void CUtility::SaveTrackLog(const CString& logPath, const CString& entryText, in
       file.Abort();
       return;
     }
-    file.Write(entry.data(), static_cast<UINT>(entry.size()));
+    // Append cuts away what a write that fails part way stored, so no torn entry is left.
+    file.Append(entry.data(), static_cast<UINT>(entry.size()));
     file.Close();
   } catch (const CFileException&) {
     // A full disk or a failing device ends the call quietly, as every other failure does.

@@ -2,14 +2,14 @@
 // given time; then every write that was reported committed is looked for, and the log is
 // read back entry by entry.
 //
-//   soak [--dir DIR] [--writers 6] [--log-writers 4] [--seconds 10] [--slots 16]
+//   soak [--dir DIR] [--writers 6] [--log-writers 4] [--seconds 10] [--slots 16] [--no-starving 1]
 //
 // Without --dir it works in a fresh temporary directory and removes it at the end.
 // Each writer owns a key and cycles over --slots values of it, writing increasing sequence
 // numbers, and reads a slot of another writer between writes. At the end, a slot whose stored
 // number is below the last one its writer saw committed is a lost write. Prints one line per
-// process and a summary; exits 1 when a write was lost, a writer never got to write (starved),
-// a read found a malformed value, or a log entry is torn.
+// process and a summary; exits 1 when a write was lost, a read found a malformed value, or a
+// log entry is torn, and with --no-starving 1 also when a writer never got to write.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +41,7 @@ struct Settings {
   int logWriters = 4;
   double seconds = 10;
   int slots = 16;
+  bool noStarving = false;  // a writer without a single write fails the run
 };
 
 // What one child reports to the parent through its pipe.
@@ -162,6 +163,7 @@ bool ReadArgs(int argc, char** argv, Settings& s) {
     else if (name == "--log-writers") s.logWriters = std::atoi(value);
     else if (name == "--seconds") s.seconds = std::atof(value);
     else if (name == "--slots") s.slots = std::atoi(value);
+    else if (name == "--no-starving") s.noStarving = std::atoi(value) != 0;
     else return false;
   }
   return argc % 2 == 1 && s.writers >= 1 && s.writers <= 256 && s.logWriters >= 0 &&
@@ -186,7 +188,7 @@ int Run(const Settings& s);
 int main(int argc, char** argv) {
   Settings s;
   if (!ReadArgs(argc, argv, s)) {
-    std::fprintf(stderr, "usage: soak [--dir DIR] [--writers N] [--log-writers N] [--seconds S] [--slots K<=64]\n");
+    std::fprintf(stderr, "usage: soak [--dir DIR] [--writers N] [--log-writers N] [--seconds S] [--slots K<=64] [--no-starving 1]\n");
     return 2;
   }
   std::filesystem::path scratch;
@@ -308,7 +310,7 @@ int Run(const Settings& s) {
   std::printf("log: calls %llu, entries %llu, dropped while busy %llu, torn %llu\n",
               static_cast<unsigned long long>(attempts), static_cast<unsigned long long>(entries),
               static_cast<unsigned long long>(attempts - std::min(attempts, entries)), static_cast<unsigned long long>(torn));
-  return lost == 0 && starved == 0 && malformed == 0 && torn == 0 && entries <= attempts ? 0 : 1;
+  return lost == 0 && (starved == 0 || !s.noStarving) && malformed == 0 && torn == 0 && entries <= attempts ? 0 : 1;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // codes come from the same pairs read the other way.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 #include <Utility/Platform/Types.h>
@@ -34,5 +35,20 @@ DWORD PathErrorFromErrno(int error, const std::string& nativePath) noexcept;
 // common `return SetLastErrorFromErrno(...)` of a failing BOOL call.
 BOOL SetLastErrorFromErrno(int error) noexcept;
 BOOL SetLastPathError(int error, const std::string& nativePath) noexcept;
+
+// RetryInterrupted()
+//
+// Makes a system call again for as long as it fails with EINTR: a call that a signal
+// interrupted has done nothing, so the caller never sees the interruption.
+//
+// Example:
+//   if (RetryInterrupted([&] { return ::fsync(fd); }) != 0) ...;  // errno is the real failure
+template <class Call>
+auto RetryInterrupted(Call call) noexcept -> decltype(call()) {
+  for (;;) {
+    const auto result = call();
+    if (result != -1 || errno != EINTR) return result;
+  }
+}
 
 }  // namespace platform

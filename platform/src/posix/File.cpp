@@ -197,6 +197,31 @@ void CFile::Write(const void* buffer, UINT count) {
   }
 }
 
+void CFile::Append(const void* buffer, UINT count) {
+  if (!IsOpen()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    ThrowLastError();
+  }
+  const int fd = Descriptor();
+  UINT done = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    const ssize_t n = write(fd, in + done, count - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      // Every write went to the end, so the part stored is the file's last done bytes.
+      struct stat st {};
+      if (done > 0 && fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(done)) {
+        static_cast<void>(ftruncate(fd, st.st_size - static_cast<off_t>(done)));
+      }
+      SetLastError(platform::ErrorFromErrno(error));
+      ThrowLastError();
+    }
+    done += static_cast<UINT>(n);
+  }
+}
+
 ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
   int whence;
   switch (from) {
@@ -248,7 +273,8 @@ void CFile::SetLength(ULONGLONG length) {
 
 void CFile::Flush() {
   if (!IsOpen()) return;
-  if (fsync(Descriptor()) != 0 && errno != EINVAL) {
+  const int fd = Descriptor();
+  if (platform::RetryInterrupted([fd] { return fsync(fd); }) != 0 && errno != EINVAL) {
     SetLastError(platform::ErrorFromErrno(errno));
     ThrowLastError();
   }
@@ -263,11 +289,12 @@ void CFile::Remove(const char16_t* fileName) { Remove(Wide(fileName)); }
 void CFile::Rename(const WCHAR* oldName, const WCHAR* newName) {
   std::string from, to;
   if (!platform::NativeName(oldName, from) || !platform::NativeName(newName, to)) ThrowFileError(GetLastError(), oldName);
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+  const auto renameNoReplace = [&] { return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE); };
+  if (platform::RetryInterrupted(renameNoReplace) == 0) return;
   if (errno == EINVAL || errno == ENOSYS) {
     struct stat st {};
     if (lstat(to.c_str(), &st) == 0) ThrowFileError(ERROR_ALREADY_EXISTS, oldName);
-    if (rename(from.c_str(), to.c_str()) == 0) return;
+    if (platform::RetryInterrupted([&] { return rename(from.c_str(), to.c_str()); }) == 0) return;
   }
   ThrowFileError(platform::PathErrorFromErrno(errno, from), oldName);
 }

@@ -21,6 +21,7 @@
 
 using platform::NativeName;
 using platform::SetLastPathError;
+using platform::RetryInterrupted;
 
 namespace {
 
@@ -211,7 +212,7 @@ DWORD GetFileAttributesW(const char16_t* path) noexcept { return GetFileAttribut
 BOOL CreateDirectoryW(const WCHAR* path, SECURITY_ATTRIBUTES*) noexcept {
   std::string native;
   if (!NativeName(path, native)) return FALSE;
-  if (mkdir(native.c_str(), 0777) != 0) return SetLastPathError(errno, native);
+  if (RetryInterrupted([&] { return mkdir(native.c_str(), 0777); }) != 0) return SetLastPathError(errno, native);
   return TRUE;
 }
 BOOL CreateDirectoryW(const char16_t* path, SECURITY_ATTRIBUTES* security) noexcept {
@@ -398,7 +399,7 @@ BOOL MakeSureDirectoryPathExists(const char* path) noexcept {
     if (native[i] != '/') continue;
     native[i] = 0;
     const char* level = native.c_str();
-    if (mkdir(level, 0777) != 0) {
+    if (RetryInterrupted([level] { return mkdir(level, 0777); }) != 0) {
       const int e = errno;
       struct stat st {};
       if (e != EEXIST) return SetLastPathError(e, std::string(level));
@@ -441,12 +442,17 @@ int RenameOne(const WCHAR* from, const WCHAR* to) {
   if (stat(toParent.c_str(), &parentTo) != 0) return ERROR_PATH_NOT_FOUND;
   // A rename keeps the item in its directory; moving elsewhere is another operation.
   if (parentFrom.st_dev != parentTo.st_dev || parentFrom.st_ino != parentTo.st_ino) return DE_DIFFDIR;
-  if (renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  const auto renameNoReplace = [&] {
+    return renameat2(AT_FDCWD, nativeFrom.c_str(), AT_FDCWD, nativeTo.c_str(), RENAME_NOREPLACE);
+  };
+  if (RetryInterrupted(renameNoReplace) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return static_cast<int>(platform::ErrorFromErrno(errno));
   // A file system without the no-replace rename: check, then rename.
   struct stat target {};
   if (lstat(nativeTo.c_str(), &target) == 0) return ERROR_ALREADY_EXISTS;
-  if (rename(nativeFrom.c_str(), nativeTo.c_str()) != 0) return static_cast<int>(platform::ErrorFromErrno(errno));
+  if (RetryInterrupted([&] { return rename(nativeFrom.c_str(), nativeTo.c_str()); }) != 0) {
+    return static_cast<int>(platform::ErrorFromErrno(errno));
+  }
   return 0;
 }
 

@@ -15,6 +15,7 @@
 #include <Utility/Platform/Error.h>
 
 #include "RegistryStore.h"
+#include "posix/Errno.h"
 
 namespace registry {
 
@@ -42,12 +43,15 @@ std::string Directory(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-void SyncDirectory(const std::string& dir) noexcept {
+using platform::RetryInterrupted;
+
+// Makes the directory's entries durable; the errno of a failed sync, else 0.
+int SyncDirectory(const std::string& dir) noexcept {
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+  if (fd < 0) return 0;  // a directory that cannot be opened cannot be synced either
+  const int error = RetryInterrupted([fd] { return ::fsync(fd); }) == 0 ? 0 : errno;
+  ::close(fd);
+  return error;
 }
 
 }  // namespace
@@ -96,7 +100,7 @@ LONG EnsureParentDirectory(const std::string& path) {
     const LONG parent = EnsureParentDirectory(dir);
     if (parent != ERROR_SUCCESS) return parent;
   }
-  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return ErrorFromErrno(errno);
+  if (RetryInterrupted([&] { return ::mkdir(dir.c_str(), 0700); }) != 0 && errno != EEXIST) return ErrorFromErrno(errno);
   return ERROR_SUCCESS;
 }
 
@@ -120,7 +124,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
     RemoveTemporary(temp);
     return e;
   }
-  const bool synced = ::fsync(fd) == 0;
+  const bool synced = RetryInterrupted([fd] { return ::fsync(fd); }) == 0;
   const int syncError = errno;
   ::close(fd);
   if (!synced) {
@@ -128,13 +132,20 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
     return ErrorFromErrno(syncError);
   }
   LONG result = ERROR_SUCCESS;
-  if (::link(temp.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+  if (RetryInterrupted([&] { return ::link(temp.c_str(), path.c_str()); }) != 0 && errno != EEXIST) {
     // File systems without hard links: rename, unless another process got there first.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && ::rename(temp.c_str(), path.c_str()) != 0) result = ErrorFromErrno(errno);
+    if (::stat(path.c_str(), &st) != 0 && RetryInterrupted([&] { return ::rename(temp.c_str(), path.c_str()); }) != 0) {
+      result = ErrorFromErrno(errno);
+    }
   }
   RemoveTemporary(temp);
-  SyncDirectory(Directory(path));
+  // The new name is durable only once its directory is: until then a crash may lose the hive
+  // that the call reported made. The file in place is a whole hive either way.
+  if (result == ERROR_SUCCESS) {
+    const int error = SyncDirectory(Directory(path));
+    if (error != 0) result = ErrorFromErrno(error);
+  }
   return result;
 }
 

@@ -449,8 +449,17 @@ LONG CreateHiveFile(const std::string& path) {
         std::to_string(kRootKeyId) + ", NULL, x'', x'', " + std::to_string(FileTimeNow()) + "); COMMIT;";
     rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
   }
+  if (rc == SQLITE_OK) {
+    // Everything is still in the log, which is not published with the file: it must be folded
+    // into the file (and the file synced) before the file can stand alone. Closing would fold
+    // it in too, but a close reports no failure, and a file whose fold failed holds no hive.
+    int logFrames = 0;
+    int folded = 0;
+    rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &folded);
+    if (rc == SQLITE_OK && folded != logFrames) rc = SQLITE_IOERR;
+  }
   const LONG result = FromSqlite(rc, db);
-  sqlite3_close_v2(db);  // checkpoints the log into the file and removes it
+  sqlite3_close_v2(db);
   if (result != ERROR_SUCCESS) {
     RemoveTemporary(temp);
     return result;

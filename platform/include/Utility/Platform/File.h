@@ -73,6 +73,22 @@ class UTILITY_PLATFORM_API CFile {
 
   virtual UINT Read(void* buffer, UINT count);
   virtual void Write(const void* buffer, UINT count);
+
+  // Append()
+  //
+  // Writes all of buffer at the end of a file opened with modeAppend, or nothing of it: when
+  // the system stores part of the data and then fails (a disk that fills up after a short
+  // write), the part stored is cut away again before CFileException is raised, so the file
+  // ends where it ended before the call. The cut assumes that no one else appended meanwhile,
+  // so this is for a writer that holds the file exclusively (shareExclusive or shareCompat).
+  //
+  // Example:
+  //   CFile log;
+  //   if (log.Open(u"\\tmp\\app.log", CFile::modeWrite | CFile::modeAppend | CFile::modeCreate |
+  //                CFile::modeNoTruncate)) {
+  //     log.Append(entry.data(), static_cast<UINT>(entry.size()));  // the whole entry, or none
+  //   }
+  void Append(const void* buffer, UINT count);
   virtual ULONGLONG Seek(LONGLONG offset, UINT from);
   ULONGLONG SeekToEnd();
   void SeekToBegin();

@@ -1,0 +1,504 @@
+// The VFS shim of VfsShim.h: every call is passed to the real default VFS, with the armed
+// fault decided first and, during a power-cut scope, each file's synced content kept.
+#include "faults/VfsShim.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <random>
+#include <set>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace faults {
+
+namespace {
+
+// A change made to a file after its last sync: it may or may not survive a power cut.
+struct Unsynced {
+  enum Kind { kWrite, kTruncate, kDelete } kind = kWrite;
+  std::int64_t offset = 0;  // of a write; the new size of a truncation
+  std::string data;
+};
+
+// A file inside the watched directory, while a power-cut scope lasts.
+struct Tracked {
+  bool exists = false;  // whether the file survives at all
+  std::string synced;   // its content as of the last sync (or when first seen)
+  std::vector<Unsynced> since;
+};
+
+struct Shim {
+  std::mutex mutex;
+  sqlite3_vfs* real = nullptr;
+  sqlite3_vfs vfs{};
+  bool armed = false;
+  std::string directory, canonical;  // with a trailing '/'
+  unsigned calls = 0;
+  int nth = 0;
+  VfsFault fault = VfsFault::kIoError;
+  int seen = 0;
+  bool fired = false;
+  bool tracking = false;  // keeping synced content (a power-cut scope)
+  bool dead = false;      // the power is off
+  std::set<const std::string*> open;  // the names of the files open now
+  std::map<std::string, Tracked> files;
+};
+
+Shim& TheShim() {
+  static Shim* shim = new Shim;  // connections closed at exit still call in
+  return *shim;
+}
+
+// Our file object; the real VFS's file object follows it in the same allocation (SQLite
+// aligns file objects to 8 bytes, which is all these members need).
+struct File {
+  sqlite3_file base;
+  sqlite3_file* real;
+  std::string* path;  // null for a file without a name
+};
+
+bool Inside(const Shim& shim, const std::string& p) {
+  return (!shim.directory.empty() && p.compare(0, shim.directory.size(), shim.directory) == 0) ||
+         (!shim.canonical.empty() && p.compare(0, shim.canonical.size(), shim.canonical) == 0);
+}
+bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && Inside(shim, *path); }
+bool Inside(const Shim& shim, const char* path) { return path != nullptr && Inside(shim, std::string(path)); }
+
+std::string Contents(const std::string& path, bool& exists) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  exists = static_cast<bool>(in);
+  if (!exists) return {};
+  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+// Starts tracking a file as it is on disk now, unless it is tracked already.
+void Track(Shim& shim, const std::string& path) {
+  if (!shim.tracking || shim.files.count(path) != 0) return;
+  Tracked t;
+  t.synced = Contents(path, t.exists);
+  shim.files.emplace(path, std::move(t));
+}
+
+int ErrorFor(VfsCall call) {
+  switch (call) {
+    case kVfsWrite: return SQLITE_IOERR_WRITE;
+    case kVfsSync: return SQLITE_IOERR_FSYNC;
+    case kVfsTruncate: return SQLITE_IOERR_TRUNCATE;
+  }
+  return SQLITE_IOERR;
+}
+
+constexpr int kProceed = SQLITE_OK;
+constexpr int kShorten = -1;
+
+// What a call on a file is to do: proceed, shorten (a write), or fail with a result code.
+int Decide(File* f, VfsCall call) {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  if (!Inside(shim, f->path)) return kProceed;
+  if (shim.dead) return ErrorFor(call);
+  if (!shim.armed || (shim.calls & call) == 0) return kProceed;
+  if (++shim.seen != shim.nth) return kProceed;
+  shim.fired = true;
+  switch (shim.fault) {
+    case VfsFault::kFull: return SQLITE_FULL;
+    case VfsFault::kIoError: return ErrorFor(call);
+    case VfsFault::kShortWrite: return call == kVfsWrite ? kShorten : ErrorFor(call);
+    case VfsFault::kPowerCut:
+      shim.dead = true;
+      return ErrorFor(call);
+  }
+  return kProceed;
+}
+
+bool Dead(File* f) {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  return shim.dead && Inside(shim, f->path);
+}
+
+void Record(File* f, Unsynced change) {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  if (!shim.tracking || !Inside(shim, f->path)) return;
+  Track(shim, *f->path);
+  shim.files[*f->path].since.push_back(std::move(change));
+}
+
+// The file methods.
+
+int Close(sqlite3_file* file) {
+  File* f = reinterpret_cast<File*>(file);
+  const int rc = f->real->pMethods != nullptr ? f->real->pMethods->xClose(f->real) : SQLITE_OK;
+  if (f->path != nullptr) {
+    Shim& shim = TheShim();
+    std::lock_guard<std::mutex> lock(shim.mutex);
+    shim.open.erase(f->path);
+  }
+  delete f->path;
+  f->path = nullptr;
+  return rc;
+}
+
+int Read(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
+  File* f = reinterpret_cast<File*>(file);
+  if (Dead(f)) return SQLITE_IOERR_READ;
+  return f->real->pMethods->xRead(f->real, buffer, amount, offset);
+}
+
+int Write(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offset) {
+  File* f = reinterpret_cast<File*>(file);
+  const int verdict = Decide(f, kVfsWrite);
+  if (verdict != kProceed && verdict != kShorten) return verdict;
+  const int stored = verdict == kShorten ? amount / 2 : amount;
+  const int rc = stored > 0 ? f->real->pMethods->xWrite(f->real, buffer, stored, offset) : SQLITE_OK;
+  if (rc == SQLITE_OK && stored > 0) {
+    Record(f, Unsynced{Unsynced::kWrite, offset, std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(stored))});
+  }
+  return verdict == kShorten && rc == SQLITE_OK ? SQLITE_FULL : rc;
+}
+
+int Truncate(sqlite3_file* file, sqlite3_int64 size) {
+  File* f = reinterpret_cast<File*>(file);
+  const int verdict = Decide(f, kVfsTruncate);
+  if (verdict != kProceed) return verdict;
+  const int rc = f->real->pMethods->xTruncate(f->real, size);
+  if (rc == SQLITE_OK) Record(f, Unsynced{Unsynced::kTruncate, size, {}});
+  return rc;
+}
+
+int Sync(sqlite3_file* file, int flags) {
+  File* f = reinterpret_cast<File*>(file);
+  const int verdict = Decide(f, kVfsSync);
+  if (verdict != kProceed) return verdict;
+  {
+    Shim& shim = TheShim();
+    std::lock_guard<std::mutex> lock(shim.mutex);
+    if (shim.tracking && Inside(shim, f->path)) {
+      Tracked& t = shim.files[*f->path];
+      t.synced = Contents(*f->path, t.exists);
+      t.since.clear();
+    }
+  }
+  // What survives a power cut is the shim's to decide, so the disk's own sync would add
+  // nothing but time (many milliseconds each).
+  static_cast<void>(flags);
+  return SQLITE_OK;
+}
+
+int FileSize(sqlite3_file* file, sqlite3_int64* size) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xFileSize(f->real, size);
+}
+
+int Lock(sqlite3_file* file, int level) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xLock(f->real, level);
+}
+
+int Unlock(sqlite3_file* file, int level) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xUnlock(f->real, level);
+}
+
+int CheckReservedLock(sqlite3_file* file, int* out) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xCheckReservedLock(f->real, out);
+}
+
+int FileControl(sqlite3_file* file, int op, void* arg) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xFileControl(f->real, op, arg);
+}
+
+int SectorSize(sqlite3_file* file) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xSectorSize(f->real);
+}
+
+int DeviceCharacteristics(sqlite3_file* file) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xDeviceCharacteristics(f->real);
+}
+
+int ShmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out) {
+  File* f = reinterpret_cast<File*>(file);
+  if (Dead(f)) return SQLITE_IOERR_SHMMAP;
+  return f->real->pMethods->xShmMap(f->real, region, size, extend, out);
+}
+
+int ShmLock(sqlite3_file* file, int offset, int n, int flags) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xShmLock(f->real, offset, n, flags);
+}
+
+void ShmBarrier(sqlite3_file* file) {
+  File* f = reinterpret_cast<File*>(file);
+  f->real->pMethods->xShmBarrier(f->real);
+}
+
+int ShmUnmap(sqlite3_file* file, int deleteFlag) {
+  File* f = reinterpret_cast<File*>(file);
+  return f->real->pMethods->xShmUnmap(f->real, deleteFlag);
+}
+
+int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out) {
+  File* f = reinterpret_cast<File*>(file);
+  *out = nullptr;
+  if (f->real->pMethods->iVersion < 3) return SQLITE_OK;
+  return f->real->pMethods->xFetch(f->real, offset, amount, out);
+}
+
+int Unfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
+  File* f = reinterpret_cast<File*>(file);
+  if (f->real->pMethods->iVersion < 3) return SQLITE_OK;
+  return f->real->pMethods->xUnfetch(f->real, offset, page);
+}
+
+const sqlite3_io_methods kMethods = {
+    3,        Close,          Read,       Write,      Truncate,  Sync,    FileSize, Lock,
+    Unlock,   CheckReservedLock, FileControl, SectorSize, DeviceCharacteristics, ShmMap, ShmLock,
+    ShmBarrier, ShmUnmap,     Fetch,      Unfetch,
+};
+
+// The VFS methods.
+
+sqlite3_vfs* Real() { return TheShim().real; }
+
+int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+  File* f = reinterpret_cast<File*>(file);
+  f->base.pMethods = nullptr;
+  f->real = reinterpret_cast<sqlite3_file*>(f + 1);
+  f->path = nullptr;
+  Shim& shim = TheShim();
+  if (name != nullptr) {
+    std::lock_guard<std::mutex> lock(shim.mutex);
+    if (shim.dead && Inside(shim, name)) return SQLITE_CANTOPEN;
+    try {
+      f->path = new std::string(name);
+      if (Inside(shim, f->path)) Track(shim, *f->path);
+    } catch (...) {
+      delete f->path;
+      f->path = nullptr;
+      return SQLITE_NOMEM;
+    }
+  }
+  const int rc = Real()->xOpen(Real(), name, f->real, flags, outFlags);
+  if (f->real->pMethods == nullptr) {
+    delete f->path;
+    f->path = nullptr;
+    return rc;
+  }
+  f->base.pMethods = &kMethods;
+  if (f->path != nullptr) {
+    std::lock_guard<std::mutex> lock(shim.mutex);
+    shim.open.insert(f->path);
+  }
+  return rc;
+}
+
+int Delete(sqlite3_vfs*, const char* name, int syncDirectory) {
+  Shim& shim = TheShim();
+  {
+    std::lock_guard<std::mutex> lock(shim.mutex);
+    if (Inside(shim, name)) {
+      if (shim.dead) return SQLITE_IOERR_DELETE;
+      if (shim.tracking) {
+        Track(shim, name);
+        Tracked& t = shim.files[name];
+        if (syncDirectory != 0) {
+          t = Tracked{};
+        } else {
+          t.since.push_back(Unsynced{Unsynced::kDelete, 0, {}});
+        }
+      }
+    }
+  }
+  return Real()->xDelete(Real(), name, syncDirectory);
+}
+
+int Access(sqlite3_vfs*, const char* name, int flags, int* out) { return Real()->xAccess(Real(), name, flags, out); }
+int FullPathname(sqlite3_vfs*, const char* name, int n, char* out) { return Real()->xFullPathname(Real(), name, n, out); }
+void* DlOpen(sqlite3_vfs*, const char* name) { return Real()->xDlOpen(Real(), name); }
+void DlError(sqlite3_vfs*, int n, char* out) { Real()->xDlError(Real(), n, out); }
+void (*DlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) { return Real()->xDlSym(Real(), handle, symbol); }
+void DlClose(sqlite3_vfs*, void* handle) { Real()->xDlClose(Real(), handle); }
+int Randomness(sqlite3_vfs*, int n, char* out) { return Real()->xRandomness(Real(), n, out); }
+int Sleep(sqlite3_vfs*, int micros) { return Real()->xSleep(Real(), micros); }
+int CurrentTime(sqlite3_vfs*, double* out) { return Real()->xCurrentTime(Real(), out); }
+int GetLastError(sqlite3_vfs*, int n, char* out) { return Real()->xGetLastError(Real(), n, out); }
+int CurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) { return Real()->xCurrentTimeInt64(Real(), out); }
+int SetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr p) { return Real()->xSetSystemCall(Real(), name, p); }
+sqlite3_syscall_ptr GetSystemCall(sqlite3_vfs*, const char* name) { return Real()->xGetSystemCall(Real(), name); }
+const char* NextSystemCall(sqlite3_vfs*, const char* name) { return Real()->xNextSystemCall(Real(), name); }
+
+// Registered before main: the library opens its hives only later.
+const bool g_installed = [] {
+  Shim& shim = TheShim();
+  shim.real = sqlite3_vfs_find(nullptr);
+  if (shim.real == nullptr) return false;
+  sqlite3_vfs& v = shim.vfs;
+  v.iVersion = shim.real->iVersion < 3 ? shim.real->iVersion : 3;
+  v.szOsFile = static_cast<int>(sizeof(File)) + shim.real->szOsFile;
+  v.mxPathname = shim.real->mxPathname;
+  v.zName = "faults";
+  v.xOpen = Open;
+  v.xDelete = Delete;
+  v.xAccess = Access;
+  v.xFullPathname = FullPathname;
+  v.xDlOpen = DlOpen;
+  v.xDlError = DlError;
+  v.xDlSym = DlSym;
+  v.xDlClose = DlClose;
+  v.xRandomness = Randomness;
+  v.xSleep = Sleep;
+  v.xCurrentTime = CurrentTime;
+  v.xGetLastError = GetLastError;
+  v.xCurrentTimeInt64 = CurrentTimeInt64;
+  v.xSetSystemCall = SetSystemCall;
+  v.xGetSystemCall = GetSystemCall;
+  v.xNextSystemCall = NextSystemCall;
+  return sqlite3_vfs_register(&v, 1) == SQLITE_OK;
+}();
+
+// Applies a write to content, growing it with zero bytes where needed.
+void Apply(std::string& content, std::int64_t offset, const std::string& data) {
+  const auto at = static_cast<std::size_t>(offset);
+  if (content.size() < at + data.size()) content.resize(at + data.size(), '\0');
+  content.replace(at, data.size(), data);
+}
+
+}  // namespace
+
+const char* Name(VfsFault fault) {
+  switch (fault) {
+    case VfsFault::kFull: return "SQLITE_FULL";
+    case VfsFault::kIoError: return "SQLITE_IOERR";
+    case VfsFault::kShortWrite: return "short write";
+    case VfsFault::kPowerCut: return "power cut";
+  }
+  return "?";
+}
+
+unsigned VfsCallsFor(VfsFault fault, unsigned calls) {
+  return fault == VfsFault::kShortWrite ? calls & kVfsWrite : calls;
+}
+
+bool VfsShimInstalled() { return g_installed && sqlite3_vfs_find(nullptr) == &TheShim().vfs; }
+
+VfsFaultScope::VfsFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, VfsFault fault) {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  shim.directory = directory.string() + "/";
+  std::error_code ec;
+  shim.canonical = std::filesystem::canonical(directory, ec).string() + "/";
+  shim.calls = calls;
+  shim.nth = nth;
+  shim.fault = fault;
+  shim.seen = 0;
+  shim.fired = false;
+  shim.armed = true;
+  shim.dead = false;
+  shim.tracking = fault == VfsFault::kPowerCut;
+  shim.files.clear();
+}
+
+VfsFaultScope::~VfsFaultScope() {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  shim.armed = false;
+  shim.dead = false;
+  shim.tracking = false;
+  shim.files.clear();
+  shim.directory.clear();
+  shim.canonical.clear();
+}
+
+int VfsFaultScope::Seen() const {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  return shim.seen;
+}
+
+bool VfsFaultScope::Fired() const {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  return shim.fired;
+}
+
+bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
+  Shim& shim = TheShim();
+  std::lock_guard<std::mutex> lock(shim.mutex);
+  for (const std::string* name : shim.open) {
+    if (Inside(shim, name)) return false;
+  }
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  for (auto& [path, t] : shim.files) {
+    bool exists = t.exists;
+    std::string content = t.synced;
+    for (const Unsynced& change : t.since) {
+      if (mode == AfterCut::kLoseUnsynced) break;
+      const int fate = pick(3);  // 0 lost, 1 kept, 2 torn
+      if (fate == 0) continue;
+      switch (change.kind) {
+        case Unsynced::kWrite: {
+          exists = true;
+          if (fate == 1) {
+            Apply(content, change.offset, change.data);
+            break;
+          }
+          constexpr std::size_t kSector = 512;
+          for (std::size_t at = 0; at < change.data.size(); at += kSector) {
+            std::string piece = change.data.substr(at, kSector);
+            const int sector = pick(3);  // 0 old, 1 new, 2 garbage
+            if (sector == 0) continue;
+            if (sector == 2) {
+              for (char& c : piece) c = static_cast<char>(pick(256));
+            }
+            Apply(content, change.offset + static_cast<std::int64_t>(at), piece);
+          }
+          break;
+        }
+        case Unsynced::kTruncate:
+          if (exists) content.resize(static_cast<std::size_t>(change.offset), '\0');
+          break;
+        case Unsynced::kDelete:
+          exists = false;
+          content.clear();
+          break;
+      }
+    }
+    std::error_code ec;
+    if (!exists) {
+      std::filesystem::remove(path, ec);
+      continue;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  }
+  // The shared memory index is memory, not disk: nothing of it survives.
+  std::error_code ec;
+  std::vector<std::filesystem::path> memory;
+  for (auto it = std::filesystem::recursive_directory_iterator(shim.directory, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().string();
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, "-shm") == 0) memory.push_back(it->path());
+  }
+  for (const auto& file : memory) std::filesystem::remove(file, ec);
+  shim.files.clear();
+  shim.dead = false;
+  shim.armed = false;
+  shim.tracking = false;
+  return true;
+}
+
+}  // namespace faults
