@@ -83,8 +83,9 @@ UTILITY_PLATFORM_API DWORD GetNativeNameLength(const WCHAR* name, DWORD length) 
 // The length in bytes of the native path that the file calls make of path, after the lexical
 // rules (`.` and `..` components, repeated and trailing separators). 0 with the last error set
 // when the calls would refuse path before reaching the system (ERROR_FILENAME_EXCED_RANGE,
-// ERROR_INVALID_NAME, ...); a length above kMaxNativePathBytes is returned as it is, since
-// the system refuses it only when a call reaches it.
+// ERROR_INVALID_NAME, ...); an empty path, which has no native name, gives 0 as well. A length
+// above kMaxNativePathBytes is returned as it is, since the system refuses it only when a call
+// reaches it.
 //
 // Example:
 //   GetNativePathLength(u"\\tmp\\.\\x") == 6       // "/tmp/x"
