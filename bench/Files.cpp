@@ -5,12 +5,18 @@
 //   Ours/AppendEntry    SaveTrackLog               Baseline/AppendEntry open(O_APPEND), write, close
 //                                                  Floor/AppendEntry    the five calls ours must make
 // The tree has 20,000 files in 400 directories, 20 of them at the top, each with 19 below it.
+//   BM_Ours_RemoveSources    RemoveDirectoryW         BM_OldWalk_RemoveSources the removal as it was
+//                                                     before it checked the tree's path lengths
+// on eight copies of this project's sources (a few thousand files of a real tree).
+#include <Utility/Platform/File.h>
+#include <Utility/Platform/FileSystem.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Platform/Time.h>
 #include <Utility/Utility.h>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -20,6 +26,8 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+#include "files/ChildPath.h"
 
 namespace fs = std::filesystem;
 
@@ -107,6 +115,72 @@ void RemoveTree(benchmark::State& state) {
 void Ours_RemoveTree(benchmark::State& state) { RemoveTree<true>(state); }
 void Baseline_RemoveTree(benchmark::State& state) { RemoveTree<false>(state); }
 
+// The removal as it was before the length check: the same walk and calls, deleting as it goes.
+BOOL OldWalk(const CString& path, DWORD attributes) {
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return RemoveDirectoryW(path);
+  }
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const WCHAR* n = entry.cFileName;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (!(n[0] == u'.' && (n[1] == 0 || (n[1] == u'.' && n[2] == 0)))) {
+          OldWalk(files::Child(path, n), entry.dwFileAttributes);
+        }
+      } else {
+        CFile::Remove(files::Child(path, n));
+      }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  return RemoveDirectoryW(path);
+}
+
+// Eight copies of the project's sources (without build output), side by side under root.
+std::size_t CopySources(const fs::path& root) {
+  const fs::path source = UTILITY_SOURCE_DIR;
+  std::size_t files = 0;
+  for (int copy = 0; copy < 8; ++copy) {
+    const fs::path target = root / ("copy" + std::to_string(copy));
+    fs::create_directories(target);
+    for (const fs::directory_entry& e : fs::directory_iterator(source)) {
+      const std::string name = e.path().filename().string();
+      if (name == "build" || name == ".git") continue;
+      fs::copy(e.path(), target / name, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    }
+  }
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) files += e.is_regular_file() ? 1 : 0;
+  return files;
+}
+
+template <bool kOurs>
+void RemoveSources(benchmark::State& state) {
+  Scratch scratch;
+  int round = 0;
+  std::size_t files = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const fs::path tree = scratch.root / ("sources" + std::to_string(round++));
+    files = CopySources(tree);
+    const CString library = LibraryPath(tree.string());
+    sync();
+    state.ResumeTiming();
+    if constexpr (kOurs) {
+      benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
+    } else {
+      benchmark::DoNotOptimize(OldWalk(library, GetFileAttributesW(library)));
+    }
+  }
+  state.counters["files"] = static_cast<double>(files);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files));
+}
+
+void BM_Ours_RemoveSources(benchmark::State& state) { RemoveSources<true>(state); }
+void BM_OldWalk_RemoveSources(benchmark::State& state) { RemoveSources<false>(state); }
+
 const CString kText(u"request 4711 answered in 12 ms by worker 3");
 
 void Ours_AppendEntry(benchmark::State& state) {
@@ -168,6 +242,8 @@ BENCHMARK(Ours_ListTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(Baseline_ListTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(Ours_RemoveTree)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(Baseline_RemoveTree)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Ours_RemoveSources)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_OldWalk_RemoveSources)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(Ours_AppendEntry)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Baseline_AppendEntry)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Floor_AppendEntry)->Unit(benchmark::kMicrosecond);

@@ -9,8 +9,11 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <Utility/Platform/Error.h>
+#include <Utility/Platform/FileSystem.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
@@ -25,6 +28,15 @@ CString Library(const std::string& native) { return LibraryPath(native); }
 
 std::string Native(const CString& library) { return NativePath(library); }
 
+// What the system's path limit is, for the messages that name it.
+const std::string kPathLimit = "the system takes at most " + std::to_string(kMaxNativePathBytes) + " bytes (" +
+                               std::to_string(kMaxPathUnits) + " UTF-16 units)";
+
+std::string TooLong(const std::string& path) { return path + ": the path is too long; " + kPathLimit; }
+
+// Whether the call that just failed refused a path as too long.
+bool RefusedAsTooLong() { return GetLastError() == static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE); }
+
 std::vector<std::string> NativeList(const CStringArray& paths) {
   std::vector<std::string> out;
   for (INT_PTR i = 0; i < paths.GetSize(); ++i) out.push_back(Native(paths[i]));
@@ -35,13 +47,17 @@ std::vector<std::string> NativeList(const CStringArray& paths) {
 // says which it was, so that a typing error is not mistaken for an empty directory.
 void RequireReadableDirectory(const std::string& path) {
   DIR* dir = opendir(path.empty() ? "/" : path.c_str());
+  if (dir == nullptr && errno == ENAMETOOLONG) throw Failure("cannot read the directory " + TooLong(path));
   if (dir == nullptr) throw Failure("cannot read the directory " + path + ": " + std::strerror(errno));
   closedir(dir);
 }
 
 int Create(const Invocation& inv, Reply& reply) {
+  SetLastError(ERROR_SUCCESS);
   const int result = CUtility::CreateAllDirectories(Library(inv.Arg(0)));
+  const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
+  if (tooLong) throw Failure("could not create " + TooLong(inv.Arg(0)));
   if (result == 0) throw Failure("could not create " + inv.Arg(0) + " (a level is in the way or not allowed)");
   return kExitOk;
 }
@@ -51,8 +67,11 @@ int CreateParents(const Invocation& inv, Reply& reply) {
   for (char& c : path) {
     if (c == '/') c = '\\';
   }
+  SetLastError(ERROR_SUCCESS);
   const int result = CUtility::CreateAllDirectoriesEx(path.c_str());
+  const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
+  if (tooLong) throw Failure("could not create the directories of " + TooLong(inv.Arg(0)));
   if (result == 0) throw Failure("could not create the directories of " + inv.Arg(0));
   return kExitOk;
 }
@@ -71,9 +90,20 @@ int Remove(const Invocation& inv, Reply& reply) {
   if (!inv.Flag("yes") && !Confirm(path)) throw Failure("not removed: " + path);
   try {
     Progress progress("removing " + path);
-    const int result = CUtility::RemoveDirectoryW(Library(path));
+    const CString library = Library(path);
+    SetLastError(ERROR_SUCCESS);
+    const int result = CUtility::RemoveDirectoryW(library);
+    const bool tooLong = result == 0 && RefusedAsTooLong();
     progress.Done();
     reply.Integer("result", result);
+    if (tooLong) {
+      // Either the path given is itself too long, or something below it is: then the removal
+      // was refused before it deleted anything.
+      const DWORD own = GetNativePathLength(library);
+      if (own == 0 || own > kMaxNativePathBytes) throw Failure("could not remove " + TooLong(path));
+      throw Failure("could not remove " + path + ": a path in the tree is longer than " + kPathLimit +
+                    "; nothing was removed");
+    }
     if (result == 0) throw Failure("could not remove " + path + " (missing, not a directory, or something in it stayed)");
   } catch (const CFileException& e) {
     throw Failure("stopped at " + Native(e.m_strFileName) + ": cannot delete it (Win32 error " +
@@ -83,8 +113,20 @@ int Remove(const Invocation& inv, Reply& reply) {
 }
 
 int Rename(const Invocation& inv, Reply& reply) {
-  const int result = CUtility::ReNameFolder(Library(inv.Arg(0)), Library(inv.Arg(1)));
+  const CString from = Library(inv.Arg(0)), to = Library(inv.Arg(1));
+  SetLastError(ERROR_SUCCESS);
+  const int result = CUtility::ReNameFolder(from, to);
+  const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
+  // The rename's own buffers hold paths of 1022 units; the system's limit comes after that.
+  constexpr int kRenameUnits = 1022;
+  for (const auto& [library, native] : {std::pair{&from, &inv.Arg(0)}, std::pair{&to, &inv.Arg(1)}}) {
+    if (result == 0 && library->GetLength() > kRenameUnits) {
+      throw Failure("could not rename: " + *native + ": the path is too long; a rename takes at most " +
+                    std::to_string(kRenameUnits) + " UTF-16 units");
+    }
+  }
+  if (tooLong) throw Failure("could not rename " + TooLong(inv.Arg(0)));
   if (result == 0) {
     throw Failure("could not rename " + inv.Arg(0) + " to " + inv.Arg(1) +
                   " (missing, target exists, another directory, or too long)");

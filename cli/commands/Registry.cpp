@@ -1,6 +1,6 @@
 // `utility reg`: see and repair what a host keeps in the registry. Query values, set and
 // delete them, list sub-keys, mark keys read-only, export and import key trees as text, and
-// check a hive for damage; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any hive file.
+// check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any hive file.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -235,6 +235,36 @@ int CheckHive(const Invocation& inv, Reply& reply) {
   return rc == ERROR_SUCCESS ? kExitOk : kExitNo;
 }
 
+// The damaged hive's file: the --hive file, or the file of HKCU/HKLM. Nothing is opened, so
+// that no connection of this process can fold a log into the damaged file.
+std::string HiveFileOf(const Invocation& inv) {
+  if (inv.Has("hive")) return inv.Get("hive");
+  const Roots roots(inv);
+  const KeyName name = roots.Name(inv.args.empty() ? "HKCU" : inv.Arg(0));
+  WCHAR path[4096];
+  DWORD size = 4096;
+  Check(RegGetHiveFileW(name.root, path, &size), name.shown);
+  return NativePath(CStringRef(path));
+}
+
+int Recover(const Invocation& inv, Reply& reply) {
+  const std::string damaged = HiveFileOf(inv);
+  const std::string output = inv.Get("output", damaged + ".recovered");
+  REG_SALVAGE_COUNTS counts{};
+  const LONG rc = RegSalvageHiveW(LibraryPath(damaged), LibraryPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
+                                  &counts);
+  if (rc == ERROR_FILE_EXISTS) {
+    throw Failure(output + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
+  }
+  Check(rc, damaged);
+  reply.Text("file", output);
+  reply.Integer("keys", counts.keys);
+  reply.Integer("values", counts.values);
+  reply.Integer("rebuilt", counts.rebuiltKeys);
+  reply.Integer("lost", counts.lostRows);
+  return kExitOk;
+}
+
 int Where(const Invocation&, Reply& reply) {
   for (const auto& [label, root] : {std::pair<const char*, HKEY>{"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
                                     std::pair<const char*, HKEY>{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}}) {
@@ -298,7 +328,7 @@ void Demo(std::ostream& out) {
 Group RegistryGroup() {
   const Option file{"file", "<path>", "write the export to this file instead of standard output"};
   return {"reg",
-          "see and repair registry values: query, set, delete, list, protect, export, import",
+          "see and repair registry values: query, set, delete, list, protect, export, import, recover",
           {
               {"reg", "query", "<key> [<value>]",
                "print one value, or every value of a key, as name=type:data ('@' is the default value)",
@@ -331,6 +361,14 @@ Group RegistryGroup() {
               {"reg", "check", "[<root>]", "check a hive file for damage (HKCU, HKLM, or the --hive file)",
                {kHive},
                {"utility reg check HKLM", "utility reg check --hive settings.db"}, 0, 1, CheckHive},
+              {"reg", "recover", "[<root>]",
+               "copy every readable key and value of a damaged hive into a new hive file; the damaged one stays",
+               {kHive,
+                {"output", "<file>", "write the new hive here (default: the damaged file's name + .recovered)"},
+                {"force", "", "replace the --output file if it exists"}},
+               {"utility reg recover --hive settings.db   # writes settings.db.recovered",
+                "utility reg recover HKCU --output ~/current-user.db.new"},
+               0, 1, Recover},
               {"reg", "where", "", "print the files that hold HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE", {},
                {"utility reg where"}, 0, 0, Where},
           },

@@ -243,14 +243,23 @@ std::string ErrorText(LONG code) {
     case ERROR_PATH_NOT_FOUND: return "the hive's directory cannot be reached (3)";
     case ERROR_ACCESS_DENIED: return "access denied: the key is read-only (5)";
     case ERROR_INVALID_HANDLE: return "not a key handle (6)";
+    case ERROR_NOT_ENOUGH_MEMORY: return "out of memory (8)";
+    case ERROR_FILE_EXISTS: return "the file exists already (80)";
     case ERROR_INVALID_PARAMETER: return "invalid parameter (87)";
+    case ERROR_DISK_FULL: return "the disk is full (112)";
+    case ERROR_INVALID_NAME: return "the hive file's name cannot be a file name here (123)";
     case ERROR_BAD_PATHNAME: return "malformed key path (161)";
     case ERROR_BUSY: return "the hive is locked by another process (170)";
+    case ERROR_FILENAME_EXCED_RANGE: return "the hive file's path is too long (206)";
     case ERROR_MORE_DATA: return "more data than the buffer holds (234)";
     case ERROR_NO_MORE_ITEMS: return "no more items (259)";
     case ERROR_DIRECTORY: return "the hive path names a directory, not a hive file (267)";
-    case ERROR_BADDB: return "the hive file is not a registry hive (1009)";
-    case ERROR_REGISTRY_CORRUPT: return "the hive file is damaged (1015)";
+    case ERROR_NOACCESS: return "no data given for a value of that size (998)";
+    case ERROR_BADDB:
+      return "the hive file is not a registry hive, or is damaged and takes no more writes; "
+             "utility reg recover copies what it still holds (1009)";
+    case ERROR_CANTOPEN: return "the hive file cannot be opened (1011)";
+    case ERROR_REGISTRY_CORRUPT: return "the hive file is damaged; utility reg recover copies what it still holds (1015)";
     case ERROR_REGISTRY_IO_FAILED: return "the hive file cannot be read or written (1016)";
     case ERROR_KEY_DELETED: return "the key was deleted (1018)";
     default: return "registry error " + std::to_string(code);

@@ -468,6 +468,19 @@ LONG RegCheckHiveW(HKEY key) noexcept try {
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
+LONG RegSalvageHiveW(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags, REG_SALVAGE_COUNTS* counts) noexcept try {
+  if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{};
+  if (damagedFile == nullptr || damagedFile[0] == 0 || newFile == nullptr || newFile[0] == 0) return ERROR_INVALID_PARAMETER;
+  std::string from, to;
+  if (!NativePath(CStringRef(damagedFile), from) || !NativePath(CStringRef(newFile), to)) return ERROR_INVALID_NAME;
+  registry::SalvageCounts found;
+  const LONG rc = registry::SalvageHive(from, to, (flags & REG_SALVAGE_REPLACE) != 0, found);
+  if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{found.keys, found.values, found.rebuiltKeys, found.lostRows};
+  return rc;
+} catch (...) {
+  return ERROR_NOT_ENOUGH_MEMORY;
+}
+
 LONG RegGetHiveFileW(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
   if (size == nullptr) return ERROR_INVALID_PARAMETER;
   std::string native;

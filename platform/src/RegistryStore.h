@@ -96,10 +96,31 @@ class Hive {
  private:
   explicit Hive(std::string nativePath);
 
+  // Runs one call on the hive; a result that shows damage in the file is remembered and
+  // marked beside the file, so that every later write to it is refused, in any process.
+  template <class Call>
+  LONG Watch(Call call);
+  void NoteDamage(bool onlyIfConnected) noexcept;
+
   std::string m_path;
   struct State;
   std::unique_ptr<State> m_state;
 };
+
+// What a salvage of a damaged hive found: keys and values copied to the new hive, keys made
+// again from their descendants' paths because their own rows could not be read, and rows
+// that could not be read (or values whose key could not be).
+struct SalvageCounts {
+  DWORD keys = 0;
+  DWORD values = 0;
+  DWORD rebuiltKeys = 0;
+  DWORD lostRows = 0;
+};
+
+// Copies every readable key and value of the hive file at from into a new hive file at to,
+// row by row, leaving from untouched. An existing file at to is refused (ERROR_FILE_EXISTS)
+// unless replace is set.
+LONG SalvageHive(const std::string& from, const std::string& to, bool replace, SalvageCounts& counts);
 
 // The native path of the file of a predefined root hive (HKEY_CURRENT_USER,
 // HKEY_LOCAL_MACHINE), honouring UTILITY_REGISTRY_DIR; empty for other keys.

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "support/DeepTree.h"
 #include "support/Files.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -64,6 +66,35 @@ TEST(FilesCommands, ARemovalStoppedByAReadOnlyFileSaysWhere) {
   EXPECT_NE(r.err.find((dir.path() / "t" / "sub" / "locked").string()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("error 5"), std::string::npos) << r.err;
   EXPECT_TRUE(fs::exists(dir.path() / "t" / "sub" / "locked"));
+}
+
+TEST(FilesCommands, ATreeTooDeepForTheSystemIsRefusedWholeWithTheLimitNamed) {
+  TempDir dir;
+  const fs::path root = dir.path() / "deep";
+  testsupport::MakeChain(root, testsupport::ChainNames(root.native().size(), 4096, "\xE4\xB8\xAD"));
+  const std::size_t before = testsupport::CountEntriesDeep(root);
+  const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root.string()}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("a path in the tree is longer than the system takes at most 4095 bytes"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("nothing was removed"), std::string::npos) << r.err;
+  EXPECT_EQ(testsupport::CountEntriesDeep(root), before);
+}
+
+TEST(FilesCommands, APathTooLongForTheSystemIsReportedAsSuch) {
+  TempDir dir;
+  const std::string tooLong = (dir.path() / std::string(4096, 'a')).string();
+  struct Case {
+    std::vector<std::string> args;
+  };
+  for (const Case& c : {Case{{"files", "create", tooLong}}, Case{{"files", "create-parents", tooLong + "/f"}},
+                        Case{{"files", "list", tooLong}}, Case{{"files", "remove", "--yes", tooLong}},
+                        Case{{"files", "rename", tooLong, (dir.path() / "b").string()}}}) {
+    SCOPED_TRACE(c.args[1]);
+    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the path is too long"), std::string::npos) << r.err;
+  }
 }
 
 TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {

@@ -1,6 +1,8 @@
 // Per-test temporary directories.
 #include "support/TempDir.h"
 
+#include "support/DeepTree.h"
+
 #include <cstdlib>
 #include <stdexcept>
 #include <system_error>
@@ -27,6 +29,8 @@ TempDir::~TempDir() {
     }
   }
   std::filesystem::remove_all(m_path, ec);
+  // A tree deeper than the system's path limit is left to the descriptor-based removal.
+  if (ec) RemoveDeep(m_path);
 }
 
 CString TempDir::LibraryPath() const { return ::LibraryPath(m_path.string()); }

@@ -270,6 +270,30 @@ BOOL PathFileExistsW(const WCHAR* path) noexcept {
 }
 BOOL PathFileExistsW(const char16_t* path) noexcept { return PathFileExistsW(Wide(path)); }
 
+DWORD GetNativeNameLength(const WCHAR* name, DWORD length) noexcept {
+  DWORD bytes = 0;
+  for (DWORD i = 0; i < length; ++i) {
+    const WCHAR u = name[i];
+    if (u < 0x80 || (u >= platform::kFirstByteEscape && u <= platform::kLastByteEscape)) {
+      bytes += 1;
+    } else if (u < 0x800) {
+      bytes += 2;
+    } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
+      bytes += 4;  // a pair, whose low half is never an escape
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
+}
+
+DWORD GetNativePathLength(const WCHAR* path) noexcept {
+  std::string native;
+  if (!NativeName(path, native)) return 0;
+  return static_cast<DWORD>(native.size());
+}
+
 HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) noexcept {
   return FindFirstFileExW(pattern, FindExInfoStandard, data, FindExSearchNameMatch, nullptr, 0);
 }

@@ -149,6 +149,23 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   return result;
 }
 
+LONG ReplaceHiveFile(const std::string& temp, const std::string& path) {
+  const int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const LONG e = ErrorFromErrno(errno);
+    if (fd >= 0) ::close(fd);
+    RemoveTemporary(temp);
+    return e;
+  }
+  ::close(fd);
+  for (const char* suffix : {"-wal", "-shm", "-keys", "-damaged"}) ::unlink((path + suffix).c_str());
+  LONG result = ERROR_SUCCESS;
+  if (::rename(temp.c_str(), path.c_str()) != 0) result = ErrorFromErrno(errno);
+  RemoveTemporary(temp);
+  SyncDirectory(Directory(path));
+  return result;
+}
+
 std::int64_t FileTimeNow() noexcept {
   struct timespec ts {};
   ::clock_gettime(CLOCK_REALTIME, &ts);

@@ -21,6 +21,10 @@ void RemoveTemporary(const std::string& temp) noexcept;
 // won the race: its hive is kept and temp discarded). The directory entry is synced.
 LONG PublishHiveFile(const std::string& temp, const std::string& path);
 
+// Gives the complete hive at temp the name path in place of whatever file has it now, with
+// that file's log, shared memory, key counter and damage mark, which belong to the old file.
+LONG ReplaceHiveFile(const std::string& temp, const std::string& path);
+
 // The Win32 code of an errno value from a file-system call.
 LONG ErrorFromErrno(int error) noexcept;
 

@@ -58,6 +58,39 @@ struct WIN32_FIND_DATAW {
 UTILITY_PLATFORM_API DWORD GetFileAttributesW(const WCHAR* path) noexcept;
 UTILITY_PLATFORM_API DWORD GetFileAttributesW(const char16_t* path) noexcept;
 
+// The longest path, in UTF-16 units, that the file calls take (longer ones are refused with
+// ERROR_FILENAME_EXCED_RANGE before anything else), and the longest native path, in bytes,
+// that the system takes (a native name of more bytes fails with ERROR_FILENAME_EXCED_RANGE
+// too). A unit takes one to three native bytes, so names outside ASCII meet the byte limit
+// with fewer units.
+inline constexpr DWORD kMaxPathUnits = 4095;
+inline constexpr DWORD kMaxNativePathBytes = 4095;
+
+// GetNativeNameLength()
+//
+// The number of bytes that the entry name name[0, length) takes in a native path: one per
+// ASCII unit and per byte escape (U+DC80..U+DCFF), two or three per other unit of the Basic
+// Multilingual Plane, four per surrogate pair. A unit with no native form counts three. The
+// name is one component (a separator in it counts as one byte); nothing is allocated, so a
+// walk can add up the native length of a deep path without forming it.
+//
+// Example:
+//   GetNativeNameLength(u"a\u00e9\u4e2d", 3) == 6      // 1 + 2 + 3
+UTILITY_PLATFORM_API DWORD GetNativeNameLength(const WCHAR* name, DWORD length) noexcept;
+
+// GetNativePathLength()
+//
+// The length in bytes of the native path that the file calls make of path, after the lexical
+// rules (`.` and `..` components, repeated and trailing separators). 0 with the last error set
+// when the calls would refuse path before reaching the system (ERROR_FILENAME_EXCED_RANGE,
+// ERROR_INVALID_NAME, ...); an empty path, which has no native name, gives 0 as well. A length
+// above kMaxNativePathBytes is returned as it is, since the system refuses it only when a call
+// reaches it.
+//
+// Example:
+//   GetNativePathLength(u"\\tmp\\.\\x") == 6       // "/tmp/x"
+UTILITY_PLATFORM_API DWORD GetNativePathLength(const WCHAR* path) noexcept;
+
 // CreateDirectoryW()
 //
 // Creates one directory (its parent must exist). Non-zero on success; 0 with

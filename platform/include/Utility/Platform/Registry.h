@@ -240,6 +240,37 @@ UTILITY_PLATFORM_API LONG RegGetKeyReadOnlyW(HKEY key, LPCWSTR subKey, BOOL* mar
 // that does not exist yet counts as sound), ERROR_BADDB or ERROR_REGISTRY_CORRUPT otherwise.
 UTILITY_PLATFORM_API LONG RegCheckHiveW(HKEY key) noexcept;
 
+// RegSalvageHiveW()
+//
+// Copies every key and value that can still be read from the hive file damagedFile into a
+// new hive file newFile, row by row, so that a damaged page loses only the rows on it. The
+// damaged file is only read, never changed. Keys keep their names, read-only marks and
+// times; values keep their names, types, data and order. A key whose own row is lost but
+// whose sub-keys are readable is made again under its folded (upper-case) name. The new
+// hive passes RegCheckHiveW before it gets its name. newFile must not exist unless flags
+// holds REG_SALVAGE_REPLACE (replace it only while no process has it open), and is never
+// damagedFile itself (ERROR_INVALID_PARAMETER). counts (optional) receives what was copied
+// and how many rows could not be read.
+//
+// Errors: ERROR_FILE_NOT_FOUND (no damagedFile), ERROR_FILE_EXISTS, ERROR_BADDB (not a hive,
+// or its header is unreadable: nothing to salvage), and the codes of the new file's writes.
+//
+// Example:
+//   REG_SALVAGE_COUNTS counts{};
+//   if (RegSalvageHiveW(CString(u"/tmp/settings.db"), CString(u"/tmp/settings.db.recovered"), 0,
+//                       &counts) == 0) {
+//     // counts.keys, counts.values copied; counts.lostRows could not be read
+//   }
+struct REG_SALVAGE_COUNTS {
+  DWORD keys;         // keys copied, the root not counted
+  DWORD values;       // values copied
+  DWORD rebuiltKeys;  // keys made again from their sub-keys' paths
+  DWORD lostRows;     // rows that could not be read, and values whose key could not be
+};
+#define REG_SALVAGE_REPLACE 0x00000001u
+UTILITY_PLATFORM_API LONG RegSalvageHiveW(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags,
+                                          REG_SALVAGE_COUNTS* counts) noexcept;
+
 // RegGetHiveFileW()
 //
 // The native path of the file that holds key's hive, as UTF-16 in path (size in units,

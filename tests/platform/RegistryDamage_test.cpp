@@ -1,0 +1,229 @@
+// A hive after damage: what is intact still reads, writes are refused from the moment the
+// store meets the damage (and by every later opening of the file), and a salvage copies every
+// readable key and value into a new, sound hive while the damaged file stays as it was.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Platform/Registry.h>
+#include <Utility/Utility.h>
+
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+constexpr int kKeys = 8, kValuesPerKey = 40;
+
+CString KeyName(int k) { return CString(("Software\\App\\K" + std::to_string(k)).c_str()); }
+CString ValueName(int k, int v) { return CString(("v" + std::to_string(k) + "-" + std::to_string(v)).c_str()); }
+std::string Data(int k, int v) { return std::string(150 + (k * 7 + v) % 50, static_cast<char>('a' + (k + v) % 26)); }
+
+// A hive of kKeys keys with kValuesPerKey binary values each, closed so that its log is folded
+// into the file; then the file as it was, and the same with two pages in its middle overwritten.
+struct DamagedHive {
+  std::string sound;
+  std::string damaged;
+};
+
+DamagedHive MakeDamaged(const fs::path& file) {
+  HKEY root = nullptr;
+  EXPECT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
+  for (int k = 0; k < kKeys; ++k) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(root, KeyName(k), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    for (int v = 0; v < kValuesPerKey; ++v) {
+      const std::string d = Data(k, v);
+      EXPECT_EQ(RegSetValueExW(key, ValueName(k, v), 0, REG_BINARY, reinterpret_cast<const BYTE*>(d.data()),
+                               static_cast<DWORD>(d.size())),
+                ERROR_SUCCESS);
+    }
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(RegSetKeyReadOnlyW(root, KeyName(3), TRUE), ERROR_SUCCESS);
+  RegCloseKey(root);  // the last handle: the hive is closed
+  DamagedHive h;
+  h.sound = ReadFile(file);
+  h.damaged = h.sound;
+  std::mt19937 rng(5);
+  const std::size_t middle = (h.sound.size() / 4096 / 2) * 4096;
+  for (std::size_t i = middle; i < middle + 2 * 4096 && i < h.damaged.size(); ++i) h.damaged[i] = static_cast<char>(rng());
+  WriteFile(file, h.damaged);
+  return h;
+}
+
+// What each value reads as in the hive file: the data of every value that reads.
+std::map<std::pair<int, int>, std::string> Readable(const fs::path& file, int* failures) {
+  std::map<std::pair<int, int>, std::string> found;
+  HKEY root = nullptr;
+  if (RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0) != ERROR_SUCCESS) return found;
+  for (int k = 0; k < kKeys; ++k) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, KeyName(k), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      *failures += kValuesPerKey;
+      continue;
+    }
+    for (int v = 0; v < kValuesPerKey; ++v) {
+      BYTE data[512];
+      DWORD size = sizeof data, type = 0;
+      const LONG rc = RegQueryValueExW(key, ValueName(k, v), nullptr, &type, data, &size);
+      if (rc == ERROR_SUCCESS && type == REG_BINARY) {
+        found[{k, v}] = std::string(reinterpret_cast<const char*>(data), size);
+      } else {
+        ++*failures;
+      }
+    }
+    RegCloseKey(key);
+  }
+  RegCloseKey(root);
+  return found;
+}
+
+LONG WriteOne(const fs::path& file, const CString& keyName) {
+  HKEY root = nullptr;
+  LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0);
+  if (rc != ERROR_SUCCESS) return rc;
+  HKEY key = nullptr;
+  rc = RegCreateKeyExW(root, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  if (rc == ERROR_SUCCESS) {
+    const DWORD n = 7;
+    rc = RegSetValueExW(key, W(u"written"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
+    RegCloseKey(key);
+  }
+  RegCloseKey(root);
+  return rc;
+}
+
+LONG CheckFile(const fs::path& file) {
+  HKEY root = nullptr;
+  LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0);
+  if (rc != ERROR_SUCCESS) return rc;
+  rc = RegCheckHiveW(root);
+  RegCloseKey(root);
+  return rc;
+}
+
+}  // namespace
+
+TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
+  testsupport::TempDir dir;
+  const fs::path file = dir.path() / "hive.db";
+  const DamagedHive h = MakeDamaged(file);
+  EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
+  int failures = 0;
+  const auto readable = Readable(file, &failures);
+  EXPECT_GT(readable.size(), 0u);
+  EXPECT_GT(failures, 0) << "the damage must reach some values";
+  for (const auto& [at, data] : readable) EXPECT_EQ(data, Data(at.first, at.second));
+  // Every kind of write, to a key that reads well, to a new key and to the root, is refused.
+  const std::pair<int, int> intact = readable.begin()->first;
+  HKEY root = nullptr;
+  ASSERT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(root, KeyName(intact.first), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  const DWORD n = 1;
+  EXPECT_EQ(RegSetValueExW(key, W(u"new"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n), ERROR_BADDB);
+  EXPECT_EQ(RegDeleteValueW(key, ValueName(intact.first, intact.second)), ERROR_BADDB);
+  EXPECT_EQ(RegSetKeyReadOnlyW(key, W(u""), TRUE), ERROR_BADDB);
+  RegCloseKey(key);
+  HKEY created = nullptr;
+  EXPECT_EQ(RegCreateKeyExW(root, W(u"Brand\\New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr), ERROR_BADDB);
+  EXPECT_EQ(RegDeleteKeyW(root, KeyName(intact.first)), ERROR_BADDB);
+  RegCloseKey(root);
+  // The value that was refused a deletion is still there.
+  int ignored = 0;
+  EXPECT_EQ(Readable(file, &ignored).count(intact), 1u);
+  EXPECT_EQ(ReadFile(file), h.damaged);
+  EXPECT_TRUE(fs::exists(file.string() + "-damaged"));
+}
+
+TEST(RegistryDamage, TheMarkFollowsTheFileNotTheName) {
+  testsupport::TempDir dir;
+  const fs::path file = dir.path() / "hive.db";
+  const DamagedHive h = MakeDamaged(file);
+  EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
+  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
+  // A sound copy put back under the name takes writes again, though the old mark lies beside it.
+  fs::remove(file);
+  WriteFile(file, h.sound);
+  EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
+  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_SUCCESS);
+}
+
+TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
+  testsupport::TempDir dir;
+  const fs::path file = dir.path() / "hive.db";
+  const fs::path out = dir.path() / "hive.db.recovered";
+  const DamagedHive h = MakeDamaged(file);
+  int failures = 0;
+  const auto readable = Readable(file, &failures);
+  REG_SALVAGE_COUNTS counts{};
+  ASSERT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
+  EXPECT_EQ(ReadFile(file), h.damaged) << "the damaged file is only read";
+  EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
+  int lostInCopy = 0;
+  const auto copied = Readable(out, &lostInCopy);
+  for (const auto& [at, data] : readable) {
+    SCOPED_TRACE(std::to_string(at.first) + "-" + std::to_string(at.second));
+    ASSERT_EQ(copied.count(at), 1u);
+    EXPECT_EQ(copied.at(at), data);
+  }
+  for (const auto& [at, data] : copied) EXPECT_EQ(data, Data(at.first, at.second));  // nothing made up
+  EXPECT_EQ(counts.values, copied.size());
+  EXPECT_LT(counts.values, static_cast<DWORD>(kKeys * kValuesPerKey));
+  EXPECT_GT(counts.lostRows, 0u);
+  // The new hive is a hive like any other: it takes writes, and the read-only mark survived
+  // where its key did.
+  EXPECT_EQ(WriteOne(out, CString(u"Other")), ERROR_SUCCESS);
+  HKEY root = nullptr;
+  ASSERT_EQ(RegLoadAppKeyW(CString(out.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
+  BOOL marked = FALSE, effective = FALSE;
+  if (RegGetKeyReadOnlyW(root, KeyName(3), &marked, &effective) == ERROR_SUCCESS) {
+    EXPECT_TRUE(effective);
+  }
+  RegCloseKey(root);
+  // An existing file is not replaced unless asked, and never by the damaged file's own name.
+  const std::string before = ReadFile(out);
+  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), 0, nullptr), ERROR_FILE_EXISTS);
+  EXPECT_EQ(ReadFile(out), before);
+  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts), ERROR_SUCCESS);
+  EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
+  EXPECT_EQ(ReadFile(file), h.damaged);
+}
+
+TEST(RegistryDamage, SalvageOfWhatIsNoHiveSaysSo) {
+  testsupport::TempDir dir;
+  const fs::path out = dir.path() / "out.db";
+  WriteFile(dir.path() / "text.db", std::string(9000, 'x'));
+  struct Case {
+    const char* name;
+    LONG rc;
+  };
+  for (const Case& c : {Case{"text.db", ERROR_BADDB}, Case{"missing.db", ERROR_FILE_NOT_FOUND}}) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RegSalvageHiveW(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr), c.rc);
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
