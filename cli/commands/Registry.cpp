@@ -1,7 +1,9 @@
 // `utility reg`: see and repair what a host keeps in the registry. Query values, set and
 // delete them, list sub-keys, mark keys read-only, export and import key trees as text, and
 // check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any hive file.
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -198,7 +200,9 @@ int Export(const Invocation& inv, Reply& reply) {
   progress.Done();
   if (inv.Has("file")) {
     std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
-    if (!(out << text.str()) || !out.flush()) throw Failure("cannot write " + inv.Get("file"));
+    if (!(out << text.str()) || !out.flush()) {
+      throw Failure("cannot write " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
+    }
     reply.Text("file", inv.Get("file"));
     return kExitOk;
   }
@@ -214,14 +218,24 @@ int Export(const Invocation& inv, Reply& reply) {
 int Import(const Invocation& inv, Reply& reply) {
   const Roots roots(inv);
   const std::string& file = inv.Arg(0);
+  const std::string shown = file == "-" ? "standard input" : file;
   int written = 0;
-  if (file == "-") {
-    written = regtext::ImportText(std::cin, roots);
-  } else {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw Failure("cannot read " + file);
-    Progress progress("importing " + file);
-    written = regtext::ImportText(in, roots);
+  // Every message names the file, and a line of it where the text is at fault.
+  try {
+    if (file == "-") {
+      written = regtext::ImportText(std::cin, roots);
+    } else {
+      std::ifstream in(file, std::ios::binary);
+      if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+      Progress progress("importing " + file);
+      written = regtext::ImportText(in, roots);
+      if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+    }
+  } catch (const UsageError& e) {
+    throw UsageError(Shortened(shown) + ", " + e.what());
+  } catch (const Failure& e) {
+    if (std::string(e.what()).rfind("cannot read ", 0) == 0) throw;
+    throw Failure(Shortened(shown) + ", " + e.what());
   }
   reply.Integer("values", written);
   return kExitOk;

@@ -108,6 +108,7 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
   TempDir dir;
   const std::string root = dir.path().string();
   testsupport::WriteBytes(dir.path() / "plain.txt", "text");
+  testsupport::WriteBytes(dir.path() / "bad.reg", "\"v\"=dword:1\n");
   testsupport::WriteBytes(dir.path() / "locked.log", "kept");
   testsupport::MakeReadOnly(dir.path() / "locked.log");
   fs::create_directories(dir.path() / "registry");
@@ -143,7 +144,8 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       // the registry: an unknown value type, malformed data, a missing file, a bad root
       {{"reg", "set", "HKCU\\App", "v", "quad:1"}, 2, "unknown value type 'quad'"},
       {{"reg", "set", "HKCU\\App", "v", "dword:zz"}, 2, "malformed dword: 'zz'"},
-      {{"reg", "import", root + "/none.txt"}, 1, "cannot read " + root + "/none.txt"},
+      {{"reg", "import", root + "/none.txt"}, 1, "cannot read " + root + "/none.txt: No such file or directory"},
+      {{"reg", "import", root + "/bad.reg"}, 2, root + "/bad.reg, line 1: a value before any [key] line"},
       {{"reg", "query", "HKXX\\App"}, 2, "a key starts with HKCU or HKLM"},
   };
   const auto before = Contents(dir.path());
