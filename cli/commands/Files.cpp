@@ -32,7 +32,7 @@ std::string Native(const CString& library) { return NativePath(library); }
 const std::string kPathLimit = "the system takes at most " + std::to_string(kMaxNativePathBytes) + " bytes (" +
                                std::to_string(kMaxPathUnits) + " UTF-16 units)";
 
-std::string TooLong(const std::string& path) { return path + ": the path is too long; " + kPathLimit; }
+std::string TooLong(const std::string& path) { return Shortened(path) + ": the path is too long; " + kPathLimit; }
 
 // Whether the call that just failed refused a path as too long.
 bool RefusedAsTooLong() { return GetLastError() == static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE); }
@@ -48,7 +48,7 @@ std::vector<std::string> NativeList(const CStringArray& paths) {
 void RequireReadableDirectory(const std::string& path) {
   DIR* dir = opendir(path.empty() ? "/" : path.c_str());
   if (dir == nullptr && errno == ENAMETOOLONG) throw Failure("cannot read the directory " + TooLong(path));
-  if (dir == nullptr) throw Failure("cannot read the directory " + path + ": " + std::strerror(errno));
+  if (dir == nullptr) throw Failure("cannot read the directory " + Shortened(path) + ": " + std::strerror(errno));
   closedir(dir);
 }
 
@@ -58,7 +58,7 @@ int Create(const Invocation& inv, Reply& reply) {
   const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
   if (tooLong) throw Failure("could not create " + TooLong(inv.Arg(0)));
-  if (result == 0) throw Failure("could not create " + inv.Arg(0) + " (a level is in the way or not allowed)");
+  if (result == 0) throw Failure("could not create " + Shortened(inv.Arg(0)) + " (a level is in the way or not allowed)");
   return kExitOk;
 }
 
@@ -72,7 +72,7 @@ int CreateParents(const Invocation& inv, Reply& reply) {
   const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
   if (tooLong) throw Failure("could not create the directories of " + TooLong(inv.Arg(0)));
-  if (result == 0) throw Failure("could not create the directories of " + inv.Arg(0));
+  if (result == 0) throw Failure("could not create the directories of " + Shortened(inv.Arg(0)));
   return kExitOk;
 }
 
@@ -87,7 +87,7 @@ bool Confirm(const std::string& path) {
 int Remove(const Invocation& inv, Reply& reply) {
   const std::string& path = inv.Arg(0);
   if (path.empty()) throw UsageError("an empty path would name the root; give the directory to remove");
-  if (!inv.Flag("yes") && !Confirm(path)) throw Failure("not removed: " + path);
+  if (!inv.Flag("yes") && !Confirm(path)) throw Failure("not removed: " + Shortened(path));
   try {
     Progress progress("removing " + path);
     const CString library = Library(path);
@@ -101,12 +101,12 @@ int Remove(const Invocation& inv, Reply& reply) {
       // was refused before it deleted anything.
       const DWORD own = GetNativePathLength(library);
       if (own == 0 || own > kMaxNativePathBytes) throw Failure("could not remove " + TooLong(path));
-      throw Failure("could not remove " + path + ": a path in the tree is longer than " + kPathLimit +
+      throw Failure("could not remove " + Shortened(path) + ": a path in the tree is longer than " + kPathLimit +
                     "; nothing was removed");
     }
-    if (result == 0) throw Failure("could not remove " + path + " (missing, not a directory, or something in it stayed)");
+    if (result == 0) throw Failure("could not remove " + Shortened(path) + " (missing, not a directory, or something in it stayed)");
   } catch (const CFileException& e) {
-    throw Failure("stopped at " + Native(e.m_strFileName) + ": cannot delete it (Win32 error " +
+    throw Failure("stopped at " + Shortened(Native(e.m_strFileName)) + ": cannot delete it (Win32 error " +
                   std::to_string(e.m_lOsError) + "); files deleted before it stay deleted");
   }
   return kExitOk;
@@ -122,13 +122,13 @@ int Rename(const Invocation& inv, Reply& reply) {
   constexpr int kRenameUnits = 1022;
   for (const auto& [library, native] : {std::pair{&from, &inv.Arg(0)}, std::pair{&to, &inv.Arg(1)}}) {
     if (result == 0 && library->GetLength() > kRenameUnits) {
-      throw Failure("could not rename: " + *native + ": the path is too long; a rename takes at most " +
+      throw Failure("could not rename: " + Shortened(*native) + ": the path is too long; a rename takes at most " +
                     std::to_string(kRenameUnits) + " UTF-16 units");
     }
   }
   if (tooLong) throw Failure("could not rename " + TooLong(inv.Arg(0)));
   if (result == 0) {
-    throw Failure("could not rename " + inv.Arg(0) + " to " + inv.Arg(1) +
+    throw Failure("could not rename " + Shortened(inv.Arg(0)) + " to " + Shortened(inv.Arg(1)) +
                   " (missing, target exists, another directory, or too long)");
   }
   return kExitOk;

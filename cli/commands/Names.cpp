@@ -48,7 +48,7 @@ int KeyWord(const Invocation& inv, Reply& reply) {
   // The library takes a missing or unreadable file for one without the word; the program
   // tells the user instead, since a wrong path is far likelier than an empty keyword list.
   if (inv.Has("file") && !std::ifstream(inv.Get("file"))) {
-    throw Failure("cannot read the keyword file " + inv.Get("file") + ": " + std::strerror(errno));
+    throw Failure("cannot read the keyword file " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
   }
   const int found = inv.Has("file") ? CUtility::IsKeyWords(CString(inv.Get("file").c_str()), word)
                                     : CUtility::IsKeyWords(word);

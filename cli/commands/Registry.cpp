@@ -29,7 +29,7 @@ using regtext::ToUtf8;
 const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
 
 void Check(LONG rc, const std::string& what) {
-  if (rc != ERROR_SUCCESS) throw Failure(what + ": " + regtext::ErrorText(rc));
+  if (rc != ERROR_SUCCESS) throw Failure(Shortened(what) + ": " + regtext::ErrorText(rc));
 }
 
 // A key named on the command line: HKCU\path, HKEY_LOCAL_MACHINE\path..., or, with --hive, a
@@ -81,7 +81,7 @@ class Roots : public regtext::RootResolver {
     } else if (head == "HKLM" || head == "HKEY_LOCAL_MACHINE") {
       root = HKEY_LOCAL_MACHINE;
     } else {
-      throw UsageError("a key starts with HKCU or HKLM (or HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE): '" + text + "'");
+      throw UsageError("a key starts with HKCU or HKLM (or HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE): " + Quoted(text));
     }
     path = slash == std::string::npos ? std::u16string() : FromUtf8(text.substr(slash + 1));
   }
@@ -177,7 +177,7 @@ int ReadOnly(const Invocation& inv, Reply& reply) {
   const KeyName name = roots.Name(inv.Arg(0));
   if (inv.args.size() == 2) {
     const std::string& what = inv.Arg(1);
-    if (what != "on" && what != "off") throw UsageError("expected on or off, not '" + what + "'");
+    if (what != "on" && what != "off") throw UsageError("expected on or off, not " + Quoted(what));
     Check(RegSetKeyReadOnlyW(name.root, W(name.path), what == "on" ? TRUE : FALSE), name.shown);
   }
   BOOL marked = FALSE;
@@ -268,7 +268,7 @@ int Recover(const Invocation& inv, Reply& reply) {
   const LONG rc = RegSalvageHiveW(LibraryPath(damaged), LibraryPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
                                   &counts);
   if (rc == ERROR_FILE_EXISTS) {
-    throw Failure(output + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
+    throw Failure(Shortened(output) + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
   }
   Check(rc, damaged);
   reply.Text("file", output);

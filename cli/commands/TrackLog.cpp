@@ -44,7 +44,7 @@ int Append(const std::string& native, const std::string& shown, const std::funct
   reply.Text("log", shown);
   reply.Bool("written", written);
   if (!written) {
-    throw Failure("no entry written to " + shown + " (missing directory, read-only file, or in use by another writer)");
+    throw Failure("no entry written to " + Shortened(shown) + " (missing directory, read-only file, or in use by another writer)");
   }
   return kExitOk;
 }
