@@ -94,9 +94,6 @@ TEST(FilesCommands, APathTooLongForTheSystemIsReportedAsSuch) {
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("the path is too long"), std::string::npos) << r.err;
-    // The path is quoted shortened: one line, not four thousand bytes.
-    EXPECT_LT(r.err.size(), 400u) << r.err;
-    EXPECT_NE(r.err.find("aaa..."), std::string::npos) << r.err;
   }
 }
 
