@@ -4,7 +4,7 @@
 
 #include <Utility/Utility.h>
 
-#include "bits/BitMask.h"
+#include "BitMask.h"
 
 using namespace utility::bits;
 

@@ -6,7 +6,7 @@
 
 #include <Utility/Utility.h>
 
-#include "bits/BitMask.h"
+#include "BitMask.h"
 
 using namespace utility::bits;
 

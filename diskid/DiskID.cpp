@@ -5,7 +5,6 @@
 #include <Utility/Platform/Types.h>
 
 #include "Identifiers.h"
-#include "identity/GuidByID.h"
 
 #define DISKID_API extern "C" __attribute__((visibility("default")))
 
@@ -17,7 +16,7 @@
 namespace {
 
 // CreateGuidByID's text, as the library keeps its own: the next call overwrites it.
-char g_guidText[64] = {};
+char g_guidText[diskid::kGuidTextSize] = {};
 
 CString FromAscii(const std::string& text) { return CString(text.c_str()); }
 
@@ -61,9 +60,10 @@ DISKID_API CString GetMACaddress() {
 
 // CreateGuidByID()
 //
-// The GUID text of an identifier, spelled as the library spells it, in a buffer of this
+// The GUID text of an identifier, spelled as the library spells it (a test holds the two
+// together), in a buffer of this
 // module that the next call overwrites.
 DISKID_API const char* CreateGuidByID(ULONG id) {
-  identity::FormatGuidByID(id, g_guidText, sizeof g_guidText);
+  diskid::WriteGuidText(id, g_guidText);
   return g_guidText;
 }

@@ -6,7 +6,7 @@
 // page that holds part of the text and reading them cannot fault; they are masked out of the
 // result. Only the address sanitizer could object, since it tracks objects rather than pages,
 // which is why the scans (and nothing else) are excluded from it.
-#include "encoding/AsciiText.h"
+#include "AsciiText.h"
 
 #include <cstdint>
 

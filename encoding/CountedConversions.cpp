@@ -2,7 +2,7 @@
 // for a terminator on request. The count never includes a terminator.
 #include <Utility/Utility.h>
 
-#include "encoding/NewArray.h"
+#include "NewArray.h"
 
 int CUtility::ToWideString(unsigned short*& out, const char* text, int length, int terminate) {
   const int measured = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);

@@ -9,8 +9,8 @@
 
 #include <Utility/Utility.h>
 
-#include "encoding/AsciiText.h"
-#include "encoding/NewArray.h"
+#include "AsciiText.h"
+#include "NewArray.h"
 
 namespace {
 

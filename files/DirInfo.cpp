@@ -2,7 +2,7 @@
 #include <Utility/Platform/FileSystem.h>
 #include <Utility/Utility.h>
 
-#include "files/ChildPath.h"
+#include "ChildPath.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Loading DiskID.dll from the host directory, found exactly as GetModulePath finds it.
-#include "identity/DiskIDDll.h"
+#include "DiskIDDll.h"
 
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Module.h>

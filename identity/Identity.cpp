@@ -2,8 +2,8 @@
 // derived from an identifier.
 #include <Utility/Utility.h>
 
-#include "identity/DiskIDDll.h"
-#include "identity/GuidByID.h"
+#include "DiskIDDll.h"
+#include "GuidByID.h"
 
 namespace {
 

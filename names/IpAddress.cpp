@@ -6,7 +6,7 @@
 
 #include <Utility/Utility.h>
 
-#include "names/Ipv4Text.h"
+#include "Ipv4Text.h"
 
 namespace {
 

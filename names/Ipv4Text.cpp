@@ -1,6 +1,6 @@
 // The two IPv4 text readers. Both walk the text with indexes of their own instead of a
 // tokenizer with hidden state, so calls on any number of threads are independent.
-#include "names/Ipv4Text.h"
+#include "Ipv4Text.h"
 
 #include <climits>
 

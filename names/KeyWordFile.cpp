@@ -4,13 +4,8 @@
 // bytes and comparing them with the bytes of the last parse is far cheaper. The cache is
 // keyed by the native path and holds the bytes themselves (never a timestamp or size), so a
 // same-size rewrite within one clock tick is still seen.
-#include "names/KeyWordFile.h"
+#include "KeyWordFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <algorithm>
 #include <mutex>
 #include <optional>
@@ -18,41 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include <Utility/Platform/FileContents.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Platform/Types.h>
 
-#include "names/KeyWordText.h"
+#include "KeyWordText.h"
 
 namespace utility::names {
 namespace {
-
-// The bytes of a regular file, or nothing when it cannot be opened or read. Opening does
-// not block (a FIFO would wait for a writer) and only regular files are read, so a device
-// or a directory at the path counts as a file that cannot be opened.
-std::optional<std::string> ReadRegularFile(const std::string& nativePath) {
-  const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::string> bytes;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    std::string data;
-    data.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n > 0) {
-        data.append(chunk, static_cast<std::size_t>(n));
-      } else if (n == 0) {
-        bytes = std::move(data);
-        break;
-      } else if (errno != EINTR) {
-        break;
-      }
-    }
-  }
-  ::close(fd);
-  return bytes;
-}
 
 // The entries of one file's bytes, sorted for binary search. (A sorted vector rather than a
 // hash set: its code is all inline and stays inside the library's hidden symbols.)
@@ -121,11 +89,11 @@ bool IsKeyWordIn(const CString& filePath, const CString& word) {
   if (filePath.GetLength() >= MAX_PATH) return false;
   std::string native;
   if (!NativePath(filePath, native)) return false;  // no such file can exist
-  std::optional<std::string> bytes = ReadRegularFile(native);
-  if (!bytes) return false;
+  std::string bytes;
+  if (!utility::platform::ReadRegularFile(native, bytes)) return false;
   const std::u16string lookupForm = KeyWordLookupForm(word.View());
-  if (const std::optional<bool> known = Cache().Lookup(native, *bytes, lookupForm)) return *known;
-  ParsedFile parsed = Parse(std::move(native), std::move(*bytes));
+  if (const std::optional<bool> known = Cache().Lookup(native, bytes, lookupForm)) return *known;
+  ParsedFile parsed = Parse(std::move(native), std::move(bytes));
   const bool listed = parsed.Lists(lookupForm);
   Cache().Keep(std::move(parsed));
   return listed;

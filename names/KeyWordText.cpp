@@ -1,7 +1,7 @@
 // Turns the bytes of a keyword file into its entries. Lines that are plain ASCII (the usual
 // case) skip the code page converter; the others go through the explicit 936 converter, which
 // never touches the process's locale.
-#include "names/KeyWordText.h"
+#include "KeyWordText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // IsKeyWords: the keyword file in the host directory, or one the caller names.
 #include <Utility/Utility.h>
 
-#include "names/KeyWordFile.h"
+#include "KeyWordFile.h"
 
 int CUtility::IsKeyWords(const CString& word) {
   CString path;

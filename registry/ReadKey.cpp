@@ -2,7 +2,7 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
-#include "registry/ValueText.h"
+#include "ValueText.h"
 
 LONG CUtility::ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD& number) {
   HKEY key = nullptr;

@@ -5,7 +5,7 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
-#include "registry/ValueText.h"
+#include "ValueText.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The text of a value's data: UTF-16 units up to the first zero unit or the end of the data.
-#include "registry/ValueText.h"
+#include "ValueText.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include <Utility/Platform/Message.h>
 #include <Utility/Utility.h>
 
-#include "system/MessageText.h"
+#include "MessageText.h"
 
 CString CUtility::GetLastErrorText(int error) {
   CString result;

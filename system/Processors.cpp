@@ -3,7 +3,7 @@
 #include <Utility/Platform/Thread.h>
 #include <Utility/Utility.h>
 
-#include "system/AffinityBound.h"
+#include "AffinityBound.h"
 
 ULONG CUtility::GetNumberOfProcessors() {
   SYSTEM_INFO info{};

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "variant/TextWriters.h"
+#include "TextWriters.h"
 
 using namespace utility::variant;
 

@@ -1,7 +1,7 @@
 // strtod's decimal form, read from UTF-16 text. The number can hold only ASCII characters, so
 // the common case reads the units directly; a locale with another decimal separator goes
 // through the 8-bit form as the C library sees it.
-#include "variant/NumberScan.h"
+#include "NumberScan.h"
 
 #include <charconv>
 #include <cstdlib>

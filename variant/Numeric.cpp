@@ -2,7 +2,7 @@
 // nine types below have a numeric reading; integers keep the low bits of the integer formed.
 #include <Utility/Utility.h>
 
-#include "variant/Rounding.h"
+#include "Rounding.h"
 
 using namespace utility::variant;
 

@@ -4,8 +4,8 @@
 
 #include <Utility/Platform/Date.h>
 
-#include "variant/NumberScan.h"
-#include "variant/Rounding.h"
+#include "NumberScan.h"
+#include "Rounding.h"
 
 using namespace utility::variant;
 

@@ -1,5 +1,5 @@
 // Integer, hexadecimal, fixed-point and date text written as printf writes it.
-#include "variant/TextWriters.h"
+#include "TextWriters.h"
 
 #include <bit>
 #include <charconv>

@@ -4,7 +4,7 @@
 
 #include <Utility/Platform/Date.h>
 
-#include "variant/TextWriters.h"
+#include "TextWriters.h"
 
 using namespace utility::variant;
 

@@ -1,4 +1,4 @@
-// The date parser behind VarDateFromStr: the library's own "YYYY-MM-DD HH:MM:SS" and the
+// The date parser behind VarDateFromStr: ISO 8601's "YYYY-MM-DD HH:MM:SS" and the
 // date and time forms that Windows reads for an English (United States) user. The text is cut
 // into numbers, words and separators; the time is taken from one end, the date from the rest.
 // docs/variant.md lists the order in which ambiguous texts are resolved.
@@ -301,9 +301,10 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
   return S_OK;
 }
 
-// The library's own date text, "YYYY-MM-DD HH:MM:SS", read without tokens: it is what hosts
-// read back most. Anything else, or impossible fields, is left to the general reading.
-bool ParseLibraryForm(const WCHAR* text, DATE& result) noexcept {
+// ISO 8601's date and time with a space between, "YYYY-MM-DD HH:MM:SS", read without tokens:
+// it is the form that programs write most, so most read back. Anything else, or impossible
+// fields, is left to the general reading.
+bool ParseIsoDateTime(const WCHAR* text, DATE& result) noexcept {
   while (IsWhiteSpace(*text)) ++text;
   static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
   int digits[14];
@@ -338,7 +339,7 @@ bool ParseLibraryForm(const WCHAR* text, DATE& result) noexcept {
 }
 
 HRESULT Parse(const WCHAR* text, DATE& result) noexcept {
-  if (ParseLibraryForm(text, result)) return S_OK;
+  if (ParseIsoDateTime(text, result)) return S_OK;
   Tokens tokens;
   if (!Tokenize(text, tokens) || tokens.count == 0) return DISP_E_TYPEMISMATCH;
 

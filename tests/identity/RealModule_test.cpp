@@ -10,6 +10,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -46,9 +47,13 @@ TEST_F(DiskIDModule, ExportsTheFourFunctionsByTheirNames) {
 TEST_F(DiskIDModule, SpellsGuidTextAsTheLibraryDoes) {
   auto create = Export<const char* (*)(ULONG)>(m_module, "CreateGuidByID");
   ASSERT_NE(create, nullptr);
+  // The module spells the text with code of its own: every single bit, the ends of the range
+  // and random patterns must come out as the library's.
+  std::vector<ULONG> ids = {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0x12345678u, 0xDEADBEEFu};
+  for (int bit = 0; bit < 32; ++bit) ids.push_back(1u << bit);
   std::mt19937 random(99);
-  for (int i = 0; i < 1000; ++i) {
-    const ULONG id = i == 0 ? 0u : static_cast<ULONG>(random());
+  for (int i = 0; i < 1000; ++i) ids.push_back(static_cast<ULONG>(random()));
+  for (const ULONG id : ids) {
     const std::string library = CUtility::CreateGuidByID(id);
     ASSERT_EQ(std::string(create(id)), library) << id;
   }

@@ -6,6 +6,7 @@
 #include <Utility/Platform/CodePage.h>
 #include <Utility/Platform/Containers.h>
 #include <Utility/Platform/Error.h>
+#include <Utility/Platform/Export.h>
 #include <Utility/Platform/Exception.h>
 #include <Utility/Platform/FileException.h>
 #include <Utility/Platform/Memory.h>
@@ -15,7 +16,11 @@
 #include <Utility/Platform/Variant.h>
 #include <Utility/Platform/Window.h>
 
-#define UTILITY_API __attribute__((visibility("default")))
+#if defined(UTILITY_BUILDING)
+#define UTILITY_API UTILITY_SYMBOL_EXPORT
+#else
+#define UTILITY_API UTILITY_SYMBOL_IMPORT
+#endif
 
 class UTILITY_API CUtility {
  public:

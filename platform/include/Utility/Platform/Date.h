@@ -64,7 +64,7 @@ UTILITY_PLATFORM_API HRESULT VarUdateFromDate(DATE date, ULONG flags, UDATE* uda
 // VarDateFromStr()
 //
 // Reads date text. The locale and flags are accepted and ignored: the forms read are always
-// those of an English (United States) user, plus the library's own "YYYY-MM-DD HH:MM:SS".
+// those of an English (United States) user, plus ISO 8601's "YYYY-MM-DD HH:MM:SS".
 // Case, leading and trailing white space and commas do not matter. Accepted forms:
 //   dates:  2024-03-05, 2024/3/5, 2024.3.5 (year first, 3 or 4 digits);
 //           3/5/2024, 3-5-2024, 3/5/24 (month first); 3/5 (this year, local time);
