@@ -92,23 +92,40 @@ void Baseline_ListTree(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kTop * (kBelow + 1) * (kFilesPerDirectory + 1));
 }
 
-template <bool kOurs>
-void RemoveTree(benchmark::State& state) {
+// Each round builds a fresh tree under scratch (untimed, then synced so that the removal
+// does not pay for the writes), and times one removal of it. make returns the files it made.
+template <class Make, class Remove>
+std::size_t TimeRemovals(benchmark::State& state, const char* stem, Make make, Remove remove) {
   Scratch scratch;
   int round = 0;
+  std::size_t files = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const fs::path tree = scratch.root / ("tree" + std::to_string(round++));
-    MakeTree(tree);
+    const fs::path tree = scratch.root / (stem + std::to_string(round++));
+    files = make(tree);
     const CString library = LibraryPath(tree.string());
     sync();
     state.ResumeTiming();
-    if constexpr (kOurs) {
-      benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
-    } else {
-      benchmark::DoNotOptimize(fs::remove_all(tree));
-    }
+    remove(tree, library);
   }
+  return files;
+}
+
+template <bool kOurs>
+void RemoveTree(benchmark::State& state) {
+  TimeRemovals(
+      state, "tree",
+      [](const fs::path& tree) {
+        MakeTree(tree);
+        return std::size_t{0};
+      },
+      [](const fs::path& tree, const CString& library) {
+        if constexpr (kOurs) {
+          benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
+        } else {
+          benchmark::DoNotOptimize(fs::remove_all(tree));
+        }
+      });
   state.SetItemsProcessed(state.iterations() * kTop * (kBelow + 1) * (kFilesPerDirectory + 1));
 }
 
@@ -158,22 +175,14 @@ std::size_t CopySources(const fs::path& root) {
 
 template <bool kOurs>
 void RemoveSources(benchmark::State& state) {
-  Scratch scratch;
-  int round = 0;
-  std::size_t files = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    const fs::path tree = scratch.root / ("sources" + std::to_string(round++));
-    files = CopySources(tree);
-    const CString library = LibraryPath(tree.string());
-    sync();
-    state.ResumeTiming();
-    if constexpr (kOurs) {
-      benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
-    } else {
-      benchmark::DoNotOptimize(OldWalk(library, GetFileAttributesW(library)));
-    }
-  }
+  const std::size_t files =
+      TimeRemovals(state, "sources", CopySources, [](const fs::path&, const CString& library) {
+        if constexpr (kOurs) {
+          benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
+        } else {
+          benchmark::DoNotOptimize(OldWalk(library, GetFileAttributesW(library)));
+        }
+      });
   state.counters["files"] = static_cast<double>(files);
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files));
 }
