@@ -26,9 +26,8 @@ CString CUtility::GetModulePath() {
 CString CUtility::GetModuleName(HINSTANCE module) { return FileNameOnly(ModuleFileName(module)); }
 
 CString CUtility::FileNameOnly(CString path) {
-  CString result = path;
   const int slash = path.ReverseFind(u'\\');
-  return result.Right(result.GetLength() - slash - 1);
+  return path.Right(path.GetLength() - slash - 1);
 }
 
 CString CUtility::GetHelpFile() {

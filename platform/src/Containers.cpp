@@ -58,7 +58,7 @@ INT_PTR CStringArray::Append(const CStringArray& other) {
 void CStringArray::InsertAt(INT_PTR index, const CString& value, INT_PTR count) {
   if (index < 0 || count < 0) OutOfRange("CStringArray::InsertAt: negative index or count");
   if (count == 0) return;
-  const CString copy(value);  // value may be an element of this array
+  const CString copy(value);  // NOLINT(performance-unnecessary-copy-initialization): value may be an element of this array
   // Past the end the array grows first, with empty strings up to the index.
   if (index > GetSize()) m_items.resize(static_cast<std::size_t>(index));
   m_items.insert(m_items.begin() + index, static_cast<std::size_t>(count), copy);
