@@ -10,6 +10,7 @@
 #include <ostream>
 #include <set>
 
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/String.h>
 
 #include "Command.h"
@@ -424,7 +425,7 @@ void ExportTree(HKEY root, const std::string& label, const std::u16string& path,
   } closer{key};
   out << '[' << shown << "]\n";
   BOOL marked = FALSE;
-  Check(RegGetKeyReadOnlyW(root, W(path), &marked, nullptr), shown);
+  Check(utility::platform::GetKeyReadOnly(root, W(path), &marked, nullptr), shown);
   if (marked) out << "!readonly\n";
   for (const Value& v : ReadValues(key)) out << FormatValue(v) << '\n';
   out << '\n';
@@ -477,7 +478,7 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
     }
   }
   // Marks go last, so that a read-only key still receives its own values.
-  for (const auto& [root, path] : marks) Check(RegSetKeyReadOnlyW(root, W(path), TRUE), "marking " + ToUtf8(path));
+  for (const auto& [root, path] : marks) Check(utility::platform::SetKeyReadOnly(root, W(path), TRUE), "marking " + ToUtf8(path));
   return written;
 }
 
