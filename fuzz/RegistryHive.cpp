@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   HKEY root = nullptr;
   if (RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0) == ERROR_SUCCESS) {
     Walk(root, 0);
-    RegCheckHiveW(root);
+    utility::platform::CheckHive(root);
     RegCloseKey(root);
   }
   return 0;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <Utility/Platform/Path.h>
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -178,11 +179,11 @@ int ReadOnly(const Invocation& inv, Reply& reply) {
   if (inv.args.size() == 2) {
     const std::string& what = inv.Arg(1);
     if (what != "on" && what != "off") throw UsageError("expected on or off, not " + Quoted(what));
-    Check(RegSetKeyReadOnlyW(name.root, W(name.path), what == "on" ? TRUE : FALSE), name.shown);
+    Check(utility::platform::SetKeyReadOnly(name.root, W(name.path), what == "on" ? TRUE : FALSE), name.shown);
   }
   BOOL marked = FALSE;
   BOOL effective = FALSE;
-  Check(RegGetKeyReadOnlyW(name.root, W(name.path), &marked, &effective), name.shown);
+  Check(utility::platform::GetKeyReadOnly(name.root, W(name.path), &marked, &effective), name.shown);
   reply.Bool("marked", marked != FALSE);
   reply.Bool("readonly", effective != FALSE);
   reply.Human(std::string(effective ? "read-only" : "writable") +
@@ -244,7 +245,7 @@ int Import(const Invocation& inv, Reply& reply) {
 int CheckHive(const Invocation& inv, Reply& reply) {
   const Roots roots(inv);
   const KeyName name = roots.Name(inv.args.empty() ? (inv.Has("hive") ? "" : "HKCU") : inv.Arg(0));
-  const LONG rc = RegCheckHiveW(name.root);
+  const LONG rc = utility::platform::CheckHive(name.root);
   reply.Text("result", rc == ERROR_SUCCESS ? "ok" : regtext::ErrorText(rc));
   return rc == ERROR_SUCCESS ? kExitOk : kExitNo;
 }
@@ -257,7 +258,7 @@ std::string HiveFileOf(const Invocation& inv) {
   const KeyName name = roots.Name(inv.args.empty() ? "HKCU" : inv.Arg(0));
   WCHAR path[4096];
   DWORD size = 4096;
-  Check(RegGetHiveFileW(name.root, path, &size), name.shown);
+  Check(utility::platform::GetHiveFile(name.root, path, &size), name.shown);
   return NativePath(CStringRef(path));
 }
 
@@ -265,7 +266,7 @@ int Recover(const Invocation& inv, Reply& reply) {
   const std::string damaged = HiveFileOf(inv);
   const std::string output = inv.Get("output", damaged + ".recovered");
   REG_SALVAGE_COUNTS counts{};
-  const LONG rc = RegSalvageHiveW(LibraryPath(damaged), LibraryPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
+  const LONG rc = utility::platform::SalvageHive(LibraryPath(damaged), LibraryPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
                                   &counts);
   if (rc == ERROR_FILE_EXISTS) {
     throw Failure(Shortened(output) + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
@@ -284,7 +285,7 @@ int Where(const Invocation&, Reply& reply) {
                                     std::pair<const char*, HKEY>{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}}) {
     WCHAR path[4096];
     DWORD size = 4096;
-    Check(RegGetHiveFileW(root, path, &size), label);
+    Check(utility::platform::GetHiveFile(root, path, &size), label);
     reply.Text(label, NativePath(CStringRef(path)));
   }
   return kExitOk;
@@ -325,7 +326,7 @@ void Demo(std::ostream& out) {
     out << '\n';
     out << "DeleteKeyValue(second.txt) = " << CUtility::DeleteKeyValue(root, W(sub), nullptr, CString(u"second.txt"))
         << '\n';
-    RegSetKeyReadOnlyW(root, W(sub), TRUE);
+    utility::platform::SetKeyReadOnly(root, W(sub), TRUE);
     out << "After marking the key read-only, WriteKey = " << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x"))
         << " (access denied)\n";
     std::ostringstream text2;

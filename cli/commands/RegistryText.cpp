@@ -10,6 +10,8 @@
 #include <ostream>
 #include <set>
 
+#include <Utility/Platform/HiveFiles.h>
+#include <Utility/Platform/Message.h>
 #include <Utility/Platform/String.h>
 
 #include "Command.h"
@@ -237,7 +239,25 @@ std::string ToUtf8(const std::u16string& text) {
   return CString(reinterpret_cast<const WCHAR*>(text.data()), static_cast<int>(text.size())).ToUtf8();
 }
 
+namespace {
+
+// The system's text of a registry code, as a reason after a colon: without its line end and
+// with a lower-case first letter. Empty for a code without one.
+std::string SystemReason(LONG code) {
+  WCHAR text[512] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                      nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
+  std::string reason = ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(text), length));
+  if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+  return reason;
+}
+
+}  // namespace
+
 std::string ErrorText(LONG code) {
+  // The hive's own troubles are told in the system's texts; a damaged hive adds the way out.
+  const std::string recover = "; utility reg recover copies what it still holds";
+  const std::string number = " (" + std::to_string(code) + ")";
   switch (code) {
     case ERROR_FILE_NOT_FOUND: return "no such key or value (2)";
     case ERROR_PATH_NOT_FOUND: return "the hive's directory cannot be reached (3)";
@@ -256,12 +276,10 @@ std::string ErrorText(LONG code) {
     case ERROR_DIRECTORY: return "the hive path names a directory, not a hive file (267)";
     case ERROR_NOACCESS: return "no data given for a value of that size (998)";
     case ERROR_BADDB:
-      return "the hive file is not a registry hive, or is damaged and takes no more writes; "
-             "utility reg recover copies what it still holds (1009)";
-    case ERROR_CANTOPEN: return "the hive file cannot be opened (1011)";
-    case ERROR_REGISTRY_CORRUPT: return "the hive file is damaged; utility reg recover copies what it still holds (1015)";
-    case ERROR_REGISTRY_IO_FAILED: return "the hive file cannot be read or written (1016)";
-    case ERROR_KEY_DELETED: return "the key was deleted (1018)";
+    case ERROR_REGISTRY_CORRUPT: return SystemReason(code) + recover + number;
+    case ERROR_CANTOPEN:
+    case ERROR_REGISTRY_IO_FAILED:
+    case ERROR_KEY_DELETED: return SystemReason(code) + number;
     default: return "registry error " + std::to_string(code);
   }
 }
@@ -424,7 +442,7 @@ void ExportTree(HKEY root, const std::string& label, const std::u16string& path,
   } closer{key};
   out << '[' << shown << "]\n";
   BOOL marked = FALSE;
-  Check(RegGetKeyReadOnlyW(root, W(path), &marked, nullptr), shown);
+  Check(utility::platform::GetKeyReadOnly(root, W(path), &marked, nullptr), shown);
   if (marked) out << "!readonly\n";
   for (const Value& v : ReadValues(key)) out << FormatValue(v) << '\n';
   out << '\n';
@@ -477,7 +495,7 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
     }
   }
   // Marks go last, so that a read-only key still receives its own values.
-  for (const auto& [root, path] : marks) Check(RegSetKeyReadOnlyW(root, W(path), TRUE), "marking " + ToUtf8(path));
+  for (const auto& [root, path] : marks) Check(utility::platform::SetKeyReadOnly(root, W(path), TRUE), "marking " + ToUtf8(path));
   return written;
 }
 

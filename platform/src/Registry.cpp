@@ -1,5 +1,7 @@
 // The Win32 registry calls: handles, key paths, access rights and the buffer-size rules, on
-// top of the hive store. Everything that reaches the disk goes through registry::Hive.
+// top of the hive store, and the store's own calls (HiveFiles.h). Everything that reaches the
+// disk goes through the store's Hive.
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 
 #include <cstdint>
@@ -19,7 +21,7 @@
 #include "NativeNames.h"
 #include "RegistryStore.h"
 
-namespace registry {
+namespace utility::platform::registry {
 
 Units Fold(const WCHAR* name, std::size_t length) {
   Units out(length, 0);
@@ -27,9 +29,11 @@ Units Fold(const WCHAR* name, std::size_t length) {
   return out;
 }
 
-}  // namespace registry
+}  // namespace utility::platform::registry
 
 namespace {
+
+namespace registry = utility::platform::registry;
 
 using registry::Hive;
 using registry::Units;
@@ -432,7 +436,7 @@ LONG RegLoadAppKeyW(LPCWSTR path, PHKEY result, REGSAM desired, DWORD, DWORD) no
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegSetKeyReadOnlyW(HKEY key, LPCWSTR subKey, BOOL readOnly) noexcept try {
+LONG utility::platform::SetKeyReadOnly(HKEY key, LPCWSTR subKey, BOOL readOnly) noexcept try {
   KeyRef base;
   Units path;
   std::int64_t id = 0;
@@ -443,7 +447,7 @@ LONG RegSetKeyReadOnlyW(HKEY key, LPCWSTR subKey, BOOL readOnly) noexcept try {
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegGetKeyReadOnlyW(HKEY key, LPCWSTR subKey, BOOL* markedSelf, BOOL* effective) noexcept try {
+LONG utility::platform::GetKeyReadOnly(HKEY key, LPCWSTR subKey, BOOL* markedSelf, BOOL* effective) noexcept try {
   KeyRef base;
   Units path;
   std::int64_t id = 0;
@@ -460,7 +464,7 @@ LONG RegGetKeyReadOnlyW(HKEY key, LPCWSTR subKey, BOOL* markedSelf, BOOL* effect
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegCheckHiveW(HKEY key) noexcept try {
+LONG utility::platform::CheckHive(HKEY key) noexcept try {
   KeyRef k;
   const LONG rc = Resolve(key, k);
   return rc != ERROR_SUCCESS ? rc : k->hive->Check();
@@ -468,7 +472,7 @@ LONG RegCheckHiveW(HKEY key) noexcept try {
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegSalvageHiveW(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags, REG_SALVAGE_COUNTS* counts) noexcept try {
+LONG utility::platform::SalvageHive(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags, REG_SALVAGE_COUNTS* counts) noexcept try {
   if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{};
   if (damagedFile == nullptr || damagedFile[0] == 0 || newFile == nullptr || newFile[0] == 0) return ERROR_INVALID_PARAMETER;
   std::string from, to;
@@ -481,7 +485,7 @@ LONG RegSalvageHiveW(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags, REG_SALV
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegGetHiveFileW(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
+LONG utility::platform::GetHiveFile(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
   if (size == nullptr) return ERROR_INVALID_PARAMETER;
   std::string native;
   if (IsPredefined(key)) {
@@ -493,12 +497,12 @@ LONG RegGetHiveFileW(HKEY key, LPWSTR path, LPDWORD size) noexcept try {
     if (rc != ERROR_SUCCESS) return rc;
     native = k->hive->Path();
   }
-  const auto needed = static_cast<DWORD>(platform::DecodeNativeName(native, nullptr, 0) + 1);
+  const auto needed = static_cast<DWORD>(::platform::DecodeNativeName(native, nullptr, 0) + 1);
   if (path == nullptr || *size < needed) {
     *size = needed;
     return path == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
   }
-  path[platform::DecodeNativeName(native, path, needed - 1)] = 0;
+  path[::platform::DecodeNativeName(native, path, needed - 1)] = 0;
   *size = needed - 1;
   return ERROR_SUCCESS;
 } catch (...) {

@@ -10,7 +10,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace registry {
+namespace utility::platform::registry {
 
 // UTF-16 units, as the store keeps names.
 using Units = std::basic_string<WCHAR>;
@@ -132,4 +132,4 @@ Units Fold(const WCHAR* name, std::size_t length);
 // The current time as FILETIME ticks (100 ns since 1601-01-01 UTC).
 std::int64_t FileTimeNow() noexcept;
 
-}  // namespace registry
+}  // namespace utility::platform::registry

@@ -2,6 +2,7 @@
 // with only what was synced surviving, and at every write, sync and truncation in turn, with a
 // random mix of the later writes kept, torn and lost as well; the hive opened again must pass
 // the integrity check and hold every value whose write had returned success.
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -115,7 +116,7 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
       }
       HKEY root = nullptr;
       EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
-      EXPECT_EQ(RegCheckHiveW(root), ERROR_SUCCESS);
+      EXPECT_EQ(utility::platform::CheckHive(root), ERROR_SUCCESS);
       LONG rc = 0;
       const Values found = ReadValues(root, kKey, rc);
       EXPECT_TRUE(rc == ERROR_SUCCESS || (rc == ERROR_FILE_NOT_FOUND && committed.empty())) << rc;

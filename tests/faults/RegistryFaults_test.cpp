@@ -2,6 +2,7 @@
 // fails in turn (through the VFS shim), and every call must report the failure with its code,
 // change nothing, keep every value written before, and leave a hive that passes the integrity
 // check, in this process and after the hive is opened afresh.
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -118,7 +119,7 @@ void ExpectHive(HKEY root, const Values& target, bool created, const char16_t* c
     EXPECT_EQ(RegOpenKeyExW(root, W(u"Software\\New"), 0, KEY_READ, &key), created ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     if (key != nullptr) RegCloseKey(key);
   }
-  EXPECT_EQ(RegCheckHiveW(root), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::CheckHive(root), ERROR_SUCCESS);
 }
 
 TEST(RegistryUnderStoreFaults, EveryFailedWriteIsReportedAndChangesNothing) {
@@ -189,7 +190,7 @@ void ExpectCreationOutcome(const fs::path& run, const fs::path& file, LONG rc, H
     ADD_FAILURE() << "a hive file left by a failed creation must be a whole hive";
     return;
   }
-  EXPECT_EQ(RegCheckHiveW(again), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::CheckHive(again), ERROR_SUCCESS);
   EXPECT_EQ(CUtility::WriteKey(again, W(u"Software\\T"), W(u"n"), 9u), ERROR_SUCCESS);
   RegCloseKey(again);
   EXPECT_EQ(LoadHive(file, again), ERROR_SUCCESS);

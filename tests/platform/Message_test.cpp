@@ -133,3 +133,22 @@ TEST(LocalAlloc, GivesZeroedBlocksThatLocalFreeReleases) {
   EXPECT_EQ(LocalFree(block), nullptr);
   EXPECT_EQ(LocalFree(nullptr), nullptr);
 }
+
+TEST(FormatMessageW, GivesTheRegistrysOwnCodesTheirTextsInEveryLanguage) {
+  for (DWORD code : {DWORD{ERROR_BADDB}, DWORD{ERROR_CANTOPEN}, DWORD{ERROR_REGISTRY_CORRUPT},
+                     DWORD{ERROR_REGISTRY_IO_FAILED}, DWORD{ERROR_KEY_DELETED}}) {
+    SCOPED_TRACE(code);
+    const std::u16string english = Message(code);
+    ASSERT_GT(english.size(), 2u);
+    EXPECT_EQ(english.substr(english.size() - 2), u"\r\n");
+    EXPECT_EQ(english.find(u"\r\n"), english.size() - 2);
+    EXPECT_EQ(Message(code, 0), english);
+    EXPECT_EQ(Message(code, kEnglish, FORMAT_MESSAGE_MAX_WIDTH_MASK), english.substr(0, english.size() - 2));
+  }
+  // Their neighbours have no text, and each code has its own.
+  for (DWORD code : {DWORD{1010}, DWORD{1017}}) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(Message(code), u"<none>");
+  }
+  EXPECT_NE(Message(ERROR_REGISTRY_CORRUPT), Message(ERROR_REGISTRY_IO_FAILED));
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 
@@ -295,7 +296,7 @@ TEST_F(RegistryApi, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCaller) {
   RegCloseKey(k);
   HKEY earlier = nullptr;  // opened for writing before the mark: keeps its rights
   ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree"), 0, KEY_ALL_ACCESS, &earlier), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetKeyReadOnlyW(key, W(u"Tree"), TRUE), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Tree"), TRUE), ERROR_SUCCESS);
   struct Case {
     const char16_t* path;
     REGSAM rights;
@@ -322,16 +323,16 @@ TEST_F(RegistryApi, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCaller) {
   EXPECT_EQ(RegCreateKeyExW(key, W(u"Tree\\New"), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"Tree\\Leaf")), ERROR_ACCESS_DENIED);
   BOOL self = FALSE, effective = FALSE;
-  ASSERT_EQ(RegGetKeyReadOnlyW(key, W(u"Tree\\Leaf"), &self, &effective), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::GetKeyReadOnly(key, W(u"Tree\\Leaf"), &self, &effective), ERROR_SUCCESS);
   EXPECT_FALSE(self);
   EXPECT_TRUE(effective);
   const DWORD n = 1;
   EXPECT_EQ(RegSetValueExW(earlier, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
   RegCloseKey(earlier);
-  ASSERT_EQ(RegSetKeyReadOnlyW(key, W(u"Tree"), FALSE), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Tree"), FALSE), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree\\Leaf"), 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
   RegCloseKey(k);
-  EXPECT_EQ(RegSetKeyReadOnlyW(key, W(u"Nowhere"), TRUE), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Nowhere"), TRUE), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryApi, DeleteKeyRefusesKeysWithSubKeysAndOrphansOldHandles) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -60,7 +61,7 @@ DamagedHive MakeDamaged(const fs::path& file) {
     }
     RegCloseKey(key);
   }
-  EXPECT_EQ(RegSetKeyReadOnlyW(root, KeyName(3), TRUE), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::SetKeyReadOnly(root, KeyName(3), TRUE), ERROR_SUCCESS);
   RegCloseKey(root);  // the last handle: the hive is closed
   DamagedHive h;
   h.sound = ReadFile(file);
@@ -118,7 +119,7 @@ LONG CheckFile(const fs::path& file) {
   HKEY root = nullptr;
   LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0);
   if (rc != ERROR_SUCCESS) return rc;
-  rc = RegCheckHiveW(root);
+  rc = utility::platform::CheckHive(root);
   RegCloseKey(root);
   return rc;
 }
@@ -144,7 +145,7 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
   const DWORD n = 1;
   EXPECT_EQ(RegSetValueExW(key, W(u"new"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n), ERROR_BADDB);
   EXPECT_EQ(RegDeleteValueW(key, ValueName(intact.first, intact.second)), ERROR_BADDB);
-  EXPECT_EQ(RegSetKeyReadOnlyW(key, W(u""), TRUE), ERROR_BADDB);
+  EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u""), TRUE), ERROR_BADDB);
   RegCloseKey(key);
   HKEY created = nullptr;
   EXPECT_EQ(RegCreateKeyExW(root, W(u"Brand\\New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr), ERROR_BADDB);
@@ -178,7 +179,7 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   int failures = 0;
   const auto readable = Readable(file, &failures);
   REG_SALVAGE_COUNTS counts{};
-  ASSERT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
   EXPECT_EQ(ReadFile(file), h.damaged) << "the damaged file is only read";
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   int lostInCopy = 0;
@@ -198,17 +199,17 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   HKEY root = nullptr;
   ASSERT_EQ(RegLoadAppKeyW(CString(out.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
   BOOL marked = FALSE, effective = FALSE;
-  if (RegGetKeyReadOnlyW(root, KeyName(3), &marked, &effective) == ERROR_SUCCESS) {
+  if (utility::platform::GetKeyReadOnly(root, KeyName(3), &marked, &effective) == ERROR_SUCCESS) {
     EXPECT_TRUE(effective);
   }
   RegCloseKey(root);
   // An existing file is not replaced unless asked, and never by the damaged file's own name.
   const std::string before = ReadFile(out);
-  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), 0, nullptr), ERROR_FILE_EXISTS);
+  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, nullptr), ERROR_FILE_EXISTS);
   EXPECT_EQ(ReadFile(out), before);
-  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
+  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegSalvageHiveW(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts), ERROR_SUCCESS);
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   EXPECT_EQ(ReadFile(file), h.damaged);
 }
@@ -223,7 +224,7 @@ TEST(RegistryDamage, SalvageOfWhatIsNoHiveSaysSo) {
   };
   for (const Case& c : {Case{"text.db", ERROR_BADDB}, Case{"missing.db", ERROR_FILE_NOT_FOUND}}) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(RegSalvageHiveW(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr), c.rc);
+    EXPECT_EQ(utility::platform::SalvageHive(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr), c.rc);
     EXPECT_FALSE(fs::exists(out));
   }
 }

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -91,7 +92,7 @@ TEST_F(PredefinedHives, EachRootHasItsFileAndReadsCreateNothing) {
   EXPECT_EQ(n, 2u);
   WCHAR path[512];
   DWORD size = 512;
-  ASSERT_EQ(RegGetHiveFileW(HKEY_CURRENT_USER, path, &size), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::GetHiveFile(HKEY_CURRENT_USER, path, &size), ERROR_SUCCESS);
   EXPECT_EQ(CString(path).ToUtf8(), UserFile().string());
 }
 
@@ -121,7 +122,7 @@ TEST_F(PredefinedHives, FourProcessesLoseNoCommittedWrite) {
     }));
   }
   for (pid_t child : children) EXPECT_EQ(ExitStatus(child), 0);
-  EXPECT_EQ(RegCheckHiveW(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::CheckHive(HKEY_CURRENT_USER), ERROR_SUCCESS);
   for (int p = 0; p < kProcesses; ++p) {
     for (int i = 0; i < kWrites; ++i) {
       DWORD n = 0;
@@ -145,7 +146,7 @@ TEST_F(PredefinedHives, KeyChangesInAnotherProcessAreSeenAtOnce) {
   ASSERT_EQ(CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Soon\\Gone"), W(u"v"), n), ERROR_SUCCESS);
   const pid_t child = Spawn([]() -> int {
     if (RegDeleteKeyW(HKEY_CURRENT_USER, W(u"Soon\\Gone")) != ERROR_SUCCESS) return 30;
-    if (RegSetKeyReadOnlyW(HKEY_CURRENT_USER, W(u"Soon\\Locked"), TRUE) != ERROR_SUCCESS) return 31;
+    if (utility::platform::SetKeyReadOnly(HKEY_CURRENT_USER, W(u"Soon\\Locked"), TRUE) != ERROR_SUCCESS) return 31;
     return 0;
   });
   ASSERT_EQ(ExitStatus(child), 0);
@@ -209,7 +210,7 @@ TEST_F(PredefinedHives, WriterKilledMidLoopLeavesASoundHiveWithEveryReportedValu
     while (read(fds[0], &i, sizeof i) == static_cast<ssize_t>(sizeof i)) committed.push_back(i);
     close(fds[0]);
     ASSERT_GE(static_cast<int>(committed.size()), killAfter);
-    EXPECT_EQ(RegCheckHiveW(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_EQ(utility::platform::CheckHive(HKEY_CURRENT_USER), ERROR_SUCCESS);
     for (int v : committed) {
       HKEY k = nullptr;
       ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &k), ERROR_SUCCESS);
@@ -235,7 +236,7 @@ void ExpectReportedAndUntouched(const fs::path& file, std::initializer_list<LONG
   EXPECT_PRED1(isAllowed, CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Software\\T"), nullptr, list));
   EXPECT_PRED1(isAllowed, CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Software\\T"), W(u"n"), 1u));
   EXPECT_PRED1(isAllowed, CUtility::WriteKey(HKEY_CURRENT_USER, W(u"New"), W(u"s"), CString(u"x")));
-  EXPECT_PRED1(isAllowed, RegCheckHiveW(HKEY_CURRENT_USER));
+  EXPECT_PRED1(isAllowed, utility::platform::CheckHive(HKEY_CURRENT_USER));
   EXPECT_EQ(ReadFile(file), before) << "a damaged hive must never be rewritten";
 }
 
@@ -313,7 +314,7 @@ TEST_F(PredefinedHives, TruncatedAndOverwrittenHivesAreReportedAsCorrupt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteFile(UserFile(), c.bytes);
-    EXPECT_EQ(RegCheckHiveW(HKEY_CURRENT_USER), ERROR_REGISTRY_CORRUPT);
+    EXPECT_EQ(utility::platform::CheckHive(HKEY_CURRENT_USER), ERROR_REGISTRY_CORRUPT);
     // Reading every value meets the damage as an error code.
     HKEY k = nullptr;
     LONG rc = RegOpenKeyExW(HKEY_CURRENT_USER, W(u"Software\\T"), 0, KEY_READ, &k);

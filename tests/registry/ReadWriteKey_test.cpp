@@ -2,6 +2,8 @@
 // 249-byte text buffer, and how any stored bytes read as a number or a text.
 #include <cstring>
 
+#include <Utility/Platform/HiveFiles.h>
+
 #include "registry/Hive.h"
 
 namespace regtest {
@@ -194,7 +196,7 @@ TEST_F(TextTest, WriteCreatesEveryMissingKeyOnThePath) {
 
 TEST_F(TextTest, ReadOnlyKeyReadsButRefusesWrites) {
   ASSERT_EQ(CUtility::WriteKey(root, W(u"Locked"), W(u"V"), CString(u"kept")), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetKeyReadOnlyW(root, W(u"Locked"), TRUE), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SetKeyReadOnly(root, W(u"Locked"), TRUE), ERROR_SUCCESS);
   CString text;
   EXPECT_EQ(CUtility::ReadKey(root, W(u"Locked"), W(u"V"), text), ERROR_SUCCESS);
   EXPECT_EQ(text, CString(u"kept"));
@@ -203,7 +205,7 @@ TEST_F(TextTest, ReadOnlyKeyReadsButRefusesWrites) {
   EXPECT_EQ(CUtility::WriteKey(root, W(u"Locked\\Below"), W(u"N"), 1u), ERROR_ACCESS_DENIED);
   EXPECT_EQ(CUtility::ReadKey(root, W(u"Locked"), W(u"V"), text), ERROR_SUCCESS);
   EXPECT_EQ(text, CString(u"kept"));
-  ASSERT_EQ(RegSetKeyReadOnlyW(root, W(u"Locked"), FALSE), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SetKeyReadOnly(root, W(u"Locked"), FALSE), ERROR_SUCCESS);
   EXPECT_EQ(CUtility::WriteKey(root, W(u"Locked"), W(u"V"), CString(u"changed")), ERROR_SUCCESS);
 }
 

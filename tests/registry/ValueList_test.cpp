@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include <Utility/Platform/HiveFiles.h>
+
 #include "registry/Hive.h"
 
 namespace regtest {
@@ -71,7 +73,7 @@ TEST_F(ListTest, NameOf249UnitsStopsTheWalkWithSuccess) {
 
 TEST_F(ListTest, ReadOnlyKeyIsRefused) {
   ASSERT_EQ(CUtility::WriteKey(root, W(u"Locked"), W(u"V"), CString(u"t")), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetKeyReadOnlyW(root, W(u"Locked"), TRUE), ERROR_SUCCESS);
+  ASSERT_EQ(utility::platform::SetKeyReadOnly(root, W(u"Locked"), TRUE), ERROR_SUCCESS);
   CStringList list;
   EXPECT_EQ(CUtility::ReadKey(root, W(u"Locked"), nullptr, list), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(list.IsEmpty());

@@ -17,32 +17,38 @@ enum class Way : unsigned char {
   ToErrno,  // code -> errno only (the errno whose message describes the code)
 };
 
+// registry is the code a registry call reports for the errno (a hive's file call): the
+// registry speaks of a hive it cannot write as access denied, of a missing entry as the
+// hive's directory (the hive file itself is made by the call), and of every other failure of
+// the file system as an I/O failure of the hive.
 struct Pair {
   int error;
   DWORD code;
   Way way;
+  DWORD registry = ERROR_REGISTRY_IO_FAILED;
 };
 
 constexpr Pair kPairs[] = {
-    {0, ERROR_SUCCESS, Way::Both},
-    {ENOENT, ERROR_FILE_NOT_FOUND, Way::Both},
+    {0, ERROR_SUCCESS, Way::Both, ERROR_SUCCESS},
+    {ENOENT, ERROR_FILE_NOT_FOUND, Way::Both, ERROR_PATH_NOT_FOUND},
     {ENOENT, ERROR_PATH_NOT_FOUND, Way::ToErrno},
-    {ENOTDIR, ERROR_PATH_NOT_FOUND, Way::ToCode},
+    {ENOTDIR, ERROR_PATH_NOT_FOUND, Way::ToCode, ERROR_PATH_NOT_FOUND},
     {ENOTDIR, ERROR_DIRECTORY, Way::ToErrno},
-    {EACCES, ERROR_ACCESS_DENIED, Way::Both},
-    {EPERM, ERROR_ACCESS_DENIED, Way::ToCode},
+    {EACCES, ERROR_ACCESS_DENIED, Way::Both, ERROR_ACCESS_DENIED},
+    {EPERM, ERROR_ACCESS_DENIED, Way::ToCode, ERROR_ACCESS_DENIED},
     {EISDIR, ERROR_ACCESS_DENIED, Way::ToCode},
     {EEXIST, ERROR_ALREADY_EXISTS, Way::Both},
     {EEXIST, ERROR_FILE_EXISTS, Way::ToErrno},
     {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::Both},
-    {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE, Way::Both},
+    {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE, Way::Both, ERROR_FILENAME_EXCED_RANGE},
     {ENAMETOOLONG, 111, Way::ToErrno},  // ERROR_BUFFER_OVERFLOW
     {ELOOP, ERROR_CANT_RESOLVE_FILENAME, Way::ToCode},
     {EMFILE, ERROR_TOO_MANY_OPEN_FILES, Way::Both},
     {ENFILE, ERROR_TOO_MANY_OPEN_FILES, Way::ToCode},
-    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY, Way::Both},
+    {ENOMEM, ERROR_NOT_ENOUGH_MEMORY, Way::Both, ERROR_NOT_ENOUGH_MEMORY},
     {ENOMEM, ERROR_OUTOFMEMORY, Way::ToErrno},
     {EBADF, ERROR_INVALID_HANDLE, Way::Both},
+    {ESRCH, ERROR_INVALID_HANDLE, Way::ToCode},  // a thread that is gone
     {EINVAL, ERROR_INVALID_PARAMETER, Way::Both},
     {EINVAL, ERROR_INVALID_DATA, Way::ToErrno},
     {EINVAL, ERROR_INVALID_NAME, Way::ToErrno},
@@ -51,10 +57,10 @@ constexpr Pair kPairs[] = {
     {EWOULDBLOCK, ERROR_SHARING_VIOLATION, Way::ToCode},  // a lock another open holds
     {ETXTBSY, ERROR_SHARING_VIOLATION, Way::ToCode},
     {EXDEV, ERROR_NOT_SAME_DEVICE, Way::Both},
-    {ENOSPC, ERROR_DISK_FULL, Way::Both},
+    {ENOSPC, ERROR_DISK_FULL, Way::Both, ERROR_DISK_FULL},
     {ENOSPC, 39, Way::ToErrno},  // ERROR_HANDLE_DISK_FULL
-    {EDQUOT, ERROR_DISK_FULL, Way::ToCode},
-    {EROFS, ERROR_WRITE_PROTECT, Way::Both},
+    {EDQUOT, ERROR_DISK_FULL, Way::ToCode, ERROR_DISK_FULL},
+    {EROFS, ERROR_WRITE_PROTECT, Way::Both, ERROR_ACCESS_DENIED},
     {EFBIG, ERROR_FILE_TOO_LARGE, Way::ToCode},
     {EPIPE, ERROR_BROKEN_PIPE, Way::Both},
     {ENXIO, ERROR_NOT_READY, Way::ToCode},
@@ -128,6 +134,13 @@ DWORD ErrorFromErrno(int error) noexcept {
     if (p.error == error && ReadsAsCode(p)) return p.code;
   }
   return ERROR_GEN_FAILURE;
+}
+
+DWORD RegistryErrorFromErrno(int error) noexcept {
+  for (const Pair& p : kPairs) {
+    if (p.error == error && ReadsAsCode(p)) return p.registry;
+  }
+  return ERROR_REGISTRY_IO_FAILED;
 }
 
 bool ErrnoFromError(DWORD code, int& error) noexcept {

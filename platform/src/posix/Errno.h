@@ -16,6 +16,14 @@ namespace platform {
 // ERROR_ACCESS_DENIED, ...). Unknown values give ERROR_GEN_FAILURE.
 DWORD ErrorFromErrno(int error) noexcept;
 
+// RegistryErrorFromErrno()
+//
+// The Win32 code a registry call reports for an errno of a hive's file call, from the same
+// table: EACCES, EPERM and EROFS are ERROR_ACCESS_DENIED, ENOENT and ENOTDIR
+// ERROR_PATH_NOT_FOUND, ENOSPC and EDQUOT ERROR_DISK_FULL, and an errno without a registry
+// meaning ERROR_REGISTRY_IO_FAILED.
+DWORD RegistryErrorFromErrno(int error) noexcept;
+
 // ErrnoFromError()
 //
 // The errno whose C library message describes a Win32 code (ERROR_FILE_NOT_FOUND and

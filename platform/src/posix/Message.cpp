@@ -1,7 +1,8 @@
 // FormatMessageW for system messages: a Win32 error code is mapped to the matching errno
 // (through the platform's one table of errno and code pairs), whose C library message (in the
 // user's language, through a locale object of its own, so that the process locale is neither
-// read nor changed) becomes the text, ended with CR LF.
+// read nor changed) becomes the text, ended with CR LF. The registry's own codes, which no errno
+// describes, have the texts of the registry's table.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Message.h>
 #include <Utility/Platform/String.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "RegistryMessages.h"
 #include "posix/Errno.h"
 
 namespace {
@@ -52,7 +54,14 @@ std::string ToUtf8(const char* text, locale_t locale) {
 
 bool SystemText(DWORD code, bool english, bool lineEnd, CString& text) {
   int error = 0;
-  if (!platform::ErrnoFromError(code, error)) return false;
+  if (!platform::ErrnoFromError(code, error)) {
+    // The registry's own codes have texts of their own, in English.
+    const char* own = utility::platform::registry::MessageOf(code);
+    if (own == nullptr) return false;
+    text = CString::FromUtf8(own);
+    if (lineEnd) text += u"\r\n";
+    return true;
+  }
   locale_t locale = MessageLocale(english);
   std::string utf8;
   if (locale != static_cast<locale_t>(nullptr)) {

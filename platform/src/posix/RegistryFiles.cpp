@@ -1,49 +1,29 @@
-// Hive files on disk: the default places of the predefined hives and the atomic creation of
-// a new hive (built under a temporary name, then linked to its final one).
-#include "posix/RegistryFiles.h"
-
+// Hive files on disk: the atomic creation of a new hive (built under a temporary name, then
+// linked to its final one) and the replacement of one, with the syncs that make them durable.
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 
 #include <Utility/Platform/Error.h>
 
-#include "RegistryStore.h"
+#include "RegistrySystem.h"
 #include "posix/Errno.h"
 
-namespace registry {
+namespace utility::platform::registry {
 
 namespace {
 
-constexpr const char* kCurrentUserFile = "current-user.db";
-constexpr const char* kLocalMachineFile = "local-machine.db";
-constexpr const char* kLocalMachineDir = "/var/lib/utility/registry";
-
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != 0) return home;
-  struct passwd pw {};
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  if (getpwuid_r(getuid(), &pw, buffer, sizeof buffer, &found) == 0 && found != nullptr && found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return "/";
-}
+using ::platform::RegistryErrorFromErrno;
+using ::platform::RetryInterrupted;
 
 std::string Directory(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
-
-using platform::RetryInterrupted;
 
 // Makes the directory's entries durable; the errno of a failed sync, else 0.
 int SyncDirectory(const std::string& dir) noexcept {
@@ -56,42 +36,6 @@ int SyncDirectory(const std::string& dir) noexcept {
 
 }  // namespace
 
-LONG ErrorFromErrno(int error) noexcept {
-  switch (error) {
-    case 0:
-      return ERROR_SUCCESS;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return ERROR_ACCESS_DENIED;
-    case ENOENT:
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case ENOSPC:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case ENAMETOOLONG:
-      return ERROR_FILENAME_EXCED_RANGE;
-    default:
-      return ERROR_REGISTRY_IO_FAILED;
-  }
-}
-
-std::string DefaultHiveFile(HKEY root) {
-  const bool user = root == HKEY_CURRENT_USER;
-  if (!user && root != HKEY_LOCAL_MACHINE) return {};
-  const char* file = user ? kCurrentUserFile : kLocalMachineFile;
-  const char* override = std::getenv("UTILITY_REGISTRY_DIR");
-  if (override != nullptr && *override != 0) return std::string(override) + "/" + file;
-  if (!user) return std::string(kLocalMachineDir) + "/" + file;
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  // The XDG rules ignore a relative XDG_CONFIG_HOME.
-  const std::string base = config != nullptr && config[0] == '/' ? std::string(config) : HomeDirectory() + "/.config";
-  return base + "/utility/registry/" + file;
-}
-
 LONG EnsureParentDirectory(const std::string& path) {
   const std::string dir = Directory(path);
   struct stat st {};
@@ -100,7 +44,9 @@ LONG EnsureParentDirectory(const std::string& path) {
     const LONG parent = EnsureParentDirectory(dir);
     if (parent != ERROR_SUCCESS) return parent;
   }
-  if (RetryInterrupted([&] { return ::mkdir(dir.c_str(), 0700); }) != 0 && errno != EEXIST) return ErrorFromErrno(errno);
+  if (RetryInterrupted([&] { return ::mkdir(dir.c_str(), 0700); }) != 0 && errno != EEXIST) {
+    return RegistryErrorFromErrno(errno);
+  }
   return ERROR_SUCCESS;
 }
 
@@ -120,7 +66,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   // The new file's contents reach the disk before its name does.
   const int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
-    const LONG e = ErrorFromErrno(errno);
+    const LONG e = RegistryErrorFromErrno(errno);
     RemoveTemporary(temp);
     return e;
   }
@@ -129,14 +75,14 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   ::close(fd);
   if (!synced) {
     RemoveTemporary(temp);
-    return ErrorFromErrno(syncError);
+    return RegistryErrorFromErrno(syncError);
   }
   LONG result = ERROR_SUCCESS;
   if (RetryInterrupted([&] { return ::link(temp.c_str(), path.c_str()); }) != 0 && errno != EEXIST) {
     // File systems without hard links: rename, unless another process got there first.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 && RetryInterrupted([&] { return ::rename(temp.c_str(), path.c_str()); }) != 0) {
-      result = ErrorFromErrno(errno);
+      result = RegistryErrorFromErrno(errno);
     }
   }
   RemoveTemporary(temp);
@@ -144,7 +90,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   // that the call reported made. The file in place is a whole hive either way.
   if (result == ERROR_SUCCESS) {
     const int error = SyncDirectory(Directory(path));
-    if (error != 0) result = ErrorFromErrno(error);
+    if (error != 0) result = RegistryErrorFromErrno(error);
   }
   return result;
 }
@@ -152,7 +98,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
 LONG ReplaceHiveFile(const std::string& temp, const std::string& path) {
   const int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0 || ::fsync(fd) != 0) {
-    const LONG e = ErrorFromErrno(errno);
+    const LONG e = RegistryErrorFromErrno(errno);
     if (fd >= 0) ::close(fd);
     RemoveTemporary(temp);
     return e;
@@ -160,17 +106,10 @@ LONG ReplaceHiveFile(const std::string& temp, const std::string& path) {
   ::close(fd);
   for (const char* suffix : {"-wal", "-shm", "-keys", "-damaged"}) ::unlink((path + suffix).c_str());
   LONG result = ERROR_SUCCESS;
-  if (::rename(temp.c_str(), path.c_str()) != 0) result = ErrorFromErrno(errno);
+  if (::rename(temp.c_str(), path.c_str()) != 0) result = RegistryErrorFromErrno(errno);
   RemoveTemporary(temp);
   SyncDirectory(Directory(path));
   return result;
 }
 
-std::int64_t FileTimeNow() noexcept {
-  struct timespec ts {};
-  ::clock_gettime(CLOCK_REALTIME, &ts);
-  constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;  // 1970-01-01 in FILETIME ticks
-  return kUnixEpochTicks + static_cast<std::int64_t>(ts.tv_sec) * 10000000LL + ts.tv_nsec / 100;
-}
-
-}  // namespace registry
+}  // namespace utility::platform::registry

@@ -17,6 +17,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "posix/Errno.h"
+
 namespace {
 
 struct ThreadHandle {
@@ -49,16 +51,6 @@ bool ThreadExists(pid_t tid) {
   if (syscall(SYS_tgkill, getpid(), tid, 0) == 0) return true;
   if (kill(tid, 0) == 0 || errno == EPERM) return true;
   return false;
-}
-
-DWORD FromErrno(int error) {
-  switch (error) {
-    case ESRCH: return ERROR_INVALID_HANDLE;
-    case EPERM:
-    case EACCES: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_INVALID_PARAMETER;
-  }
 }
 
 }  // namespace
@@ -124,7 +116,7 @@ DWORD_PTR SetThreadAffinityMask(HANDLE thread, DWORD_PTR mask) noexcept {
   cpu_set_t previous;
   CPU_ZERO(&previous);
   if (sched_getaffinity(tid, sizeof previous, &previous) != 0) {
-    SetLastError(FromErrno(errno));
+    SetLastError(platform::ErrorFromErrno(errno));
     return 0;
   }
   cpu_set_t wanted;
@@ -134,7 +126,7 @@ DWORD_PTR SetThreadAffinityMask(HANDLE thread, DWORD_PTR mask) noexcept {
     if ((mask >> cpu) & 1u) CPU_SET(cpu, &wanted);
   }
   if (sched_setaffinity(tid, sizeof wanted, &wanted) != 0) {
-    SetLastError(FromErrno(errno));
+    SetLastError(platform::ErrorFromErrno(errno));
     return 0;
   }
   DWORD_PTR result = 0;
