@@ -65,7 +65,7 @@ constexpr int kPatternUnits = 4;
 // a file. A directory that cannot be searched is passed over here, as the removal passes over
 // it too (its own removal then fails).
 bool TreeFits(const CString& path, DWORD prefixBytes) {
-  if (path.GetLength() + kPatternUnits > static_cast<int>(kMaxPathUnits)) return false;
+  if (path.GetLength() + kPatternUnits > static_cast<int>(utility::platform::kMaxPathUnits)) return false;
   WIN32_FIND_DATAW entry;
   const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_ENTRY_TYPE_ONLY);
@@ -76,8 +76,8 @@ bool TreeFits(const CString& path, DWORD prefixBytes) {
     if (IsDotEntry(entry.cFileName)) continue;
     DWORD length = 0;
     while (entry.cFileName[length] != 0) ++length;
-    const DWORD bytes = prefixBytes + GetNativeNameLength(entry.cFileName, length);
-    if (units + length > kMaxPathUnits || bytes > kMaxNativePathBytes) return false;
+    const DWORD bytes = prefixBytes + utility::platform::GetNativeNameLength(entry.cFileName, length);
+    if (units + length > utility::platform::kMaxPathUnits || bytes > utility::platform::kMaxNativePathBytes) return false;
     const DWORD attributes = entry.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
       const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
@@ -93,7 +93,7 @@ bool TreeFits(const CString& path, DWORD prefixBytes) {
 DWORD EntryPrefixBytes(const CString& path) {
   static constexpr WCHAR kOneByteName[] = {u'x', 0};
   const CString probe = files::WithSystemStringErrors([&] { return Child(path, kOneByteName); });
-  const DWORD bytes = GetNativePathLength(probe);
+  const DWORD bytes = utility::platform::GetNativePathLength(probe);
   return bytes == 0 ? 0 : bytes - 1;
 }
 

@@ -29,8 +29,8 @@ CString Library(const std::string& native) { return LibraryPath(native); }
 std::string Native(const CString& library) { return NativePath(library); }
 
 // What the system's path limit is, for the messages that name it.
-const std::string kPathLimit = "the system takes at most " + std::to_string(kMaxNativePathBytes) + " bytes (" +
-                               std::to_string(kMaxPathUnits) + " UTF-16 units)";
+const std::string kPathLimit = "the system takes at most " + std::to_string(utility::platform::kMaxNativePathBytes) +
+                               " bytes (" + std::to_string(utility::platform::kMaxPathUnits) + " UTF-16 units)";
 
 std::string TooLong(const std::string& path) { return Shortened(path) + ": the path is too long; " + kPathLimit; }
 
@@ -99,8 +99,8 @@ int Remove(const Invocation& inv, Reply& reply) {
     if (tooLong) {
       // Either the path given is itself too long, or something below it is: then the removal
       // was refused before it deleted anything.
-      const DWORD own = GetNativePathLength(library);
-      if (own == 0 || own > kMaxNativePathBytes) throw Failure("could not remove " + TooLong(path));
+      const DWORD own = utility::platform::GetNativePathLength(library);
+      if (own == 0 || own > utility::platform::kMaxNativePathBytes) throw Failure("could not remove " + TooLong(path));
       throw Failure("could not remove " + Shortened(path) + ": a path in the tree is longer than " + kPathLimit +
                     "; nothing was removed");
     }

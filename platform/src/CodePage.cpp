@@ -1,6 +1,6 @@
 // MultiByteToWideChar and WideCharToMultiByte: argument and flag checks, the code-page
 // choice and Win32's count rules. The converters themselves are in Utf8Codec.cpp and
-// posix/CodePage936.cpp.
+// CodePage936.cpp (over the system converter in posix/NativeCodePage936.cpp).
 #include <Utility/Platform/CodePage.h>
 
 #include <climits>

@@ -21,7 +21,7 @@ struct Result {
 Result Utf8ToUtf16(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Utf16ToUtf8(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
 
-// Code page 936 (posix/CodePage936.cpp). Invalid bytes become U+FFFD (or fail when strict);
+// Code page 936 (CodePage936.cpp). Invalid bytes become U+FFFD (or fail when strict);
 // characters that 936 cannot hold become the default character and set *usedDefault.
 Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, const char* defaultChar,

@@ -37,7 +37,7 @@ TEST(RemoveDirectoryDeep, ATreeReachingTheLimitExactlyIsRemovedWhole) {
     TempDir dir;
     const fs::path root = dir.path() / "deep";
     // The deepest file's native path is 4095 bytes, the most the system takes.
-    const auto names = testsupport::ChainNames(root.native().size(), kMaxNativePathBytes, kind.character);
+    const auto names = testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes, kind.character);
     testsupport::MakeChain(root, names);
     ASSERT_GT(testsupport::CountEntriesDeep(root), names.size());
     EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("deep")), 0);
@@ -50,7 +50,7 @@ TEST(RemoveDirectoryDeep, OneEntryPastTheLimitLeavesTheTreeWholeAndSaysWhy) {
     SCOPED_TRACE(kind.label);
     TempDir dir;
     const fs::path root = dir.path() / "deep";
-    const auto names = testsupport::ChainNames(root.native().size(), kMaxNativePathBytes + 1, kind.character);
+    const auto names = testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes + 1, kind.character);
     testsupport::MakeChain(root, names);
     const std::size_t before = testsupport::CountEntriesDeep(root);
     SetLastError(ERROR_SUCCESS);
@@ -70,6 +70,7 @@ TEST(RemoveDirectoryDeep, UnitsCountForTheDirectoriesThatMustBeSearched) {
     std::size_t length;
     bool removed;
   };
+  constexpr DWORD kMaxPathUnits = utility::platform::kMaxPathUnits;
   for (const Case c : {Case{kMaxPathUnits - 4, true}, Case{kMaxPathUnits - 3, false}}) {
     SCOPED_TRACE(c.length);
     TempDir dir;
@@ -98,13 +99,13 @@ TEST(RemoveDirectoryDeep, NativeLengthsAddUpAsTheSystemCountsThem) {
                         Case{u"\U0001F600", 4}, Case{u"a\xDCFF", 2}, Case{u"\xD800", 3}, Case{u"\xD800x", 4}}) {
     SCOPED_TRACE(testsupport::Utf8(c.name));
     const CString name(c.name);
-    EXPECT_EQ(GetNativeNameLength(name, static_cast<DWORD>(name.GetLength())), c.bytes);
+    EXPECT_EQ(utility::platform::GetNativeNameLength(name, static_cast<DWORD>(name.GetLength())), c.bytes);
     // Where the name has a native form, the path calls form exactly that many bytes.
     std::string native;
     if (NativePath(CStringRef(name), native)) {
       EXPECT_EQ(native.size(), c.bytes);
     }
   }
-  EXPECT_EQ(GetNativePathLength(reinterpret_cast<const WCHAR*>(u"\\tmp\\.\\x\\..\\y")), 6u);
-  EXPECT_EQ(GetNativePathLength(reinterpret_cast<const WCHAR*>(u"a\\\u4e2d")), 5u);
+  EXPECT_EQ(utility::platform::GetNativePathLength(reinterpret_cast<const WCHAR*>(u"\\tmp\\.\\x\\..\\y")), 6u);
+  EXPECT_EQ(utility::platform::GetNativePathLength(reinterpret_cast<const WCHAR*>(u"a\\\u4e2d")), 5u);
 }

@@ -58,6 +58,8 @@ struct WIN32_FIND_DATAW {
 UTILITY_PLATFORM_API DWORD GetFileAttributesW(const WCHAR* path) noexcept;
 UTILITY_PLATFORM_API DWORD GetFileAttributesW(const char16_t* path) noexcept;
 
+namespace utility::platform {
+
 // The longest path, in UTF-16 units, that the file calls take (longer ones are refused with
 // ERROR_FILENAME_EXCED_RANGE before anything else), and the longest native path, in bytes,
 // that the system takes (a native name of more bytes fails with ERROR_FILENAME_EXCED_RANGE
@@ -90,6 +92,8 @@ UTILITY_PLATFORM_API DWORD GetNativeNameLength(const WCHAR* name, DWORD length) 
 // Example:
 //   GetNativePathLength(u"\\tmp\\.\\x") == 6       // "/tmp/x"
 UTILITY_PLATFORM_API DWORD GetNativePathLength(const WCHAR* path) noexcept;
+
+}  // namespace utility::platform
 
 // CreateDirectoryW()
 //

@@ -1,28 +1,19 @@
-// Thread handles over kernel thread ids, and affinity over the kernel's CPU affinity calls.
-// Open handles are kept in a table so that a stray or closed handle is refused, never
-// dereferenced.
+// Thread handles over the system's thread ids, and affinity as processor masks. Open handles
+// are kept in a table so that a stray or closed handle is refused, never dereferenced.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/System.h>
 #include <Utility/Platform/Thread.h>
 
-#include <sched.h>
-#include <signal.h>
-#include <sys/syscall.h>
-#include <sys/types.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdint>
 #include <mutex>
 #include <new>
 #include <unordered_map>
 
-#include "posix/Errno.h"
+#include "NativeThreads.h"
 
 namespace {
 
 struct ThreadHandle {
-  pid_t tid;
+  DWORD tid;
   DWORD access;
 };
 
@@ -36,36 +27,26 @@ std::unordered_map<HANDLE, ThreadHandle*>& Handles() {
 
 const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
 
-pid_t CurrentTid() { return static_cast<pid_t>(syscall(SYS_gettid)); }
-
 // The thread id behind a handle, or 0 when the handle is not open.
-pid_t ThreadOf(HANDLE handle) {
-  if (handle == kCurrentThread) return CurrentTid();
+DWORD ThreadOf(HANDLE handle) {
+  if (handle == kCurrentThread) return utility::platform::NativeThreadId();
   std::lock_guard<std::mutex> lock(g_handlesLock);
   const auto it = Handles().find(handle);
   return it == Handles().end() ? 0 : it->second->tid;
-}
-
-bool ThreadExists(pid_t tid) {
-  // Signal 0 checks existence and permission only; EPERM still means the thread exists.
-  if (syscall(SYS_tgkill, getpid(), tid, 0) == 0) return true;
-  if (kill(tid, 0) == 0 || errno == EPERM) return true;
-  return false;
 }
 
 }  // namespace
 
 HANDLE GetCurrentThread() noexcept { return kCurrentThread; }
 
-DWORD GetCurrentThreadId() noexcept { return static_cast<DWORD>(CurrentTid()); }
+DWORD GetCurrentThreadId() noexcept { return utility::platform::NativeThreadId(); }
 
 HANDLE OpenThread(DWORD desiredAccess, BOOL /*inheritHandle*/, DWORD threadId) noexcept {
-  const auto tid = static_cast<pid_t>(threadId);
-  if (tid <= 0 || !ThreadExists(tid)) {
+  if (!utility::platform::NativeThreadExists(threadId)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  auto* handle = new (std::nothrow) ThreadHandle{tid, desiredAccess};
+  auto* handle = new (std::nothrow) ThreadHandle{threadId, desiredAccess};
   if (handle == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -102,7 +83,7 @@ BOOL CloseHandle(HANDLE handle) noexcept {
 }
 
 DWORD_PTR SetThreadAffinityMask(HANDLE thread, DWORD_PTR mask) noexcept {
-  const pid_t tid = ThreadOf(thread);
+  const DWORD tid = ThreadOf(thread);
   if (tid == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
@@ -113,26 +94,11 @@ DWORD_PTR SetThreadAffinityMask(HANDLE thread, DWORD_PTR mask) noexcept {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  cpu_set_t previous;
-  CPU_ZERO(&previous);
-  if (sched_getaffinity(tid, sizeof previous, &previous) != 0) {
-    SetLastError(platform::ErrorFromErrno(errno));
+  DWORD_PTR previous = 0;
+  if (const DWORD code = utility::platform::SwapNativeThreadAffinity(tid, mask, previous)) {
+    SetLastError(code);
     return 0;
-  }
-  cpu_set_t wanted;
-  CPU_ZERO(&wanted);
-  constexpr unsigned kBits = sizeof(DWORD_PTR) * 8;
-  for (unsigned cpu = 0; cpu < kBits; ++cpu) {
-    if ((mask >> cpu) & 1u) CPU_SET(cpu, &wanted);
-  }
-  if (sched_setaffinity(tid, sizeof wanted, &wanted) != 0) {
-    SetLastError(platform::ErrorFromErrno(errno));
-    return 0;
-  }
-  DWORD_PTR result = 0;
-  for (unsigned cpu = 0; cpu < kBits; ++cpu) {
-    if (CPU_ISSET(cpu, &previous)) result |= DWORD_PTR{1} << cpu;
   }
   SetLastError(ERROR_SUCCESS);
-  return result;
+  return previous;
 }

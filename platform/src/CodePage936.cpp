@@ -1,46 +1,24 @@
-// Code page 936 through glibc's iconv. Each thread keeps its own pair of descriptors (a
-// descriptor holds conversion state and must not be shared), opened on first use and closed
-// when the thread ends; the process locale is never read or changed.
+// Code page 936 over the system's converter (NativeCodePage936.h), with Win32's rules for what
+// the converter cannot take.
 //
 // Decoding: a lead and trail byte pair that 936 leaves unassigned becomes one U+FFFD; a byte
 // that starts no character (0xFF, a lead byte without a valid trail byte, a lead byte at the
 // end) becomes one U+FFFD and decoding resumes at the next byte, so an ASCII byte after a bad
 // lead byte survives. Encoding: a character outside 936, or a lone surrogate, becomes the default
 // character ('?' unless the caller names one).
-#include <cerrno>
 #include <cstring>
-
-#include <iconv.h>
 
 #include <Utility/Platform/Error.h>
 
 #include "CodePageBackend.h"
+#include "NativeCodePage936.h"
 
 namespace codepage {
 namespace {
 
-const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
-
-class Descriptors {
- public:
-  ~Descriptors() {
-    if (m_toWide != kNoDescriptor) iconv_close(m_toWide);
-    if (m_toGbk != kNoDescriptor) iconv_close(m_toGbk);
-  }
-  iconv_t ToWide() noexcept { return Get(m_toWide, "UTF-16LE", "CP936"); }
-  iconv_t ToGbk() noexcept { return Get(m_toGbk, "CP936", "UTF-16LE"); }
-
- private:
-  static iconv_t Get(iconv_t& slot, const char* to, const char* from) noexcept {
-    if (slot == kNoDescriptor) slot = iconv_open(to, from);
-    if (slot != kNoDescriptor) iconv(slot, nullptr, nullptr, nullptr, nullptr);  // initial state
-    return slot;
-  }
-  iconv_t m_toWide = kNoDescriptor;
-  iconv_t m_toGbk = kNoDescriptor;
-};
-
-thread_local Descriptors t_descriptors;
+using utility::platform::ConvertNativeGbk;
+using utility::platform::Gbk;
+using utility::platform::GbkStop;
 
 // Collects output: counts it, and copies what fits when there is a destination.
 template <class Unit>
@@ -66,22 +44,20 @@ bool IsTrailByte(unsigned char b) noexcept { return b >= 0x40 && b <= 0xFE && b 
 }  // namespace
 
 Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept {
-  iconv_t cd = t_descriptors.ToWide();
-  if (cd == kNoDescriptor) return {0, ERROR_NOT_SUPPORTED};
+  if (!utility::platform::StartNativeGbk(Gbk::kToWide)) return {0, ERROR_NOT_SUPPORTED};
   Sink<WCHAR> sink{dst, cap};
-  char* in = const_cast<char*>(src);
+  const char* in = src;
   std::size_t inLeft = n;
   WCHAR chunk[512];
   while (inLeft != 0) {
     char* out = reinterpret_cast<char*>(chunk);
     std::size_t outLeft = sizeof chunk;
-    const std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-    const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+    const GbkStop stop = ConvertNativeGbk(Gbk::kToWide, in, inLeft, out, outLeft);
     const std::size_t produced = (sizeof chunk - outLeft) / sizeof(WCHAR);
     for (std::size_t k = 0; k < produced; ++k) {
       if (!sink.Put(chunk + k, 1)) return {sink.count, ERROR_INSUFFICIENT_BUFFER};
     }
-    if (error == EILSEQ || error == EINVAL) {
+    if (stop == GbkStop::kInvalid) {
       if (strict) return {sink.count, ERROR_NO_UNICODE_TRANSLATION};
       const WCHAR replacement = 0xFFFD;
       if (!sink.Put(&replacement, 1)) return {sink.count, ERROR_INSUFFICIENT_BUFFER};
@@ -93,8 +69,8 @@ Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, b
                                    : 1;
       in += skip;
       inLeft -= skip;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    } else if (error != 0 && error != E2BIG) {
+      utility::platform::ResetNativeGbk(Gbk::kToWide);
+    } else if (stop == GbkStop::kFailed) {
       return {sink.count, ERROR_INVALID_DATA};
     }
   }
@@ -103,8 +79,7 @@ Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, b
 
 Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, const char* defaultChar,
                   BOOL* usedDefault) noexcept {
-  iconv_t cd = t_descriptors.ToGbk();
-  if (cd == kNoDescriptor) return {0, ERROR_NOT_SUPPORTED};
+  if (!utility::platform::StartNativeGbk(Gbk::kFromWide)) return {0, ERROR_NOT_SUPPORTED};
   // The default character: one byte, or a double-byte character of the code page.
   char fallback[2] = {'?', 0};
   std::size_t fallbackWidth = 1;
@@ -117,21 +92,20 @@ Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, c
     }
   }
   Sink<char> sink{dst, cap};
-  char* in = reinterpret_cast<char*>(const_cast<WCHAR*>(src));
+  const char* in = reinterpret_cast<const char*>(src);
   std::size_t inLeft = n * sizeof(WCHAR);
   char chunk[1024];
   while (inLeft != 0) {
     char* out = chunk;
     std::size_t outLeft = sizeof chunk;
-    const std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-    const int error = rc == static_cast<std::size_t>(-1) ? errno : 0;
+    const GbkStop stop = ConvertNativeGbk(Gbk::kFromWide, in, inLeft, out, outLeft);
     const std::size_t produced = sizeof chunk - outLeft;
     for (std::size_t k = 0; k < produced;) {
       const std::size_t width = IsLeadByte(static_cast<unsigned char>(chunk[k])) && k + 1 < produced ? 2 : 1;
       if (!sink.Put(chunk + k, width)) return {sink.count, ERROR_INSUFFICIENT_BUFFER};
       k += width;
     }
-    if (error == EILSEQ || error == EINVAL) {
+    if (stop == GbkStop::kInvalid) {
       // Skip one character: a surrogate pair, or a single unit.
       WCHAR unit[2];
       std::memcpy(unit, in, sizeof(WCHAR));
@@ -144,8 +118,8 @@ Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, c
       if (usedDefault != nullptr) *usedDefault = TRUE;
       in += skip * sizeof(WCHAR);
       inLeft -= skip * sizeof(WCHAR);
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    } else if (error != 0 && error != E2BIG) {
+      utility::platform::ResetNativeGbk(Gbk::kFromWide);
+    } else if (stop == GbkStop::kFailed) {
       return {sink.count, ERROR_INVALID_DATA};
     }
   }

@@ -1,9 +1,9 @@
-// LoadStringW: finds the module's string table through its exported symbol and copies a string
-// out of it with Win32's cut and count rules.
+// LoadStringW: finds the module's string table through its exported symbol (NativeModules.h)
+// and copies a string out of it with Win32's cut and count rules.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Resource.h>
 
-#include "LoadedModules.h"
+#include "NativeModules.h"
 
 int LoadStringW(HINSTANCE module, UINT id, WCHAR* buffer, int bufferMax) noexcept {
   if (buffer == nullptr || bufferMax < 0) {
@@ -15,10 +15,12 @@ int LoadStringW(HINSTANCE module, UINT id, WCHAR* buffer, int bufferMax) noexcep
     SetLastError(error);
     return 0;
   };
-  link_map* object = module == nullptr ? platform::ExecutableModule() : platform::FindLoadedModule(module);
-  if (object == nullptr) return fail(ERROR_MOD_NOT_FOUND);
+  HMODULE object = module == nullptr ? utility::platform::NativeExecutableModule() : module;
+  if (object == nullptr || (module != nullptr && !utility::platform::IsNativeModuleLoaded(module))) {
+    return fail(ERROR_MOD_NOT_FOUND);
+  }
   const StringTable* table = nullptr;
-  if (void* symbol = platform::FindOwnSymbol(object, UTILITY_STRING_TABLE_SYMBOL)) {
+  if (void* symbol = utility::platform::FindNativeModuleSymbol(object, UTILITY_STRING_TABLE_SYMBOL)) {
     table = reinterpret_cast<const StringTable* (*)() noexcept>(symbol)();
   }
   if (table == nullptr || table->version != UTILITY_STRING_TABLE_VERSION) return fail(ERROR_RESOURCE_DATA_NOT_FOUND);

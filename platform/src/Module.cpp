@@ -1,50 +1,25 @@
-// Module handles and names over the dynamic linker. A module handle is the dynamic linker's
-// handle for the object (what dlopen returns); the executable's is dlopen(nullptr). Handles are
-// checked against the list of loaded objects before use, so a stray handle is answered with
+// Module handles and names over the system's loaded modules (NativeModules.h). Handles are
+// checked against the list of loaded modules before use, so a stray handle is answered with
 // ERROR_MOD_NOT_FOUND instead of being dereferenced.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Module.h>
 #include <Utility/Platform/Path.h>
 
-#include <link.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
 
-#include "posix/LoadedModules.h"
+#include "NativeModules.h"
 
 namespace {
 
-std::string ExecutablePath() {
-  std::string path(256, '\0');
-  for (;;) {
-    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-    if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < path.size()) {
-      path.resize(static_cast<std::size_t>(n));
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-// The native path of a loaded object: the executable's entry (and any without a name of its
-// own) stands for the executable file.
-std::string ObjectPath(const link_map* object, const link_map* executable) {
-  if (object == executable || object->l_name == nullptr || object->l_name[0] == 0) return ExecutablePath();
-  return object->l_name;
-}
-
-// The native path of a loaded object, or nothing when the handle names none.
+// The native path of a loaded module, or nothing when the handle names none.
 bool ModulePath(HMODULE module, std::string& path) {
   if (module == nullptr) {
-    path = ExecutablePath();
+    path = utility::platform::NativeExecutablePath();
     return !path.empty();
   }
-  const link_map* object = platform::FindLoadedModule(module);
-  if (object == nullptr) return false;
-  path = ObjectPath(object, platform::ExecutableModule());
+  if (!utility::platform::IsNativeModuleLoaded(module)) return false;
+  path = utility::platform::NativeModulePath(module, utility::platform::NativeExecutableModule());
   return !path.empty();
 }
 
@@ -57,18 +32,18 @@ std::string BaseName(const std::string& path) {
 
 HMODULE GetModuleHandleW(const WCHAR* name) noexcept {
   try {
-    link_map* first = platform::ExecutableModule();
-    if (name == nullptr) return reinterpret_cast<HMODULE>(first);
+    const HMODULE first = utility::platform::NativeExecutableModule();
+    if (name == nullptr) return first;
     std::string wanted;
     if (!NativePath(name, wanted)) {
       SetLastError(ERROR_MOD_NOT_FOUND);  // no module can have a name with no native form
       return nullptr;
     }
     const bool byPath = wanted.find('/') != std::string::npos;
-    for (link_map* m = first; m != nullptr; m = m->l_next) {
-      const std::string path = ObjectPath(m, first);
+    for (HMODULE m = first; m != nullptr; m = utility::platform::NextNativeModule(m)) {
+      const std::string path = utility::platform::NativeModulePath(m, first);
       if (path.empty()) continue;
-      if (byPath ? path == wanted : BaseName(path) == wanted) return reinterpret_cast<HMODULE>(m);
+      if (byPath ? path == wanted : BaseName(path) == wanted) return m;
     }
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

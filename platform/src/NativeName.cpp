@@ -1,15 +1,16 @@
 // Library paths to native names.
-#include "posix/NativeName.h"
+#include "NativeName.h"
 
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Exception.h>
 #include <Utility/Platform/Path.h>
 
-namespace platform {
+#include "NativeFileSystem.h"
+
+namespace utility::platform {
 namespace {
 
 // Whether the lexical rules leave the path as it is: no empty, `.` or `..` component and no
@@ -30,10 +31,9 @@ bool AlreadyNormal(std::string_view p) noexcept {
 // Whether the native name is a directory or a link to one; a name that does not exist passes,
 // so that a directory can still be created under a name written with a trailing separator.
 bool DirectoryOrAbsent(const std::string& native) noexcept {
-  struct stat st {};
-  if (lstat(native.c_str(), &st) != 0) return true;
-  if (S_ISDIR(st.st_mode)) return true;
-  return S_ISLNK(st.st_mode) && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  NativeFileInfo info;
+  if (StatNative(native.c_str(), info, true) != ERROR_SUCCESS) return true;
+  return info.kind == NativeKind::kDirectory || (info.kind == NativeKind::kLink && info.linkToDirectory);
 }
 
 }  // namespace
@@ -107,4 +107,4 @@ bool NativeName(const WCHAR* path, std::string& native) noexcept {
   return true;
 }
 
-}  // namespace platform
+}  // namespace utility::platform

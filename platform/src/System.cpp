@@ -1,9 +1,9 @@
-// System information from the C library and the kernel's view of online processors.
+// GetSystemInfo: the system's page size and online processors, in Win32's ranges.
 #include <Utility/Platform/System.h>
 
-#include <unistd.h>
-
 #include <cstdint>
+
+#include "NativeSystem.h"
 
 namespace {
 
@@ -27,12 +27,12 @@ void GetSystemInfo(SYSTEM_INFO* info) noexcept {
   if (info == nullptr) return;
   *info = SYSTEM_INFO{};
   info->wProcessorArchitecture = Architecture();
-  const long page = sysconf(_SC_PAGESIZE);
+  const long page = utility::platform::NativePageSize();
   info->dwPageSize = page > 0 ? static_cast<DWORD>(page) : 4096u;
   info->dwAllocationGranularity = 65536u;  // what Win32 hosts expect, whatever the page size
   info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(info->dwPageSize));
   info->lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(0x00007FFFFFFEFFFFull));
-  long online = sysconf(_SC_NPROCESSORS_ONLN);
+  long online = utility::platform::NativeOnlineProcessors();
   if (online < 1) online = 1;
   // One processor group holds at most as many processors as a DWORD_PTR has bits.
   constexpr long kGroupSize = static_cast<long>(sizeof(DWORD_PTR) * 8);

@@ -1,24 +1,15 @@
-// CoCreateGuid over getrandom(2), which blocks only until the kernel's pool is first seeded.
+// CoCreateGuid: a random (version 4) GUID from the system's random bytes.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Guid.h>
 
-#include <sys/random.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "NativeRandom.h"
 
 HRESULT CoCreateGuid(GUID* guid) noexcept {
   if (guid == nullptr) return E_INVALIDARG;
   unsigned char bytes[16];
-  std::size_t filled = 0;
-  while (filled < sizeof bytes) {
-    const ssize_t n = getrandom(bytes + filled, sizeof bytes - filled, 0);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return HRESULT_FROM_WIN32(errno == ENOSYS ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_NOT_READY);
-    }
-    filled += static_cast<std::size_t>(n);
-  }
+  if (const DWORD code = utility::platform::FillNativeRandom(bytes, sizeof bytes)) return HRESULT_FROM_WIN32(code);
   GUID g{};
   std::memcpy(&g.Data1, bytes, 4);
   std::memcpy(&g.Data2, bytes + 4, 2);

@@ -1,11 +1,11 @@
-// Library paths (UTF-16, `\` or `/`) to the native names the POSIX file calls take.
+// Library paths (UTF-16, `\` or `/`) to the native names the system's file calls take.
 #pragma once
 
 #include <string>
 
 #include <Utility/Platform/Types.h>
 
-namespace platform {
+namespace utility::platform {
 
 // The longest path, in UTF-16 units, that can map to a native path the kernel accepts.
 // Longer paths are refused before any conversion, so that a huge path costs nothing.
@@ -40,4 +40,4 @@ bool NormalizeNativeName(std::string& native);
 // The length of a zero-terminated path, or kMaxNativeUnits + 1 when it is longer.
 std::size_t BoundedLength(const WCHAR* path) noexcept;
 
-}  // namespace platform
+}  // namespace utility::platform
