@@ -69,7 +69,7 @@ struct Scratch {
 void Ours_ListTree(benchmark::State& state) {
   Scratch scratch;
   MakeTree(scratch.root / "tree");
-  const CString root = LibraryPath((scratch.root / "tree").string());
+  const CString root = utility::platform::WindowsPath((scratch.root / "tree").string());
   for (auto _ : state) {
     CStringArray dirs, files;
     CUtility::GetDirInfo(root, u"*.*", dirs, files, 1);
@@ -103,7 +103,7 @@ std::size_t TimeRemovals(benchmark::State& state, const char* stem, Make make, R
     state.PauseTiming();
     const fs::path tree = scratch.root / (stem + std::to_string(round++));
     files = make(tree);
-    const CString library = LibraryPath(tree.string());
+    const CString library = utility::platform::WindowsPath(tree.string());
     sync();
     state.ResumeTiming();
     remove(tree, library);
@@ -138,17 +138,17 @@ BOOL OldWalk(const CString& path, DWORD attributes) {
     return RemoveDirectoryW(path);
   }
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch,
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                          nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const WCHAR* n = entry.cFileName;
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         if (!(n[0] == u'.' && (n[1] == 0 || (n[1] == u'.' && n[2] == 0)))) {
-          OldWalk(files::Child(path, n), entry.dwFileAttributes);
+          OldWalk(utility::files::Child(path, n), entry.dwFileAttributes);
         }
       } else {
-        CFile::Remove(files::Child(path, n));
+        CFile::Remove(utility::files::Child(path, n));
       }
     } while (FindNextFileW(search, &entry));
     FindClose(search);
@@ -194,7 +194,7 @@ const CString kText(u"request 4711 answered in 12 ms by worker 3");
 
 void Ours_AppendEntry(benchmark::State& state) {
   Scratch scratch;
-  const CString log = LibraryPath((scratch.root / "track.log").string());
+  const CString log = utility::platform::WindowsPath((scratch.root / "track.log").string());
   for (auto _ : state) CUtility::SaveTrackLog(log, kText, 0);
   state.SetItemsProcessed(state.iterations());
 }

@@ -103,7 +103,7 @@ int BaselineCheckNameValidiy(CString name, int allowFreeForm, int allowSpace) {
       if (!((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_')) return 3;
     }
   }
-  return BaselineIsKeyWords(NativePath(HostKeyWords()), name) != 0 ? 4 : 0;
+  return BaselineIsKeyWords(utility::platform::NativePath(HostKeyWords()), name) != 0 ? 4 : 0;
 }
 
 // Argument 0 checks a name listed on the last line, 1 a name that is not listed.
@@ -138,7 +138,7 @@ void BM_IsKeyWords(benchmark::State& state) {
 }
 
 void BM_BaselineIsKeyWords(benchmark::State& state) {
-  const std::string path = NativePath(HostKeyWords());
+  const std::string path = utility::platform::NativePath(HostKeyWords());
   const CString& word = Word(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(BaselineIsKeyWords(path, word));
   state.counters["answer"] = BaselineIsKeyWords(path, word);

@@ -28,7 +28,7 @@ std::vector<WCHAR> MixedText(std::size_t n) {
 void BM_Ours_ToUpperUnit(benchmark::State& state) {
   auto text = MixedText(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    for (WCHAR& c : text) c = ToUpperUnit(c);
+    for (WCHAR& c : text) c = utility::platform::ToUpperUnit(c);
     benchmark::DoNotOptimize(text.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -38,7 +38,7 @@ void BM_Ours_ToUpperUnit(benchmark::State& state) {
 void BM_RangeTable_ToUpper(benchmark::State& state) {
   std::vector<std::pair<WCHAR, WCHAR>> table;
   for (unsigned c = 0; c <= 0xFFFF; ++c) {
-    const WCHAR up = ToUpperUnit(static_cast<WCHAR>(c));
+    const WCHAR up = utility::platform::ToUpperUnit(static_cast<WCHAR>(c));
     if (up != c) table.emplace_back(static_cast<WCHAR>(c), up);
   }
   auto text = MixedText(static_cast<std::size_t>(state.range(0)));

@@ -9,7 +9,7 @@
 
 #include <Utility/Platform/Path.h>
 
-namespace cli {
+namespace utility::cli {
 
 bool Invocation::Flag(const std::string& name) const {
   auto it = flags.find(name);
@@ -50,7 +50,7 @@ std::string JsonQuote(const std::string& text) {
   std::string out = "\"";
   // Each unit stands for a known number of the text's bytes, so valid characters are copied
   // from the text as they are.
-  const CString units = NativeText(text);
+  const CString units = utility::platform::NativeText(text);
   std::size_t at = 0;
   for (int i = 0; i < units.GetLength(); ++i) {
     const unsigned c = units[i];
@@ -165,4 +165,4 @@ double ParseNumber(const std::string& text, const std::string& what) {
   return value;
 }
 
-}  // namespace cli
+}  // namespace utility::cli

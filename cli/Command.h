@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace cli {
+namespace utility::cli {
 
 // Exit statuses: success, a negative answer (or a failed operation), bad usage or input.
 inline constexpr int kExitOk = 0;
@@ -116,4 +116,4 @@ std::string ShortNumber(double value);
 // JSON string literal of UTF-8 text.
 std::string JsonQuote(const std::string& text);
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -1,7 +1,7 @@
 // The order of the groups in --help and in the demo.
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 
 const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
@@ -19,4 +19,4 @@ const std::vector<Group>& Groups() {
   return groups;
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -3,7 +3,7 @@
 
 #include "Command.h"
 
-namespace cli {
+namespace utility::cli {
 
 Group ModuleGroup();
 Group EncodingGroup();
@@ -16,4 +16,4 @@ Group SystemGroup();
 Group IdentityGroup();
 Group RegistryGroup();
 
-}  // namespace cli
+}  // namespace utility::cli

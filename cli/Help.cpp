@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace utility::cli {
 
 void PrintProgramHelp(std::ostream& out) {
   out << "usage: utility <group> <command> [options] [arguments]\n"
@@ -152,4 +152,4 @@ void RunDemo(std::ostream& out) {
   }
 }
 
-}  // namespace cli
+}  // namespace utility::cli

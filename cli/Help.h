@@ -5,7 +5,7 @@
 
 #include "Command.h"
 
-namespace cli {
+namespace utility::cli {
 
 void PrintProgramHelp(std::ostream& out);
 void PrintGroupHelp(std::ostream& out, const Group& group);
@@ -13,4 +13,4 @@ void PrintCommandHelp(std::ostream& out, const Command& command);
 void PrintBashCompletion(std::ostream& out);
 void RunDemo(std::ostream& out);
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace cli;
+using namespace utility::cli;
 
 int Run(const std::vector<std::string>& argv) {
   if (argv.empty() || argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help") {

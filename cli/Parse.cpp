@@ -1,7 +1,7 @@
 // The command-line parser of the host program.
 #include "Parse.h"
 
-namespace cli {
+namespace utility::cli {
 
 namespace {
 
@@ -92,4 +92,4 @@ bool WantsHelp(const std::vector<std::string>& words) {
   return false;
 }
 
-}  // namespace cli
+}  // namespace utility::cli

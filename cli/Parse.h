@@ -2,10 +2,10 @@
 // positional arguments, options and flags. Nothing here runs a command, so a fuzzer can drive it
 // with any words.
 //
-//   const cli::Group* group = cli::FindGroup("bits");                 // nullptr when unknown
-//   const cli::Command* command = cli::FindCommand(*group, "get");
-//   cli::Invocation inv = cli::ParseInvocation(*command, {"5", "0", "--json"});
-//   // inv.args == {"5", "0"}, inv.json == true; bad words throw cli::UsageError
+//   const utility::cli::Group* group = utility::cli::FindGroup("bits");                 // nullptr when unknown
+//   const utility::cli::Command* command = utility::cli::FindCommand(*group, "get");
+//   utility::cli::Invocation inv = utility::cli::ParseInvocation(*command, {"5", "0", "--json"});
+//   // inv.args == {"5", "0"}, inv.json == true; bad words throw utility::cli::UsageError
 #pragma once
 
 #include <string>
@@ -13,7 +13,7 @@
 
 #include "Command.h"
 
-namespace cli {
+namespace utility::cli {
 
 const Group* FindGroup(const std::string& name);
 const Command* FindCommand(const Group& group, const std::string& name);
@@ -26,4 +26,4 @@ Invocation ParseInvocation(const Command& command, const std::vector<std::string
 // True when --help or -h comes before any "--".
 bool WantsHelp(const std::vector<std::string>& words);
 
-}  // namespace cli
+}  // namespace utility::cli

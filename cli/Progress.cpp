@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-namespace cli {
+namespace utility::cli {
 
 bool Progress::Shown() { return isatty(STDERR_FILENO) == 1; }
 
@@ -40,4 +40,4 @@ void Progress::Done() {
   std::fflush(stderr);
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-namespace cli {
+namespace utility::cli {
 
 class Progress {
  public:
@@ -36,4 +36,4 @@ class Progress {
   std::thread m_thread;
 };
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -16,7 +16,7 @@
 namespace {
 
 // CreateGuidByID's text, as the library keeps its own: the next call overwrites it.
-char g_guidText[diskid::kGuidTextSize] = {};
+char g_guidText[utility::diskid::kGuidTextSize] = {};
 
 CString FromAscii(const std::string& text) { return CString(text.c_str()); }
 
@@ -28,8 +28,8 @@ CString FromAscii(const std::string& text) { return CString(text.c_str()); }
 // system's UUID where no serial can be read); 0 when neither is available.
 DISKID_API LONG GetHardDriveComputerID() {
   try {
-    const std::string identity = diskid::RootDiskIdentity();
-    return identity.empty() ? 0 : static_cast<LONG>(diskid::Fingerprint(identity));
+    const std::string identity = utility::diskid::RootDiskIdentity();
+    return identity.empty() ? 0 : static_cast<LONG>(utility::diskid::Fingerprint(identity));
   } catch (...) {
     return 0;
   }
@@ -40,7 +40,7 @@ DISKID_API LONG GetHardDriveComputerID() {
 // The processor identifier as 16 hexadecimal digits; empty when it cannot be read.
 DISKID_API CString GetCPUID() {
   try {
-    return FromAscii(diskid::ProcessorIdentity());
+    return FromAscii(utility::diskid::ProcessorIdentity());
   } catch (...) {
     return CString();
   }
@@ -52,7 +52,7 @@ DISKID_API CString GetCPUID() {
 // there is none.
 DISKID_API CString GetMACaddress() {
   try {
-    return FromAscii(diskid::FirstMacAddress());
+    return FromAscii(utility::diskid::FirstMacAddress());
   } catch (...) {
     return CString();
   }
@@ -64,6 +64,6 @@ DISKID_API CString GetMACaddress() {
 // together), in a buffer of this
 // module that the next call overwrites.
 DISKID_API const char* CreateGuidByID(ULONG id) {
-  diskid::WriteGuidText(id, g_guidText);
+  utility::diskid::WriteGuidText(id, g_guidText);
   return g_guidText;
 }

@@ -2,7 +2,7 @@
 
 #include "Identifiers.h"
 
-namespace diskid {
+namespace utility::diskid {
 
 namespace {
 
@@ -31,4 +31,4 @@ void WriteGuidText(std::uint32_t id, char (&text)[kGuidTextSize]) {
   text[at] = '\0';
 }
 
-}  // namespace diskid
+}  // namespace utility::diskid

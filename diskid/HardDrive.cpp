@@ -10,7 +10,7 @@
 #include "Identifiers.h"
 #include "Sysfs.h"
 
-namespace diskid {
+namespace utility::diskid {
 namespace {
 
 // The device number of the file system mounted on "/", or 0. Some file systems (btrfs,
@@ -139,4 +139,4 @@ std::uint32_t Fingerprint(const std::string& text) {
   return hash;
 }
 
-}  // namespace diskid
+}  // namespace utility::diskid

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace diskid {
+namespace utility::diskid {
 
 // The serial number of the disk that holds the root file system, or, where no serial can be
 // read, that file system's UUID. Prefixed "serial:" or "uuid:" so the two never collide.
@@ -27,4 +27,4 @@ std::string ProcessorIdentity();
 // hexadecimal pairs joined by "-".
 std::string FirstMacAddress();
 
-}  // namespace diskid
+}  // namespace utility::diskid

@@ -6,7 +6,7 @@
 #include "Identifiers.h"
 #include "Sysfs.h"
 
-namespace diskid {
+namespace utility::diskid {
 
 std::string FirstMacAddress() {
   const std::string root = "/sys/class/net/";
@@ -33,4 +33,4 @@ std::string FirstMacAddress() {
   return {};
 }
 
-}  // namespace diskid
+}  // namespace utility::diskid

@@ -11,7 +11,7 @@
 #include "Identifiers.h"
 #include "Sysfs.h"
 
-namespace diskid {
+namespace utility::diskid {
 
 std::string ProcessorIdentity() {
   char text[32] = {};
@@ -32,4 +32,4 @@ std::string ProcessorIdentity() {
   return text;
 }
 
-}  // namespace diskid
+}  // namespace utility::diskid

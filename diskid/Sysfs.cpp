@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace diskid {
+namespace utility::diskid {
 
 std::string ReadSmallFile(const std::string& path, std::size_t limit) {
   // O_NONBLOCK: a fifo or a device node put in place of a text file must not stall a query.
@@ -62,4 +62,4 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-}  // namespace diskid
+}  // namespace utility::diskid

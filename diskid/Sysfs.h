@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace diskid {
+namespace utility::diskid {
 
 // The first line of a text file, without surrounding blanks; empty when it cannot be read.
 std::string ReadLine(const std::string& path);
@@ -19,4 +19,4 @@ std::vector<std::string> ListDirectory(const std::string& path);
 // Whether path exists (a dangling link does not).
 bool Exists(const std::string& path);
 
-}  // namespace diskid
+}  // namespace utility::diskid

@@ -14,7 +14,7 @@
 #include <immintrin.h>
 #endif
 
-namespace encoding {
+namespace utility::encoding {
 namespace {
 
 #if defined(__x86_64__)
@@ -274,4 +274,4 @@ void NarrowAscii(const WCHAR* text, std::size_t n, char* out) noexcept {
   for (; i < n; ++i) out[i] = static_cast<char>(text[i]);
 }
 
-}  // namespace encoding
+}  // namespace utility::encoding

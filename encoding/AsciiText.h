@@ -7,7 +7,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace encoding {
+namespace utility::encoding {
 
 // Whether the zero-terminated text is pure ASCII; if so, length receives its length in bytes.
 // A false return leaves length unspecified (the scan stops at the first non-ASCII byte).
@@ -20,4 +20,4 @@ bool ScanAscii(const WCHAR* text, std::size_t& length) noexcept;
 // Writes the n units of text, all below 0x80, as n bytes to out.
 void NarrowAscii(const WCHAR* text, std::size_t n, char* out) noexcept;
 
-}  // namespace encoding
+}  // namespace utility::encoding

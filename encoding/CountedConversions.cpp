@@ -9,7 +9,7 @@ int CUtility::ToWideString(unsigned short*& out, const char* text, int length, i
   if (measured == 0) return 0;
   const int n = length == -1 ? measured - 1 : measured;
   if (n == 0) return 0;
-  WCHAR* result = encoding::NewZeroedArray<WCHAR>(static_cast<std::size_t>(n) + (terminate != 0 ? 1 : 0));
+  WCHAR* result = utility::encoding::NewZeroedArray<WCHAR>(static_cast<std::size_t>(n) + (terminate != 0 ? 1 : 0));
   out = result;
   // With length -1 the source terminator finds no room; the zero fill stands in for it.
   MultiByteToWideChar(CP_ACP, 0, text, length, result, n);
@@ -21,7 +21,7 @@ int CUtility::ToMultiBytes(char*& out, const unsigned short* text, int length, i
   if (measured == 0) return 0;
   const int n = length == -1 ? measured - 1 : measured;
   if (n == 0) return 0;
-  char* result = encoding::NewZeroedArray<char>(static_cast<std::size_t>(n) + (terminate != 0 ? 1 : 0));
+  char* result = utility::encoding::NewZeroedArray<char>(static_cast<std::size_t>(n) + (terminate != 0 ? 1 : 0));
   out = result;
   WideCharToMultiByte(CP_ACP, 0, text, length, result, n, nullptr, nullptr);
   return n;

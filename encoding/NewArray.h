@@ -7,13 +7,13 @@
 
 #include <Utility/Platform/Exception.h>
 
-namespace encoding {
+namespace utility::encoding {
 
 // An uninitialised array of count elements; release with delete[].
 template <class T>
 T* NewArray(std::size_t count) {
   T* p = new (std::nothrow) T[count];
-  if (p == nullptr) ThrowMemoryException();
+  if (p == nullptr) utility::platform::ThrowMemoryException();
   return p;
 }
 
@@ -21,8 +21,8 @@ T* NewArray(std::size_t count) {
 template <class T>
 T* NewZeroedArray(std::size_t count) {
   T* p = new (std::nothrow) T[count]();
-  if (p == nullptr) ThrowMemoryException();
+  if (p == nullptr) utility::platform::ThrowMemoryException();
   return p;
 }
 
-}  // namespace encoding
+}  // namespace utility::encoding

@@ -25,15 +25,15 @@ char* NarrowCopy(const WCHAR* text) {
   // ASCII text is its own UTF-8: one scan, one narrowing pass. The array is laid out as the
   // general path lays it out, the terminator followed by the cleared extra byte.
   std::size_t units = 0;
-  if (text != nullptr && encoding::ScanAscii(text, units) && units < static_cast<std::size_t>(INT_MAX)) {
-    char* result = encoding::NewArray<char>(units + 2);
-    encoding::NarrowAscii(text, units, result);
+  if (text != nullptr && utility::encoding::ScanAscii(text, units) && units < static_cast<std::size_t>(INT_MAX)) {
+    char* result = utility::encoding::NewArray<char>(units + 2);
+    utility::encoding::NarrowAscii(text, units, result);
     result[units] = 0;
     result[units + 1] = 0;
     return result;
   }
   const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  char* result = encoding::NewArray<char>(static_cast<std::size_t>(n) + 1);
+  char* result = utility::encoding::NewArray<char>(static_cast<std::size_t>(n) + 1);
   const int written = n > 0 ? WideCharToMultiByte(CP_ACP, 0, text, -1, result, n, nullptr, nullptr) : 0;
   ClearTail(result, written, n + 1);
   return result;
@@ -44,7 +44,7 @@ char* NarrowCopy(const WCHAR* text) {
 unsigned short* CUtility::ANSIToUnicode1(const char* text) {
   if (text == nullptr) return nullptr;
   const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  WCHAR* result = encoding::NewArray<WCHAR>(static_cast<std::size_t>(n) + 1);
+  WCHAR* result = utility::encoding::NewArray<WCHAR>(static_cast<std::size_t>(n) + 1);
   const int written = n > 0 ? MultiByteToWideChar(CP_ACP, 0, text, -1, result, n) : 0;
   ClearTail(result, written, n + 1);
   return result;
@@ -59,7 +59,7 @@ CString CUtility::ANSIToUnicode2(const char* text) {
   if (text == nullptr) return result;
   // ASCII text widens unit for unit: one scan, then one pass that writes each unit once.
   std::size_t ascii = 0;
-  if (encoding::ScanAscii(text, ascii) && ascii < static_cast<std::size_t>(INT_MAX)) {
+  if (utility::encoding::ScanAscii(text, ascii) && ascii < static_cast<std::size_t>(INT_MAX)) {
     return ascii == 0 ? result : CString::FromLatin1({text, ascii});
   }
   const std::size_t bytes = std::strlen(text) + 1;

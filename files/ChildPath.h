@@ -8,7 +8,7 @@
 #include <Utility/Platform/Exception.h>
 #include <Utility/Platform/String.h>
 
-namespace files {
+namespace utility::files {
 
 inline CString Child(const CString& directory, const WCHAR* name) {
   int length = 0;
@@ -39,4 +39,4 @@ inline CString SearchPattern(const CString& directory) {
   return WithSystemStringErrors([&] { return directory + u"\\*.*"; });
 }
 
-}  // namespace files
+}  // namespace utility::files

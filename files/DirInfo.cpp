@@ -6,7 +6,7 @@
 
 namespace {
 
-using files::Child;
+using utility::files::Child;
 
 bool IsDotEntry(const WCHAR* name) noexcept {
   return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
@@ -31,7 +31,7 @@ class Walk {
 
   void List(const CString& directory) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileExW(files::SearchPattern(directory), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+    const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(directory), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_ENTRY_TYPE_ONLY);
     if (search == INVALID_HANDLE_VALUE) return;
     struct Guard {

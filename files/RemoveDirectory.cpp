@@ -8,7 +8,7 @@
 
 namespace {
 
-using files::Child;
+using utility::files::Child;
 
 // Ends a directory search however the walk leaves it, an exception included.
 class SearchGuard {
@@ -35,18 +35,18 @@ BOOL RemoveTree(const CString& path, DWORD attributes) {
     return RemoveDirectoryW(path);
   }
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search != INVALID_HANDLE_VALUE) {
     SearchGuard guard(search);
     do {
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         if (!IsDotEntry(entry.cFileName)) {
-          const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
+          const CString child = utility::files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
           RemoveTree(child, entry.dwFileAttributes);  // a level that stays shows in the last removal
         }
       } else {
-        const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
+        const CString child = utility::files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
         CFile::Remove(child);  // raises CFileException and ends the whole walk
       }
     } while (FindNextFileW(search, &entry));
@@ -67,7 +67,7 @@ constexpr int kPatternUnits = 4;
 bool TreeFits(const CString& path, DWORD prefixBytes) {
   if (path.GetLength() + kPatternUnits > static_cast<int>(utility::platform::kMaxPathUnits)) return false;
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                          FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search == INVALID_HANDLE_VALUE) return true;
   SearchGuard guard(search);
@@ -80,7 +80,7 @@ bool TreeFits(const CString& path, DWORD prefixBytes) {
     if (units + length > utility::platform::kMaxPathUnits || bytes > utility::platform::kMaxNativePathBytes) return false;
     const DWORD attributes = entry.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-      const CString child = files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
+      const CString child = utility::files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });
       if (!TreeFits(child, bytes + 1)) return false;
     }
   } while (FindNextFileW(search, &entry));
@@ -92,7 +92,7 @@ bool TreeFits(const CString& path, DWORD prefixBytes) {
 // lexical rules shape the start of the path (`dir\`, `.`, `a\..`), never the names below it.
 DWORD EntryPrefixBytes(const CString& path) {
   static constexpr WCHAR kOneByteName[] = {u'x', 0};
-  const CString probe = files::WithSystemStringErrors([&] { return Child(path, kOneByteName); });
+  const CString probe = utility::files::WithSystemStringErrors([&] { return Child(path, kOneByteName); });
   const DWORD bytes = utility::platform::GetNativePathLength(probe);
   return bytes == 0 ? 0 : bytes - 1;
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace cli;
+using namespace utility::cli;
 
 // The longest message the parser may write: fixed text, a synopsis and two quoted words.
 constexpr std::size_t kLongestMessage = 400;

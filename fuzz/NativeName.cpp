@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c == '\\') c = '/';  // the library form reads a backslash as a separator
   }
   std::string back;
-  if (!NativePath(CStringRef(LibraryPath(bytes)), back) || back != bytes) std::abort();
+  if (!utility::platform::NativePath(CStringRef(utility::platform::WindowsPath(bytes)), back) || back != bytes) std::abort();
 
   std::u16string units;
   for (std::size_t i = 0; i + 1 < size; i += 2) {
@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const CString path(reinterpret_cast<const WCHAR*>(units.c_str()), static_cast<int>(units.size()));
   std::string native;
-  if (NativePath(CStringRef(path), native)) {
-    CString again = LibraryPath(native);
+  if (utility::platform::NativePath(CStringRef(path), native)) {
+    CString again = utility::platform::WindowsPath(native);
     CString expected = path;
     expected.Replace(u'/', u'\\');
     if (again != expected) std::abort();

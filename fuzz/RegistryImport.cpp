@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace cli;
+using namespace utility::cli;
 
 // Hives are written with synchronous commits; tmpfs makes that cheap.
 const std::string& Directory() {

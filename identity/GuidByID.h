@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdint>
 
-namespace identity {
+namespace utility::identity {
 
 // Writes the 36-character GUID text of id into text (at most size bytes, terminated). The
 // eleven fields come from logical shifts of the 32-bit pattern; fields 6 and 10 are equal.
@@ -20,4 +20,4 @@ inline void FormatGuidByID(std::uint32_t id, char* text, std::size_t size) {
                 bits(0, 8, 0xFFu), bits(0, 4, 0xFFu), bits(0, 2, 0xFFu), bits(0, 1, 0xFFu));
 }
 
-}  // namespace identity
+}  // namespace utility::identity

@@ -31,6 +31,6 @@ CString CUtility::GetComputerGUID() {
 }
 
 const char* CUtility::CreateGuidByID(ULONG id) {
-  identity::FormatGuidByID(id, g_guidText, sizeof g_guidText);
+  utility::identity::FormatGuidByID(id, g_guidText, sizeof g_guidText);
   return g_guidText;
 }

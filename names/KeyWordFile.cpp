@@ -88,7 +88,7 @@ bool IsKeyWordIn(const CString& filePath, const CString& word) {
   // Paths of MAX_PATH units or more cannot be opened, as on the platform the files come from.
   if (filePath.GetLength() >= MAX_PATH) return false;
   std::string native;
-  if (!NativePath(filePath, native)) return false;  // no such file can exist
+  if (!utility::platform::NativePath(filePath, native)) return false;  // no such file can exist
   std::string bytes;
   if (!utility::platform::ReadRegularFile(native, bytes)) return false;
   const std::u16string lookupForm = KeyWordLookupForm(word.View());

@@ -36,11 +36,11 @@ std::u16string Entry(std::string_view line) {
   const std::size_t zero = line.find('\0');
   if (zero != std::string_view::npos) line = line.substr(0, zero);
   std::u16string text = Decode(line);
-  for (char16_t& c : text) c = static_cast<char16_t>(ToUpperUnit(static_cast<WCHAR>(c)));
+  for (char16_t& c : text) c = static_cast<char16_t>(utility::platform::ToUpperUnit(static_cast<WCHAR>(c)));
   std::size_t first = 0;
   std::size_t last = text.size();
-  while (first < last && IsWhiteSpace(static_cast<WCHAR>(text[first]))) ++first;
-  while (last > first && IsWhiteSpace(static_cast<WCHAR>(text[last - 1]))) --last;
+  while (first < last && utility::platform::IsWhiteSpace(static_cast<WCHAR>(text[first]))) ++first;
+  while (last > first && utility::platform::IsWhiteSpace(static_cast<WCHAR>(text[last - 1]))) --last;
   return text.substr(first, last - first);
 }
 
@@ -68,7 +68,7 @@ std::u16string KeyWordLookupForm(std::u16string_view word) {
   const std::size_t zero = word.find(u'\0');
   if (zero != std::u16string_view::npos) word = word.substr(0, zero);
   std::u16string out(word);
-  for (char16_t& c : out) c = static_cast<char16_t>(ToUpperUnit(static_cast<WCHAR>(c)));
+  for (char16_t& c : out) c = static_cast<char16_t>(utility::platform::ToUpperUnit(static_cast<WCHAR>(c)));
   return out;
 }
 

@@ -37,8 +37,8 @@ struct WordParts {
 WordParts Split(std::u16string_view word) {
   std::size_t first = 0;
   std::size_t last = word.size();
-  while (first < last && IsWhiteSpace(static_cast<WCHAR>(word[first]))) ++first;
-  while (last > first && IsWhiteSpace(static_cast<WCHAR>(word[last - 1]))) --last;
+  while (first < last && utility::platform::IsWhiteSpace(static_cast<WCHAR>(word[first]))) ++first;
+  while (last > first && utility::platform::IsWhiteSpace(static_cast<WCHAR>(word[last - 1]))) --last;
   return {word.substr(first, last - first), first > 0, last < word.size()};
 }
 

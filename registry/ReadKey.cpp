@@ -23,7 +23,7 @@ LONG CUtility::ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigne
     text.Empty();
     return opened;
   }
-  BYTE buffer[registry_ops::kTextBufferBytes] = {};
+  BYTE buffer[utility::registry::kTextBufferBytes] = {};
   DWORD size = sizeof buffer;
   const LONG queried = RegQueryValueExW(key, valueName, nullptr, nullptr, buffer, &size);
   RegCloseKey(key);
@@ -31,6 +31,6 @@ LONG CUtility::ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigne
     text.Empty();
     return queried;
   }
-  text = registry_ops::TextOfData(buffer, size);
+  text = utility::registry::TextOfData(buffer, size);
   return ERROR_SUCCESS;
 }

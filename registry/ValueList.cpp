@@ -41,12 +41,12 @@ class ValueWalk {
 
   // Enumerates the value at index, both buffer sizes reset first.
   LONG Enumerate(DWORD index) {
-    m_nameSize = registry_ops::kNameBufferUnits;
+    m_nameSize = utility::registry::kNameBufferUnits;
     m_dataSize = m_capacity;
     return RegEnumValueW(m_key, index, m_name, &m_nameSize, nullptr, nullptr, m_buffer, &m_dataSize);
   }
 
-  CString Text() const { return registry_ops::TextOfData(m_buffer, m_dataSize); }
+  CString Text() const { return utility::registry::TextOfData(m_buffer, m_dataSize); }
   LONG DeleteCurrent() { return RegDeleteValueW(m_key, m_name); }
 
  private:
@@ -54,7 +54,7 @@ class ValueWalk {
   DWORD m_count = 0;
   DWORD m_capacity = 0;
   BYTE* m_buffer = nullptr;
-  WCHAR m_name[registry_ops::kNameBufferUnits] = {};
+  WCHAR m_name[utility::registry::kNameBufferUnits] = {};
   DWORD m_nameSize = 0;
   DWORD m_dataSize = 0;
 };

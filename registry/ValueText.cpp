@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-namespace registry_ops {
+namespace utility::registry {
 
 CString TextOfData(const BYTE* data, DWORD size) {
   const DWORD units = size / 2;
@@ -21,4 +21,4 @@ CString TextOfData(const BYTE* data, DWORD size) {
   return text;
 }
 
-}  // namespace registry_ops
+}  // namespace utility::registry

@@ -4,7 +4,7 @@
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 
-namespace registry_ops {
+namespace utility::registry {
 
 // The bytes taken as UTF-16 code units, ending at the first zero unit or at the end of the
 // data, whichever comes first; a trailing odd byte is ignored. The value's type plays no part.
@@ -15,4 +15,4 @@ CString TextOfData(const BYTE* data, DWORD size);
 inline constexpr DWORD kTextBufferBytes = 249;
 inline constexpr DWORD kNameBufferUnits = 249;
 
-}  // namespace registry_ops
+}  // namespace utility::registry

@@ -3,7 +3,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace utility_system {
+namespace utility::system {
 
 // Every processor of the machine, 2^n - 1, so that any set of existing processors can be
 // named and none that does not exist. Masks are 32 bits at the library's interface, so from
@@ -13,4 +13,4 @@ inline ULONG AffinityMaskBound(DWORD processors) {
   return (ULONG{1} << processors) - 1u;
 }
 
-}  // namespace utility_system
+}  // namespace utility::system

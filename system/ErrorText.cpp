@@ -18,6 +18,6 @@ CString CUtility::GetLastErrorText(int error) {
     WCHAR* block;
     ~Release() { LocalFree(block); }
   } release{message};
-  result = utility_system::MessageToText(message);
+  result = utility::system::MessageToText(message);
   return result;
 }

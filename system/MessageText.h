@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace utility_system {
+namespace utility::system {
 
 // The error text buffer: 1024 units, so at most 1023 units of a message are kept.
 inline constexpr int kErrorTextUnits = 1024;
@@ -36,4 +36,4 @@ inline CString MessageToText(const WCHAR* message) {
   return result;
 }
 
-}  // namespace utility_system
+}  // namespace utility::system

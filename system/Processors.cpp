@@ -16,7 +16,7 @@ ULONG CUtility::SetThreadAffinityMask(void* thread, ULONG mask) {
   if (thread == nullptr || thread == INVALID_HANDLE_VALUE) return kRejected;
   SYSTEM_INFO info{};
   GetSystemInfo(&info);
-  if (mask > utility_system::AffinityMaskBound(info.dwNumberOfProcessors)) return kRejected;
+  if (mask > utility::system::AffinityMaskBound(info.dwNumberOfProcessors)) return kRejected;
   // The previous mask comes back in the interface's 32 bits.
   return static_cast<ULONG>(::SetThreadAffinityMask(thread, mask));
 }

@@ -78,7 +78,7 @@ double ScanNumber(const CString& text) {
   double plain = 0.0;
   if (ScanPlainInteger(text.GetString(), text.GetLength(), plain)) return plain;
   char number[kBufferBytes];
-  const char* point = DecimalSeparator();
+  const char* point = utility::platform::DecimalSeparator();
   int length = 0;
   if (point[0] == '.' && point[1] == 0) {
     // Every character of a number is one byte in the 8-bit form, so the first 1023 units

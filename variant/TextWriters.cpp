@@ -95,7 +95,7 @@ CString FixedText(double value, int places) {
   const int length = static_cast<int>(r.ptr - buffer);
   const int zeros = places - exact;
 
-  const char* point = DecimalSeparator();
+  const char* point = utility::platform::DecimalSeparator();
   const bool plainPoint = point[0] == '.' && point[1] == 0;
   CString text;
   WCHAR* out = text.GetBufferSetLength(length + zeros);

@@ -12,7 +12,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 constexpr const char* kTypes = "char, uchar, short, ushort, int, uint, float, double";
@@ -237,4 +237,4 @@ Group BitsGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

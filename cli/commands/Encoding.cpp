@@ -12,7 +12,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 const char* const kWideVia[] = {"ANSIToUnicode1", "ANSIToUnicode2", "ToWideString", "AnsiToUnicode",
@@ -220,4 +220,4 @@ Group EncodingGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -21,12 +21,12 @@
 #include "Groups.h"
 #include "Progress.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
-CString Library(const std::string& native) { return LibraryPath(native); }
+CString Library(const std::string& native) { return utility::platform::WindowsPath(native); }
 
-std::string Native(const CString& library) { return NativePath(library); }
+std::string Native(const CString& library) { return utility::platform::NativePath(library); }
 
 // What the system's path limit is, for the messages that name it.
 const std::string kPathLimit = "the system takes at most " + std::to_string(utility::platform::kMaxNativePathBytes) +
@@ -159,7 +159,7 @@ void Demo(std::ostream& out) {
     return;
   }
   const std::string root = pattern;
-  const CString top = LibraryPath(root);
+  const CString top = utility::platform::WindowsPath(root);
   out << "CreateAllDirectories(<tmp>\\a\\b\\c) = " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
   out << "again, it exists: " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
   const std::string ex = (top + u"\\logs\\2024\\trace.log").ToUtf8();
@@ -210,4 +210,4 @@ Group FilesGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -8,7 +8,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 int DiskId(const Invocation&, Reply& reply) {
@@ -61,4 +61,4 @@ Group IdentityGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -7,7 +7,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 int Path(const Invocation&, Reply& reply) {
@@ -61,4 +61,4 @@ Group ModuleGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -12,7 +12,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 const char* CheckMeaning(int code) {
@@ -135,4 +135,4 @@ Group NamesGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -21,7 +21,7 @@
 #include "Progress.h"
 #include "commands/RegistryText.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 using regtext::FromUtf8;
@@ -48,7 +48,7 @@ class Roots : public regtext::RootResolver {
   explicit Roots(const Invocation& inv) {
     if (inv.Has("hive")) {
       m_file = inv.Get("hive");
-      Check(RegLoadAppKeyW(LibraryPath(m_file), &m_hive, KEY_ALL_ACCESS, 0, 0), m_file);
+      Check(RegLoadAppKeyW(utility::platform::WindowsPath(m_file), &m_hive, KEY_ALL_ACCESS, 0, 0), m_file);
     }
   }
   ~Roots() override {
@@ -259,14 +259,14 @@ std::string HiveFileOf(const Invocation& inv) {
   WCHAR path[4096];
   DWORD size = 4096;
   Check(utility::platform::GetHiveFile(name.root, path, &size), name.shown);
-  return NativePath(CStringRef(path));
+  return utility::platform::NativePath(CStringRef(path));
 }
 
 int Recover(const Invocation& inv, Reply& reply) {
   const std::string damaged = HiveFileOf(inv);
   const std::string output = inv.Get("output", damaged + ".recovered");
   REG_SALVAGE_COUNTS counts{};
-  const LONG rc = utility::platform::SalvageHive(LibraryPath(damaged), LibraryPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
+  const LONG rc = utility::platform::SalvageHive(utility::platform::WindowsPath(damaged), utility::platform::WindowsPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
                                   &counts);
   if (rc == ERROR_FILE_EXISTS) {
     throw Failure(Shortened(output) + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
@@ -286,7 +286,7 @@ int Where(const Invocation&, Reply& reply) {
     WCHAR path[4096];
     DWORD size = 4096;
     Check(utility::platform::GetHiveFile(root, path, &size), label);
-    reply.Text(label, NativePath(CStringRef(path)));
+    reply.Text(label, utility::platform::NativePath(CStringRef(path)));
   }
   return kExitOk;
 }
@@ -301,7 +301,7 @@ void Demo(std::ostream& out) {
   }
   const std::string file = pattern + "/demo.db";
   HKEY root = nullptr;
-  const LONG loaded = RegLoadAppKeyW(LibraryPath(file), &root, KEY_ALL_ACCESS, 0, 0);
+  const LONG loaded = RegLoadAppKeyW(utility::platform::WindowsPath(file), &root, KEY_ALL_ACCESS, 0, 0);
   if (loaded != ERROR_SUCCESS) {
     out << "(cannot create the demo hive: " << regtext::ErrorText(loaded) << ")\n";
   } else {
@@ -390,4 +390,4 @@ Group RegistryGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

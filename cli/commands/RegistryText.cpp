@@ -16,7 +16,7 @@
 
 #include "Command.h"
 
-namespace cli::regtext {
+namespace utility::cli::regtext {
 
 namespace {
 
@@ -499,4 +499,4 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
   return written;
 }
 
-}  // namespace cli::regtext
+}  // namespace utility::cli::regtext

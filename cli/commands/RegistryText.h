@@ -17,7 +17,7 @@
 
 #include <Utility/Platform/Registry.h>
 
-namespace cli::regtext {
+namespace utility::cli::regtext {
 
 // A value as read from a key.
 struct Value {
@@ -67,4 +67,4 @@ std::string ErrorText(LONG code);
 std::u16string FromUtf8(const std::string& text);
 std::string ToUtf8(const std::u16string& text);
 
-}  // namespace cli::regtext
+}  // namespace utility::cli::regtext

@@ -14,7 +14,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 std::string Hex(unsigned long long value) {
@@ -130,4 +130,4 @@ Group SystemGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -15,7 +15,7 @@
 #include "Groups.h"
 #include "Progress.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 struct FileState {
@@ -50,17 +50,17 @@ int Append(const std::string& native, const std::string& shown, const std::funct
 }
 
 int Save(const Invocation& inv, Reply& reply) {
-  const CString path = LibraryPath(inv.Arg(0));
+  const CString path = utility::platform::WindowsPath(inv.Arg(0));
   const CString text(inv.Arg(1).c_str());
   const int startNew = inv.Flag("new") ? 1 : 0;
-  return Append(NativePath(path), inv.Arg(0), [&] { CUtility::SaveTrackLog(path, text, startNew); }, reply);
+  return Append(utility::platform::NativePath(path), inv.Arg(0), [&] { CUtility::SaveTrackLog(path, text, startNew); }, reply);
 }
 
 int SaveEx(const Invocation& inv, Reply& reply) {
-  const CString name = LibraryPath(inv.Arg(0));
+  const CString name = utility::platform::WindowsPath(inv.Arg(0));
   const CString text(inv.Arg(1).c_str());
   const int startNew = inv.Flag("new") ? 1 : 0;
-  const std::string native = NativePath(CUtility::GetModulePath() + u"\\" + name);
+  const std::string native = utility::platform::NativePath(CUtility::GetModulePath() + u"\\" + name);
   return Append(native, native, [&] { CUtility::SaveTrackLogEx(name, text, startNew); }, reply);
 }
 
@@ -87,7 +87,7 @@ void Demo(std::ostream& out) {
     return;
   }
   const std::string root = pattern;
-  const CString log = LibraryPath(root + "/demo.log");
+  const CString log = utility::platform::WindowsPath(root + "/demo.log");
   CUtility::SaveTrackLog(log, u"first entry", 1);
   CUtility::SaveTrackLog(log, u"two lines\nin one entry", 0);
   std::string bytes;
@@ -123,4 +123,4 @@ Group TrackLogGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -12,7 +12,7 @@
 #include "Command.h"
 #include "Groups.h"
 
-namespace cli {
+namespace utility::cli {
 namespace {
 
 struct TypeName {
@@ -320,4 +320,4 @@ Group VariantGroup() {
           Demo};
 }
 
-}  // namespace cli
+}  // namespace utility::cli

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-namespace platform {
+namespace utility::platform {
 
 namespace {
 
@@ -41,4 +41,4 @@ int BusyWait::Handler(void* self, int attempt) noexcept {
   return 1;
 }
 
-}  // namespace platform
+}  // namespace utility::platform

@@ -5,14 +5,14 @@
 // write at all in 8 s). Much shorter sleeps are worse: with waiters polling every few hundred
 // microseconds, the soak run's throughput fell from about a thousand writes/s to a few dozen.
 //
-//   platform::BusyWait wait(std::chrono::milliseconds(15000));
-//   sqlite3_busy_handler(db, &platform::BusyWait::Handler, &wait);  // wait outlives db
+//   utility::platform::BusyWait wait(std::chrono::milliseconds(15000));
+//   sqlite3_busy_handler(db, &utility::platform::BusyWait::Handler, &wait);  // wait outlives db
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 
-namespace platform {
+namespace utility::platform {
 
 class BusyWait {
  public:
@@ -32,4 +32,4 @@ class BusyWait {
   std::uint64_t m_random;
 };
 
-}  // namespace platform
+}  // namespace utility::platform

@@ -210,8 +210,8 @@ int CString::CompareNoCase(CStringRef other) const noexcept {
   const WCHAR* a = m_s.c_str();
   const WCHAR* b = other.data();
   for (;; ++a, ++b) {
-    const WCHAR x = ToUpperUnit(*a);
-    const WCHAR y = ToUpperUnit(*b);
+    const WCHAR x = utility::platform::ToUpperUnit(*a);
+    const WCHAR y = utility::platform::ToUpperUnit(*b);
     if (x != y) return x < y ? -1 : 1;
     if (x == 0) return 0;
   }
@@ -284,12 +284,12 @@ CString CString::SpanExcluding(CStringRef set) const {
 }
 
 CString& CString::MakeUpper() noexcept {
-  for (WCHAR& c : m_s) c = ToUpperUnit(c);
+  for (WCHAR& c : m_s) c = utility::platform::ToUpperUnit(c);
   return *this;
 }
 
 CString& CString::MakeLower() noexcept {
-  for (WCHAR& c : m_s) c = ToLowerUnit(c);
+  for (WCHAR& c : m_s) c = utility::platform::ToLowerUnit(c);
   return *this;
 }
 
@@ -300,7 +300,7 @@ CString& CString::MakeReverse() noexcept {
 
 CString& CString::TrimLeft() noexcept {
   std::size_t n = 0;
-  while (n < m_s.size() && IsWhiteSpace(m_s[n])) ++n;
+  while (n < m_s.size() && utility::platform::IsWhiteSpace(m_s[n])) ++n;
   if (n != 0) m_s.erase(0, n);
   return *this;
 }
@@ -321,7 +321,7 @@ CString& CString::TrimLeft(CStringRef targets) noexcept {
 
 CString& CString::TrimRight() noexcept {
   std::size_t n = m_s.size();
-  while (n > 0 && IsWhiteSpace(m_s[n - 1])) --n;
+  while (n > 0 && utility::platform::IsWhiteSpace(m_s[n - 1])) --n;
   if (n != m_s.size()) m_s.resize(n);
   return *this;
 }
@@ -400,7 +400,7 @@ int CString::Delete(int index, int count) noexcept {
 
 BSTR CString::AllocSysString() const {
   BSTR b = SysAllocStringLen(m_s.data(), static_cast<UINT>(m_s.size()));
-  if (b == nullptr) ThrowMemoryException();
+  if (b == nullptr) utility::platform::ThrowMemoryException();
   return b;
 }
 

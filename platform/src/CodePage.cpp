@@ -47,7 +47,7 @@ int Fail(DWORD error) noexcept {
 }
 
 // Turns a converter's result into the return value, with the last error on failure.
-int Finish(const codepage::Result& r) noexcept {
+int Finish(const utility::platform::codepage::Result& r) noexcept {
   if (r.error != 0) return Fail(r.error);
   if (r.count > static_cast<std::size_t>(INT_MAX)) return Fail(ERROR_INSUFFICIENT_BUFFER);
   return static_cast<int>(r.count);
@@ -113,8 +113,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLeng
   WCHAR* out = dstCapacity == 0 ? nullptr : dst;  // a capacity of 0 only measures
   const auto cap = static_cast<std::size_t>(dstCapacity);
   return Finish(page == Page::Utf8
-                    ? codepage::Utf8ToUtf16(reinterpret_cast<const unsigned char*>(src), n, out, cap, strict)
-                    : codepage::GbkToUtf16(src, n, out, cap, strict));
+                    ? utility::platform::codepage::Utf8ToUtf16(reinterpret_cast<const unsigned char*>(src), n, out, cap, strict)
+                    : utility::platform::codepage::GbkToUtf16(src, n, out, cap, strict));
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength, char* dst, int dstCapacity,
@@ -132,10 +132,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLen
     // UTF-8 holds every character, so there is no default character to name or report.
     if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(ERROR_INVALID_PARAMETER);
     if ((flags & ~WC_ERR_INVALID_CHARS) != 0) return Fail(ERROR_INVALID_FLAGS);
-    return Finish(codepage::Utf16ToUtf8(src, n, out, cap, (flags & WC_ERR_INVALID_CHARS) != 0));
+    return Finish(utility::platform::codepage::Utf16ToUtf8(src, n, out, cap, (flags & WC_ERR_INVALID_CHARS) != 0));
   }
   const DWORD allowed = WC_NO_BEST_FIT_CHARS | kWcCompositeCheck | kWcDiscardNs | kWcSepChars | kWcDefaultChar;
   if ((flags & ~allowed) != 0) return Fail(ERROR_INVALID_FLAGS);
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
-  return Finish(codepage::Utf16ToGbk(src, n, out, cap, defaultChar, usedDefaultChar));
+  return Finish(utility::platform::codepage::Utf16ToGbk(src, n, out, cap, defaultChar, usedDefaultChar));
 }

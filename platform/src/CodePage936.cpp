@@ -13,7 +13,7 @@
 #include "CodePageBackend.h"
 #include "NativeCodePage936.h"
 
-namespace codepage {
+namespace utility::platform::codepage {
 namespace {
 
 using utility::platform::ConvertNativeGbk;
@@ -126,4 +126,4 @@ Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, c
   return {sink.count, 0};
 }
 
-}  // namespace codepage
+}  // namespace utility::platform::codepage

@@ -9,7 +9,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace codepage {
+namespace utility::platform::codepage {
 
 struct Result {
   std::size_t count;  // units or bytes produced (or that would be produced)
@@ -27,4 +27,4 @@ Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, b
 Result Utf16ToGbk(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, const char* defaultChar,
                   BOOL* usedDefault) noexcept;
 
-}  // namespace codepage
+}  // namespace utility::platform::codepage

@@ -39,7 +39,7 @@ bool Tokenize(const WCHAR* text, Tokens& out) noexcept {
   bool gap = false;
   for (std::size_t i = 0; text[i] != 0;) {
     const WCHAR c = text[i];
-    if (IsWhiteSpace(c) || c == u',') {
+    if (utility::platform::IsWhiteSpace(c) || c == u',') {
       gap = true;
       ++i;
       continue;
@@ -305,7 +305,7 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
 // it is the form that programs write most, so most read back. Anything else, or impossible
 // fields, is left to the general reading.
 bool ParseIsoDateTime(const WCHAR* text, DATE& result) noexcept {
-  while (IsWhiteSpace(*text)) ++text;
+  while (utility::platform::IsWhiteSpace(*text)) ++text;
   static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
   int digits[14];
   int n = 0;
@@ -322,7 +322,7 @@ bool ParseIsoDateTime(const WCHAR* text, DATE& result) noexcept {
     }
   }
   for (const WCHAR* rest = text + sizeof kShape - 1; *rest != 0; ++rest) {
-    if (!IsWhiteSpace(*rest)) return false;
+    if (!utility::platform::IsWhiteSpace(*rest)) return false;
   }
   const int year = ((digits[0] * 10 + digits[1]) * 10 + digits[2]) * 10 + digits[3];
   const int month = digits[4] * 10 + digits[5];

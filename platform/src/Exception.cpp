@@ -10,4 +10,4 @@ const char* _com_error::what() const noexcept { return "_com_error"; }
 
 const char* CFileException::what() const noexcept { return "CFileException"; }
 
-void ThrowMemoryException() { throw CMemoryException(); }
+void utility::platform::ThrowMemoryException() { throw CMemoryException(); }

@@ -14,7 +14,7 @@
 #include "NativeName.h"
 #include "NativeNames.h"
 
-using ::platform::Units;
+using utility::platform::Units;
 using utility::platform::NativeDirectory;
 using utility::platform::NativeEntry;
 using utility::platform::NativeFileInfo;
@@ -56,7 +56,7 @@ struct Search {
     if (all) return true;
     std::size_t n = 0;
     while (name[n] != 0) ++n;
-    return ::platform::MatchPattern(Units(pattern.data(), pattern.size()), Units(name, n));
+    return utility::platform::MatchPattern(Units(pattern.data(), pattern.size()), Units(name, n));
   }
 
   // "." or ".." into data: false when it is not selected or (with a full stat) gone.
@@ -139,7 +139,7 @@ DWORD StartSingle(Search& search, const WCHAR* pattern) noexcept {
 }
 
 DWORD StartDirectory(Search& search, Units last, const std::string& directory, DWORD flags) noexcept {
-  search.all = ::platform::PatternSelectsAll(last);
+  search.all = utility::platform::PatternSelectsAll(last);
   search.typeOnly = (flags & FIND_FIRST_EX_ENTRY_TYPE_ONLY) != 0;
   const DWORD code = utility::platform::OpenNativeDirectory(directory.c_str(), search.dir);
   // A directory that is not there is a path not found, whatever part of it is missing.
@@ -154,7 +154,7 @@ DWORD GetNativeNameLength(const WCHAR* name, DWORD length) noexcept {
   DWORD bytes = 0;
   for (DWORD i = 0; i < length; ++i) {
     const WCHAR u = name[i];
-    if (u < 0x80 || (u >= ::platform::kFirstByteEscape && u <= ::platform::kLastByteEscape)) {
+    if (u < 0x80 || (u >= utility::platform::kFirstByteEscape && u <= utility::platform::kLastByteEscape)) {
       bytes += 1;
     } else if (u < 0x800) {
       bytes += 2;
@@ -255,7 +255,7 @@ HANDLE FindFirstFileExW(const WCHAR* pattern, FINDEX_INFO_LEVELS, void* output, 
   if (search == nullptr) return NoSearch(ERROR_NOT_ENOUGH_MEMORY);
   std::string directory;
   if (const DWORD code = PrepareSearch(*search, pattern, cut, last, directory)) return NoSearch(code, search);
-  const DWORD code = ::platform::PatternHasWildcards(last) ? StartDirectory(*search, last, directory, flags)
+  const DWORD code = utility::platform::PatternHasWildcards(last) ? StartDirectory(*search, last, directory, flags)
                                                            : StartSingle(*search, pattern);
   if (code != ERROR_SUCCESS) return NoSearch(code, search);
   if (!search->Next(data)) {

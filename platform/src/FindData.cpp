@@ -45,7 +45,7 @@ void SetName(WIN32_FIND_DATAW* data, std::string_view name) noexcept {
     data->cFileName[i] = 0;
     return;
   }
-  data->cFileName[::platform::DecodeNativeName(name, data->cFileName, MAX_PATH - 1)] = 0;
+  data->cFileName[utility::platform::DecodeNativeName(name, data->cFileName, MAX_PATH - 1)] = 0;
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <Utility/Platform/Unicode.h>
 
-namespace platform {
+namespace utility::platform {
 
 bool PatternSelectsAll(Units pattern) noexcept {
   return pattern.size() == 1 ? pattern[0] == u'*'
@@ -27,7 +27,7 @@ bool MatchPattern(Units pattern, Units name) noexcept {
       starP = p++;
       starN = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == u'?' || ToUpperUnit(pattern[p]) == ToUpperUnit(name[n]))) {
+               (pattern[p] == u'?' || utility::platform::ToUpperUnit(pattern[p]) == utility::platform::ToUpperUnit(name[n]))) {
       ++p;
       ++n;
     } else if (starP != Units::npos) {
@@ -41,4 +41,4 @@ bool MatchPattern(Units pattern, Units name) noexcept {
   return p == pattern.size();
 }
 
-}  // namespace platform
+}  // namespace utility::platform

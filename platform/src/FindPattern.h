@@ -5,7 +5,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace platform {
+namespace utility::platform {
 
 using Units = std::basic_string_view<WCHAR>;
 
@@ -22,4 +22,4 @@ bool PatternHasWildcards(Units pattern) noexcept;
 // upper-case mapping. Linear in the pattern times the name at worst, never exponential.
 bool MatchPattern(Units pattern, Units name) noexcept;
 
-}  // namespace platform
+}  // namespace utility::platform

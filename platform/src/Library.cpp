@@ -16,7 +16,7 @@ HMODULE LoadLibraryW(const WCHAR* path) noexcept {
   }
   try {
     std::string native;
-    if (!NativePath(path, native)) {
+    if (!utility::platform::NativePath(path, native)) {
       SetLastError(ERROR_INVALID_NAME);  // no file on disk has this name
       return nullptr;
     }

@@ -35,7 +35,7 @@ HMODULE GetModuleHandleW(const WCHAR* name) noexcept {
     const HMODULE first = utility::platform::NativeExecutableModule();
     if (name == nullptr) return first;
     std::string wanted;
-    if (!NativePath(name, wanted)) {
+    if (!utility::platform::NativePath(name, wanted)) {
       SetLastError(ERROR_MOD_NOT_FOUND);  // no module can have a name with no native form
       return nullptr;
     }
@@ -65,7 +65,7 @@ DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) noexcept {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return 0;
     }
-    const CString path = LibraryPath(native);
+    const CString path = utility::platform::WindowsPath(native);
     const DWORD length = static_cast<DWORD>(path.GetLength());
     if (size == 0) {
       SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -92,7 +92,7 @@ bool NativeName(const WCHAR* path, std::string& native) noexcept {
       // Plain ASCII, the usual path, is its own native name: mapped unit for unit.
       native.resize(length);
       for (std::size_t i = 0; i < length; ++i) native[i] = path[i] == u'\\' ? '/' : static_cast<char>(path[i]);
-    } else if (!NativePath(CStringRef(path), native)) {
+    } else if (!utility::platform::NativePath(CStringRef(path), native)) {
       SetLastError(ERROR_INVALID_NAME);
       return false;
     }

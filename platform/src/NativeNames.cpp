@@ -6,7 +6,7 @@
 
 #include "CodePageBackend.h"
 
-namespace platform {
+namespace utility::platform {
 namespace {
 
 constexpr bool IsHighSurrogate(WCHAR u) noexcept { return u >= 0xD800 && u <= 0xDBFF; }
@@ -26,8 +26,8 @@ std::size_t DecodeEscaping(const unsigned char* s, std::size_t n, WCHAR* out, st
   for (std::size_t i = 0; i < n;) {
     const std::size_t length = SequenceLength(s[i]);
     WCHAR units[2];
-    codepage::Result r{0, ERROR_NO_UNICODE_TRANSLATION};
-    if (length != 0 && n - i >= length) r = codepage::Utf8ToUtf16(s + i, length, units, 2, true);
+    utility::platform::codepage::Result r{0, ERROR_NO_UNICODE_TRANSLATION};
+    if (length != 0 && n - i >= length) r = utility::platform::codepage::Utf8ToUtf16(s + i, length, units, 2, true);
     const bool valid = r.error == 0;
     if (!valid) units[0] = static_cast<WCHAR>(0xDC00 + s[i]);
     const std::size_t count = valid ? r.count : 1;
@@ -44,11 +44,11 @@ std::size_t DecodeEscaping(const unsigned char* s, std::size_t n, WCHAR* out, st
 // Appends the UTF-8 of name[0, length), which holds no byte escape; false for a lone surrogate.
 bool AppendStrictUtf8(const WCHAR* name, std::size_t length, std::string& out) {
   if (length == 0) return true;
-  const codepage::Result size = codepage::Utf16ToUtf8(name, length, nullptr, 0, true);
+  const utility::platform::codepage::Result size = utility::platform::codepage::Utf16ToUtf8(name, length, nullptr, 0, true);
   if (size.error != 0) return false;
   const std::size_t at = out.size();
   out.resize(at + size.count);
-  codepage::Utf16ToUtf8(name, length, out.data() + at, size.count, true);
+  utility::platform::codepage::Utf16ToUtf8(name, length, out.data() + at, size.count, true);
   return true;
 }
 
@@ -81,9 +81,9 @@ std::size_t DecodeNativeName(std::string_view native, WCHAR* out, std::size_t ca
   const auto* s = reinterpret_cast<const unsigned char*>(native.data());
   // Valid UTF-8, nearly every name, is decoded whole; a name cut to capacity ends between
   // characters as well.
-  const codepage::Result whole = codepage::Utf8ToUtf16(s, native.size(), out, capacity, true);
+  const utility::platform::codepage::Result whole = utility::platform::codepage::Utf8ToUtf16(s, native.size(), out, capacity, true);
   if (whole.error != ERROR_NO_UNICODE_TRANSLATION) return whole.count;
   return DecodeEscaping(s, native.size(), out, capacity);
 }
 
-}  // namespace platform
+}  // namespace utility::platform

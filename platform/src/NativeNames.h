@@ -16,7 +16,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace platform {
+namespace utility::platform {
 
 inline constexpr WCHAR kFirstByteEscape = 0xDC80;
 inline constexpr WCHAR kLastByteEscape = 0xDCFF;
@@ -41,4 +41,4 @@ bool EncodeNativeName(const WCHAR* name, std::size_t length, std::string& out);
 //   DecodeNativeName("a\xFF", nullptr, 0) -> 2
 std::size_t DecodeNativeName(std::string_view native, WCHAR* out, std::size_t capacity) noexcept;
 
-}  // namespace platform
+}  // namespace utility::platform

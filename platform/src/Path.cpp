@@ -1,4 +1,4 @@
-// The mapping between the library's backslash paths and native paths.
+// The mapping between Windows-form (backslash) paths and native paths.
 #include <Utility/Platform/Path.h>
 
 #include <new>
@@ -9,12 +9,12 @@
 
 #include "NativeNames.h"
 
-bool NativePath(CStringRef path, std::string& native) {
+bool utility::platform::NativePath(CStringRef path, std::string& native) {
   native.clear();
   try {
-    if (!platform::EncodeNativeName(path.data(), path.size(), native)) return false;
+    if (!utility::platform::EncodeNativeName(path.data(), path.size(), native)) return false;
   } catch (const std::bad_alloc&) {
-    ThrowMemoryException();
+    utility::platform::ThrowMemoryException();
   }
   for (char& c : native) {
     if (c == '\\') c = '/';
@@ -22,23 +22,23 @@ bool NativePath(CStringRef path, std::string& native) {
   return true;
 }
 
-std::string NativePath(CStringRef path) {
+std::string utility::platform::NativePath(CStringRef path) {
   std::string native;
-  if (!NativePath(path, native)) throw CFileException(ERROR_INVALID_NAME, CString(path.data(), static_cast<int>(path.size())));
+  if (!utility::platform::NativePath(path, native)) throw CFileException(ERROR_INVALID_NAME, CString(path.data(), static_cast<int>(path.size())));
   return native;
 }
 
-CString NativeText(std::string_view native) {
+CString utility::platform::NativeText(std::string_view native) {
   CString text;
-  const std::size_t length = platform::DecodeNativeName(native, nullptr, 0);
+  const std::size_t length = utility::platform::DecodeNativeName(native, nullptr, 0);
   WCHAR* out = text.GetBuffer(static_cast<int>(length));
-  platform::DecodeNativeName(native, out, length);
+  utility::platform::DecodeNativeName(native, out, length);
   text.ReleaseBuffer(static_cast<int>(length));
   return text;
 }
 
-CString LibraryPath(std::string_view native) {
-  CString path = NativeText(native);
+CString utility::platform::WindowsPath(std::string_view native) {
+  CString path = utility::platform::NativeText(native);
   path.Replace(u'/', u'\\');
   return path;
 }

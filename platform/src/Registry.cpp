@@ -25,7 +25,7 @@ namespace utility::platform::registry {
 
 Units Fold(const WCHAR* name, std::size_t length) {
   Units out(length, 0);
-  for (std::size_t i = 0; i < length; ++i) out[i] = ToUpperUnit(name[i]);
+  for (std::size_t i = 0; i < length; ++i) out[i] = utility::platform::ToUpperUnit(name[i]);
   return out;
 }
 
@@ -426,7 +426,7 @@ LONG RegLoadAppKeyW(LPCWSTR path, PHKEY result, REGSAM desired, DWORD, DWORD) no
   if (path == nullptr || path[0] == 0) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<Hive> hive;
   std::string native;
-  if (!NativePath(CStringRef(path), native)) return ERROR_INVALID_NAME;
+  if (!utility::platform::NativePath(CStringRef(path), native)) return ERROR_INVALID_NAME;
   const LONG rc = Handles::Instance().HiveAt(native, true, hive);
   if (rc != ERROR_SUCCESS) return rc;
   auto root = std::make_shared<KeyObject>();
@@ -476,7 +476,7 @@ LONG utility::platform::SalvageHive(LPCWSTR damagedFile, LPCWSTR newFile, DWORD 
   if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{};
   if (damagedFile == nullptr || damagedFile[0] == 0 || newFile == nullptr || newFile[0] == 0) return ERROR_INVALID_PARAMETER;
   std::string from, to;
-  if (!NativePath(CStringRef(damagedFile), from) || !NativePath(CStringRef(newFile), to)) return ERROR_INVALID_NAME;
+  if (!utility::platform::NativePath(CStringRef(damagedFile), from) || !utility::platform::NativePath(CStringRef(newFile), to)) return ERROR_INVALID_NAME;
   registry::SalvageCounts found;
   const LONG rc = registry::SalvageHive(from, to, (flags & REG_SALVAGE_REPLACE) != 0, found);
   if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{found.keys, found.values, found.rebuiltKeys, found.lostRows};
@@ -497,12 +497,12 @@ LONG utility::platform::GetHiveFile(HKEY key, LPWSTR path, LPDWORD size) noexcep
     if (rc != ERROR_SUCCESS) return rc;
     native = k->hive->Path();
   }
-  const auto needed = static_cast<DWORD>(::platform::DecodeNativeName(native, nullptr, 0) + 1);
+  const auto needed = static_cast<DWORD>(utility::platform::DecodeNativeName(native, nullptr, 0) + 1);
   if (path == nullptr || *size < needed) {
     *size = needed;
     return path == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
   }
-  path[::platform::DecodeNativeName(native, path, needed - 1)] = 0;
+  path[utility::platform::DecodeNativeName(native, path, needed - 1)] = 0;
   *size = needed - 1;
   return ERROR_SUCCESS;
 } catch (...) {

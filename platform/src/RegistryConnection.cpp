@@ -53,7 +53,7 @@ LONG Hive::Session::OpenConnection() {
     return e;
   }
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_handler(db, &::platform::BusyWait::Handler, &m_state.busy);
+  sqlite3_busy_handler(db, &utility::platform::BusyWait::Handler, &m_state.busy);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   LONG checked = VerifyHive(db);

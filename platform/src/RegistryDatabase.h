@@ -146,7 +146,7 @@ struct KnownKey {
 struct Hive::State {
   std::mutex mutex;
   sqlite3* db = nullptr;
-  ::platform::BusyWait busy{std::chrono::milliseconds(kBusyTimeoutMs)};
+  utility::platform::BusyWait busy{std::chrono::milliseconds(kBusyTimeoutMs)};
   std::int64_t owner = 0;
   FileIdentity file;  // the file the connection has open, to notice a file replaced or removed
   std::uint32_t permissions = 0;

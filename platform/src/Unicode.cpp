@@ -17,6 +17,6 @@ WCHAR Apply(const unsigned char* index, const unsigned short (*delta)[1u << kCas
 
 }  // namespace
 
-WCHAR ToUpperUnit(WCHAR ch) noexcept { return Apply(kUpperIndex, kUpperDelta, ch); }
+WCHAR utility::platform::ToUpperUnit(WCHAR ch) noexcept { return Apply(kUpperIndex, kUpperDelta, ch); }
 
-WCHAR ToLowerUnit(WCHAR ch) noexcept { return Apply(kLowerIndex, kLowerDelta, ch); }
+WCHAR utility::platform::ToLowerUnit(WCHAR ch) noexcept { return Apply(kLowerIndex, kLowerDelta, ch); }

@@ -14,9 +14,9 @@ namespace {
 constexpr std::size_t kMaxUnits = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(WCHAR) - 1;
 
 WCHAR* Allocate(std::size_t capacity) {
-  if (capacity > kMaxUnits) ThrowMemoryException();
+  if (capacity > kMaxUnits) utility::platform::ThrowMemoryException();
   void* p = std::malloc((capacity + 1) * sizeof(WCHAR));
-  if (p == nullptr) ThrowMemoryException();
+  if (p == nullptr) utility::platform::ThrowMemoryException();
   return static_cast<WCHAR*>(p);
 }
 

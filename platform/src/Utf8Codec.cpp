@@ -16,7 +16,7 @@
 
 #include "CodePageBackend.h"
 
-namespace codepage {
+namespace utility::platform::codepage {
 namespace {
 
 constexpr WCHAR kReplacement = 0xFFFD;
@@ -429,4 +429,4 @@ Result Utf16ToUtf8(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, 
   return dst == nullptr ? Encode<false>(src, n, nullptr, 0, strict) : Encode<true>(src, n, dst, cap, strict);
 }
 
-}  // namespace codepage
+}  // namespace utility::platform::codepage

@@ -29,7 +29,7 @@ void MakeEmpty(VARIANT* v) noexcept {
 }
 
 void CheckCopy(HRESULT hr) {
-  if (hr == E_OUTOFMEMORY) ThrowMemoryException();
+  if (hr == E_OUTOFMEMORY) utility::platform::ThrowMemoryException();
 }
 
 }  // namespace
@@ -153,7 +153,7 @@ COleVariant::COleVariant(const WCHAR* text) {
     bstrVal = SysAllocString(text);
     if (bstrVal == nullptr) {
       vt = VT_EMPTY;
-      ThrowMemoryException();
+      utility::platform::ThrowMemoryException();
     }
   }
 }

@@ -66,7 +66,7 @@ bool Expired(std::chrono::steady_clock::time_point end) { return std::chrono::st
 
 HKEY OpenHive(const Settings& s) {
   HKEY hive = nullptr;
-  if (RegLoadAppKeyW(LibraryPath(HivePath(s)), &hive, KEY_ALL_ACCESS, 0, 0) != ERROR_SUCCESS) return nullptr;
+  if (RegLoadAppKeyW(utility::platform::WindowsPath(HivePath(s)), &hive, KEY_ALL_ACCESS, 0, 0) != ERROR_SUCCESS) return nullptr;
   return hive;
 }
 
@@ -114,7 +114,7 @@ std::string EntryText(int writer, std::uint64_t n) { return "soak " + std::to_st
 
 Counts RunLogWriter(const Settings& s, int self, std::chrono::steady_clock::time_point end) {
   Counts c;
-  const CString log = LibraryPath(LogPath(s));
+  const CString log = utility::platform::WindowsPath(LogPath(s));
   for (std::uint64_t n = 0; !Expired(end); ++n) {
     CUtility::SaveTrackLog(log, CString(W(Text(EntryText(self, n)))), 0);
     ++c.written;  // attempts: the log drops an entry, unreported, while another writer holds it

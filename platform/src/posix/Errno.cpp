@@ -6,7 +6,7 @@
 
 #include <Utility/Platform/Error.h>
 
-namespace platform {
+namespace utility::platform {
 namespace {
 
 // Which way a pair is read: an errno may stand for several codes and a code for several errno
@@ -176,4 +176,4 @@ BOOL SetLastPathError(int error, const std::string& nativePath) noexcept {
   return FALSE;
 }
 
-}  // namespace platform
+}  // namespace utility::platform

@@ -8,7 +8,7 @@
 
 #include <Utility/Platform/Types.h>
 
-namespace platform {
+namespace utility::platform {
 
 // ErrorFromErrno()
 //
@@ -59,4 +59,4 @@ auto RetryInterrupted(Call call) noexcept -> decltype(call()) {
   }
 }
 
-}  // namespace platform
+}  // namespace utility::platform

@@ -18,8 +18,8 @@
 namespace utility::platform {
 namespace {
 
-using ::platform::ErrorFromErrno;
-using ::platform::RetryInterrupted;
+using utility::platform::ErrorFromErrno;
+using utility::platform::RetryInterrupted;
 
 HANDLE HandleOf(int fd) noexcept { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(fd)); }
 
@@ -53,12 +53,12 @@ DWORD OpenNativeFile(const std::string& native, const NativeOpen& how, HANDLE& f
   created = false;
   for (int attempt = 0;; ++attempt) {
     int fd = open(native.c_str(), flags);
-    if (fd < 0 && (errno != ENOENT || !how.create)) return ::platform::PathErrorFromErrno(errno, native);
+    if (fd < 0 && (errno != ENOENT || !how.create)) return utility::platform::PathErrorFromErrno(errno, native);
     if (fd < 0) {
       // Created here, with O_EXCL, so that a file made by this open is known to be new.
       fd = open(native.c_str(), flags | O_CREAT | O_EXCL, 0666);
       created = fd >= 0;
-      if (fd < 0 && (errno != EEXIST || attempt >= 16)) return ::platform::PathErrorFromErrno(errno, native);
+      if (fd < 0 && (errno != EEXIST || attempt >= 16)) return utility::platform::PathErrorFromErrno(errno, native);
     }
     if (fd >= 0) {
       file = HandleOf(fd);

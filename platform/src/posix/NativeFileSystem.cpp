@@ -18,8 +18,8 @@
 namespace utility::platform {
 namespace {
 
-using ::platform::ErrorFromErrno;
-using ::platform::RetryInterrupted;
+using utility::platform::ErrorFromErrno;
+using utility::platform::RetryInterrupted;
 
 NativeKind KindOf(mode_t mode) noexcept {
   if (S_ISREG(mode)) return NativeKind::kFile;
@@ -60,7 +60,7 @@ bool StatAt(int dirFd, const char* name, NativeFileInfo& info, bool linkTarget) 
 DWORD PathError(int error, const char* native) noexcept {
   if (error != ENOENT) return ErrorFromErrno(error);
   try {
-    return ::platform::PathErrorFromErrno(error, std::string(native));
+    return utility::platform::PathErrorFromErrno(error, std::string(native));
   } catch (...) {
     return ErrorFromErrno(error);
   }

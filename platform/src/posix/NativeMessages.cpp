@@ -51,7 +51,7 @@ std::string ToUtf8(const char* text, locale_t locale) {
 
 bool NativeErrorText(DWORD code, bool english, std::string& utf8) {
   int error = 0;
-  if (!::platform::ErrnoFromError(code, error)) return false;
+  if (!utility::platform::ErrnoFromError(code, error)) return false;
   locale_t locale = MessageLocale(english);
   if (locale != static_cast<locale_t>(nullptr)) {
     utf8 = ToUtf8(strerror_l(error, locale), locale);

@@ -29,14 +29,14 @@ DWORD SwapNativeThreadAffinity(DWORD threadId, DWORD_PTR mask, DWORD_PTR& previo
   const auto tid = static_cast<pid_t>(threadId);
   cpu_set_t before;
   CPU_ZERO(&before);
-  if (sched_getaffinity(tid, sizeof before, &before) != 0) return ::platform::ErrorFromErrno(errno);
+  if (sched_getaffinity(tid, sizeof before, &before) != 0) return utility::platform::ErrorFromErrno(errno);
   cpu_set_t wanted;
   CPU_ZERO(&wanted);
   constexpr unsigned kBits = sizeof(DWORD_PTR) * 8;
   for (unsigned cpu = 0; cpu < kBits; ++cpu) {
     if ((mask >> cpu) & 1u) CPU_SET(cpu, &wanted);
   }
-  if (sched_setaffinity(tid, sizeof wanted, &wanted) != 0) return ::platform::ErrorFromErrno(errno);
+  if (sched_setaffinity(tid, sizeof wanted, &wanted) != 0) return utility::platform::ErrorFromErrno(errno);
   previous = 0;
   for (unsigned cpu = 0; cpu < kBits; ++cpu) {
     if (CPU_ISSET(cpu, &before)) previous |= DWORD_PTR{1} << cpu;

@@ -4,7 +4,7 @@
 
 #include <langinfo.h>
 
-const char* DecimalSeparator() noexcept {
+const char* utility::platform::DecimalSeparator() noexcept {
   const char* point = nl_langinfo(RADIXCHAR);
   return point != nullptr && point[0] != 0 ? point : ".";
 }

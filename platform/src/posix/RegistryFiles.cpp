@@ -16,8 +16,8 @@ namespace utility::platform::registry {
 
 namespace {
 
-using ::platform::RegistryErrorFromErrno;
-using ::platform::RetryInterrupted;
+using utility::platform::RegistryErrorFromErrno;
+using utility::platform::RetryInterrupted;
 
 std::string Directory(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');

@@ -18,11 +18,11 @@ struct FrameworkAllocator {
   FrameworkAllocator(const FrameworkAllocator<U>&) noexcept {}
 
   T* allocate(std::size_t n) {
-    if (n > std::numeric_limits<std::size_t>::max() / sizeof(T)) ThrowMemoryException();
+    if (n > std::numeric_limits<std::size_t>::max() / sizeof(T)) utility::platform::ThrowMemoryException();
     // Straight from the C heap: the two layers of operator new's nothrow form cost as much as
     // a small allocation itself.
     void* p = std::malloc(n * sizeof(T));
-    if (p == nullptr) ThrowMemoryException();
+    if (p == nullptr) utility::platform::ThrowMemoryException();
     return static_cast<T*>(p);
   }
   void deallocate(T* p, std::size_t) noexcept { std::free(p); }

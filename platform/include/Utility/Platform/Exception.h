@@ -43,7 +43,11 @@ class UTILITY_PLATFORM_API _com_error : public CException {
   HRESULT m_hr;
 };
 
+namespace utility::platform {
+
 // ThrowMemoryException()
 //
 // Throws CMemoryException. Used by every allocation path of the platform's containers.
 [[noreturn]] UTILITY_PLATFORM_API void ThrowMemoryException();
+
+}  // namespace utility::platform

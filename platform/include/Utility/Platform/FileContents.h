@@ -16,7 +16,7 @@ namespace utility::platform {
 // opened.
 //
 //   std::string bytes;
-//   if (utility::platform::ReadRegularFile(NativePath(CString(u"/opt/app/KeyWords.ini")), bytes)) {
+//   if (utility::platform::ReadRegularFile(utility::platform::NativePath(CString(u"/opt/app/KeyWords.ini")), bytes)) {
 //     // bytes holds the file
 //   }
 UTILITY_PLATFORM_API bool ReadRegularFile(const std::string& nativePath, std::string& bytes);

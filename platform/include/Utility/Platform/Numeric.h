@@ -3,6 +3,8 @@
 
 #include <Utility/Platform/Export.h>
 
+namespace utility::platform {
+
 // DecimalSeparator()
 //
 // The decimal separator of the process's current C locale (LC_NUMERIC), as 8-bit text: "."
@@ -12,3 +14,5 @@
 // Example:
 //   const char* point = DecimalSeparator();   // "." in the "C" locale, "," in de_DE
 UTILITY_PLATFORM_API const char* DecimalSeparator() noexcept;
+
+}  // namespace utility::platform

@@ -5,6 +5,8 @@
 #include <Utility/Platform/Export.h>
 #include <Utility/Platform/Types.h>
 
+namespace utility::platform {
+
 // IsWhiteSpace()
 //
 // True for U+0009–U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000–U+200A, U+2028, U+2029,
@@ -34,3 +36,5 @@ inline bool IsWhiteSpace(WCHAR ch) noexcept {
 //   ToUpperUnit(u'a') == u'A';   ToUpperUnit(0x00E9) == 0x00C9;   ToUpperUnit(u'1') == u'1'
 UTILITY_PLATFORM_API WCHAR ToUpperUnit(WCHAR ch) noexcept;
 UTILITY_PLATFORM_API WCHAR ToLowerUnit(WCHAR ch) noexcept;
+
+}  // namespace utility::platform
