@@ -10,7 +10,8 @@
 #   NAME       run only the mutations with these names
 # MUTATE_CHECK=1 only checks that every mutation's text is found once, building nothing.
 # Exit status: 0 when every mutation was caught, 1 when one survived, 2 on a setup problem
-# (a mutation's text not found exactly once, or the unmutated tree not building or passing).
+# (a mutation's text not found exactly once, one that does not compile, or the unmutated tree
+# not building or passing).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,15 +25,15 @@ jobs=${MUTATE_JOBS:-2}
 mutations=$(cat <<'EOF'
 bits-mask-width | bits/BitMask.h | return shift < Width ? | return shift + 1 < Width ? | the top bit of each width is out of reach
 variant-same-ui4 | variant/Compare.cpp | if (a.vt > VT_UI4) return FALSE; | if (a.vt >= VT_UI4) return FALSE; | IsVarSame calls two equal VT_UI4 values different
-utf8-continuation | platform/src/Utf8Codec.cpp | if (j >= n || s[j] < lo || s[j] > hi) { | if (j >= n || s[j] < lo) { | a lead byte followed by a byte above the allowed range gives no U+FFFD
+utf8-continuation | platform/src/Utf8Codec.cpp | if (j >= n || s[j] < lo || s[j] > hi) { | if (j >= n || s[j] < lo || s[j] > hi + 0x10) { | a byte a little above the allowed range passes as a continuation: no U+FFFD
 replaceex-word | names/ReplaceEx.cpp | parts.core == target ? replacement | parts.core.starts_with(target) ? replacement | a word that only begins with the target is replaced
 ipv4-octet | names/Ipv4Text.cpp | part == 1 ? 254 : 255; | part == 1 ? 254 : 256; | an octet of 256 is accepted
 cli-dword-size | cli/commands/RegistryText.cpp | if (type == REG_DWORD && data.size() == 4) { | if (type == REG_DWORD && data.size() >= 4) { | REG_DWORD data of the wrong size is shown as a number
 tracklog-year | tracklog/TrackLog.cpp | at = PutNumber(at, now.wYear, 4); | at = PutNumber(at, now.wYear, 5); | the stamp's year takes five digits
-files-link-removal | files/RemoveDirectory.cpp | (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) { | (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0xFFFFFFFFu) { | a link to a directory is walked into, not removed as a link
+files-link-removal | files/RemoveDirectory.cpp | RemoveTree(child, entry.dwFileAttributes); | RemoveTree(child, INVALID_FILE_ATTRIBUTES); | a link to a directory inside the tree is walked into, not removed as a link
 key-name-length | platform/src/Registry.cpp | if (i - start > REG_MAX_KEY_NAME_LENGTH) | if (i - start > REG_MAX_KEY_NAME_LENGTH + 1) | a key name one unit too long is accepted
 leap-year | platform/src/DateCalendar.h | || year % 400 == 0; | || year % 400 == 100; | 2000 is not a leap year
-errno-not-empty | platform/src/posix/Errno.cpp | {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::Both}, | {ENOTEMPTY, ERROR_ACCESS_DENIED, Way::Both}, | a non-empty directory reads as access denied
+errno-not-empty | platform/src/posix/Errno.cpp | {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::Both}, | {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::ToErrno}, | ENOTEMPTY no longer reads as ERROR_DIR_NOT_EMPTY
 cli-usage-exit | cli/Main.cpp |     return kExitUsage; |     return kExitNo; | a usage error exits with the failure status
 variant-range-ui2 | variant/Catalogue.cpp | u"unsigned short", 2, true, true, 0.0, 65535.0} | u"unsigned short", 2, true, true, 0.0, 65534.0} | VT_UI2 ends one short of its range
 cstring-left | platform/src/CString.cpp | r.m_s.assign(m_s, 0, Clamp(count, m_s.size())); | r.m_s.assign(m_s, 0, Clamp(count - 1, m_s.size())); | Left keeps one unit fewer
@@ -69,6 +70,7 @@ fi
 
 survived=0
 caught=0
+unbuilt=0
 printf '%-20s %-9s %s\n' MUTATION RESULT FAULT
 while IFS= read -r line; do
   [[ -z $line ]] && continue
@@ -94,8 +96,8 @@ while IFS= read -r line; do
   rc=$?
   restore
   if ((rc == 3)); then
-    result="no-build"  # a mutation that does not compile is a fault the compiler catches
-    ((caught++))
+    result=NO-BUILD  # the compiler refused it: the mutation tells nothing about the tests
+    ((unbuilt++))
   elif ((rc != 0)); then
     result=caught
     ((caught++))
@@ -108,5 +110,6 @@ done <<<"$mutations"
 
 # Leave the build matching the restored sources.
 [[ -z ${MUTATE_CHECK:-} ]] && cmake --build "$build" -j "$jobs" >"$logdir/restored.build" 2>&1
-echo "$caught caught, $survived survived"
-((survived == 0))
+echo "$caught caught, $survived survived, $unbuilt did not build"
+((survived == 0)) || exit 1
+((unbuilt == 0)) || exit 2
