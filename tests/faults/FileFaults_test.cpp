@@ -6,25 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "faults/LibcFaults.h"
-#include "faults/Sweep.h"
-#include "support/Files.h"
-#include "support/TempDir.h"
+#include "faults/FileFaultTest.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using faults::Fault;
-using faults::LibcFaultScope;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-
-constexpr Fault kEveryFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
-                                 Fault::kShortThenFull};
+using namespace faults::filetest;
 
 // The code a failed call reports for a fault, or 0 where the call must succeed.
 LONG ExpectedCode(Fault fault) {

@@ -14,6 +14,7 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/TrackLog.h"
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -23,43 +24,11 @@ namespace {
 
 const std::string kSeparator(58, '=');
 
-bool IsTimestamp(const std::string& s) {
-  // yyyy/mm/dd hh:mm:ss.mmm
-  if (s.size() != 23) return false;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    const char want = i == 4 || i == 7 ? '/' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : i == 19 ? '.' : '0';
-    if (want == '0' ? (c < '0' || c > '9') : c != want) return false;
-  }
-  return true;
-}
-
-// Splits a log into entry texts, checking every byte of the frame around them; fails the test
-// at the first byte out of place. Texts must not hold "\r\n\r\n".
+// The entry texts of a log; fails the test at the first byte out of place.
 std::vector<std::string> ParseEntries(const std::string& log) {
   std::vector<std::string> texts;
-  std::size_t at = 0;
-  while (at < log.size()) {
-    const std::string head = log.substr(at, 58 + 2);
-    if (head != kSeparator + "\r\n") {
-      ADD_FAILURE() << "no separator at byte " << at;
-      return texts;
-    }
-    at += 60;
-    const std::string stamp = log.substr(at, 23);
-    if (!IsTimestamp(stamp) || log.compare(at + 23, 3, " : ") != 0) {
-      ADD_FAILURE() << "no timestamp at byte " << at << ": " << stamp;
-      return texts;
-    }
-    at += 26;
-    const std::size_t end = log.find("\r\n\r\n", at);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "entry at byte " << at << " does not end";
-      return texts;
-    }
-    texts.push_back(log.substr(at, end - at));
-    at = end + 4;
-  }
+  std::size_t badAt = 0;
+  if (!testsupport::TrackLogEntries(log, texts, &badAt)) ADD_FAILURE() << "no whole entry at byte " << badAt;
   return texts;
 }
 
