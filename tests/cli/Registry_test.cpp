@@ -69,6 +69,7 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
       {"no bytes", "binary:", "binary:"},
       {"text without terminator", "hex(1):61,00,62,00", "hex(1):61,00,62,00"},
       {"short dword", "hex(4):01,02,03", "hex(4):01,02,03"},
+      {"long dword", "hex(4):01,02,03,04,05", "hex(4):01,02,03,04,05"},
       {"own type", "hex(305419896):09", "hex(305419896):09"},
   };
   for (const Case& c : cases) {

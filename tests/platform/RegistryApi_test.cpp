@@ -13,7 +13,7 @@
 
 namespace {
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using testsupport::W;
 const BYTE* B(const void* p) { return static_cast<const BYTE*>(p); }
 
 class RegistryApi : public ::testing::Test {

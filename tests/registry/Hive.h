@@ -14,7 +14,7 @@
 
 namespace regtest {
 
-inline const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using testsupport::W;
 
 class HiveTest : public ::testing::Test {
  protected:

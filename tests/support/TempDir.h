@@ -25,6 +25,10 @@ class TempDir {
   std::filesystem::path m_path;
 };
 
+// The platform's unit pointer of a UTF-16 literal or string.
+inline const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+inline const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
+
 // UTF-8 text of UTF-16 units, for SCOPED_TRACE and failure messages.
 std::string Utf8(const CString& s);
 std::string Utf8(const char16_t* s);
