@@ -3,6 +3,8 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -56,6 +58,24 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   std::filesystem::remove(errFile);
   std::filesystem::remove(inFile);
   return r;
+}
+
+std::map<std::string, std::string> RunProbe(const std::filesystem::path& program) {
+  std::map<std::string, std::string> out;
+  const auto r = RunProgram(program, {}, program.parent_path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return out;
+}
+
+std::string CommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
+  return line;
 }
 
 std::filesystem::path UtilityProgram() {
