@@ -22,9 +22,7 @@ struct Case {
 
 void RunCases(const std::vector<Case>& cases, const TempDir& dir) {
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(testsupport::CommandLine(c.args));
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_EQ(r.out, c.out);

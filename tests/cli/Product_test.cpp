@@ -63,13 +63,6 @@ std::size_t Lines(const std::string& s) {
   return n;
 }
 
-// Every file under a directory, relative to it.
-std::vector<std::string> Contents(const fs::path& root) {
-  std::vector<std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(fs::relative(e.path(), root).string());
-  return out;
-}
-
 }  // namespace
 
 TEST(Product, EveryCommandHasHelpWithExamplesAndACompletionEntry) {
@@ -148,11 +141,9 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       {{"reg", "import", root + "/bad.reg"}, 2, root + "/bad.reg, line 1: a value before any [key] line"},
       {{"reg", "query", "HKXX\\App"}, 2, "a key starts with HKCU or HKLM"},
   };
-  const auto before = Contents(dir.path());
+  const auto before = testsupport::EntriesBelow(dir.path());
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(testsupport::CommandLine(c.args));
     const auto r =
         RunProgram(UtilityProgram(), c.args, dir.path(), "", {"LC_ALL=C", "UTILITY_REGISTRY_DIR=" + root + "/registry"});
     EXPECT_EQ(r.status, c.status);
@@ -161,7 +152,7 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
     // One line, and a hint line after usage errors only.
     EXPECT_EQ(Lines(r.err), c.status == 2 ? 2u : 1u) << r.err;
-    EXPECT_EQ(Contents(dir.path()), before);
+    EXPECT_EQ(testsupport::EntriesBelow(dir.path()), before);
   }
   EXPECT_EQ(testsupport::ReadBytes(dir.path() / "locked.log"), "kept");
 }
@@ -233,7 +224,7 @@ TEST(Product, DemoTouchesNothingOutsideItsOwnTemporaryDirectories) {
                              "UTILITY_REGISTRY_DIR=" + registry.path().string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  for (const TempDir* d : {&dir, &tmp, &home, &registry}) EXPECT_TRUE(Contents(d->path()).empty()) << d->path();
+  for (const TempDir* d : {&dir, &tmp, &home, &registry}) EXPECT_TRUE(testsupport::EntriesBelow(d->path()).empty()) << d->path();
   // The tour runs in the order a new user meets things: names first, identity near the end.
   std::map<std::string, std::size_t> at;
   for (const char* section : {"== names", "== variant", "== tracklog", "== files", "== reg", "== identity"}) {

@@ -44,64 +44,56 @@ struct LinkedTree {
 
 }  // namespace
 
-TEST(PathSpellings, RemovingALinkByAnySpellingRemovesOnlyTheLink) {
+// Each operation on a fresh tree, with the link or its tree named in every spelling.
+TEST(PathSpellings, EveryOperationOnALinkByAnySpellingActsOnTheLinkOnly) {
   for (const char16_t* tail : kSpellings) {
     SCOPED_TRACE(testsupport::Utf8(tail));
-    TempDir dir;
-    const LinkedTree t(dir);
-    EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree\\link") + tail), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
-    t.ExpectOutsideWhole();
-    // The tree that holds the link, named the same ways, goes whole; the outside stays.
-    fs::create_directory_symlink(t.outside, t.tree / "link");
-    EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree") + tail), 0);
-    EXPECT_FALSE(fs::exists(t.tree));
-    t.ExpectOutsideWhole();
-  }
-}
-
-TEST(PathSpellings, PlatformCallsSeeTheLinkItself) {
-  for (const char16_t* tail : kSpellings) {
-    SCOPED_TRACE(testsupport::Utf8(tail));
-    TempDir dir;
-    const LinkedTree t(dir);
-    const CString link = dir.LibraryPath("tree\\link") + tail;
-    const DWORD attributes = GetFileAttributesW(link);
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-    EXPECT_TRUE(RemoveDirectoryW(link));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
-    t.ExpectOutsideWhole();
-  }
-}
-
-TEST(PathSpellings, RenamingALinkByAnySpellingRenamesTheLink) {
-  for (const char16_t* tail : kSpellings) {
-    SCOPED_TRACE(testsupport::Utf8(tail));
-    TempDir dir;
-    const LinkedTree t(dir);
-    EXPECT_EQ(CUtility::ReNameFolder(dir.LibraryPath("tree\\link") + tail, dir.LibraryPath("tree\\moved")), 1);
-    EXPECT_TRUE(fs::is_symlink(t.tree / "moved"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
-    EXPECT_TRUE(fs::exists(t.outside / "precious"));
-    EXPECT_FALSE(fs::exists(t.outside / "moved"));
-  }
-}
-
-TEST(PathSpellings, ListingAndCreatingThroughALinkLeaveItsTargetAsItWas) {
-  for (const char16_t* tail : kSpellings) {
-    SCOPED_TRACE(testsupport::Utf8(tail));
-    TempDir dir;
-    const LinkedTree t(dir);
-    CStringArray directories, files;
-    // A recursive listing of the tree lists the link without entering it.
-    CUtility::GetDirInfo(dir.LibraryPath("tree") + tail, u"*.*", directories, files, 1);
-    EXPECT_EQ(directories.GetSize(), 1);
-    EXPECT_EQ(files.GetSize(), 0);
-    // An existing directory, however spelled, is there already; nothing is made or replaced.
-    EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath("tree\\link") + tail), 1);
-    EXPECT_TRUE(fs::is_symlink(t.tree / "link"));
-    t.ExpectOutsideWhole();
+    {
+      SCOPED_TRACE("RemoveDirectoryW of the link, then of the tree that holds it");
+      TempDir dir;
+      const LinkedTree t(dir);
+      EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree\\link") + tail), 0);
+      EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
+      t.ExpectOutsideWhole();
+      fs::create_directory_symlink(t.outside, t.tree / "link");
+      EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree") + tail), 0);
+      EXPECT_FALSE(fs::exists(t.tree));
+      t.ExpectOutsideWhole();
+    }
+    {
+      SCOPED_TRACE("the platform's attributes and removal");
+      TempDir dir;
+      const LinkedTree t(dir);
+      const CString link = dir.LibraryPath("tree\\link") + tail;
+      const DWORD attributes = GetFileAttributesW(link);
+      ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+      EXPECT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+      EXPECT_TRUE(RemoveDirectoryW(link));
+      EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
+      t.ExpectOutsideWhole();
+    }
+    {
+      SCOPED_TRACE("ReNameFolder");
+      TempDir dir;
+      const LinkedTree t(dir);
+      EXPECT_EQ(CUtility::ReNameFolder(dir.LibraryPath("tree\\link") + tail, dir.LibraryPath("tree\\moved")), 1);
+      EXPECT_TRUE(fs::is_symlink(t.tree / "moved"));
+      EXPECT_FALSE(fs::exists(fs::symlink_status(t.tree / "link")));
+      EXPECT_TRUE(fs::exists(t.outside / "precious"));
+      EXPECT_FALSE(fs::exists(t.outside / "moved"));
+    }
+    {
+      SCOPED_TRACE("a recursive listing lists the link without entering it; creating it makes nothing");
+      TempDir dir;
+      const LinkedTree t(dir);
+      CStringArray directories, files;
+      CUtility::GetDirInfo(dir.LibraryPath("tree") + tail, u"*.*", directories, files, 1);
+      EXPECT_EQ(directories.GetSize(), 1);
+      EXPECT_EQ(files.GetSize(), 0);
+      EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath("tree\\link") + tail), 1);
+      EXPECT_TRUE(fs::is_symlink(t.tree / "link"));
+      t.ExpectOutsideWhole();
+    }
   }
 }
 

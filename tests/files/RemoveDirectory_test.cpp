@@ -31,12 +31,6 @@ void MakeTree(const fs::path& root) {
   WriteBytes(root / "d" / "w", "7");
 }
 
-std::set<std::string> Entries(const fs::path& root) {
-  std::set<std::string> found;
-  for (const auto& e : fs::recursive_directory_iterator(root)) found.insert(fs::relative(e.path(), root).string());
-  return found;
-}
-
 }  // namespace
 
 TEST(RemoveDirectoryW, RemovesANestedTreeAndAnswersNonZero) {
@@ -67,7 +61,7 @@ TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStopsEverything) {
   const fs::path root = dir.path() / "tree";
   MakeTree(root);
   testsupport::MakeReadOnly(root / "a" / "b" / "y.bin");
-  const std::set<std::string> before = Entries(root);
+  const std::set<std::string> before = testsupport::EntriesBelow(root);
   try {
     CUtility::RemoveDirectoryW(dir.LibraryPath("tree"));
     FAIL() << "no exception";
@@ -77,7 +71,7 @@ TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStopsEverything) {
   }
   // The read-only file and every directory on its way up stay; whatever is gone went before
   // the exception, and nothing outside the tree was touched.
-  const std::set<std::string> after = Entries(root);
+  const std::set<std::string> after = testsupport::EntriesBelow(root);
   EXPECT_TRUE(after.count("a/b/y.bin"));
   EXPECT_TRUE(after.count("a/b"));
   EXPECT_TRUE(fs::exists(root));
@@ -139,8 +133,8 @@ TEST(RemoveDirectoryW, APathThatIsALinkLosesOnlyTheLink) {
   TempDir dir;
   MakeTree(dir.path() / "real");
   fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
-  const std::set<std::string> before = Entries(dir.path() / "real");
+  const std::set<std::string> before = testsupport::EntriesBelow(dir.path() / "real");
   EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("link")), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_EQ(Entries(dir.path() / "real"), before);
+  EXPECT_EQ(testsupport::EntriesBelow(dir.path() / "real"), before);
 }
