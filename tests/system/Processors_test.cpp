@@ -99,19 +99,6 @@ TEST(SetThreadAffinityMask, AcceptsAnySetOfExistingProcessorsAndRejectsMore) {
   });
 }
 
-TEST(SetThreadAffinityMask, ReturnsThePreviousMaskOfTheThread) {
-  OnNewThread([] {
-    const ULONG original = KernelMask();
-    const ULONG lowest = original & (~original + 1);
-    const ULONG highest = ULONG{1} << (31 - __builtin_clz(original));
-    EXPECT_EQ(CUtility::SetThreadAffinityMask(GetCurrentThread(), lowest), original);
-    EXPECT_EQ(KernelMask(), lowest);
-    EXPECT_EQ(CUtility::SetThreadAffinityMask(GetCurrentThread(), highest), lowest);
-    EXPECT_EQ(CUtility::SetThreadAffinityMask(GetCurrentThread(), original), highest);
-    EXPECT_EQ(KernelMask(), original);
-  });
-}
-
 TEST(SetThreadAffinityMask, PassesThePlatformsRefusalThroughAsZero) {
   HANDLE closed = OpenThread(THREAD_SET_INFORMATION, FALSE, GetCurrentThreadId());
   ASSERT_NE(closed, nullptr);
