@@ -79,12 +79,6 @@ TEST(ReplaceEx, AgreesWithTheLiteralRendering) {
   }
 }
 
-TEST(ReplaceEx, KeepsEveryDelimiterInPlace) {
-  CString text(u"a*b**c*");
-  CUtility::ReplaceEx(text, CString(u"*"), CString(u"b"), CString(u"long word"));
-  EXPECT_EQ(text, CString(u"a*long word**c*"));
-}
-
 // The words may be the very string being rebuilt; the result is as if they were copies.
 TEST(ReplaceEx, WordsThatAreTheTextItself) {
   CString text(u"A");
