@@ -115,7 +115,6 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
       {{"bits", "get", "quad", "1", "1"}, 2, "unknown type 'quad'"},
       {{"bits", "get-variant", "I8", "1", "1"}, 2, "unknown variant type 'I8'"},
       {{"encoding", "to-wide", "x", "--via", "Nothing"}, 2, "unknown conversion 'Nothing'"},
-      {{"variant", "show", "QUAD", "1"}, 2, "unknown variant type 'QUAD'"},
       // malformed numbers
       {{"bits", "digit", "12x", "1"}, 2, "malformed value: '12x'"},
       {{"bits", "get", "uchar", "256", "1"}, 2, "uchar value out of range"},
