@@ -12,9 +12,9 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::RunProgram;
-using testsupport::TempDir;
-using testsupport::UtilityProgram;
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
 
 TEST(FilesCommands, CreateListRenameAndRemove) {
   TempDir dir;
@@ -27,8 +27,8 @@ TEST(FilesCommands, CreateListRenameAndRemove) {
   EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
   EXPECT_FALSE(fs::exists(dir.path() / "x" / "y" / "file.txt"));
 
-  testsupport::WriteBytes(dir.path() / "a" / "b" / "n.TXT", "");
-  testsupport::WriteBytes(dir.path() / "a" / "skip.doc", "");
+  utility::testsupport::WriteBytes(dir.path() / "a" / "b" / "n.TXT", "");
+  utility::testsupport::WriteBytes(dir.path() / "a" / "skip.doc", "");
   r = RunProgram(UtilityProgram(), {"files", "list", "--filter", "*.txt", "--recursive", "--json", root + "/a"}, dir.path());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"" + root + "/a/b\""), std::string::npos) << r.out;
@@ -59,8 +59,8 @@ TEST(FilesCommands, CreateListRenameAndRemove) {
 TEST(FilesCommands, ARemovalStoppedByAReadOnlyFileSaysWhere) {
   TempDir dir;
   fs::create_directories(dir.path() / "t" / "sub");
-  testsupport::WriteBytes(dir.path() / "t" / "sub" / "locked", "");
-  testsupport::MakeReadOnly(dir.path() / "t" / "sub" / "locked");
+  utility::testsupport::WriteBytes(dir.path() / "t" / "sub" / "locked", "");
+  utility::testsupport::MakeReadOnly(dir.path() / "t" / "sub" / "locked");
   const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", (dir.path() / "t").string()}, dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find((dir.path() / "t" / "sub" / "locked").string()), std::string::npos) << r.err;
@@ -71,14 +71,14 @@ TEST(FilesCommands, ARemovalStoppedByAReadOnlyFileSaysWhere) {
 TEST(FilesCommands, ATreeTooDeepForTheSystemIsRefusedWholeWithTheLimitNamed) {
   TempDir dir;
   const fs::path root = dir.path() / "deep";
-  testsupport::MakeChain(root, testsupport::ChainNames(root.native().size(), 4096, "\xE4\xB8\xAD"));
-  const std::size_t before = testsupport::CountEntriesDeep(root);
+  utility::testsupport::MakeChain(root, utility::testsupport::ChainNames(root.native().size(), 4096, "\xE4\xB8\xAD"));
+  const std::size_t before = utility::testsupport::CountEntriesDeep(root);
   const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root.string()}, dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("a path in the tree is longer than the system takes at most 4095 bytes"), std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("nothing was removed"), std::string::npos) << r.err;
-  EXPECT_EQ(testsupport::CountEntriesDeep(root), before);
+  EXPECT_EQ(utility::testsupport::CountEntriesDeep(root), before);
 }
 
 TEST(FilesCommands, APathTooLongForTheSystemIsReportedAsSuch) {
@@ -104,7 +104,7 @@ TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   TempDir dir;
   const auto r = RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "app.log").string(), "hello"}, dir.path());
   EXPECT_EQ(r.status, 0) << r.err;
-  const std::string log = testsupport::ReadBytes(dir.path() / "app.log");
+  const std::string log = utility::testsupport::ReadBytes(dir.path() / "app.log");
   EXPECT_EQ(log.substr(0, 60), std::string(58, '=') + "\r\n");
   EXPECT_EQ(log.substr(83), " : hello\r\n\r\n");
 
@@ -122,7 +122,7 @@ TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   EXPECT_EQ(ex.status, 0) << ex.err;
   ex = RunProgram(bin / "utility", {"tracklog", "save-ex", "--new", "trace.log", "two"}, dir.path(), "", {libs});
   EXPECT_EQ(ex.status, 0) << ex.err;
-  const std::string trace = testsupport::ReadBytes(bin / "trace.log");
+  const std::string trace = utility::testsupport::ReadBytes(bin / "trace.log");
   EXPECT_EQ(trace.size(), 60u + 26u + 3u + 4u);
   EXPECT_EQ(trace.substr(83), " : two\r\n\r\n");
 }
@@ -131,7 +131,7 @@ TEST(FilesCommands, ALinkSpelledAsADirectoryAndANameThatIsNotUtf8AreRemovedExact
   TempDir dir;
   const std::string root = dir.path().string();
   fs::create_directories(dir.path() / "outside");
-  testsupport::WriteBytes(dir.path() / "outside" / "precious", "keep");
+  utility::testsupport::WriteBytes(dir.path() / "outside" / "precious", "keep");
   fs::create_directories(dir.path() / "t");
   for (const char* tail : {"/", "/.", "\\", "\\."}) {
     SCOPED_TRACE(tail);
@@ -139,7 +139,7 @@ TEST(FilesCommands, ALinkSpelledAsADirectoryAndANameThatIsNotUtf8AreRemovedExact
     const auto r = RunProgram(UtilityProgram(), {"files", "remove", "--yes", root + "/t/link" + tail}, dir.path());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "t" / "link")));
-    EXPECT_EQ(testsupport::ReadBytes(dir.path() / "outside" / "precious"), "keep");
+    EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "outside" / "precious"), "keep");
   }
 
   // "\xFF" and U+FFFD side by side: the listing shows each as it is, in JSON as an escape.

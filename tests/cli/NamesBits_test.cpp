@@ -8,9 +8,9 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
-using testsupport::RunProgram;
-using testsupport::TempDir;
-using testsupport::UtilityProgram;
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
 
 namespace {
 
@@ -22,9 +22,7 @@ struct Case {
 
 void RunCases(const std::vector<Case>& cases, const TempDir& dir) {
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_EQ(r.out, c.out);

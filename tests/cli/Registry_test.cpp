@@ -12,9 +12,9 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
-using testsupport::RunProgram;
-using testsupport::TempDir;
-using testsupport::UtilityProgram;
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
 
 namespace {
 
@@ -22,7 +22,7 @@ struct Reg {
   TempDir dir;
   std::string hive = (dir.path() / "a.db").string();
 
-  testsupport::ProgramResult operator()(std::vector<std::string> args, const std::string& input = "",
+  utility::testsupport::ProgramResult operator()(std::vector<std::string> args, const std::string& input = "",
                                         const std::string& hiveFile = "") {
     args.insert(args.begin(), "reg");
     args.push_back("--hive");
@@ -69,6 +69,7 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
       {"no bytes", "binary:", "binary:"},
       {"text without terminator", "hex(1):61,00,62,00", "hex(1):61,00,62,00"},
       {"short dword", "hex(4):01,02,03", "hex(4):01,02,03"},
+      {"long dword", "hex(4):01,02,03,04,05", "hex(4):01,02,03,04,05"},
       {"own type", "hex(305419896):09", "hex(305419896):09"},
   };
   for (const Case& c : cases) {
@@ -87,7 +88,7 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
   EXPECT_EQ(imported.out, std::to_string(std::size(cases)) + "\n");
   EXPECT_EQ(reg({"export", "Software"}, "", second).out, exported.out);
   for (const char16_t* name : {u"lone surrogate", u"text without terminator", u"short dword", u"empty", u"no items"}) {
-    SCOPED_TRACE(testsupport::Utf8(name));
+    SCOPED_TRACE(utility::testsupport::Utf8(name));
     DWORD t1 = 0, t2 = 0;
     EXPECT_EQ(Raw(reg.hive, u"Software\\T", name, t1), Raw(second, u"Software\\T", name, t2));
     EXPECT_EQ(t1, t2);

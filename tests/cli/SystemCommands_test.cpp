@@ -10,9 +10,9 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
-using testsupport::RunProgram;
-using testsupport::TempDir;
-using testsupport::UtilityProgram;
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
 
 TEST(SystemCommands, AnswerWithTheLibrarysResults) {
   TempDir dir;

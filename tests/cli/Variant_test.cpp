@@ -7,9 +7,9 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
-using testsupport::RunProgram;
-using testsupport::TempDir;
-using testsupport::UtilityProgram;
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
 
 namespace {
 
@@ -52,9 +52,7 @@ TEST(VariantCommands, AnswerAsTheLibraryDoes) {
        "range-max: 1\nformat-result: false\nformat-min: 0\nformat-max: unwritten\n"},
   };
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_EQ(r.out, c.out);
@@ -114,9 +112,7 @@ TEST(VariantCommands, BadTypesAndNumbersAreUsageErrors) {
       {{"variant", "type", "70000"}, "variant type code out of range"},
   };
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");

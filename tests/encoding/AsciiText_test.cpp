@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,33 +31,33 @@ struct Variant {
 };
 
 std::vector<Variant<NarrowScanFn>> NarrowScans() {
-  std::vector<Variant<NarrowScanFn>> v{{"entry", static_cast<NarrowScanFn>(&encoding::ScanAscii)}};
+  std::vector<Variant<NarrowScanFn>> v{{"entry", static_cast<NarrowScanFn>(&utility::encoding::ScanAscii)}};
 #if defined(__x86_64__)
-  v.push_back({"sse2", &encoding::ScanNarrowSse2});
-  if (__builtin_cpu_supports("avx2")) v.push_back({"avx2", &encoding::ScanNarrowAvx2});
+  v.push_back({"sse2", &utility::encoding::ScanNarrowSse2});
+  if (__builtin_cpu_supports("avx2")) v.push_back({"avx2", &utility::encoding::ScanNarrowAvx2});
 #endif
   return v;
 }
 
 std::vector<Variant<WideScanFn>> WideScans() {
-  std::vector<Variant<WideScanFn>> v{{"entry", static_cast<WideScanFn>(&encoding::ScanAscii)}};
+  std::vector<Variant<WideScanFn>> v{{"entry", static_cast<WideScanFn>(&utility::encoding::ScanAscii)}};
 #if defined(__x86_64__)
-  v.push_back({"sse2", &encoding::ScanWideSse2});
-  if (__builtin_cpu_supports("avx2")) v.push_back({"avx2", &encoding::ScanWideAvx2});
+  v.push_back({"sse2", &utility::encoding::ScanWideSse2});
+  if (__builtin_cpu_supports("avx2")) v.push_back({"avx2", &utility::encoding::ScanWideAvx2});
 #endif
   return v;
 }
 
 std::vector<Variant<NarrowFn>> Narrowings() {
-  std::vector<Variant<NarrowFn>> v{{"entry", &encoding::NarrowAscii}};
+  std::vector<Variant<NarrowFn>> v{{"entry", &utility::encoding::NarrowAscii}};
 #if defined(__x86_64__)
   // The vector variants leave the last few units to the caller's loop, as NarrowAscii does.
   v.push_back({"sse2", [](const WCHAR* t, std::size_t n, char* o) {
-                 for (std::size_t i = encoding::NarrowSse2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
+                 for (std::size_t i = utility::encoding::NarrowSse2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
                }});
   if (__builtin_cpu_supports("avx2")) {
     v.push_back({"avx2", [](const WCHAR* t, std::size_t n, char* o) {
-                   for (std::size_t i = encoding::NarrowAvx2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
+                   for (std::size_t i = utility::encoding::NarrowAvx2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
                  }});
   }
 #endif
@@ -109,85 +110,49 @@ struct Block {
   }
 };
 
-TEST(AsciiScan, NarrowFindsEveryLengthAtEveryAlignment) {
-  auto block = std::make_unique<Block<char>>();
-  for (const auto& v : NarrowScans()) {
-    for (std::size_t offset = 0; offset < 128; ++offset) {
+// Every length at every alignment of the block (offsets up to 128 bytes), non-ASCII around.
+template <class Unit, class Fn>
+void ExpectEveryLengthFound(const std::vector<Variant<Fn>>& variants, Unit before, Unit after) {
+  auto block = std::make_unique<Block<Unit>>();
+  for (const auto& v : variants) {
+    for (std::size_t offset = 0; offset < 128 / sizeof(Unit); ++offset) {
       for (std::size_t length = 0; length <= 320; ++length) {
         SCOPED_TRACE("offset " + std::to_string(offset) + ", length " + std::to_string(length));
-        const char* text = block->Fill(offset, length, static_cast<char>(0xFF), static_cast<char>(0x80));
-        ExpectScan(v, text, true, length);
-        if (HasFailure()) return;
+        ExpectScan(v, static_cast<const Unit*>(block->Fill(offset, length, before, after)), true, length);
+        if (::testing::Test::HasFailure()) return;
       }
     }
   }
 }
 
-TEST(AsciiScan, WideFindsEveryLengthAtEveryAlignment) {
-  auto block = std::make_unique<Block<WCHAR>>();
-  for (const auto& v : WideScans()) {
-    for (std::size_t offset = 0; offset < 64; ++offset) {
-      for (std::size_t length = 0; length <= 320; ++length) {
-        SCOPED_TRACE("offset " + std::to_string(offset) + ", length " + std::to_string(length));
-        const WCHAR* text = block->Fill(offset, length, 0xFFFF, 0x0080);
-        ExpectScan(v, text, true, length);
-        if (HasFailure()) return;
-      }
-    }
-  }
+TEST(AsciiScan, FindsEveryLengthAtEveryAlignment) {
+  ExpectEveryLengthFound<char>(NarrowScans(), static_cast<char>(0xFF), static_cast<char>(0x80));
+  ExpectEveryLengthFound<WCHAR>(WideScans(), 0xFFFF, 0x0080);
 }
 
-const std::size_t kOffsets[] = {0, 1, 17, 31, 32, 63, 77, 127};
-
-std::vector<std::size_t> Lengths() {
+// One non-ASCII unit planted at each position of ASCII text, with ASCII around.
+template <class Unit, class Fn>
+void ExpectEveryPlantedUnitRejected(const std::vector<Variant<Fn>>& variants, std::initializer_list<int> bad) {
+  const std::size_t offsets[] = {0, 1, 17, 31, 32, 63, 77, 127};
   std::vector<std::size_t> lengths;
   for (std::size_t n = 1; n <= 140; ++n) lengths.push_back(n);
   for (std::size_t n : {255, 256, 257, 300}) lengths.push_back(n);
-  return lengths;
-}
-
-TEST(AsciiScan, NarrowRejectsANonAsciiByteAtEachPosition) {
-  auto block = std::make_unique<Block<char>>();
-  for (const auto& v : NarrowScans()) {
-    for (std::size_t offset : kOffsets) {
-      for (std::size_t length : Lengths()) {
-        char* text = block->Fill(offset, length, 'a', 'b');  // ASCII around: only the planted byte counts
+  auto block = std::make_unique<Block<Unit>>();
+  for (const auto& v : variants) {
+    for (std::size_t offset : offsets) {
+      if (offset * sizeof(Unit) >= 128) continue;
+      for (std::size_t length : lengths) {
+        Unit* text = block->Fill(offset, length, 'a', 'b');
         for (std::size_t at = 0; at < length; ++at) {
-          for (const int bad : {0x80, 0xC3, 0xFF}) {
-            const char saved = text[at];
-            text[at] = static_cast<char>(bad);
-            std::size_t ignored = 0;
-            const bool ascii = v.fn(text, ignored);
-            text[at] = saved;
-            if (ascii) {
-              ADD_FAILURE() << v.name << ": offset " << offset << ", length " << length << ", at " << at << ", byte "
-                            << bad;
-              return;
-            }
-          }
-        }
-      }
-    }
-  }
-}
-
-TEST(AsciiScan, WideRejectsANonAsciiUnitAtEachPosition) {
-  auto block = std::make_unique<Block<WCHAR>>();
-  for (const auto& v : WideScans()) {
-    for (std::size_t offset : kOffsets) {
-      if (offset >= 64) continue;
-      for (std::size_t length : Lengths()) {
-        WCHAR* text = block->Fill(offset, length, 'a', 'b');
-        for (std::size_t at = 0; at < length; ++at) {
-          for (const int bad : {0x0080, 0x00FF, 0x0100, 0x7F80, 0x8000, 0xD800, 0xFFFF}) {
-            const WCHAR saved = text[at];
-            text[at] = static_cast<WCHAR>(bad);
+          for (const int unit : bad) {
+            const Unit saved = text[at];
+            text[at] = static_cast<Unit>(unit);
             std::size_t ignored = 0;
             const bool ascii = v.fn(text, ignored);
             text[at] = saved;
             if (ascii) {
               ADD_FAILURE() << v.name << ": offset " << offset << ", length " << length << ", at " << at << ", unit "
-                            << bad;
+                            << unit;
               return;
             }
           }
@@ -195,6 +160,11 @@ TEST(AsciiScan, WideRejectsANonAsciiUnitAtEachPosition) {
       }
     }
   }
+}
+
+TEST(AsciiScan, RejectsANonAsciiUnitAtEachPosition) {
+  ExpectEveryPlantedUnitRejected<char>(NarrowScans(), {0x80, 0xC3, 0xFF});
+  ExpectEveryPlantedUnitRejected<WCHAR>(WideScans(), {0x0080, 0x00FF, 0x0100, 0x7F80, 0x8000, 0xD800, 0xFFFF});
 }
 
 // Three pages of which only the middle one may be read.

@@ -1,5 +1,4 @@
-// Helpers shared by the conversion tests: text views of results, and the conversions written
-// out step by step as a plain reference for the optimised ones.
+// Helpers shared by the conversion tests: unit pointers of literals and text views of results.
 #pragma once
 
 #include <cstring>
@@ -17,30 +16,5 @@ inline std::u16string Units(const unsigned short* p, std::size_t n) {
 }
 
 inline std::u16string Text(const CString& s) { return std::u16string(s.View()); }
-
-// The new-array conversions exactly as their steps read: measure, a zeroed array of n + 1,
-// convert with capacity n.
-inline unsigned short* LiteralAnsiToUnicode1(const char* text) {
-  if (text == nullptr) return nullptr;
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  auto* array = new unsigned short[static_cast<std::size_t>(n) + 1]();
-  MultiByteToWideChar(CP_ACP, 0, text, -1, array, n);
-  return array;
-}
-
-inline CString LiteralAnsiToUnicode2(const char* text) {
-  if (text == nullptr) return CString();
-  unsigned short* array = LiteralAnsiToUnicode1(text);
-  CString result(array);
-  delete[] array;
-  return result;
-}
-
-inline char* LiteralUnicodeToAnsi(const unsigned short* text) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  auto* array = new char[static_cast<std::size_t>(n) + 1]();
-  WideCharToMultiByte(CP_ACP, 0, text, -1, array, n, nullptr, nullptr);
-  return array;
-}
 
 }  // namespace conversions

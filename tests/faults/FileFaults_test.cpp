@@ -6,25 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "faults/LibcFaults.h"
-#include "faults/Sweep.h"
-#include "support/Files.h"
-#include "support/TempDir.h"
+#include "faults/FileFaultTest.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using faults::Fault;
-using faults::LibcFaultScope;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-
-constexpr Fault kEveryFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
-                                 Fault::kShortThenFull};
+using namespace faults::filetest;
 
 // The code a failed call reports for a fault, or 0 where the call must succeed.
 LONG ExpectedCode(Fault fault) {
@@ -50,7 +39,7 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
   for (Fault fault : kEveryFault) {
     SCOPED_TRACE(faults::Name(fault));
     TempDir dir;
-    const CString name = dir.LibraryPath("data.bin");
+    const CString name = dir.Windows("data.bin");
     const int points = faults::Sweep([&](int n) {
       fs::remove(dir.path() / "data.bin");
       std::string written;  // what the returned writes put in the file
@@ -113,19 +102,19 @@ TEST(RenameUnderFaults, FailedRenamesLeaveTheSourceAndInterruptedOnesAreRetried)
         fs::remove_all(to);
         if (op.directory) {
           fs::create_directory(from);
-          testsupport::WriteBytes(from / "inside.txt", "kept");
+          utility::testsupport::WriteBytes(from / "inside.txt", "kept");
         } else {
-          testsupport::WriteBytes(from, "kept");
+          utility::testsupport::WriteBytes(from, "kept");
         }
         bool renamed = false;
         bool fired = false;
         {
           LibcFaultScope scope(dir.path(), faults::kRename, n, fault);
           if (op.directory) {
-            renamed = CUtility::ReNameFolder(dir.LibraryPath("from"), dir.LibraryPath("to")) == 1;
+            renamed = CUtility::ReNameFolder(dir.Windows("from"), dir.Windows("to")) == 1;
           } else {
             try {
-              CFile::Rename(dir.LibraryPath("from"), dir.LibraryPath("to"));
+              CFile::Rename(dir.Windows("from"), dir.Windows("to"));
               renamed = true;
             } catch (const CFileException& e) {
               EXPECT_EQ(e.m_lOsError, ExpectedCode(fault));
@@ -165,7 +154,7 @@ TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsM
           if (op.ex) {
             result = CUtility::CreateAllDirectoriesEx((dir.path() / "a/b/c/d/file.txt").string().c_str());
           } else {
-            result = CUtility::CreateAllDirectories(dir.LibraryPath("a\\b\\c\\d"));
+            result = CUtility::CreateAllDirectories(dir.Windows("a\\b\\c\\d"));
           }
           fired = scope.Fired();
         }
@@ -186,12 +175,12 @@ TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsM
 TEST(FaultHooks, OnlyCallsInsideTheArmedDirectoryAreCounted) {
   TempDir armed, other;
   LibcFaultScope scope(armed.path(), faults::kEveryCall, 1000, Fault::kIoError);
-  CUtility::SaveTrackLog(other.LibraryPath("log.txt"), CString(u"elsewhere"), 0);
-  EXPECT_EQ(CUtility::CreateAllDirectories(other.LibraryPath("x\\y")), 1);
+  CUtility::SaveTrackLog(other.Windows("log.txt"), CString(u"elsewhere"), 0);
+  EXPECT_EQ(CUtility::CreateAllDirectories(other.Windows("x\\y")), 1);
   EXPECT_EQ(scope.Seen(), 0);
-  CUtility::SaveTrackLog(armed.LibraryPath("log.txt"), CString(u"here"), 0);
+  CUtility::SaveTrackLog(armed.Windows("log.txt"), CString(u"here"), 0);
   EXPECT_EQ(scope.Seen(), 1);
-  EXPECT_EQ(CUtility::CreateAllDirectories(armed.LibraryPath("x\\y")), 1);
+  EXPECT_EQ(CUtility::CreateAllDirectories(armed.Windows("x\\y")), 1);
   EXPECT_EQ(scope.Seen(), 3);
   EXPECT_FALSE(scope.Fired());
 }

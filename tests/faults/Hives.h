@@ -8,9 +8,11 @@
 #include <map>
 #include <string>
 
+#include "support/TempDir.h"
+
 namespace faults {
 
-inline const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
 // A value as the store returns it.
 struct Value {

@@ -1,6 +1,8 @@
 // The interposed C library calls of LibcFaults.h and the plan they follow.
 #include "faults/LibcFaults.h"
 
+#include "faults/ArmedCalls.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -18,13 +20,8 @@ namespace {
 
 struct Plan {
   std::mutex mutex;
-  std::string directory;  // with a trailing '/'
-  std::string canonical;  // the same, symbolic links resolved
-  unsigned calls = 0;
-  int nth = 0;
+  ArmedCalls armed;
   Fault fault = Fault::kIoError;
-  int seen = 0;
-  bool fired = false;
   unsigned firedCall = 0;
   bool diskFull = false;  // after kNoSpace or kShortThenFull: writes keep failing
 };
@@ -36,12 +33,7 @@ Plan& ThePlan() {
   return *plan;
 }
 
-bool Inside(const Plan& plan, const char* path) {
-  if (path == nullptr) return false;
-  const std::size_t n = std::strlen(path);
-  auto under = [&](const std::string& dir) { return n >= dir.size() && std::memcmp(path, dir.data(), dir.size()) == 0; };
-  return under(plan.directory) || under(plan.canonical);
-}
+bool Inside(const Plan& plan, const char* path) { return path != nullptr && plan.armed.Inside(path); }
 
 bool DescriptorInside(const Plan& plan, int fd) {
   char link[64];
@@ -75,9 +67,7 @@ Verdict Decide(Call call, const char* path, int fd) {
     v.error = ENOSPC;
     return v;
   }
-  if ((plan.calls & call) == 0) return v;
-  if (++plan.seen != plan.nth) return v;
-  plan.fired = true;
+  if (!plan.armed.Hit(call)) return v;
   plan.firedCall = call;
   switch (plan.fault) {
     case Fault::kNoSpace:
@@ -130,14 +120,8 @@ unsigned CallsFor(Fault fault, unsigned calls) {
 LibcFaultScope::LibcFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault) {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  plan.directory = directory.string() + "/";
-  std::error_code ec;
-  plan.canonical = std::filesystem::canonical(directory, ec).string() + "/";
-  plan.calls = calls;
-  plan.nth = nth;
+  plan.armed.Arm(directory, calls, nth);
   plan.fault = fault;
-  plan.seen = 0;
-  plan.fired = false;
   plan.firedCall = 0;
   plan.diskFull = false;
   g_armed.store(true, std::memory_order_release);
@@ -148,13 +132,13 @@ LibcFaultScope::~LibcFaultScope() { g_armed.store(false, std::memory_order_relea
 int LibcFaultScope::Seen() const {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  return plan.seen;
+  return plan.armed.seen;
 }
 
 bool LibcFaultScope::Fired() const {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  return plan.fired;
+  return plan.armed.fired;
 }
 
 unsigned LibcFaultScope::FiredCall() const {

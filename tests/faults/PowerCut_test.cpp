@@ -31,7 +31,7 @@ using faults::Values;
 using faults::VfsFault;
 using faults::VfsFaultScope;
 using faults::W;
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 constexpr const char16_t* kKey = u"Software\\App";
 

@@ -28,7 +28,7 @@ using faults::Values;
 using faults::VfsFault;
 using faults::VfsFaultScope;
 using faults::W;
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 constexpr VfsFault kStoreFaults[] = {VfsFault::kFull, VfsFault::kIoError, VfsFault::kShortWrite};
 

@@ -2,6 +2,8 @@
 // fault decided first and, during a power-cut scope, each file's synced content kept.
 #include "faults/VfsShim.h"
 
+#include "faults/ArmedCalls.h"
+
 #include <sqlite3.h>
 
 #include <fstream>
@@ -36,12 +38,8 @@ struct Shim {
   sqlite3_vfs* real = nullptr;
   sqlite3_vfs vfs{};
   bool armed = false;
-  std::string directory, canonical;  // with a trailing '/'
-  unsigned calls = 0;
-  int nth = 0;
+  ArmedCalls counter;
   VfsFault fault = VfsFault::kIoError;
-  int seen = 0;
-  bool fired = false;
   bool tracking = false;  // keeping synced content (a power-cut scope)
   bool dead = false;      // the power is off
   std::set<const std::string*> open;  // the names of the files open now
@@ -61,10 +59,7 @@ struct File {
   std::string* path;  // null for a file without a name
 };
 
-bool Inside(const Shim& shim, const std::string& p) {
-  return (!shim.directory.empty() && p.compare(0, shim.directory.size(), shim.directory) == 0) ||
-         (!shim.canonical.empty() && p.compare(0, shim.canonical.size(), shim.canonical) == 0);
-}
+bool Inside(const Shim& shim, const std::string& p) { return shim.counter.Inside(p); }
 bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && Inside(shim, *path); }
 bool Inside(const Shim& shim, const char* path) { return path != nullptr && Inside(shim, std::string(path)); }
 
@@ -105,9 +100,7 @@ int Decide(File* f, VfsCall call) {
   std::lock_guard<std::mutex> lock(shim.mutex);
   if (!Inside(shim, f->path)) return kProceed;
   if (shim.dead) return ErrorFor(call);
-  if (!shim.armed || (shim.calls & call) == 0) return kProceed;
-  if (++shim.seen != shim.nth) return kProceed;
-  shim.fired = true;
+  if (!shim.armed || !shim.counter.Hit(call)) return kProceed;
   switch (shim.fault) {
     case VfsFault::kFull: return SQLITE_FULL;
     case VfsFault::kIoError: return ErrorFor(call);
@@ -397,14 +390,8 @@ bool VfsShimInstalled() { return g_installed && sqlite3_vfs_find(nullptr) == &Th
 VfsFaultScope::VfsFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, VfsFault fault) {
   Shim& shim = TheShim();
   std::lock_guard<std::mutex> lock(shim.mutex);
-  shim.directory = directory.string() + "/";
-  std::error_code ec;
-  shim.canonical = std::filesystem::canonical(directory, ec).string() + "/";
-  shim.calls = calls;
-  shim.nth = nth;
+  shim.counter.Arm(directory, calls, nth);
   shim.fault = fault;
-  shim.seen = 0;
-  shim.fired = false;
   shim.armed = true;
   shim.dead = false;
   shim.tracking = fault == VfsFault::kPowerCut;
@@ -418,20 +405,19 @@ VfsFaultScope::~VfsFaultScope() {
   shim.dead = false;
   shim.tracking = false;
   shim.files.clear();
-  shim.directory.clear();
-  shim.canonical.clear();
+  shim.counter.Disarm();
 }
 
 int VfsFaultScope::Seen() const {
   Shim& shim = TheShim();
   std::lock_guard<std::mutex> lock(shim.mutex);
-  return shim.seen;
+  return shim.counter.seen;
 }
 
 bool VfsFaultScope::Fired() const {
   Shim& shim = TheShim();
   std::lock_guard<std::mutex> lock(shim.mutex);
-  return shim.fired;
+  return shim.counter.fired;
 }
 
 bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
@@ -488,7 +474,7 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
   // The shared memory index is memory, not disk: nothing of it survives.
   std::error_code ec;
   std::vector<std::filesystem::path> memory;
-  for (auto it = std::filesystem::recursive_directory_iterator(shim.directory, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(shim.counter.directory, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().string();
     if (name.size() > 4 && name.compare(name.size() - 4, 4, "-shm") == 0) memory.push_back(it->path());

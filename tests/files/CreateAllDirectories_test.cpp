@@ -11,44 +11,44 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 TEST(CreateAllDirectories, CreatesEveryMissingLevelThenAnswersOneAtOnce) {
   TempDir dir;
-  const CString path = dir.LibraryPath() + u"\\a\\b\\c";
+  const CString path = dir.Windows() + u"\\a\\b\\c";
   EXPECT_NE(CUtility::CreateAllDirectories(path), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b" / "c"));
   EXPECT_EQ(CUtility::CreateAllDirectories(path), 1);
   // A parent created earlier, a child of it later: the chain is filled in below it.
-  EXPECT_NE(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\a\\x\\y"), 0);
+  EXPECT_NE(CUtility::CreateAllDirectories(dir.Windows() + u"\\a\\x\\y"), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "x" / "y"));
 }
 
 TEST(CreateAllDirectories, TrailingBackslashes) {
   {
     TempDir dir;
-    EXPECT_NE(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\a\\b\\"), 0);
+    EXPECT_NE(CUtility::CreateAllDirectories(dir.Windows() + u"\\a\\b\\"), 0);
     EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b"));
   }
   {
     // Two: the level is created, then the form with the remaining backslash exists: 0.
     TempDir dir;
-    EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\a\\b\\\\"), 0);
+    EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows() + u"\\a\\b\\\\"), 0);
     EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b"));
     // Called again, the form with one backslash left exists: 1.
-    EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\a\\b\\\\"), 1);
+    EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows() + u"\\a\\b\\\\"), 1);
   }
 }
 
 TEST(CreateAllDirectories, AnythingUnderTheNameCountsAndBlocksWhatLiesBelow) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "file", "keep");
-  EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath("file")), 1);
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "file"), "keep");
+  utility::testsupport::WriteBytes(dir.path() / "file", "keep");
+  EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows("file")), 1);
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "file"), "keep");
   // A file in the way of a deeper level: the levels above it stay, nothing else appears.
-  EXPECT_EQ(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\file\\x\\y"), 0);
+  EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows() + u"\\file\\x\\y"), 0);
   EXPECT_TRUE(fs::is_regular_file(dir.path() / "file"));
-  EXPECT_NE(CUtility::CreateAllDirectories(dir.LibraryPath() + u"\\m\\n\\file2"), 0);
+  EXPECT_NE(CUtility::CreateAllDirectories(dir.Windows() + u"\\m\\n\\file2"), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "m" / "n" / "file2"));
 }
 
@@ -73,23 +73,23 @@ TEST(CreateAllDirectories, AHugePathEndsQuickly) {
   // Fifty thousand levels below a file: every level fails, none is created, and the walk
   // costs linear time (each level longer than the system takes is refused before conversion).
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "x", "keep");
-  CString path = dir.LibraryPath();
+  utility::testsupport::WriteBytes(dir.path() / "x", "keep");
+  CString path = dir.Windows();
   for (int i = 0; i < 50000; ++i) path += u"\\x";
   EXPECT_EQ(CUtility::CreateAllDirectories(path), 0);
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "x"), "keep");
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "x"), "keep");
 }
 
 TEST(CreateAllDirectoriesEx, TheLastComponentIsAFileNameUnlessABackslashEndsIt) {
   TempDir dir;
-  const std::string base = testsupport::Utf8(dir.LibraryPath());
+  const std::string base = utility::testsupport::Utf8(dir.Windows());
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\b").c_str()), 1);
   EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
   EXPECT_FALSE(fs::exists(dir.path() / "a" / "b"));
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\b\\").c_str()), 1);
   EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b"));
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\b\\").c_str()), 1);  // nothing to do
-  testsupport::WriteBytes(dir.path() / "f", "");
+  utility::testsupport::WriteBytes(dir.path() / "f", "");
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\f\\g\\").c_str()), 0);
   EXPECT_FALSE(fs::exists(dir.path() / "f" / "g"));
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\\xe4\xb8\xad\\").c_str()), 1);  // UTF-8 text

@@ -15,9 +15,9 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
-using testsupport::Utf8;
-using testsupport::WriteBytes;
+using utility::testsupport::TempDir;
+using utility::testsupport::Utf8;
+using utility::testsupport::WriteBytes;
 
 namespace {
 
@@ -79,9 +79,9 @@ TEST(GetDirInfo, FiltersByExtensionExactlyAsTheRuleSays) {
                         Case{u"*", {}}}) {
     SCOPED_TRACE(Utf8(c.filter));
     CStringArray dirs, files;
-    CUtility::GetDirInfo(dir.LibraryPath(), c.filter, dirs, files, 0);
-    EXPECT_EQ(NameSet(files, dir.LibraryPath() + u"\\"), c.files);
-    EXPECT_EQ(NameSet(dirs, dir.LibraryPath() + u"\\"), std::set<std::string>{"sub"});
+    CUtility::GetDirInfo(dir.Windows(), c.filter, dirs, files, 0);
+    EXPECT_EQ(NameSet(files, dir.Windows() + u"\\"), c.files);
+    EXPECT_EQ(NameSet(dirs, dir.Windows() + u"\\"), std::set<std::string>{"sub"});
   }
 }
 
@@ -108,8 +108,8 @@ TEST(GetDirInfo, FilterAgreesWithALiteralReadingOverGeneratedNames) {
       if (OracleSelects(filter, n)) expected.insert(n);
     }
     CStringArray dirs, files;
-    CUtility::GetDirInfo(dir.LibraryPath(), CString(filter.c_str()), dirs, files, 0);
-    EXPECT_EQ(NameSet(files, dir.LibraryPath() + u"\\"), expected);
+    CUtility::GetDirInfo(dir.Windows(), CString(filter.c_str()), dirs, files, 0);
+    EXPECT_EQ(NameSet(files, dir.Windows() + u"\\"), expected);
   }
 }
 
@@ -120,7 +120,7 @@ TEST(GetDirInfo, RecursionIsDepthFirstPreOrderInTheSearchsOrder) {
   for (const char* f : {"a.txt", "b.txt", "c.txt", "sub/x.txt", "sub/deeper/y.txt", "other/z.txt"}) {
     WriteBytes(dir.path() / f, "");
   }
-  const CString base = dir.LibraryPath();
+  const CString base = dir.Windows();
   CStringArray dirs, files;
   CUtility::GetDirInfo(base, u"*.*", dirs, files, 1);
   EXPECT_EQ(NameSet(dirs, base + u"\\"), (std::set<std::string>{"sub", "sub\\deeper", "other"}));
@@ -164,22 +164,22 @@ TEST(GetDirInfo, OnlyAppendsAndAppendsAgainOnASecondCall) {
   CStringArray dirs, files;
   dirs.Add(u"keep-dir");
   files.Add(u"keep-file");
-  CUtility::GetDirInfo(dir.LibraryPath(), u"*.*", dirs, files, 1);
-  CUtility::GetDirInfo(dir.LibraryPath(), u"*.*", dirs, files, 1);
+  CUtility::GetDirInfo(dir.Windows(), u"*.*", dirs, files, 1);
+  CUtility::GetDirInfo(dir.Windows(), u"*.*", dirs, files, 1);
   ASSERT_EQ(dirs.GetSize(), 3);
   ASSERT_EQ(files.GetSize(), 3);
   EXPECT_EQ(dirs[0], CString(u"keep-dir"));
   EXPECT_EQ(files[0], CString(u"keep-file"));
-  EXPECT_EQ(dirs[1], dir.LibraryPath("d"));
-  EXPECT_EQ(dirs[2], dir.LibraryPath("d"));
-  EXPECT_EQ(files[1], dir.LibraryPath("f.txt"));
-  EXPECT_EQ(files[2], dir.LibraryPath("f.txt"));
+  EXPECT_EQ(dirs[1], dir.Windows("d"));
+  EXPECT_EQ(dirs[2], dir.Windows("d"));
+  EXPECT_EQ(files[1], dir.Windows("f.txt"));
+  EXPECT_EQ(files[2], dir.Windows("f.txt"));
 }
 
 TEST(GetDirInfo, NothingToSearchAddsNothing) {
   TempDir dir;
   WriteBytes(dir.path() / "file", "");
-  for (const CString& path : {dir.LibraryPath("none"), dir.LibraryPath("file")}) {
+  for (const CString& path : {dir.Windows("none"), dir.Windows("file")}) {
     SCOPED_TRACE(Utf8(path));
     CStringArray dirs, files;
     dirs.Add(u"x");
@@ -193,9 +193,9 @@ TEST(GetDirInfo, ATrailingBackslashDoublesTheSeparator) {
   TempDir dir;
   WriteBytes(dir.path() / "f", "");
   CStringArray dirs, files;
-  CUtility::GetDirInfo(dir.LibraryPath() + u"\\", u"*.*", dirs, files, 0);
+  CUtility::GetDirInfo(dir.Windows() + u"\\", u"*.*", dirs, files, 0);
   ASSERT_EQ(files.GetSize(), 1);
-  EXPECT_EQ(files[0], dir.LibraryPath() + u"\\\\f");
+  EXPECT_EQ(files[0], dir.Windows() + u"\\\\f");
 }
 
 TEST(GetDirInfo, AnEmptyPathListsTheRoot) {
@@ -216,7 +216,7 @@ TEST(GetDirInfo, LinksToDirectoriesAreListedButNotEntered) {
   WriteBytes(dir.path() / "real" / "inside.txt", "");
   fs::create_directory_symlink(dir.path(), dir.path() / "real" / "loop");  // leads back up
   CStringArray dirs, files;
-  CUtility::GetDirInfo(dir.LibraryPath(), u"*.*", dirs, files, 1);
-  EXPECT_EQ(NameSet(dirs, dir.LibraryPath() + u"\\"), (std::set<std::string>{"real", "real\\loop"}));
-  EXPECT_EQ(NameSet(files, dir.LibraryPath() + u"\\"), (std::set<std::string>{"real\\inside.txt"}));
+  CUtility::GetDirInfo(dir.Windows(), u"*.*", dirs, files, 1);
+  EXPECT_EQ(NameSet(dirs, dir.Windows() + u"\\"), (std::set<std::string>{"real", "real\\loop"}));
+  EXPECT_EQ(NameSet(files, dir.Windows() + u"\\"), (std::set<std::string>{"real\\inside.txt"}));
 }

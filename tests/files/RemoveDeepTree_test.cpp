@@ -15,7 +15,7 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 namespace {
 
@@ -37,10 +37,10 @@ TEST(RemoveDirectoryDeep, ATreeReachingTheLimitExactlyIsRemovedWhole) {
     TempDir dir;
     const fs::path root = dir.path() / "deep";
     // The deepest file's native path is 4095 bytes, the most the system takes.
-    const auto names = testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes, kind.character);
-    testsupport::MakeChain(root, names);
-    ASSERT_GT(testsupport::CountEntriesDeep(root), names.size());
-    EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("deep")), 0);
+    const auto names = utility::testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes, kind.character);
+    utility::testsupport::MakeChain(root, names);
+    ASSERT_GT(utility::testsupport::CountEntriesDeep(root), names.size());
+    EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("deep")), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
   }
 }
@@ -50,14 +50,14 @@ TEST(RemoveDirectoryDeep, OneEntryPastTheLimitLeavesTheTreeWholeAndSaysWhy) {
     SCOPED_TRACE(kind.label);
     TempDir dir;
     const fs::path root = dir.path() / "deep";
-    const auto names = testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes + 1, kind.character);
-    testsupport::MakeChain(root, names);
-    const std::size_t before = testsupport::CountEntriesDeep(root);
+    const auto names = utility::testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes + 1, kind.character);
+    utility::testsupport::MakeChain(root, names);
+    const std::size_t before = utility::testsupport::CountEntriesDeep(root);
     SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(CUtility::RemoveDirectoryW(dir.LibraryPath("deep")), 0);
+    EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("deep")), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
     // Every "side" file at the top would have gone first in a walk that deletes as it goes.
-    EXPECT_EQ(testsupport::CountEntriesDeep(root), before);
+    EXPECT_EQ(utility::testsupport::CountEntriesDeep(root), before);
     EXPECT_TRUE(fs::exists(root / "side"));
   }
 }
@@ -75,17 +75,17 @@ TEST(RemoveDirectoryDeep, UnitsCountForTheDirectoriesThatMustBeSearched) {
     SCOPED_TRACE(c.length);
     TempDir dir;
     const fs::path root = dir.path() / "deep";
-    testsupport::MakeChain(root, testsupport::ChainNames(root.native().size(), c.length, "d"), true);
-    const std::size_t before = testsupport::CountEntriesDeep(root);
+    utility::testsupport::MakeChain(root, utility::testsupport::ChainNames(root.native().size(), c.length, "d"), true);
+    const std::size_t before = utility::testsupport::CountEntriesDeep(root);
     SetLastError(ERROR_SUCCESS);
-    const int result = CUtility::RemoveDirectoryW(dir.LibraryPath("deep"));
+    const int result = CUtility::RemoveDirectoryW(dir.Windows("deep"));
     if (c.removed) {
       EXPECT_NE(result, 0);
       EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
     } else {
       EXPECT_EQ(result, 0);
       EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-      EXPECT_EQ(testsupport::CountEntriesDeep(root), before);
+      EXPECT_EQ(utility::testsupport::CountEntriesDeep(root), before);
     }
   }
 }
@@ -97,12 +97,12 @@ TEST(RemoveDirectoryDeep, NativeLengthsAddUpAsTheSystemCountsThem) {
   };
   for (const Case& c : {Case{u"", 0}, Case{u"abc", 3}, Case{u"\u00e9\u07ff", 4}, Case{u"\u0800\uffff", 6},
                         Case{u"\U0001F600", 4}, Case{u"a\xDCFF", 2}, Case{u"\xD800", 3}, Case{u"\xD800x", 4}}) {
-    SCOPED_TRACE(testsupport::Utf8(c.name));
+    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
     const CString name(c.name);
     EXPECT_EQ(utility::platform::GetNativeNameLength(name, static_cast<DWORD>(name.GetLength())), c.bytes);
     // Where the name has a native form, the path calls form exactly that many bytes.
     std::string native;
-    if (NativePath(CStringRef(name), native)) {
+    if (utility::platform::NativePath(CStringRef(name), native)) {
       EXPECT_EQ(native.size(), c.bytes);
     }
   }

@@ -13,8 +13,8 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
-using testsupport::WriteBytes;
+using utility::testsupport::TempDir;
+using utility::testsupport::WriteBytes;
 
 namespace {
 
@@ -31,33 +31,27 @@ void MakeTree(const fs::path& root) {
   WriteBytes(root / "d" / "w", "7");
 }
 
-std::set<std::string> Entries(const fs::path& root) {
-  std::set<std::string> found;
-  for (const auto& e : fs::recursive_directory_iterator(root)) found.insert(fs::relative(e.path(), root).string());
-  return found;
-}
-
 }  // namespace
 
 TEST(RemoveDirectoryW, RemovesANestedTreeAndAnswersNonZero) {
   TempDir dir;
   MakeTree(dir.path() / "tree");
   WriteBytes(dir.path() / "beside", "stays");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree")), 0);
+  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
   EXPECT_FALSE(fs::exists(dir.path() / "tree"));
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "beside"), "stays");
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "beside"), "stays");
   // Doubled backslashes (a trailing one) still name the same tree.
   MakeTree(dir.path() / "again");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("again") + u"\\"), 0);
+  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("again") + u"\\"), 0);
   EXPECT_FALSE(fs::exists(dir.path() / "again"));
 }
 
 TEST(RemoveDirectoryW, NothingToRemoveGivesZeroAndTouchesNothing) {
   TempDir dir;
   WriteBytes(dir.path() / "file", "keep");
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.LibraryPath("none")), 0);
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.LibraryPath("file")), 0);
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "file"), "keep");
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("none")), 0);
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("file")), 0);
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "file"), "keep");
   // The empty path would search the root: refused outright.
   EXPECT_EQ(CUtility::RemoveDirectoryW(CString()), 0);
 }
@@ -66,25 +60,25 @@ TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStopsEverything) {
   TempDir dir;
   const fs::path root = dir.path() / "tree";
   MakeTree(root);
-  testsupport::MakeReadOnly(root / "a" / "b" / "y.bin");
-  const std::set<std::string> before = Entries(root);
+  utility::testsupport::MakeReadOnly(root / "a" / "b" / "y.bin");
+  const std::set<std::string> before = utility::testsupport::EntriesBelow(root);
   try {
-    CUtility::RemoveDirectoryW(dir.LibraryPath("tree"));
+    CUtility::RemoveDirectoryW(dir.Windows("tree"));
     FAIL() << "no exception";
   } catch (const CFileException& e) {
     EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(e.m_strFileName, dir.LibraryPath("tree") + u"\\a\\b\\y.bin");
+    EXPECT_EQ(e.m_strFileName, dir.Windows("tree") + u"\\a\\b\\y.bin");
   }
   // The read-only file and every directory on its way up stay; whatever is gone went before
   // the exception, and nothing outside the tree was touched.
-  const std::set<std::string> after = Entries(root);
+  const std::set<std::string> after = utility::testsupport::EntriesBelow(root);
   EXPECT_TRUE(after.count("a/b/y.bin"));
   EXPECT_TRUE(after.count("a/b"));
   EXPECT_TRUE(fs::exists(root));
   for (const std::string& e : after) EXPECT_TRUE(before.count(e)) << e;
   // With the file made writable again, the removal finishes.
-  testsupport::MakeWritable(root / "a" / "b" / "y.bin");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree")), 0);
+  utility::testsupport::MakeWritable(root / "a" / "b" / "y.bin");
+  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
   EXPECT_FALSE(fs::exists(root));
 }
 
@@ -97,7 +91,7 @@ TEST(RemoveDirectoryW, WhatWasDeletedBeforeTheReadOnlyFileStaysDeleted) {
   // put the read-only file into the other one.
   std::string first;
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(dir.LibraryPath("tree") + u"\\*.*", &entry);
+  HANDLE search = FindFirstFileW(dir.Windows("tree") + u"\\*.*", &entry);
   ASSERT_NE(search, INVALID_HANDLE_VALUE);
   do {
     const CString name(entry.cFileName);
@@ -109,9 +103,9 @@ TEST(RemoveDirectoryW, WhatWasDeletedBeforeTheReadOnlyFileStaysDeleted) {
   WriteBytes(root / first / "deep" / "gone", "");
   WriteBytes(root / first / "gone too", "");
   WriteBytes(root / second / "locked", "");
-  testsupport::MakeReadOnly(root / second / "locked");
+  utility::testsupport::MakeReadOnly(root / second / "locked");
 
-  EXPECT_THROW(CUtility::RemoveDirectoryW(dir.LibraryPath("tree")), CFileException);
+  EXPECT_THROW(CUtility::RemoveDirectoryW(dir.Windows("tree")), CFileException);
   EXPECT_FALSE(fs::exists(root / first));
   EXPECT_TRUE(fs::exists(root / second / "locked"));
 }
@@ -128,19 +122,19 @@ TEST(RemoveDirectoryW, LinksInsideTheTreeGoAsLinksAndTheirTargetsSurvive) {
   fs::create_symlink(outside / "precious", root / "filelink");
   fs::create_symlink(dir.path() / "nowhere", root / "dangling");
   // A read-only target does not stop the link's removal.
-  testsupport::MakeReadOnly(outside / "precious");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("tree")), 0);
+  utility::testsupport::MakeReadOnly(outside / "precious");
+  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
-  EXPECT_EQ(testsupport::ReadBytes(outside / "precious"), "keep");
-  EXPECT_EQ(testsupport::ReadBytes(outside / "inner" / "also"), "keep");
+  EXPECT_EQ(utility::testsupport::ReadBytes(outside / "precious"), "keep");
+  EXPECT_EQ(utility::testsupport::ReadBytes(outside / "inner" / "also"), "keep");
 }
 
 TEST(RemoveDirectoryW, APathThatIsALinkLosesOnlyTheLink) {
   TempDir dir;
   MakeTree(dir.path() / "real");
   fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
-  const std::set<std::string> before = Entries(dir.path() / "real");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.LibraryPath("link")), 0);
+  const std::set<std::string> before = utility::testsupport::EntriesBelow(dir.path() / "real");
+  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("link")), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_EQ(Entries(dir.path() / "real"), before);
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path() / "real"), before);
 }

@@ -4,17 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
-using testsupport::Utf8;
+using utility::testsupport::TempDir;
+using utility::testsupport::Utf8;
 
 namespace {
 
@@ -22,18 +21,7 @@ namespace {
 std::map<std::string, std::string> RunProbe(const fs::path& exe) {
   fs::create_directories(exe.parent_path());
   fs::copy_file(UTILITY_MODULE_PROBE, exe, fs::copy_options::overwrite_existing);
-  std::map<std::string, std::string> out;
-  FILE* pipe = popen(("'" + exe.string() + "'").c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> line{};
-  while (std::fgets(line.data(), static_cast<int>(line.size()), pipe) != nullptr) {
-    std::string s(line.data());
-    if (!s.empty() && s.back() == '\n') s.pop_back();
-    const std::size_t eq = s.find('=');
-    if (eq != std::string::npos) out[s.substr(0, eq)] = s.substr(eq + 1);
-  }
-  EXPECT_EQ(pclose(pipe), 0);
-  return out;
+  return utility::testsupport::RunProbe(exe);
 }
 
 std::string Backslashed(std::string native) {
@@ -115,11 +103,4 @@ TEST(GetModuleFileNameW, CutsTerminatesAndReportsLikeWin32) {
   EXPECT_EQ(GetModuleFileNameW(reinterpret_cast<HMODULE>(&notAModule), none, 8), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   EXPECT_EQ(none[0], 0);
-}
-
-TEST(CUtility, SpecialMembersNeedNoSetUp) {
-  CUtility a;
-  CUtility b;
-  EXPECT_EQ(&(a = b), &a);
-  static_assert(sizeof(CUtility) == 1, "CUtility holds no data");
 }

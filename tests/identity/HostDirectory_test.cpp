@@ -2,8 +2,6 @@
 // out with the libraries as an installation is (bin/ and lib/), with or without a module.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,10 +9,11 @@
 
 #include <Utility/Utility.h>
 
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 namespace {
 
@@ -30,68 +29,39 @@ void LayOut(const fs::path& root, const char* module, const fs::path& where) {
   if (module != nullptr) fs::copy_file(module, root / where / "DiskID.dll");
 }
 
-std::map<std::string, std::string> RunHost(const fs::path& root) {
-  std::map<std::string, std::string> out;
-  FILE* pipe = popen(("'" + (root / "bin" / "host").string() + "'").c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> line{};
-  while (std::fgets(line.data(), static_cast<int>(line.size()), pipe) != nullptr) {
-    std::string s(line.data());
-    if (!s.empty() && s.back() == '\n') s.pop_back();
-    const std::size_t eq = s.find('=');
-    if (eq != std::string::npos) out[s.substr(0, eq)] = s.substr(eq + 1);
-  }
-  EXPECT_EQ(pclose(pipe), 0);
-  return out;
-}
-
-void ExpectNothingAvailable(const std::map<std::string, std::string>& out) {
-  EXPECT_EQ(out.at("id"), "0");
-  EXPECT_EQ(out.at("cpu"), "");
-  EXPECT_EQ(out.at("guid"), kGuidOfZero);
-  EXPECT_EQ(out.at("loaded"), "0");
-}
+std::map<std::string, std::string> RunHost(const fs::path& root) { return utility::testsupport::RunProbe(root / "bin" / "host"); }
 
 }  // namespace
 
-TEST(IdentityQueries, AnswerNothingWithoutAModuleBesideTheHost) {
-  TempDir dir;
-  LayOut(dir.path(), nullptr, "bin");
-  ExpectNothingAvailable(RunHost(dir.path()));
-}
-
-TEST(IdentityQueries, IgnoreAModuleBesideTheLibraryOnly) {
-  TempDir dir;
-  LayOut(dir.path(), REAL_DISKID, "lib");
-  ExpectNothingAvailable(RunHost(dir.path()));
-}
-
-TEST(IdentityQueries, AnswerNothingForAFileThatIsNoModule) {
-  TempDir dir;
-  LayOut(dir.path(), nullptr, "bin");
-  { std::ofstream(dir.path() / "bin" / "DiskID.dll") << "not a shared object\n"; }
-  ExpectNothingAvailable(RunHost(dir.path()));
-}
-
-TEST(IdentityQueries, AnswerOnlyWhatTheModuleExports) {
-  {
-    SCOPED_TRACE("no GetCPUID, a negative identifier");
+// Without a usable module beside the host, or with one that lacks an export, the queries
+// answer what they have and nothing for the rest.
+TEST(IdentityQueries, AnswerOnlyWhatAModuleBesideTheHostExports) {
+  struct Case {
+    const char* why;
+    const char* module;  // copied as DiskID.dll, or null
+    const char* where;
+    const char* notAModule;  // written as DiskID.dll instead, when not null
+    const char* id;
+    const char* cpu;
+    const char* guid;
+  };
+  const Case cases[] = {
+      {"no module", nullptr, "bin", nullptr, "0", "", kGuidOfZero},
+      {"a module beside the library only", REAL_DISKID, "lib", nullptr, "0", "", kGuidOfZero},
+      {"a file that is no module", nullptr, "bin", "not a shared object\n", "0", "", kGuidOfZero},
+      {"no GetCPUID, a negative identifier", PARTIAL_DISKID, "bin", nullptr, "-2", "",
+       "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF"},
+      {"no GetHardDriveComputerID", CPUONLY_DISKID, "bin", nullptr, "0", "FAKE-CPU-0001", kGuidOfZero},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
     TempDir dir;
-    LayOut(dir.path(), PARTIAL_DISKID, "bin");
+    LayOut(dir.path(), c.module, c.where);
+    if (c.notAModule != nullptr) std::ofstream(dir.path() / "bin" / "DiskID.dll") << c.notAModule;
     const auto out = RunHost(dir.path());
-    EXPECT_EQ(out.at("id"), "-2");
-    EXPECT_EQ(out.at("cpu"), "");
-    EXPECT_EQ(out.at("guid"), "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF");
-    EXPECT_EQ(out.at("loaded"), "0");
-  }
-  {
-    SCOPED_TRACE("no GetHardDriveComputerID");
-    TempDir dir;
-    LayOut(dir.path(), CPUONLY_DISKID, "bin");
-    const auto out = RunHost(dir.path());
-    EXPECT_EQ(out.at("id"), "0");
-    EXPECT_EQ(out.at("cpu"), "FAKE-CPU-0001");
-    EXPECT_EQ(out.at("guid"), kGuidOfZero);
+    EXPECT_EQ(out.at("id"), c.id);
+    EXPECT_EQ(out.at("cpu"), c.cpu);
+    EXPECT_EQ(out.at("guid"), c.guid);
     EXPECT_EQ(out.at("loaded"), "0");
   }
 }

@@ -176,7 +176,7 @@ TEST(Arrows, TheSourceTreeHasOnlyTheAllowedOnes) {
 // The check itself: a small tree with one file per kind of wrong arrow, and one of each kind
 // of allowed arrow, must give exactly the wrong ones.
 TEST(Arrows, EachKindOfWrongArrowIsFound) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   const fs::path root = dir.path();
   Write(root / "platform/include/Utility/Platform/Types.h", "#include <cstdint>\n");
   Write(root / "platform/src/Portable.h", "#include <Utility/Platform/Types.h>\n");

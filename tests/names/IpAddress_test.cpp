@@ -18,7 +18,7 @@
 
 namespace {
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 int ValidIp(const std::string& text) {
   std::vector<char> copy(text.begin(), text.end());

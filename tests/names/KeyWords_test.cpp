@@ -17,8 +17,8 @@
 
 namespace {
 
-using testsupport::TempDir;
-using testsupport::Utf8;
+using utility::testsupport::TempDir;
+using utility::testsupport::Utf8;
 
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -40,7 +40,7 @@ void ExpectLookups(const CString& path, std::initializer_list<Lookup> lookups) {
 TEST(IsKeyWords, UpperCasesBothSidesButTrimsOnlyTheFile) {
   TempDir dir;
   WriteBytes(dir.path() / "k.ini", "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast");
-  ExpectLookups(dir.LibraryPath("k.ini"), {{u"If", 1}, {u"IF", 1}, {u"if", 1}, {u" IF ", 0}, {u"while", 1},
+  ExpectLookups(dir.Windows("k.ini"), {{u"If", 1}, {u"IF", 1}, {u"if", 1}, {u" IF ", 0}, {u"while", 1},
                                            {u"THEN", 1}, {u";Comment", 1}, {u"comment", 0},
                                            {u"two words", 1}, {u"TWO  WORDS", 0}, {u"LAST", 1},
                                            {u"", 0}, {u"els", 0}});
@@ -51,17 +51,17 @@ TEST(IsKeyWords, BlankLinesAreTheEmptyEntry) {
   WriteBytes(dir.path() / "blank.ini", "a\r\n   \r\nb\n");
   WriteBytes(dir.path() / "none.ini", "a\nb\n");
   WriteBytes(dir.path() / "empty.ini", "");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("blank.ini"), CString(u"")), 1);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("none.ini"), CString(u"")), 0);  // no line after the last LF
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("empty.ini"), CString(u"")), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("blank.ini"), CString(u"   ")), 0);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"")), 1);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("none.ini"), CString(u"")), 0);  // no line after the last LF
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("empty.ini"), CString(u"")), 0);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"   ")), 0);
 }
 
 TEST(IsKeyWords, ReadsCodePage936) {
   TempDir dir;
   // "中文" and the full-width letters "ａｂ" in code page 936, then a plain line.
   WriteBytes(dir.path() / "gbk.ini", "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n");
-  ExpectLookups(dir.LibraryPath("gbk.ini"), {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1},
+  ExpectLookups(dir.Windows("gbk.ini"), {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1},
                                              {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}});
 }
 
@@ -69,7 +69,7 @@ TEST(IsKeyWords, InvalidBytesBecomeReplacementCharactersAndReadingGoesOn) {
   TempDir dir;
   // 0xFF is no lead byte; 0x81 at a line end lacks its trail byte.
   WriteBytes(dir.path() / "bad.ini", "ab\xFF\r\nx\x81\r\nafter\r\n");
-  ExpectLookups(dir.LibraryPath("bad.ini"), {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}});
+  ExpectLookups(dir.Windows("bad.ini"), {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}});
 }
 
 TEST(IsKeyWords, TextModeLineRules) {
@@ -77,35 +77,35 @@ TEST(IsKeyWords, TextModeLineRules) {
   // A lone CR is a character of its line; Ctrl-Z ends the text; a zero byte ends its entry.
   using namespace std::string_literals;
   WriteBytes(dir.path() / "modes.ini", "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s);
-  ExpectLookups(dir.LibraryPath("modes.ini"), {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0},
+  ExpectLookups(dir.Windows("modes.ini"), {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0},
                                                {u"END", 1}, {u"HIDDEN", 0}});
 }
 
 TEST(IsKeyWords, FilesThatCannotBeReadListNothing) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "folder");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("missing.ini"), CString(u"")), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("folder"), CString(u"")), 0);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("missing.ini"), CString(u"")), 0);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("folder"), CString(u"")), 0);
   EXPECT_EQ(CUtility::IsKeyWords(CString(u""), CString(u"")), 0);
   ASSERT_EQ(mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("fifo"), CString(u"")), 0);  // must not wait for a writer
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("fifo"), CString(u"")), 0);  // must not wait for a writer
 
   WriteBytes(dir.path() / "locked.ini", "if\n");
   ASSERT_EQ(chmod((dir.path() / "locked.ini").c_str(), 0), 0);
   if (geteuid() != 0) {  // root reads it regardless of the mode bits
-    EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("locked.ini"), CString(u"if")), 0);
+    EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("locked.ini"), CString(u"if")), 0);
   }
 }
 
 TEST(IsKeyWords, PathsOfMaxPathUnitsOrMoreListNothing) {
   TempDir dir;
-  const std::size_t base = static_cast<std::size_t>(dir.LibraryPath().GetLength()) + 1;  // "dir\"
+  const std::size_t base = static_cast<std::size_t>(dir.Windows().GetLength()) + 1;  // "dir\"
   ASSERT_LT(base + 10, static_cast<std::size_t>(MAX_PATH));
   for (const std::size_t total : {static_cast<std::size_t>(MAX_PATH - 1), static_cast<std::size_t>(MAX_PATH)}) {
     // A name that makes the whole path exactly `total` units long.
     const std::string name(total - base, 'k');
     WriteBytes(dir.path() / name, "if\n");
-    const CString path = dir.LibraryPath(name);
+    const CString path = dir.Windows(name);
     ASSERT_EQ(static_cast<std::size_t>(path.GetLength()), total);
     EXPECT_EQ(CUtility::IsKeyWords(path, CString(u"IF")), total < MAX_PATH ? 1 : 0) << total;
   }
@@ -115,7 +115,7 @@ TEST(IsKeyWords, AnEditCountsAtTheVeryNextCall) {
   TempDir dir;
   const auto file = dir.path() / "edit.ini";
   WriteBytes(file, "alpha\nbravo\n");
-  const CString path = dir.LibraryPath("edit.ini");
+  const CString path = dir.Windows("edit.ini");
   struct stat before {};
   ASSERT_EQ(stat(file.c_str(), &before), 0);
   EXPECT_EQ(CUtility::IsKeyWords(path, CString(u"alpha")), 1);
@@ -138,11 +138,11 @@ TEST(IsKeyWords, FilesWithTheSameBytesStayApart) {
   TempDir dir;
   WriteBytes(dir.path() / "one.ini", "shared\n");
   WriteBytes(dir.path() / "two.ini", "shared\n");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("one.ini"), CString(u"shared")), 1);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("two.ini"), CString(u"shared")), 1);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("one.ini"), CString(u"shared")), 1);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("two.ini"), CString(u"shared")), 1);
   WriteBytes(dir.path() / "two.ini", "other\n");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("one.ini"), CString(u"shared")), 1);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.LibraryPath("two.ini"), CString(u"shared")), 0);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("one.ini"), CString(u"shared")), 1);
+  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("two.ini"), CString(u"shared")), 0);
 }
 
 TEST(IsKeyWords, ForwardSlashesReachTheSameFile) {
@@ -155,7 +155,7 @@ TEST(IsKeyWords, ForwardSlashesReachTheSameFile) {
 TEST(IsKeyWords, HostDirectoryFileIsTheStagedStarterList) {
   CString path;
   path.Format(u"%s\\KeyWords.ini", CUtility::GetModulePath());
-  ASSERT_TRUE(std::filesystem::is_regular_file(NativePath(path))) << "the build stages KeyWords.ini beside the tests";
+  ASSERT_TRUE(std::filesystem::is_regular_file(utility::platform::NativePath(path))) << "the build stages KeyWords.ini beside the tests";
   for (const char16_t* word : {u"IF", u"if", u"While", u"NUL", u"如果"}) {
     SCOPED_TRACE(Utf8(word));
     EXPECT_EQ(CUtility::IsKeyWords(CString(word)), 1);

@@ -30,12 +30,12 @@ struct LocaleSnapshot {
 };
 
 TEST(LocaleWatch, NameChecksNeverChangeTheLocale) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   {
     std::ofstream out(dir.path() / "gbk.ini", std::ios::binary);
     for (int i = 0; i < 200; ++i) out << "word" << i << "\r\n\xD6\xD0\xCE\xC4" << i << "\r\n";
   }
-  const CString path = dir.LibraryPath("gbk.ini");
+  const CString path = dir.Windows("gbk.ini");
   const LocaleSnapshot before = LocaleSnapshot::Take();
 
   std::atomic<bool> done{false};

@@ -10,7 +10,7 @@
 
 namespace {
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 TEST(IsNumeric, AcceptsPlainDecimalText) {
   struct Case { const char16_t* text; int allowDecimal; int expected; };

@@ -7,9 +7,11 @@
 #include <Utility/Platform/Bstr.h>
 #include <Utility/Platform/Memory.h>
 
+#include "support/TempDir.h"
+
 namespace {
 
-const OLECHAR* W(const char16_t* s) { return reinterpret_cast<const OLECHAR*>(s); }
+using utility::testsupport::W;
 
 UINT Prefix(BSTR b) {
   UINT n = 0;

@@ -13,12 +13,13 @@
 
 #include "support/Utf8Oracle.h"
 
+#include "support/TempDir.h"
+
 namespace {
 
 constexpr DWORD kUntouched = 0xDEADu;
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
-const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.data()); }
+using utility::testsupport::W;
 
 std::u16string ToWide(UINT cp, DWORD flags, const std::string& bytes) {
   const int n = MultiByteToWideChar(cp, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

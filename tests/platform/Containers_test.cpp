@@ -15,7 +15,7 @@
 
 namespace {
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 std::vector<std::string> Items(const CStringArray& a) {
   std::vector<std::string> out;

@@ -17,8 +17,8 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::TempDir;
-using testsupport::Utf8;
+using utility::testsupport::TempDir;
+using utility::testsupport::Utf8;
 
 namespace {
 
@@ -41,10 +41,10 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
 
 TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "file.txt", "x");
-  testsupport::WriteBytes(dir.path() / "locked.txt", "x");
-  testsupport::MakeReadOnly(dir.path() / "locked.txt");
-  testsupport::WriteBytes(dir.path() / ".hidden", "x");
+  utility::testsupport::WriteBytes(dir.path() / "file.txt", "x");
+  utility::testsupport::WriteBytes(dir.path() / "locked.txt", "x");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked.txt");
+  utility::testsupport::WriteBytes(dir.path() / ".hidden", "x");
   fs::create_directory(dir.path() / "sub");
   fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
   fs::create_symlink(dir.path() / "file.txt", dir.path() / "filelink");
@@ -61,7 +61,7 @@ TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
                         Case{"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
                         Case{"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}}) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(GetFileAttributesW(dir.LibraryPath(c.name)), c.attributes);
+    EXPECT_EQ(GetFileAttributesW(dir.Windows(c.name)), c.attributes);
     // The native separator works as well as the backslash.
     EXPECT_EQ(GetFileAttributesW(CString((dir.path() / c.name).string().c_str())), c.attributes);
   }
@@ -69,9 +69,9 @@ TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
 
 TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
   TempDir dir;
-  EXPECT_EQ(GetFileAttributesW(dir.LibraryPath("none")), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(dir.Windows("none")), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(GetFileAttributesW(dir.LibraryPath("none") + u"\\deeper"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(dir.Windows("none") + u"\\deeper"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   // A path too long for the system is refused before it is converted.
   CString huge(u'a', 100000);
@@ -81,11 +81,11 @@ TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
 
 TEST(CreateDirectoryW, CreatesOneLevelAndReportsWhyNot) {
   TempDir dir;
-  EXPECT_TRUE(CreateDirectoryW(dir.LibraryPath("a"), nullptr));
+  EXPECT_TRUE(CreateDirectoryW(dir.Windows("a"), nullptr));
   EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
-  EXPECT_FALSE(CreateDirectoryW(dir.LibraryPath("a"), nullptr));
+  EXPECT_FALSE(CreateDirectoryW(dir.Windows("a"), nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  EXPECT_FALSE(CreateDirectoryW(dir.LibraryPath("x") + u"\\y", nullptr));
+  EXPECT_FALSE(CreateDirectoryW(dir.Windows("x") + u"\\y", nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   EXPECT_FALSE(fs::exists(dir.path() / "x"));
 }
@@ -94,57 +94,57 @@ TEST(RemoveDirectoryW, RemovesOnlyEmptyDirectoriesAndLinksAsLinks) {
   TempDir dir;
   fs::create_directories(dir.path() / "full" / "inner");
   fs::create_directory(dir.path() / "empty");
-  testsupport::WriteBytes(dir.path() / "file", "x");
+  utility::testsupport::WriteBytes(dir.path() / "file", "x");
   fs::create_directory_symlink(dir.path() / "full", dir.path() / "link");
 
-  EXPECT_FALSE(RemoveDirectoryW(dir.LibraryPath("full")));
+  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("full")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
-  EXPECT_FALSE(RemoveDirectoryW(dir.LibraryPath("file")));
+  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("file")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
   EXPECT_TRUE(fs::exists(dir.path() / "file"));
-  EXPECT_FALSE(RemoveDirectoryW(dir.LibraryPath("none")));
+  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("none")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-  EXPECT_TRUE(RemoveDirectoryW(dir.LibraryPath("link")));
+  EXPECT_TRUE(RemoveDirectoryW(dir.Windows("link")));
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
   EXPECT_TRUE(fs::is_directory(dir.path() / "full" / "inner"));  // the target is untouched
-  EXPECT_TRUE(RemoveDirectoryW(dir.LibraryPath("empty")));
+  EXPECT_TRUE(RemoveDirectoryW(dir.Windows("empty")));
   EXPECT_FALSE(fs::exists(dir.path() / "empty"));
 }
 
 TEST(DeleteFileW, RefusesReadOnlyFilesAndDirectoriesEvenForTheSuperuser) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "locked", "keep");
-  testsupport::MakeReadOnly(dir.path() / "locked");
+  utility::testsupport::WriteBytes(dir.path() / "locked", "keep");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked");
   fs::create_directory(dir.path() / "sub");
-  EXPECT_FALSE(DeleteFileW(dir.LibraryPath("locked")));
+  EXPECT_FALSE(DeleteFileW(dir.Windows("locked")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "locked"), "keep");
-  EXPECT_FALSE(DeleteFileW(dir.LibraryPath("sub")));
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "locked"), "keep");
+  EXPECT_FALSE(DeleteFileW(dir.Windows("sub")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
-  EXPECT_FALSE(DeleteFileW(dir.LibraryPath("none")));
+  EXPECT_FALSE(DeleteFileW(dir.Windows("none")));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(DeleteFileW, DeletesALinkAndNotWhatItLeadsTo) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "target", "keep");
-  testsupport::MakeReadOnly(dir.path() / "target");
+  utility::testsupport::WriteBytes(dir.path() / "target", "keep");
+  utility::testsupport::MakeReadOnly(dir.path() / "target");
   fs::create_symlink(dir.path() / "target", dir.path() / "link");
-  EXPECT_TRUE(DeleteFileW(dir.LibraryPath("link")));
+  EXPECT_TRUE(DeleteFileW(dir.Windows("link")));
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "target"), "keep");
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "target"), "keep");
 }
 
 TEST(PathFileExistsW, SeesFilesDirectoriesAndDanglingLinks) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "f", "");
+  utility::testsupport::WriteBytes(dir.path() / "f", "");
   fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
-  EXPECT_TRUE(PathFileExistsW(dir.LibraryPath("f")));
-  EXPECT_TRUE(PathFileExistsW(dir.LibraryPath()));
-  EXPECT_TRUE(PathFileExistsW(dir.LibraryPath("dangling")));
-  EXPECT_FALSE(PathFileExistsW(dir.LibraryPath("none")));
+  EXPECT_TRUE(PathFileExistsW(dir.Windows("f")));
+  EXPECT_TRUE(PathFileExistsW(dir.Windows()));
+  EXPECT_TRUE(PathFileExistsW(dir.Windows("dangling")));
+  EXPECT_FALSE(PathFileExistsW(dir.Windows("none")));
 }
 
 TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
@@ -154,13 +154,13 @@ TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
     if (n == "sub") {
       fs::create_directory(dir.path() / n);
     } else {
-      testsupport::WriteBytes(dir.path() / n, n);
+      utility::testsupport::WriteBytes(dir.path() / n, n);
     }
   }
   for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"}) {
     SCOPED_TRACE(Utf8(all));
     std::vector<std::string> order;
-    const std::set<std::string> found = SearchAll(dir.LibraryPath() + all, &order);
+    const std::set<std::string> found = SearchAll(dir.Windows() + all, &order);
     std::set<std::string> expected(names.begin(), names.end());
     expected.insert(".");
     expected.insert("..");
@@ -170,15 +170,15 @@ TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
     EXPECT_EQ(order[1], "..");
   }
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(dir.LibraryPath("sub"), &data);  // a plain name: that entry alone
+  HANDLE h = FindFirstFileW(dir.Windows("sub"), &data);  // a plain name: that entry alone
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(CString(data.cFileName), CString(u"sub"));
   EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
   EXPECT_FALSE(FindNextFileW(h, &data));
   FindClose(h);
 
-  testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
-  h = FindFirstFileW(dir.LibraryPath("size"), &data);
+  utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
+  h = FindFirstFileW(dir.Windows("size"), &data);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(data.nFileSizeLow, 70000u);
   EXPECT_EQ(data.nFileSizeHigh, 0u);
@@ -188,17 +188,17 @@ TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
 TEST(FindFirstFileW, FailsWithTheWin32Codes) {
   TempDir dir;
   fs::create_directory(dir.path() / "empty");
-  testsupport::WriteBytes(dir.path() / "file", "");
+  utility::testsupport::WriteBytes(dir.path() / "file", "");
   WIN32_FIND_DATAW data;
   struct Case {
     CString pattern;
     DWORD error;
   };
-  for (const Case& c : {Case{dir.LibraryPath("empty") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
-                        Case{dir.LibraryPath("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
-                        Case{dir.LibraryPath("file") + u"\\*.*", ERROR_PATH_NOT_FOUND},
-                        Case{dir.LibraryPath("none"), ERROR_FILE_NOT_FOUND},
-                        Case{dir.LibraryPath() + u"\\", ERROR_FILE_NOT_FOUND}}) {
+  for (const Case& c : {Case{dir.Windows("empty") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
+                        Case{dir.Windows("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
+                        Case{dir.Windows("file") + u"\\*.*", ERROR_PATH_NOT_FOUND},
+                        Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
+                        Case{dir.Windows() + u"\\", ERROR_FILE_NOT_FOUND}}) {
     SCOPED_TRACE(Utf8(c.pattern));
     EXPECT_EQ(FindFirstFileW(c.pattern, &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), c.error);
@@ -241,7 +241,7 @@ TEST(FindFirstFileW, WildcardsAgreeWithALiteralMatcher) {
     for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     if (!folded.insert(upper).second) continue;
     names.insert(n);
-    testsupport::WriteBytes(dir.path() / n, "");
+    utility::testsupport::WriteBytes(dir.path() / n, "");
   }
   const std::string patternAlphabet = "abAB.*?";
   for (int round = 0; round < 300; ++round) {
@@ -258,7 +258,7 @@ TEST(FindFirstFileW, WildcardsAgreeWithALiteralMatcher) {
     for (const char* dot : {".", ".."}) {
       if (all || OracleMatch(pattern, dot)) expected.insert(dot);
     }
-    EXPECT_EQ(SearchAll(dir.LibraryPath() + u"\\" + CString(pattern.c_str())), expected);
+    EXPECT_EQ(SearchAll(dir.Windows() + u"\\" + CString(pattern.c_str())), expected);
   }
 }
 
@@ -280,7 +280,7 @@ TEST(MakeSureDirectoryPathExists, CreatesEveryLevelBeforeTheLastSeparator) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     TempDir dir;
-    testsupport::WriteBytes(dir.path() / "plain", "");
+    utility::testsupport::WriteBytes(dir.path() / "plain", "");
     const std::string full = dir.path().string() + "/" + c.path;
     EXPECT_EQ(MakeSureDirectoryPathExists(full.c_str()), c.result);
     for (const char* made : c.made) EXPECT_TRUE(fs::is_directory(dir.path() / made)) << made;
@@ -307,23 +307,23 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   fs::create_directories(dir.path() / "old" / "inner");
   fs::create_directory(dir.path() / "taken");
   fs::create_directory(dir.path() / "elsewhere");
-  testsupport::WriteBytes(dir.path() / "taken" / "keep", "keep");
+  utility::testsupport::WriteBytes(dir.path() / "taken" / "keep", "keep");
 
-  EXPECT_EQ(Rename(dir.LibraryPath("old"), dir.LibraryPath("taken")), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(testsupport::ReadBytes(dir.path() / "taken" / "keep"), "keep");
+  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("taken")), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken" / "keep"), "keep");
   EXPECT_TRUE(fs::is_directory(dir.path() / "old" / "inner"));
-  EXPECT_EQ(Rename(dir.LibraryPath("old"), dir.LibraryPath("elsewhere") + u"\\old"), DE_DIFFDIR);
-  EXPECT_EQ(Rename(dir.LibraryPath("none"), dir.LibraryPath("new")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Rename(dir.LibraryPath("old"), dir.LibraryPath("new")), 0);
+  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("elsewhere") + u"\\old"), DE_DIFFDIR);
+  EXPECT_EQ(Rename(dir.Windows("none"), dir.Windows("new")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("new")), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "new" / "inner"));
   EXPECT_FALSE(fs::exists(dir.path() / "old"));
 
   // Two sources in one list are more than a rename takes.
-  const CString a = dir.LibraryPath("new"), b = dir.LibraryPath("taken");
+  const CString a = dir.Windows("new"), b = dir.Windows("taken");
   std::vector<WCHAR> list(a.GetString(), a.GetString() + a.GetLength() + 1);
   list.insert(list.end(), b.GetString(), b.GetString() + b.GetLength() + 1);
   list.push_back(0);
-  const CString to = dir.LibraryPath("other");
+  const CString to = dir.Windows("other");
   std::vector<WCHAR> target(to.GetString(), to.GetString() + to.GetLength() + 1);
   target.push_back(0);
   SHFILEOPSTRUCTW op{nullptr, FO_RENAME, list.data(), target.data(), 0, 0, nullptr, nullptr};
@@ -336,17 +336,17 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
 
 TEST(FindFirstFileExW, TypeOnlySearchAgreesOnKindsWithTheFullSearch) {
   TempDir dir;
-  testsupport::WriteBytes(dir.path() / "file", "abc");
-  testsupport::WriteBytes(dir.path() / "locked", "abc");
-  testsupport::MakeReadOnly(dir.path() / "locked");
-  testsupport::WriteBytes(dir.path() / ".dot", "");
+  utility::testsupport::WriteBytes(dir.path() / "file", "abc");
+  utility::testsupport::WriteBytes(dir.path() / "locked", "abc");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked");
+  utility::testsupport::WriteBytes(dir.path() / ".dot", "");
   fs::create_directory(dir.path() / "sub");
   fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
   fs::create_symlink(dir.path() / "file", dir.path() / "filelink");
   const auto collect = [&](DWORD flags) {
     std::map<std::string, DWORD> found;
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileExW(dir.LibraryPath() + u"\\*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, flags);
+    HANDLE h = FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, flags);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
     if (h == INVALID_HANDLE_VALUE) return found;
     do {
@@ -368,7 +368,7 @@ TEST(FindFirstFileExW, TypeOnlySearchAgreesOnKindsWithTheFullSearch) {
   }
   EXPECT_EQ(full.at("locked") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   WIN32_FIND_DATAW data;
-  EXPECT_EQ(FindFirstFileExW(dir.LibraryPath() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+  EXPECT_EQ(FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories,
                              nullptr, 0),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));

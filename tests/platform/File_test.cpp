@@ -17,13 +17,13 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-using testsupport::WriteBytes;
+using utility::testsupport::ReadBytes;
+using utility::testsupport::TempDir;
+using utility::testsupport::WriteBytes;
 
 TEST(CFile, CreateTruncatesUnlessAskedNotTo) {
   TempDir dir;
-  const CString path = dir.LibraryPath("f.bin");
+  const CString path = dir.Windows("f.bin");
   {
     CFile f;
     ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
@@ -53,27 +53,27 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
   TempDir dir;
   fs::create_directory(dir.path() / "sub");
   WriteBytes(dir.path() / "locked", "keep");
-  testsupport::MakeReadOnly(dir.path() / "locked");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked");
   struct Case {
     CString name;
     UINT flags;
     LONG error;
   };
-  const CString longName = dir.LibraryPath() + u"\\" + CString(u'n', 259 - dir.LibraryPath().GetLength());
+  const CString longName = dir.Windows() + u"\\" + CString(u'n', 259 - dir.Windows().GetLength());
   constexpr UINT kAppendOrCreate = CFile::modeWrite | CFile::modeAppend | CFile::modeCreate | CFile::modeNoTruncate;
-  for (const Case& c : {Case{dir.LibraryPath("none"), CFile::modeRead, ERROR_FILE_NOT_FOUND},
-                        Case{dir.LibraryPath("none") + u"\\x", CFile::modeCreate | CFile::modeWrite, ERROR_PATH_NOT_FOUND},
-                        Case{dir.LibraryPath("sub"), CFile::modeRead, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("sub"), CFile::modeWrite, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("locked"), CFile::modeWrite, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("locked"), CFile::modeReadWrite, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("locked"), CFile::modeCreate, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("locked"), CFile::modeWrite | CFile::modeAppend, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("locked"), kAppendOrCreate, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("sub"), kAppendOrCreate, ERROR_ACCESS_DENIED},
-                        Case{dir.LibraryPath("none") + u"\\x", kAppendOrCreate, ERROR_PATH_NOT_FOUND},
+  for (const Case& c : {Case{dir.Windows("none"), CFile::modeRead, ERROR_FILE_NOT_FOUND},
+                        Case{dir.Windows("none") + u"\\x", CFile::modeCreate | CFile::modeWrite, ERROR_PATH_NOT_FOUND},
+                        Case{dir.Windows("sub"), CFile::modeRead, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("sub"), CFile::modeWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("locked"), CFile::modeWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("locked"), CFile::modeReadWrite, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("locked"), CFile::modeCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("locked"), CFile::modeWrite | CFile::modeAppend, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("locked"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("sub"), kAppendOrCreate, ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("none") + u"\\x", kAppendOrCreate, ERROR_PATH_NOT_FOUND},
                         Case{longName, CFile::modeCreate | CFile::modeWrite, ERROR_FILENAME_EXCED_RANGE}}) {
-    SCOPED_TRACE(testsupport::Utf8(c.name));
+    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
     CFile f;
     CFileException error;
     EXPECT_FALSE(f.Open(c.name, c.flags, &error));
@@ -85,8 +85,8 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
   // A read-only file stays as it was, and can still be read.
   EXPECT_EQ(ReadBytes(dir.path() / "locked"), "keep");
   CFile reader;
-  EXPECT_TRUE(reader.Open(dir.LibraryPath("locked"), CFile::modeRead | CFile::shareDenyNone));
-  EXPECT_FALSE(fs::exists(dir.path() / std::string(static_cast<std::size_t>(259 - dir.LibraryPath().GetLength()), 'n')));
+  EXPECT_TRUE(reader.Open(dir.Windows("locked"), CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_FALSE(fs::exists(dir.path() / std::string(static_cast<std::size_t>(259 - dir.Windows().GetLength()), 'n')));
   // One unit shorter fits.
   CFile fits;
   EXPECT_TRUE(fits.Open(longName.Left(longName.GetLength() - 1), CFile::modeCreate | CFile::modeWrite));
@@ -94,7 +94,7 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
 
 TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
   TempDir dir;
-  const CString path = dir.LibraryPath("log");
+  const CString path = dir.Windows("log");
   constexpr UINT kAppend = CFile::modeWrite | CFile::modeAppend | CFile::shareDenyNone;
   CFile first;
   ASSERT_TRUE(first.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
@@ -129,7 +129,7 @@ TEST(CFile, NamesBecomeNativeUtf8PathsWithSlashes) {
                         Case{u"\u76ee\\caf\u00e9", "\xe7\x9b\xae/caf\xc3\xa9"}}) {
     SCOPED_TRACE(c.native);
     CFile f;
-    ASSERT_TRUE(f.Open(dir.LibraryPath() + u"\\" + c.name, CFile::modeCreate | CFile::modeWrite));
+    ASSERT_TRUE(f.Open(dir.Windows() + u"\\" + c.name, CFile::modeCreate | CFile::modeWrite));
     f.Write(c.native, static_cast<UINT>(std::string(c.native).size()));
     f.Close();
     EXPECT_EQ(ReadBytes(dir.path() / c.native), c.native);
@@ -139,7 +139,7 @@ TEST(CFile, NamesBecomeNativeUtf8PathsWithSlashes) {
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpen) {
   TempDir dir;
   WriteBytes(dir.path() / "f", "x");
-  const CString path = dir.LibraryPath("f");
+  const CString path = dir.Windows("f");
   CFile holder;
   ASSERT_TRUE(holder.Open(path, CFile::modeWrite));  // share compat: exclusive
   for (UINT flags : {UINT{CFile::modeWrite}, UINT{CFile::modeRead}, CFile::modeRead | CFile::shareDenyNone,
@@ -177,7 +177,7 @@ TEST(CFile, ExclusiveOpensShutOutEveryOtherOpen) {
 TEST(CFile, SharedOpensCoexistButKeepExclusiveOnesOut) {
   TempDir dir;
   WriteBytes(dir.path() / "f", "x");
-  const CString path = dir.LibraryPath("f");
+  const CString path = dir.Windows("f");
   CFile a, b, c;
   ASSERT_TRUE(a.Open(path, CFile::modeRead | CFile::shareDenyNone));
   EXPECT_TRUE(b.Open(path, CFile::modeWrite | CFile::shareDenyNone));
@@ -188,15 +188,15 @@ TEST(CFile, SharedOpensCoexistButKeepExclusiveOnesOut) {
 TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
   TempDir dir;
   WriteBytes(dir.path() / "locked", "keep");
-  testsupport::MakeReadOnly(dir.path() / "locked");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked");
   WriteBytes(dir.path() / "plain", "");
   struct Case {
     CString name;
     LONG error;
   };
-  for (const Case& c : {Case{dir.LibraryPath("locked"), ERROR_ACCESS_DENIED}, Case{dir.LibraryPath("none"), ERROR_FILE_NOT_FOUND},
-                        Case{dir.LibraryPath(), ERROR_ACCESS_DENIED}}) {
-    SCOPED_TRACE(testsupport::Utf8(c.name));
+  for (const Case& c : {Case{dir.Windows("locked"), ERROR_ACCESS_DENIED}, Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
+                        Case{dir.Windows(), ERROR_ACCESS_DENIED}}) {
+    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
     try {
       CFile::Remove(c.name);
       ADD_FAILURE() << "no exception";
@@ -206,13 +206,13 @@ TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
     }
   }
   EXPECT_TRUE(fs::exists(dir.path() / "locked"));
-  CFile::Remove(dir.LibraryPath("plain"));
+  CFile::Remove(dir.Windows("plain"));
   EXPECT_FALSE(fs::exists(dir.path() / "plain"));
 }
 
 TEST(CStdioFile, TextModeWritesCrLfAndCodePage936) {
   TempDir dir;
-  const CString path = dir.LibraryPath("t.txt");
+  const CString path = dir.Windows("t.txt");
   {
     CStdioFile f;
     f.SetCodePage(CP_GBK);
@@ -267,7 +267,7 @@ TEST(CStdioFile, AppendTextGivesTheBytesWriteStringWrites) {
     {
       CStdioFile f;
       f.SetCodePage(c.codePage);
-      ASSERT_TRUE(f.Open(dir.LibraryPath("t"), CFile::modeCreate | CFile::modeWrite |
+      ASSERT_TRUE(f.Open(dir.Windows("t"), CFile::modeCreate | CFile::modeWrite |
                                                    (c.textMode ? CFile::typeText : CFile::typeBinary)));
       f.WriteString(c.text);
     }
@@ -286,7 +286,7 @@ TEST(CStdioFile, ReadsALastLineWithoutLineEndAndLongLines) {
   const std::string longLine(10000, 'q');
   WriteBytes(dir.path() / "t.txt", "first\r\n" + longLine + "\nlast");
   CStdioFile f;
-  ASSERT_TRUE(f.Open(dir.LibraryPath("t.txt"), CFile::modeRead));
+  ASSERT_TRUE(f.Open(dir.Windows("t.txt"), CFile::modeRead));
   CString line;
   ASSERT_TRUE(f.ReadString(line));
   EXPECT_EQ(line, CString(u"first"));
@@ -300,10 +300,17 @@ TEST(CStdioFile, ReadsALastLineWithoutLineEndAndLongLines) {
 
 TEST(GetLocalTime, AgreesWithTheCLibrarysLocalTime) {
   for (int attempt = 0; attempt < 5; ++attempt) {
-    const std::time_t before = std::time(nullptr);
+    // The fine wall clock, as GetLocalTime reads it: time() reads a coarse copy that can lag a
+    // tick behind, so a second boundary would seem to pass unseen.
+    const auto seconds = [] {
+      timespec clock{};
+      clock_gettime(CLOCK_REALTIME, &clock);
+      return clock.tv_sec;
+    };
+    const std::time_t before = seconds();
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    if (std::time(nullptr) != before) continue;  // a second boundary passed: try again
+    if (seconds() != before) continue;  // a second boundary passed: try again
     std::tm tm{};
     localtime_r(&before, &tm);
     EXPECT_EQ(now.wYear, tm.tm_year + 1900);

@@ -19,7 +19,7 @@
 
 namespace {
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 constexpr unsigned kSeed = 20261206;
 

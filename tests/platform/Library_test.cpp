@@ -12,11 +12,11 @@
 
 #include "support/TempDir.h"
 
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 namespace {
 
-CString Backslashed(const std::string& native) { return LibraryPath(native); }
+CString Backslashed(const std::string& native) { return utility::platform::WindowsPath(native); }
 
 bool IsLoaded(const char* path) { return GetModuleHandleW(CString(path).GetString()) != nullptr; }
 
@@ -30,8 +30,8 @@ TEST(LoadLibraryW, TellsAMissingFileFromABadOne) {
     DWORD error;
   };
   const Case cases[] = {
-      {dir.LibraryPath("Missing.dll"), ERROR_MOD_NOT_FOUND},
-      {dir.LibraryPath("Text.dll"), ERROR_BAD_EXE_FORMAT},
+      {dir.Windows("Missing.dll"), ERROR_MOD_NOT_FOUND},
+      {dir.Windows("Text.dll"), ERROR_BAD_EXE_FORMAT},
       {CString(u""), ERROR_INVALID_PARAMETER},
   };
   for (const Case& c : cases) {

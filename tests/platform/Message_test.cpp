@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+
+#include "support/ScopedEnv.h"
 
 namespace {
 
@@ -28,26 +29,6 @@ std::u16string Message(DWORD code, DWORD language = kEnglish, DWORD extraFlags =
   LocalFree(text);
   return result;
 }
-
-// Sets LC_ALL for one test and puts back what was there.
-class ScopedLcAll {
- public:
-  explicit ScopedLcAll(const char* value) {
-    if (const char* old = std::getenv("LC_ALL")) m_old = old, m_had = true;
-    setenv("LC_ALL", value, 1);
-  }
-  ~ScopedLcAll() {
-    if (m_had) {
-      setenv("LC_ALL", m_old.c_str(), 1);
-    } else {
-      unsetenv("LC_ALL");
-    }
-  }
-
- private:
-  std::string m_old;
-  bool m_had = false;
-};
 
 }  // namespace
 
@@ -78,7 +59,7 @@ TEST(FormatMessageW, HasNoTextForCodesWithoutAnErrno) {
 }
 
 TEST(FormatMessageW, SpeaksTheUsersLanguageFromTheEnvironment) {
-  ScopedLcAll c("C");
+  utility::testsupport::ScopedEnv c("LC_ALL", "C");
   for (DWORD language : {DWORD{0}, DWORD{LANG_USER_DEFAULT}, DWORD{LANG_SYSTEM_DEFAULT}}) {
     SCOPED_TRACE(language);
     EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, language), u"No such file or directory\r\n");

@@ -15,7 +15,7 @@ namespace {
 
 std::string Native(const CString& library) {
   std::string native;
-  EXPECT_TRUE(NativePath(CStringRef(library), native)) << testsupport::Utf8(library);
+  EXPECT_TRUE(utility::platform::NativePath(CStringRef(library), native)) << utility::testsupport::Utf8(library);
   return native;
 }
 
@@ -27,9 +27,9 @@ CString Units(std::initializer_list<char16_t> units) {
 // Native bytes back to native bytes through the library form. Backslashes are left out: the
 // library reads them as separators.
 void ExpectRoundTrip(const std::string& bytes) {
-  const CString library = LibraryPath(bytes);
+  const CString library = utility::platform::WindowsPath(bytes);
   std::string back;
-  ASSERT_TRUE(NativePath(CStringRef(library), back)) << testsupport::Utf8(library);
+  ASSERT_TRUE(utility::platform::NativePath(CStringRef(library), back)) << utility::testsupport::Utf8(library);
   EXPECT_EQ(back, bytes);
 }
 
@@ -55,7 +55,7 @@ TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.native);
-    const CString library = LibraryPath(c.native);
+    const CString library = utility::platform::WindowsPath(c.native);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(library.GetString()), static_cast<std::size_t>(library.GetLength())),
               c.library);
     std::string native = c.native;
@@ -64,7 +64,7 @@ TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
     }
     EXPECT_EQ(Native(library), native);
   }
-  EXPECT_EQ(NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
+  EXPECT_EQ(utility::platform::NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
 }
 
 TEST(NativePath, EveryShortByteStringRoundTrips) {
@@ -98,10 +98,10 @@ TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {
       Units({0xDCE2, 0xDC82, 0xDCAC}),
   };
   for (const CString& path : refused) {
-    SCOPED_TRACE(testsupport::Utf8(path));
+    SCOPED_TRACE(utility::testsupport::Utf8(path));
     std::string native = "untouched";
-    EXPECT_FALSE(NativePath(CStringRef(path), native));
-    EXPECT_THROW(NativePath(CStringRef(path)), CFileException);
+    EXPECT_FALSE(utility::platform::NativePath(CStringRef(path), native));
+    EXPECT_THROW(utility::platform::NativePath(CStringRef(path)), CFileException);
   }
 }
 
@@ -118,9 +118,9 @@ TEST(NativePath, NoTwoLibraryPathsReachOneNativeName) {
     for (int k = 0; k < count; ++k) units += alphabet[random() % std::size(alphabet)];
     const CString path(units.c_str(), static_cast<int>(units.size()));
     std::string native;
-    if (!NativePath(CStringRef(path), native)) continue;
+    if (!utility::platform::NativePath(CStringRef(path), native)) continue;
     ++accepted;
-    ASSERT_EQ(LibraryPath(native), path) << native;
+    ASSERT_EQ(utility::platform::WindowsPath(native), path) << native;
   }
   EXPECT_GT(accepted, 1000);  // the property was tried on many accepted paths
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 const BYTE* B(const void* p) { return static_cast<const BYTE*>(p); }
 
 class RegistryApi : public ::testing::Test {
@@ -32,7 +32,7 @@ class RegistryApi : public ::testing::Test {
     ASSERT_EQ(RegSetValueExW(key, W(name), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
   }
 
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   HKEY root = nullptr;
   HKEY key = nullptr;
 };
@@ -100,7 +100,7 @@ TEST_F(RegistryApi, EveryTypeKeepsItsRawBytes) {
   };
   for (const Case& c : cases) Set(c.name, c.type, c.data);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testsupport::Utf8(c.name));
+    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
     std::vector<BYTE> back(64, 0xEE);
     DWORD size = 64;
     DWORD type = 0;
@@ -271,7 +271,7 @@ TEST_F(RegistryApi, KeyPathsAreCheckedAndCreatedOnce) {
       {u"\\", ERROR_SUCCESS},      // only the trailing backslash: the key itself
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testsupport::Utf8(c.path));
+    SCOPED_TRACE(utility::testsupport::Utf8(c.path));
     HKEY k = nullptr;
     EXPECT_EQ(RegCreateKeyExW(key, W(c.path), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), c.result);
     if (k != nullptr) RegCloseKey(k);
@@ -312,7 +312,7 @@ TEST_F(RegistryApi, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCaller) {
       {u"Tree\\Leaf", KEY_QUERY_VALUE, ERROR_SUCCESS},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testsupport::Utf8(c.path) + " " + std::to_string(c.rights));
+    SCOPED_TRACE(utility::testsupport::Utf8(c.path) + " " + std::to_string(c.rights));
     k = nullptr;
     EXPECT_EQ(RegOpenKeyExW(key, W(c.path), 0, c.rights, &k), c.result);
     if (k != nullptr) RegCloseKey(k);

@@ -16,23 +16,17 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using utility::testsupport::ReadBytes;
+using utility::testsupport::WriteBytes;
 
 constexpr int kKeys = 8, kValuesPerKey = 40;
 
@@ -64,12 +58,9 @@ DamagedHive MakeDamaged(const fs::path& file) {
   EXPECT_EQ(utility::platform::SetKeyReadOnly(root, KeyName(3), TRUE), ERROR_SUCCESS);
   RegCloseKey(root);  // the last handle: the hive is closed
   DamagedHive h;
-  h.sound = ReadFile(file);
-  h.damaged = h.sound;
-  std::mt19937 rng(5);
-  const std::size_t middle = (h.sound.size() / 4096 / 2) * 4096;
-  for (std::size_t i = middle; i < middle + 2 * 4096 && i < h.damaged.size(); ++i) h.damaged[i] = static_cast<char>(rng());
-  WriteFile(file, h.damaged);
+  h.sound = ReadBytes(file);
+  h.damaged = utility::testsupport::WithPagesOverwritten(h.sound, h.sound.size() / 4096 / 2, 2, 5);
+  WriteBytes(file, h.damaged);
   return h;
 }
 
@@ -127,7 +118,7 @@ LONG CheckFile(const fs::path& file) {
 }  // namespace
 
 TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   const fs::path file = dir.path() / "hive.db";
   const DamagedHive h = MakeDamaged(file);
   EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
@@ -154,25 +145,25 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
   // The value that was refused a deletion is still there.
   int ignored = 0;
   EXPECT_EQ(Readable(file, &ignored).count(intact), 1u);
-  EXPECT_EQ(ReadFile(file), h.damaged);
+  EXPECT_EQ(ReadBytes(file), h.damaged);
   EXPECT_TRUE(fs::exists(file.string() + "-damaged"));
 }
 
 TEST(RegistryDamage, TheMarkFollowsTheFileNotTheName) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   const fs::path file = dir.path() / "hive.db";
   const DamagedHive h = MakeDamaged(file);
   EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
   EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
   // A sound copy put back under the name takes writes again, though the old mark lies beside it.
   fs::remove(file);
-  WriteFile(file, h.sound);
+  WriteBytes(file, h.sound);
   EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
   EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_SUCCESS);
 }
 
 TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   const fs::path file = dir.path() / "hive.db";
   const fs::path out = dir.path() / "hive.db.recovered";
   const DamagedHive h = MakeDamaged(file);
@@ -180,7 +171,7 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   const auto readable = Readable(file, &failures);
   REG_SALVAGE_COUNTS counts{};
   ASSERT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
-  EXPECT_EQ(ReadFile(file), h.damaged) << "the damaged file is only read";
+  EXPECT_EQ(ReadBytes(file), h.damaged) << "the damaged file is only read";
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   int lostInCopy = 0;
   const auto copied = Readable(out, &lostInCopy);
@@ -204,20 +195,20 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   }
   RegCloseKey(root);
   // An existing file is not replaced unless asked, and never by the damaged file's own name.
-  const std::string before = ReadFile(out);
+  const std::string before = ReadBytes(out);
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, nullptr), ERROR_FILE_EXISTS);
-  EXPECT_EQ(ReadFile(out), before);
+  EXPECT_EQ(ReadBytes(out), before);
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts), ERROR_SUCCESS);
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
-  EXPECT_EQ(ReadFile(file), h.damaged);
+  EXPECT_EQ(ReadBytes(file), h.damaged);
 }
 
 TEST(RegistryDamage, SalvageOfWhatIsNoHiveSaysSo) {
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   const fs::path out = dir.path() / "out.db";
-  WriteFile(dir.path() / "text.db", std::string(9000, 'x'));
+  WriteBytes(dir.path() / "text.db", std::string(9000, 'x'));
   struct Case {
     const char* name;
     LONG rc;

@@ -21,23 +21,18 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
+#include "support/Files.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using utility::testsupport::ReadBytes;
+using utility::testsupport::WriteBytes;
 
 CString Name(const char* prefix, int a, int b = -1) {
   std::string s = std::string(prefix) + std::to_string(a);
@@ -48,21 +43,13 @@ CString Name(const char* prefix, int a, int b = -1) {
 // Points the predefined hives into this test's own directory for the length of the test.
 class PredefinedHives : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("UTILITY_REGISTRY_DIR");
-    if (old != nullptr) m_old = old;
-    hives = dir.path() / "hives";
-    setenv("UTILITY_REGISTRY_DIR", hives.c_str(), 1);
-  }
-  void TearDown() override { setenv("UTILITY_REGISTRY_DIR", m_old.c_str(), 1); }
-
   fs::path UserFile() const { return hives / "current-user.db"; }
 
-  testsupport::TempDir dir;
-  fs::path hives;
+  utility::testsupport::TempDir dir;
+  fs::path hives = dir.path() / "hives";
 
  private:
-  std::string m_old;
+  utility::testsupport::ScopedEnv m_registryDir{"UTILITY_REGISTRY_DIR", hives.string()};
 };
 
 // Runs body in a child process; the child's exit status is body's result.
@@ -226,7 +213,7 @@ TEST_F(PredefinedHives, WriterKilledMidLoopLeavesASoundHiveWithEveryReportedValu
 
 // A damaged hive file: every call reports a registry error and the file is left as it was.
 void ExpectReportedAndUntouched(const fs::path& file, std::initializer_list<LONG> allowed) {
-  const std::string before = ReadFile(file);
+  const std::string before = ReadBytes(file);
   auto isAllowed = [&](LONG rc) { return std::find(allowed.begin(), allowed.end(), rc) != allowed.end(); };
   DWORD n = 0;
   CString text;
@@ -237,7 +224,7 @@ void ExpectReportedAndUntouched(const fs::path& file, std::initializer_list<LONG
   EXPECT_PRED1(isAllowed, CUtility::WriteKey(HKEY_CURRENT_USER, W(u"Software\\T"), W(u"n"), 1u));
   EXPECT_PRED1(isAllowed, CUtility::WriteKey(HKEY_CURRENT_USER, W(u"New"), W(u"s"), CString(u"x")));
   EXPECT_PRED1(isAllowed, utility::platform::CheckHive(HKEY_CURRENT_USER));
-  EXPECT_EQ(ReadFile(file), before) << "a damaged hive must never be rewritten";
+  EXPECT_EQ(ReadBytes(file), before) << "a damaged hive must never be rewritten";
 }
 
 TEST_F(PredefinedHives, GarbageEmptyAndForeignFilesAreNotHives) {
@@ -247,13 +234,13 @@ TEST_F(PredefinedHives, GarbageEmptyAndForeignFilesAreNotHives) {
   for (char& c : garbage) c = static_cast<char>(rng());
   const std::string sqliteHeader("SQLite format 3\0", 16);
   // A database of another program: a real hive with a different application id.
-  testsupport::TempDir other;
+  utility::testsupport::TempDir other;
   HKEY app = nullptr;
   const fs::path foreignFile = other.path() / "foreign.db";
   ASSERT_EQ(RegLoadAppKeyW(CString(foreignFile.c_str()), &app, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
   ASSERT_EQ(CUtility::WriteKey(app, W(u"Software\\T"), W(u"n"), 3u), ERROR_SUCCESS);
   ASSERT_EQ(RegCloseKey(app), ERROR_SUCCESS);
-  std::string foreign = ReadFile(foreignFile);
+  std::string foreign = ReadBytes(foreignFile);
   ASSERT_GT(foreign.size(), 100u);
   foreign[68] = 'X';  // the application id field of the header
   struct Case {
@@ -269,7 +256,7 @@ TEST_F(PredefinedHives, GarbageEmptyAndForeignFilesAreNotHives) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(UserFile(), c.bytes);
+    WriteBytes(UserFile(), c.bytes);
     ExpectReportedAndUntouched(UserFile(), {ERROR_BADDB, ERROR_REGISTRY_CORRUPT});
     HKEY k = nullptr;
     EXPECT_NE(RegLoadAppKeyW(CString(UserFile().c_str()), &k, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
@@ -295,13 +282,11 @@ TEST_F(PredefinedHives, TruncatedAndOverwrittenHivesAreReportedAsCorrupt) {
     ASSERT_EQ(CUtility::WriteKey(app, W(u"Software\\T"), Name("v", i), CString(u'q', 100)), ERROR_SUCCESS);
   }
   ASSERT_EQ(RegCloseKey(app), ERROR_SUCCESS);  // the last handle: the hive is closed and its log folded in
-  const std::string sound = ReadFile(source);
+  const std::string sound = ReadBytes(source);
   ASSERT_GT(sound.size(), 40000u);
   ASSERT_FALSE(fs::exists(source.string() + "-wal"));
   fs::create_directories(hives);
-  std::mt19937 rng(11);
-  std::string overwritten = sound;
-  for (std::size_t i = 4096 * 3; i < 4096 * 6; ++i) overwritten[i] = static_cast<char>(rng());
+  const std::string overwritten = utility::testsupport::WithPagesOverwritten(sound, 3, 3, 11);
   struct Case {
     const char* what;
     std::string bytes;
@@ -313,7 +298,7 @@ TEST_F(PredefinedHives, TruncatedAndOverwrittenHivesAreReportedAsCorrupt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(UserFile(), c.bytes);
+    WriteBytes(UserFile(), c.bytes);
     EXPECT_EQ(utility::platform::CheckHive(HKEY_CURRENT_USER), ERROR_REGISTRY_CORRUPT);
     // Reading every value meets the damage as an error code.
     HKEY k = nullptr;
@@ -329,7 +314,7 @@ TEST_F(PredefinedHives, TruncatedAndOverwrittenHivesAreReportedAsCorrupt) {
     }
     EXPECT_LT(readable, 300);
     EXPECT_TRUE(rc == ERROR_REGISTRY_CORRUPT || rc == ERROR_FILE_NOT_FOUND || rc == ERROR_BADDB) << rc;
-    EXPECT_EQ(ReadFile(UserFile()), c.bytes);
+    EXPECT_EQ(ReadBytes(UserFile()), c.bytes);
     fs::remove(UserFile());
     fs::remove(UserFile().string() + "-wal");
     fs::remove(UserFile().string() + "-shm");

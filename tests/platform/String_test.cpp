@@ -12,7 +12,7 @@
 
 namespace {
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 TEST(CStringFind, UnitsTextsAndSets) {
   const CString s(u"a\\b\\cab");

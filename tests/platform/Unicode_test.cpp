@@ -12,7 +12,7 @@ TEST(IsWhiteSpace, IsExactlyTheUnicodeWhiteSpaceSet) {
   for (unsigned c = 0x09; c <= 0x0D; ++c) expected.insert(c);
   for (unsigned c = 0x2000; c <= 0x200A; ++c) expected.insert(c);
   for (unsigned c = 0; c <= 0xFFFF; ++c) {
-    ASSERT_EQ(IsWhiteSpace(static_cast<WCHAR>(c)), expected.count(c) == 1) << std::hex << c;
+    ASSERT_EQ(utility::platform::IsWhiteSpace(static_cast<WCHAR>(c)), expected.count(c) == 1) << std::hex << c;
   }
 }
 
@@ -32,8 +32,8 @@ TEST(CaseMapping, SpotChecks) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.in);
-    EXPECT_EQ(ToUpperUnit(static_cast<WCHAR>(c.in)), c.upper);
-    EXPECT_EQ(ToLowerUnit(static_cast<WCHAR>(c.in)), c.lower);
+    EXPECT_EQ(utility::platform::ToUpperUnit(static_cast<WCHAR>(c.in)), c.upper);
+    EXPECT_EQ(utility::platform::ToLowerUnit(static_cast<WCHAR>(c.in)), c.lower);
   }
 }
 
@@ -41,8 +41,8 @@ TEST(CaseMapping, AsciiIsTheClassicMapping) {
   for (unsigned c = 0; c < 0x80; ++c) {
     const unsigned up = c >= 'a' && c <= 'z' ? c - 32 : c;
     const unsigned lo = c >= 'A' && c <= 'Z' ? c + 32 : c;
-    EXPECT_EQ(ToUpperUnit(static_cast<WCHAR>(c)), up) << c;
-    EXPECT_EQ(ToLowerUnit(static_cast<WCHAR>(c)), lo) << c;
+    EXPECT_EQ(utility::platform::ToUpperUnit(static_cast<WCHAR>(c)), up) << c;
+    EXPECT_EQ(utility::platform::ToLowerUnit(static_cast<WCHAR>(c)), lo) << c;
   }
 }
 
@@ -58,20 +58,20 @@ TEST(CaseMapping, MappingsPairUpOutsideTheKnownExceptions) {
   int uppered = 0, lowered = 0;
   for (unsigned c = 0; c <= 0xFFFF; ++c) {
     const WCHAR w = static_cast<WCHAR>(c);
-    const WCHAR up = ToUpperUnit(w), lo = ToLowerUnit(w);
-    ASSERT_EQ(ToUpperUnit(up), up) << std::hex << c;
-    ASSERT_EQ(ToLowerUnit(lo), lo) << std::hex << c;
+    const WCHAR up = utility::platform::ToUpperUnit(w), lo = utility::platform::ToLowerUnit(w);
+    ASSERT_EQ(utility::platform::ToUpperUnit(up), up) << std::hex << c;
+    ASSERT_EQ(utility::platform::ToLowerUnit(lo), lo) << std::hex << c;
     if (c >= 0xD800 && c <= 0xDFFF) {
       ASSERT_EQ(up, w);
       ASSERT_EQ(lo, w);
     }
     if (up != w) {
       ++uppered;
-      ASSERT_EQ(ToLowerUnit(up) == w, upperNotUndone.count(c) == 0) << std::hex << c;
+      ASSERT_EQ(utility::platform::ToLowerUnit(up) == w, upperNotUndone.count(c) == 0) << std::hex << c;
     }
     if (lo != w) {
       ++lowered;
-      ASSERT_EQ(ToUpperUnit(lo) == w, lowerNotUndone.count(c) == 0) << std::hex << c;
+      ASSERT_EQ(utility::platform::ToUpperUnit(lo) == w, lowerNotUndone.count(c) == 0) << std::hex << c;
     }
   }
   // A broken table (all identity, or a shifted block) would fall far from these sizes.

@@ -8,9 +8,11 @@
 #include <random>
 #include <string>
 
+#include "support/TempDir.h"
+
 namespace {
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
 std::u16string Text(const UnitString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size()); }
 

@@ -8,9 +8,11 @@
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Variant.h>
 
+#include "support/TempDir.h"
+
 namespace {
 
-const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
 TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
   struct Case {

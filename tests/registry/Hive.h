@@ -14,7 +14,7 @@
 
 namespace regtest {
 
-inline const WCHAR* W(const char16_t* s) { return reinterpret_cast<const WCHAR*>(s); }
+using utility::testsupport::W;
 
 class HiveTest : public ::testing::Test {
  protected:
@@ -55,7 +55,7 @@ class HiveTest : public ::testing::Test {
     return out;
   }
 
-  testsupport::TempDir dir;
+  utility::testsupport::TempDir dir;
   std::string hivePath;
   HKEY root = nullptr;
 };

@@ -187,7 +187,7 @@ TEST_F(TextTest, NullAndEmptyValueNamesAreTheDefaultValue) {
 TEST_F(TextTest, WriteCreatesEveryMissingKeyOnThePath) {
   ASSERT_EQ(CUtility::WriteKey(root, W(u"A\\B\\C\\D"), W(u"V"), 1u), ERROR_SUCCESS);
   for (const char16_t* path : {u"A", u"A\\B", u"A\\B\\C", u"A\\B\\C\\D"}) {
-    SCOPED_TRACE(testsupport::Utf8(path));
+    SCOPED_TRACE(utility::testsupport::Utf8(path));
     HKEY k = nullptr;
     EXPECT_EQ(RegOpenKeyExW(root, W(path), 0, KEY_READ, &k), ERROR_SUCCESS);
     RegCloseKey(k);

@@ -102,7 +102,7 @@ TEST_F(DeleteTest, DeletesOnlyTheFirstExactMatch) {
 TEST_F(DeleteTest, NoMatchDeletesNothing) {
   ASSERT_EQ(CUtility::WriteKey(root, W(u"D"), W(u"v"), CString(u"text")), ERROR_SUCCESS);
   for (const char16_t* probe : {u"TEXT", u"tex", u"text ", u""}) {
-    SCOPED_TRACE(testsupport::Utf8(probe));
+    SCOPED_TRACE(utility::testsupport::Utf8(probe));
     EXPECT_EQ(CUtility::DeleteKeyValue(root, W(u"D"), nullptr, CString(probe)), ERROR_SUCCESS);
     bool ok = false;
     GetRaw(u"D", u"v", nullptr, &ok);

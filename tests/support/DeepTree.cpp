@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace testsupport {
+namespace utility::testsupport {
 namespace {
 
 constexpr std::size_t kNameRoom = 240;
@@ -128,4 +128,4 @@ void RemoveDeep(const std::filesystem::path& root) {
   rmdir(root.c_str());
 }
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace utility::testsupport {
 
 // Names for a chain below a directory whose native path has rootBytes bytes, such that the
 // path of the chain's last name has exactly totalBytes bytes. Each name repeats `character`
@@ -26,4 +26,4 @@ std::size_t CountEntriesDeep(const std::filesystem::path& root);
 // Removes root and everything below it, at any depth; nothing when root does not exist.
 void RemoveDeep(const std::filesystem::path& root);
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

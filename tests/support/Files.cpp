@@ -3,9 +3,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
-namespace testsupport {
+namespace utility::testsupport {
 
 std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -16,6 +17,20 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + file.string());
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::set<std::string> EntriesBelow(const std::filesystem::path& root) {
+  std::set<std::string> found;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    found.insert(std::filesystem::relative(e.path(), root).string());
+  }
+  return found;
+}
+
+std::string WithPagesOverwritten(std::string bytes, std::size_t first, std::size_t pages, unsigned seed) {
+  std::mt19937 rng(seed);
+  for (std::size_t i = first * 4096; i < (first + pages) * 4096 && i < bytes.size(); ++i) bytes[i] = static_cast<char>(rng());
+  return bytes;
 }
 
 void MakeReadOnly(const std::filesystem::path& file) {
@@ -29,4 +44,4 @@ void MakeWritable(const std::filesystem::path& file) {
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 }
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

@@ -2,9 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 
-namespace testsupport {
+namespace utility::testsupport {
 
 // The whole content of a file as bytes ("" when it cannot be read).
 std::string ReadBytes(const std::filesystem::path& file);
@@ -12,8 +13,15 @@ std::string ReadBytes(const std::filesystem::path& file);
 // Creates or replaces a file holding bytes.
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 
+// Every entry below root at any depth, as paths relative to it.
+std::set<std::string> EntriesBelow(const std::filesystem::path& root);
+
+// The bytes with `pages` pages of 4096 bytes from page `first` on replaced by seeded random
+// bytes, as a failing disk leaves a file; the size stays the same.
+std::string WithPagesOverwritten(std::string bytes, std::size_t first, std::size_t pages, unsigned seed);
+
 // Takes every write permission bit away (the file becomes read-only), or gives the owner's back.
 void MakeReadOnly(const std::filesystem::path& file);
 void MakeWritable(const std::filesystem::path& file);
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  testsupport::TempDir sandbox;
+  utility::testsupport::TempDir sandbox;
   const std::string home = sandbox.path().string();
   std::filesystem::create_directories(sandbox.path() / "registry");
   setenv("HOME", home.c_str(), 1);

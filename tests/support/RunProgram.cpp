@@ -3,12 +3,14 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-namespace testsupport {
+namespace utility::testsupport {
 namespace {
 
 std::string Quote(const std::string& s) {
@@ -58,10 +60,28 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   return r;
 }
 
+std::map<std::string, std::string> RunProbe(const std::filesystem::path& program) {
+  std::map<std::string, std::string> out;
+  const auto r = RunProgram(program, {}, program.parent_path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return out;
+}
+
+std::string CommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
+  return line;
+}
+
 std::filesystem::path UtilityProgram() {
   const char* stage = std::getenv("UTILITY_TEST_STAGE");
   if (stage == nullptr) throw std::runtime_error("UTILITY_TEST_STAGE is not set");
   return std::filesystem::path(stage) / "bin" / "utility";
 }
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

@@ -9,7 +9,7 @@
 
 #include <Utility/Platform/Path.h>
 
-namespace testsupport {
+namespace utility::testsupport {
 
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");
@@ -33,12 +33,12 @@ TempDir::~TempDir() {
   if (ec) RemoveDeep(m_path);
 }
 
-CString TempDir::LibraryPath() const { return ::LibraryPath(m_path.string()); }
+CString TempDir::Windows() const { return utility::platform::WindowsPath(m_path.string()); }
 
-CString TempDir::LibraryPath(const std::string& name) const { return ::LibraryPath((m_path / name).string()); }
+CString TempDir::Windows(const std::string& name) const { return utility::platform::WindowsPath((m_path / name).string()); }
 
 std::string Utf8(const CString& s) { return s.ToUtf8(); }
 
 std::string Utf8(const char16_t* s) { return CString(s).ToUtf8(); }
 
-}  // namespace testsupport
+}  // namespace utility::testsupport

@@ -11,7 +11,7 @@
 
 #include "support/TempDir.h"
 
-using testsupport::Utf8;
+using utility::testsupport::Utf8;
 
 namespace {
 

@@ -15,8 +15,9 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/TrackLog.h"
 
-using testsupport::TempDir;
+using utility::testsupport::TempDir;
 
 namespace {
 
@@ -38,7 +39,7 @@ void Write(const CString& log, int writer) {
 
 TEST(SaveTrackLogStress, ConcurrentWritersNeverInterleave) {
   TempDir dir;
-  const CString log = dir.LibraryPath("shared.log");
+  const CString log = dir.Windows("shared.log");
   CUtility::SaveTrackLog(log, u"writer 0 entry 0\nstart", 1);
 
   const pid_t child = fork();
@@ -57,23 +58,17 @@ TEST(SaveTrackLogStress, ConcurrentWritersNeverInterleave) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-  const std::string bytes = testsupport::ReadBytes(dir.path() / "shared.log");
-  const std::string separator = std::string(58, '=') + "\r\n";
+  const std::string bytes = utility::testsupport::ReadBytes(dir.path() / "shared.log");
+  std::vector<std::string> texts;
+  std::size_t badAt = 0;
+  ASSERT_TRUE(utility::testsupport::TrackLogEntries(bytes, texts, &badAt)) << "torn at byte " << badAt;
   std::map<int, int> lastSeen;  // writer -> last entry number
-  std::size_t at = 0;
   int entries = 0;
-  while (at < bytes.size()) {
-    ASSERT_EQ(bytes.compare(at, separator.size(), separator), 0) << "torn at byte " << at;
-    at += separator.size() + 23;
-    ASSERT_EQ(bytes.compare(at, 3, " : "), 0) << "torn at byte " << at;
-    at += 3;
+  for (const std::string& text : texts) {
     int writer = -1, number = -1, consumed = 0;
-    ASSERT_EQ(std::sscanf(bytes.c_str() + at, "writer %d entry %d\r\n%n", &writer, &number, &consumed), 2)
-        << "torn at byte " << at;
-    at += static_cast<std::size_t>(consumed);
+    ASSERT_EQ(std::sscanf(text.c_str(), "writer %d entry %d\r\n%n", &writer, &number, &consumed), 2) << text;
     const std::string tail = writer == 0 ? std::string("start") : std::string(static_cast<std::size_t>(200 + writer), 'x');
-    ASSERT_EQ(bytes.compare(at, tail.size() + 4, tail + "\r\n\r\n"), 0) << "torn at byte " << at;
-    at += tail.size() + 4;
+    ASSERT_EQ(text.substr(static_cast<std::size_t>(consumed)), tail) << "entry " << entries;
     auto last = lastSeen.find(writer);
     if (last != lastSeen.end()) {
       EXPECT_GT(number, last->second) << "writer " << writer;

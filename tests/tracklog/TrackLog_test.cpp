@@ -14,52 +14,21 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/TrackLog.h"
 
 namespace fs = std::filesystem;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
+using utility::testsupport::ReadBytes;
+using utility::testsupport::TempDir;
 
 namespace {
 
 const std::string kSeparator(58, '=');
 
-bool IsTimestamp(const std::string& s) {
-  // yyyy/mm/dd hh:mm:ss.mmm
-  if (s.size() != 23) return false;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    const char want = i == 4 || i == 7 ? '/' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : i == 19 ? '.' : '0';
-    if (want == '0' ? (c < '0' || c > '9') : c != want) return false;
-  }
-  return true;
-}
-
-// Splits a log into entry texts, checking every byte of the frame around them; fails the test
-// at the first byte out of place. Texts must not hold "\r\n\r\n".
+// The entry texts of a log; fails the test at the first byte out of place.
 std::vector<std::string> ParseEntries(const std::string& log) {
   std::vector<std::string> texts;
-  std::size_t at = 0;
-  while (at < log.size()) {
-    const std::string head = log.substr(at, 58 + 2);
-    if (head != kSeparator + "\r\n") {
-      ADD_FAILURE() << "no separator at byte " << at;
-      return texts;
-    }
-    at += 60;
-    const std::string stamp = log.substr(at, 23);
-    if (!IsTimestamp(stamp) || log.compare(at + 23, 3, " : ") != 0) {
-      ADD_FAILURE() << "no timestamp at byte " << at << ": " << stamp;
-      return texts;
-    }
-    at += 26;
-    const std::size_t end = log.find("\r\n\r\n", at);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "entry at byte " << at << " does not end";
-      return texts;
-    }
-    texts.push_back(log.substr(at, end - at));
-    at = end + 4;
-  }
+  std::size_t badAt = 0;
+  if (!utility::testsupport::TrackLogEntries(log, texts, &badAt)) ADD_FAILURE() << "no whole entry at byte " << badAt;
   return texts;
 }
 
@@ -67,7 +36,7 @@ std::vector<std::string> ParseEntries(const std::string& log) {
 
 TEST(SaveTrackLog, TwoEntriesByteForByte) {
   TempDir dir;
-  const CString log = dir.LibraryPath("log.txt");
+  const CString log = dir.Windows("log.txt");
   const std::time_t before = std::time(nullptr);
   CUtility::SaveTrackLog(log, u"first", 0);
   CUtility::SaveTrackLog(log, u"second", 0);
@@ -90,12 +59,12 @@ TEST(SaveTrackLog, TwoEntriesByteForByte) {
 
 TEST(SaveTrackLog, StartNewLeavesTheOneEntry) {
   TempDir dir;
-  const CString log = dir.LibraryPath("log.txt");
+  const CString log = dir.Windows("log.txt");
   for (int i = 0; i < 20; ++i) CUtility::SaveTrackLog(log, u"old", 0);
   CUtility::SaveTrackLog(log, u"fresh", 1);
   EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "log.txt")), std::vector<std::string>{"fresh"});
   // Starting afresh on a file that does not exist yet simply creates it.
-  CUtility::SaveTrackLog(dir.LibraryPath("new.txt"), u"only", 1);
+  CUtility::SaveTrackLog(dir.Windows("new.txt"), u"only", 1);
   EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "new.txt")), std::vector<std::string>{"only"});
 }
 
@@ -114,7 +83,7 @@ TEST(SaveTrackLog, TextsAreWrittenWithTheirLineEndsAsCrLf) {
                         Case{"mixed", u"A\u4e2d\n\u6587B", "A\xd6\xd0\r\n\xce\xc4" "B"}}) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), c.text, 0);
+    CUtility::SaveTrackLog(dir.Windows("log.txt"), c.text, 0);
     const std::string bytes = ReadBytes(dir.path() / "log.txt");
     ASSERT_GE(bytes.size(), 60u + 26u);
     EXPECT_EQ(bytes.substr(0, 60), kSeparator + "\r\n");
@@ -126,11 +95,11 @@ TEST(SaveTrackLog, TextsAreWrittenWithTheirLineEndsAsCrLf) {
 TEST(SaveTrackLog, CharactersCodePage936CannotHoldBecomeQuestionMarks) {
   TempDir dir;
   // A Hangul syllable, an emoji (a surrogate pair) and a lone surrogate.
-  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), u"a\uac00b\U0001F600c", 0);
+  CUtility::SaveTrackLog(dir.Windows("log.txt"), u"a\uac00b\U0001F600c", 0);
   CString lone(u"x");
   lone += static_cast<WCHAR>(0xD800);
   lone += u"y";
-  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), lone, 0);
+  CUtility::SaveTrackLog(dir.Windows("log.txt"), lone, 0);
   const std::vector<std::string> texts = ParseEntries(ReadBytes(dir.path() / "log.txt"));
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].substr(0, 2), "a?");
@@ -142,25 +111,25 @@ TEST(SaveTrackLog, CharactersCodePage936CannotHoldBecomeQuestionMarks) {
 TEST(SaveTrackLog, AZeroUnitEndsTheTextButNotTheEntry) {
   TempDir dir;
   const char16_t units[] = u"kept\0lost";
-  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), CString(units, 9), 0);
-  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), u"next", 0);
+  CUtility::SaveTrackLog(dir.Windows("log.txt"), CString(units, 9), 0);
+  CUtility::SaveTrackLog(dir.Windows("log.txt"), u"next", 0);
   EXPECT_EQ(ParseEntries(ReadBytes(dir.path() / "log.txt")), (std::vector<std::string>{"kept", "next"}));
 }
 
 TEST(SaveTrackLog, FailuresAreQuietAndWriteNothing) {
   TempDir dir;
   // A missing directory: no file, no directory.
-  CUtility::SaveTrackLog(dir.LibraryPath("none") + u"\\log.txt", u"x", 0);
+  CUtility::SaveTrackLog(dir.Windows("none") + u"\\log.txt", u"x", 0);
   EXPECT_FALSE(fs::exists(dir.path() / "none"));
   // A read-only log keeps its content, startNew or not (it cannot be deleted either).
-  testsupport::WriteBytes(dir.path() / "locked.txt", "keep");
-  testsupport::MakeReadOnly(dir.path() / "locked.txt");
-  CUtility::SaveTrackLog(dir.LibraryPath("locked.txt"), u"x", 0);
-  CUtility::SaveTrackLog(dir.LibraryPath("locked.txt"), u"x", 1);
+  utility::testsupport::WriteBytes(dir.path() / "locked.txt", "keep");
+  utility::testsupport::MakeReadOnly(dir.path() / "locked.txt");
+  CUtility::SaveTrackLog(dir.Windows("locked.txt"), u"x", 0);
+  CUtility::SaveTrackLog(dir.Windows("locked.txt"), u"x", 1);
   EXPECT_EQ(ReadBytes(dir.path() / "locked.txt"), "keep");
   // A path of 260 units or more is not opened; 259 units are.
-  const int room = 259 - dir.LibraryPath().GetLength() - 1;
-  const CString fits = dir.LibraryPath() + u"\\" + CString(u'f', room);
+  const int room = 259 - dir.Windows().GetLength() - 1;
+  const CString fits = dir.Windows() + u"\\" + CString(u'f', room);
   CUtility::SaveTrackLog(fits + u"f", u"x", 0);
   EXPECT_FALSE(fs::exists(dir.path() / std::string(static_cast<std::size_t>(room + 1), 'f')));
   CUtility::SaveTrackLog(fits, u"x", 0);
@@ -168,13 +137,13 @@ TEST(SaveTrackLog, FailuresAreQuietAndWriteNothing) {
             std::vector<std::string>{"x"});
   // A directory cannot be a log.
   fs::create_directory(dir.path() / "sub");
-  CUtility::SaveTrackLog(dir.LibraryPath("sub"), u"x", 1);
+  CUtility::SaveTrackLog(dir.Windows("sub"), u"x", 1);
   EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
 }
 
 TEST(SaveTrackLog, AnEntryIsDroppedWhileAnotherWriterHoldsTheFile) {
   TempDir dir;
-  const CString log = dir.LibraryPath("log.txt");
+  const CString log = dir.Windows("log.txt");
   CUtility::SaveTrackLog(log, u"before", 0);
   {
     CFile holder;
@@ -192,7 +161,7 @@ TEST(SaveTrackLog, AnEntryIsDroppedWhileAnotherWriterHoldsTheFile) {
 TEST(SaveTrackLog, LeavesTheProcessLocaleAsItWas) {
   TempDir dir;
   const std::string before = std::setlocale(LC_ALL, nullptr);
-  CUtility::SaveTrackLog(dir.LibraryPath("log.txt"), u"\u4e2d", 0);
+  CUtility::SaveTrackLog(dir.Windows("log.txt"), u"\u4e2d", 0);
   EXPECT_EQ(std::string(std::setlocale(LC_ALL, nullptr)), before);
 }
 

@@ -11,70 +11,44 @@ namespace {
 
 using namespace varianttest;
 
-struct NumberCase {
-  const char16_t* text;
-  VARTYPE vt;
-  long long want;  // the stored value as the type's own member reads it
-};
-
-long long Member(const COleVariant& v) {
-  switch (v.vt) {
-    case VT_I2: return v.iVal;
-    case VT_I4: return v.lVal;
-    case VT_BOOL: return v.boolVal;
-    case VT_I1: return static_cast<signed char>(v.cVal);
-    case VT_UI1: return v.bVal;
-    case VT_UI2: return v.uiVal;
-    case VT_UI4: return v.ulVal;
-    case VT_INT: return v.intVal;
-    case VT_UINT: return v.uintVal;
-    default: return -999999;
+// How much of a text is read as the number, seen through VT_R8, which keeps the value.
+TEST(StrToVar, ReadsTheLeadingDecimalNumber) {
+  struct Case {
+    const char16_t* text;
+    double want;
+  };
+  const Case cases[] = {
+      {u"  42  ", 42},  {u"", 0},        {u"12abc", 12},  {u"1e3", 1000},   {u"true", 0},     {u"0x1A", 0},
+      {u"+7", 7},       {u".5", 0.5},    {u"5.", 5},      {u".", 0},        {u"-", 0},        {u"1e", 1},
+      {u"1e+", 1},      {u"1.5e1x", 15}, {u"2E-1", 0.2},  {u"1,5", 1},      {u"-2.5", -2.5},
+      {u"\u00a0 7 \u3000", 7},
+      {u"\u0663", 0},  // digits of other scripts are not digits here
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(CString(c.text)));
+    EXPECT_EQ(CUtility::StrToVar(CString(c.text), VT_R8).dblVal, c.want);
   }
 }
 
-TEST(StrToVar, ReadsTheLeadingDecimalNumberAndStoresItByType) {
-  const NumberCase cases[] = {
-      {u"  42  ", VT_I4, 42},
-      {u"", VT_I4, 0},
-      {u"12abc", VT_I4, 12},
-      {u"1e3", VT_I2, 1000},
-      {u"2.5", VT_I2, 3},
-      {u"-2.5", VT_I2, -3},
-      {u"2.4", VT_I2, 2},
-      {u"2.9", VT_UI1, 2},
-      {u"300", VT_UI1, 44},
-      {u"1", VT_BOOL, 1},
-      {u"-1", VT_BOOL, -1},
-      {u"true", VT_BOOL, 0},
-      {u"0.7", VT_BOOL, 0},
-      {u"0x1A", VT_I4, 0},
-      {u"0x1A", VT_UI1, 0},
-      {u"40000", VT_I2, -25536},
-      {u"-1", VT_UI2, 65535},
-      {u"5000000000", VT_UI4, 705032704},
-      {u"-2.9", VT_I1, -2},
-      {u"+7", VT_I4, 7},
-      {u".5", VT_I4, 1},
-      {u"5.", VT_I4, 5},
-      {u".", VT_I4, 0},
-      {u"-", VT_I4, 0},
-      {u"1e", VT_I4, 1},
-      {u"1e+", VT_I4, 1},
-      {u"1.5e1x", VT_I4, 15},
-      {u"2E-1", VT_I4, 0},
-      {u"1,5", VT_I4, 1},
-      {u"\u00a0 7 \u3000", VT_I4, 7},
-      {u"٣", VT_I4, 0},  // digits of other scripts are not digits here
-      {u"42", VT_INT, 42},
-      {u"-2.5", VT_INT, -3},
-      {u"4294967295", VT_UINT, 4294967295LL},
-      {u"-1", VT_UINT, 4294967295LL},
-  };
-  for (const NumberCase& c : cases) {
-    SCOPED_TRACE(U8(CString(c.text)) + " as " + std::to_string(c.vt));
-    const COleVariant v = CUtility::StrToVar(CString(c.text), c.vt);
-    ASSERT_EQ(v.vt, c.vt);
-    EXPECT_EQ(Member(v), c.want);
+// The number read is stored as DoubleToVar stores it, type by type; VT_INT and VT_UINT, which
+// DoubleToVar leaves alone, get it rounded and wrapped to 32 bits as VT_I4 and VT_UI4 do.
+TEST(StrToVar, StoresTheNumberAsDoubleToVarDoes) {
+  const char16_t* texts[] = {u"  42  ", u"2.5", u"-2.5", u"2.4", u"2.9", u"-2.9", u"300", u"1", u"-1", u"0.7",
+                             u"40000", u"5000000000", u"4294967295", u"1e3", u"abc", u".5"};
+  const VARTYPE types[] = {VT_I2, VT_I4, VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_INT, VT_UINT};
+  for (const char16_t* text : texts) {
+    const double number = CUtility::StrToVar(CString(text), VT_R8).dblVal;
+    for (const VARTYPE vt : types) {
+      SCOPED_TRACE(U8(CString(text)) + " as " + std::to_string(vt));
+      const COleVariant got = CUtility::StrToVar(CString(text), vt);
+      ASSERT_EQ(got.vt, vt);
+      const VARTYPE model = vt == VT_INT ? VARTYPE{VT_I4} : vt == VT_UINT ? VARTYPE{VT_UI4} : vt;
+      COleVariant want = Raw(model, 0);
+      CUtility::DoubleToVar(number, &want);
+      const int bytes = model == VT_BOOL ? 2 : CUtility::GetSizeByVT(model);  // a VT_BOOL holds two bytes
+      const unsigned long long mask = (1ull << (8 * bytes)) - 1;  // the type's own bytes
+      EXPECT_EQ(static_cast<unsigned long long>(got.llVal) & mask, static_cast<unsigned long long>(want.llVal) & mask);
+    }
   }
 }
 

@@ -68,17 +68,12 @@ TEST(VarToStr, BooleansAreZeroOrOne) {
   for (const Case& c : cases) Check(c);
 }
 
+// Finite reals are printf's "%.6f" and "%.15f" (PrintfParity_test); here, the values it does
+// not generate.
 TEST(VarToStr, RealsWithFixedPlacesAndNoTrimming) {
   const Case cases[] = {
-      {"R4 1.5", R4(1.5f), "1.500000"},
-      {"R4 0.1", R4(0.1f), "0.100000"},
       {"R4 widened before formatting", R4(16777217.0f), "16777216.000000"},
-      {"R8 1.5", R8(1.5), "1.500000000000000"},
-      {"R8 0.1", R8(0.1), "0.100000000000000"},
       {"R8 minus zero keeps its sign", R8(-0.0), "-0.000000000000000"},
-      {"R8 negative", R8(-2.25), "-2.250000000000000"},
-      {"R8 0.1 + 0.2", R8(0.1 + 0.2), "0.300000000000000"},
-      {"R8 large", R8(1e20), "100000000000000000000.000000000000000"},
       {"R8 inf", R8(std::numeric_limits<double>::infinity()), "inf"},
       {"R8 -inf", R8(-std::numeric_limits<double>::infinity()), "-inf"},
       {"R4 nan", R4(std::numeric_limits<float>::quiet_NaN()), "nan"},

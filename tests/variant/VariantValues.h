@@ -31,6 +31,6 @@ inline COleVariant R8(double value, VARTYPE vt = VT_R8) {
 }
 inline COleVariant Text(const char16_t* text) { return COleVariant(text); }
 
-inline std::string U8(const CString& s) { return testsupport::Utf8(s); }
+inline std::string U8(const CString& s) { return utility::testsupport::Utf8(s); }
 
 }  // namespace varianttest
