@@ -105,15 +105,16 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
   // What the operation cannot avoid: taking the result's block from the C heap, where strings
   // get theirs, and giving it back. No unit is even written. (Shown for the small texts, where
   // it matters: a block of megabytes is handed back and forth whole.)
-  if (size < (1u << 20)) benchmark::RegisterBenchmark(("Floor/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    const std::size_t bytes = (wide->size() + 1) * sizeof(char16_t);
-    for (auto _ : state) {
-      void* block = std::malloc(bytes);
-      benchmark::DoNotOptimize(block);
-      std::free(block);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
-  });
+  if (size < (1u << 20))
+    benchmark::RegisterBenchmark(("Floor/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+      const std::size_t bytes = (wide->size() + 1) * sizeof(char16_t);
+      for (auto _ : state) {
+        void* block = std::malloc(bytes);
+        benchmark::DoNotOptimize(block);
+        std::free(block);
+      }
+      state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+    });
 
   benchmark::RegisterBenchmark(("Ours/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
     const auto* units = reinterpret_cast<const unsigned short*>(wide->c_str());
@@ -125,8 +126,8 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
   });
   benchmark::RegisterBenchmark(("Iconv/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2,
-          narrow->size() + 1, narrow->size());
+    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
+          narrow->size());
   });
   benchmark::RegisterBenchmark(("Memcpy/UnicodeToANSI" + suffix).c_str(),
                                [narrow](benchmark::State& state) { Memcpy(state, *narrow); });

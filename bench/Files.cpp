@@ -16,15 +16,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "files/ChildPath.h"
@@ -138,8 +138,8 @@ BOOL OldWalk(const CString& path, DWORD attributes) {
     return RemoveDirectoryW(path);
   }
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const WCHAR* n = entry.cFileName;
@@ -175,14 +175,13 @@ std::size_t CopySources(const fs::path& root) {
 
 template <bool kOurs>
 void RemoveSources(benchmark::State& state) {
-  const std::size_t files =
-      TimeRemovals(state, "sources", CopySources, [](const fs::path&, const CString& library) {
-        if constexpr (kOurs) {
-          benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
-        } else {
-          benchmark::DoNotOptimize(OldWalk(library, GetFileAttributesW(library)));
-        }
-      });
+  const std::size_t files = TimeRemovals(state, "sources", CopySources, [](const fs::path&, const CString& library) {
+    if constexpr (kOurs) {
+      benchmark::DoNotOptimize(CUtility::RemoveDirectoryW(library));
+    } else {
+      benchmark::DoNotOptimize(OldWalk(library, GetFileAttributesW(library)));
+    }
+  });
   state.counters["files"] = static_cast<double>(files);
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files));
 }
@@ -207,8 +206,8 @@ std::size_t EntryBytes(char* entry) {
   const int n = std::snprintf(entry, 256,
                               "==========================================================\r\n"
                               "%04d/%02d/%02d %02d:%02d:%02d.%03d : %s\r\n\r\n",
-                              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                              now.wMilliseconds, "request 4711 answered in 12 ms by worker 3");
+                              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                              "request 4711 answered in 12 ms by worker 3");
   return static_cast<std::size_t>(n);
 }
 

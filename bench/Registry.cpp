@@ -150,7 +150,8 @@ void BM_Ours_WriteNumber(benchmark::State& state) {
   BenchHive& h = Hive();
   DWORD n = 0;
   for (auto _ : state) {
-    if (CUtility::WriteKey(h.root, W(kSubKey), W(u"Counter"), ++n) != ERROR_SUCCESS) state.SkipWithError("write failed");
+    if (CUtility::WriteKey(h.root, W(kSubKey), W(u"Counter"), ++n) != ERROR_SUCCESS)
+      state.SkipWithError("write failed");
   }
 }
 

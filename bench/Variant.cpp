@@ -151,8 +151,8 @@ void Baseline_ConVarToStr_R8Hex(benchmark::State& state) {
     unsigned long long bits;
     std::memcpy(&bits, &v.dblVal, sizeof bits);
     char text[64];
-    const int n = std::snprintf(text, sizeof text, "0x%.8X%.8X", static_cast<unsigned>(bits >> 32),
-                                static_cast<unsigned>(bits));
+    const int n =
+        std::snprintf(text, sizeof text, "0x%.8X%.8X", static_cast<unsigned>(bits >> 32), static_cast<unsigned>(bits));
     benchmark::DoNotOptimize(Widen(text, n));
   }
 }
@@ -196,12 +196,10 @@ void Baseline_StrToVar_Date(benchmark::State& state) { StrtodBaseline(state, "20
 
 // Dates as users type them, each form the general reading takes: on the same texts, strtod
 // reads only the leading number, so the ratio is what the whole reading costs beyond that.
-constexpr const char16_t* kTypedDates[] = {u"3/5/2024 2:07 PM", u"March 5, 2024",  u"2024-03-05T14:07:09",
-                                           u"5-Mar-24",         u"Tue 5 Mar 2024", u"3 5 2024",
-                                           u"14:07 2024-03-05", u"10.30 pm"};
-constexpr const char* kTypedDatesNarrow[] = {"3/5/2024 2:07 PM", "March 5, 2024",  "2024-03-05T14:07:09",
-                                             "5-Mar-24",         "Tue 5 Mar 2024", "3 5 2024",
-                                             "14:07 2024-03-05", "10.30 pm"};
+constexpr const char16_t* kTypedDates[] = {u"3/5/2024 2:07 PM", u"March 5, 2024", u"2024-03-05T14:07:09", u"5-Mar-24",
+                                           u"Tue 5 Mar 2024",   u"3 5 2024",      u"14:07 2024-03-05",    u"10.30 pm"};
+constexpr const char* kTypedDatesNarrow[] = {"3/5/2024 2:07 PM", "March 5, 2024", "2024-03-05T14:07:09", "5-Mar-24",
+                                             "Tue 5 Mar 2024",   "3 5 2024",      "14:07 2024-03-05",    "10.30 pm"};
 constexpr int kTypedUnits = 16 + 13 + 19 + 8 + 14 + 8 + 16 + 8;
 
 void Ours_StrToVar_TypedDates(benchmark::State& state) {

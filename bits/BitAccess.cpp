@@ -39,9 +39,7 @@ void CUtility::SetBit(int& value, int bit, bool on) {
   value = static_cast<int>(Apply(static_cast<std::uint32_t>(value), Mask<32>(bit), SetsBit(on)));
 }
 
-void CUtility::SetBit(unsigned int& value, int bit, bool on) {
-  value = Apply(value, Mask<32>(bit), SetsBit(on));
-}
+void CUtility::SetBit(unsigned int& value, int bit, bool on) { value = Apply(value, Mask<32>(bit), SetsBit(on)); }
 
 void CUtility::SetBit(float& value, int bit, bool on) {
   value = WithStoredBits(Apply(StoredBits(value), Mask<32>(bit), SetsBit(on)));

@@ -26,9 +26,13 @@ constexpr int Test(std::uint32_t widened, int index) noexcept {
 }
 
 // The widened forms: sign extension for signed types, zero extension for unsigned ones.
-constexpr std::uint32_t Widen(std::int8_t v) noexcept { return static_cast<std::uint32_t>(static_cast<std::int32_t>(v)); }
+constexpr std::uint32_t Widen(std::int8_t v) noexcept {
+  return static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
+}
 constexpr std::uint32_t Widen(std::uint8_t v) noexcept { return v; }
-constexpr std::uint32_t Widen(std::int16_t v) noexcept { return static_cast<std::uint32_t>(static_cast<std::int32_t>(v)); }
+constexpr std::uint32_t Widen(std::int16_t v) noexcept {
+  return static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
+}
 constexpr std::uint32_t Widen(std::uint16_t v) noexcept { return v; }
 
 inline std::uint32_t StoredBits(float v) noexcept { return std::bit_cast<std::uint32_t>(v); }

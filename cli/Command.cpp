@@ -23,7 +23,9 @@ std::string Invocation::Get(const std::string& name, const std::string& fallback
 
 bool Invocation::Has(const std::string& name) const { return options.count(name) != 0; }
 
-void Reply::Text(const std::string& name, const std::string& value) { m_fields.push_back({name, Kind::Text, value, {}}); }
+void Reply::Text(const std::string& name, const std::string& value) {
+  m_fields.push_back({name, Kind::Text, value, {}});
+}
 
 void Reply::Number(const std::string& name, double value) {
   char buffer[64];
@@ -56,11 +58,21 @@ std::string JsonQuote(const std::string& text) {
     const unsigned c = units[i];
     std::size_t bytes = 1;
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || (c >= 0xDC80 && c <= 0xDCFF)) {
           char buffer[8];

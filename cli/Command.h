@@ -36,9 +36,9 @@ struct Option {
 // What a command was given on the command line.
 class Invocation {
  public:
-  std::vector<std::string> args;                     // positional arguments
-  std::map<std::string, std::string> options;        // --name value / --name=value
-  std::map<std::string, bool> flags;                 // --name
+  std::vector<std::string> args;               // positional arguments
+  std::map<std::string, std::string> options;  // --name value / --name=value
+  std::map<std::string, bool> flags;           // --name
   bool json = false;
 
   bool Flag(const std::string& name) const;
@@ -59,7 +59,10 @@ class Reply {
   void Bool(const std::string& name, bool value);
   void List(const std::string& name, const std::vector<std::string>& values);
   // Human-readable text printed instead of the fields when --json is not given.
-  void Human(const std::string& text) { m_human = text; m_hasHuman = true; }
+  void Human(const std::string& text) {
+    m_human = text;
+    m_hasHuman = true;
+  }
 
   void Print(bool json) const;
 

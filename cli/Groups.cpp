@@ -5,16 +5,8 @@ namespace utility::cli {
 
 const std::vector<Group>& Groups() {
   static const std::vector<Group> groups = {
-      ModuleGroup(),
-      EncodingGroup(),
-      VariantGroup(),
-      BitsGroup(),
-      NamesGroup(),
-      FilesGroup(),
-      TrackLogGroup(),
-      SystemGroup(),
-      IdentityGroup(),
-      RegistryGroup(),
+      ModuleGroup(), EncodingGroup(), VariantGroup(), BitsGroup(),     NamesGroup(),
+      FilesGroup(),  TrackLogGroup(), SystemGroup(),  IdentityGroup(), RegistryGroup(),
   };
   return groups;
 }

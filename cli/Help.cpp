@@ -31,7 +31,8 @@ void PrintProgramHelp(std::ostream& out) {
 }
 
 void PrintGroupHelp(std::ostream& out, const Group& group) {
-  out << "usage: utility " << group.name << " <command> [options] [arguments]\n\n" << group.summary << "\n\nCommands:\n";
+  out << "usage: utility " << group.name << " <command> [options] [arguments]\n\n"
+      << group.summary << "\n\nCommands:\n";
   // The names' column is as wide as the longest name, so that a name never runs into its summary.
   std::size_t width = 0;
   for (const Command& c : group.commands) width = std::max(width, c.name.size());
@@ -55,8 +56,10 @@ void PrintCommandHelp(std::ostream& out, const Command& command) {
     std::string head = "--" + o.name + (o.value.empty() ? "" : " " + o.value);
     out << "  " << std::left << std::setw(22) << head << o.help << '\n';
   }
-  out << "  " << std::left << std::setw(22) << "--json" << "print the result as one JSON object\n";
-  out << "  " << std::left << std::setw(22) << "--help" << "show this help\n";
+  out << "  " << std::left << std::setw(22) << "--json"
+      << "print the result as one JSON object\n";
+  out << "  " << std::left << std::setw(22) << "--help"
+      << "show this help\n";
   if (!command.examples.empty()) {
     out << "\nExamples:\n";
     for (const std::string& e : command.examples) out << "  " << e << '\n';
@@ -88,8 +91,8 @@ void PrintBashCompletion(std::ostream& out) {
 namespace {
 
 // The tour's order: what a new user meets first comes first.
-const char* const kDemoOrder[] = {"names", "variant", "encoding", "bits", "tracklog", "files",
-                                  "reg", "system", "identity", "module"};
+const char* const kDemoOrder[] = {"names", "variant", "encoding", "bits",     "tracklog",
+                                  "files", "reg",     "system",   "identity", "module"};
 
 // A registry store of the demo's own: whatever the tour writes lands in a temporary directory
 // removed at the end, never in the user's own hives.

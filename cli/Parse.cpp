@@ -12,9 +12,7 @@ const Option* FindOption(const Command& command, const std::string& name) {
   return nullptr;
 }
 
-std::string Expected(const Command& command) {
-  return command.synopsis.empty() ? "no arguments" : command.synopsis;
-}
+std::string Expected(const Command& command) { return command.synopsis.empty() ? "no arguments" : command.synopsis; }
 
 }  // namespace
 

@@ -18,9 +18,9 @@ struct Field {
 
 void WriteGuidText(std::uint32_t id, char (&text)[kGuidTextSize]) {
   const Field fields[] = {
-      {id << 8, 8, true},  {id << 4, 4, true}, {id << 2, 4, true},  {0, 2, false},      {id << 4, 2, true},
-      {id >> 2, 2, false}, {id << 1, 2, false}, {id >> 8, 2, false}, {id >> 4, 2, false}, {id >> 2, 2, false},
-      {id >> 1, 2, false},
+      {id << 8, 8, true},  {id << 4, 4, true},  {id << 2, 4, true},  {0, 2, false},
+      {id << 4, 2, true},  {id >> 2, 2, false}, {id << 1, 2, false}, {id >> 8, 2, false},
+      {id >> 4, 2, false}, {id >> 2, 2, false}, {id >> 1, 2, false},
   };
   constexpr char kDigits[] = "0123456789ABCDEF";
   std::size_t at = 0;

@@ -40,8 +40,8 @@ dev_t RootDevice() {
     const std::size_t sourceStart = line.find(' ', dash + 3);
     if (sourceStart == std::string::npos) continue;
     const std::size_t sourceEnd = line.find(' ', sourceStart + 1);
-    const std::string source = line.substr(sourceStart + 1, sourceEnd == std::string::npos ? std::string::npos
-                                                                                          : sourceEnd - sourceStart - 1);
+    const std::string source =
+        line.substr(sourceStart + 1, sourceEnd == std::string::npos ? std::string::npos : sourceEnd - sourceStart - 1);
     struct stat dev {};
     if (source.rfind("/dev/", 0) == 0 && stat(source.c_str(), &dev) == 0 && S_ISBLK(dev.st_mode)) found = dev.st_rdev;
   }
@@ -104,14 +104,14 @@ std::string FileSystemUuid(dev_t device) {
       return name;
     }
   }
-  const std::string record = ReadSmallFile("/run/udev/data/b" + std::to_string(major(device)) + ":" +
-                                           std::to_string(minor(device)), 1 << 16);
+  const std::string record =
+      ReadSmallFile("/run/udev/data/b" + std::to_string(major(device)) + ":" + std::to_string(minor(device)), 1 << 16);
   const std::string key = "E:ID_FS_UUID=";
   const std::size_t at = record.find(key);
   if (at == std::string::npos) return {};
   const std::size_t end = record.find('\n', at);
-  const std::string uuid = record.substr(at + key.size(), end == std::string::npos ? std::string::npos
-                                                                                  : end - at - key.size());
+  const std::string uuid =
+      record.substr(at + key.size(), end == std::string::npos ? std::string::npos : end - at - key.size());
   return Printable(uuid) ? uuid : std::string();
 }
 
@@ -120,8 +120,8 @@ std::string FileSystemUuid(dev_t device) {
 std::string RootDiskIdentity() {
   const dev_t device = RootDevice();
   if (device == 0) return {};
-  const std::string block = Canonical("/sys/dev/block/" + std::to_string(major(device)) + ":" +
-                                      std::to_string(minor(device)));
+  const std::string block =
+      Canonical("/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)));
   if (!block.empty()) {
     const std::string serial = DiskSerial(DiskOf(block));
     if (!serial.empty()) return "serial:" + serial;

@@ -65,7 +65,8 @@ __attribute__((target("avx2"))) inline void WideMasksAvx2(__m256i v, std::uint32
 
 // ---- 8-bit text ----
 
-__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanNarrowSse2(const char* text, std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanNarrowSse2(const char* text,
+                                                                             std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const char* p = reinterpret_cast<const char*>(address & ~std::uintptr_t{15});
   const unsigned skip = static_cast<unsigned>(address & 15);
@@ -101,8 +102,8 @@ __attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanNarrowSse2(con
   }
 }
 
-__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanNarrowAvx2(const char* text,
-                                                                         std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanNarrowAvx2(
+    const char* text, std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const char* p = reinterpret_cast<const char*>(address & ~std::uintptr_t{31});
   const unsigned skip = static_cast<unsigned>(address & 31);
@@ -137,7 +138,8 @@ __attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool Sc
 
 // ---- UTF-16 text (at an even address; the scalar loop takes odd ones) ----
 
-__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanWideSse2(const WCHAR* text, std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanWideSse2(const WCHAR* text,
+                                                                           std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{15});
   const unsigned skip = static_cast<unsigned>(address & 15);
@@ -159,8 +161,8 @@ __attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanWideSse2(const
     const __m128i c = _mm_load_si128(q + 2), d = _mm_load_si128(q + 3);
     // Packed to bytes with unsigned saturation, 1..0x7F stay as they are while 0x80..0x7FFF
     // become 0x80 or more and 0x8000 up become 0; ASCII is then the positive signed bytes.
-    const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi8(_mm_packus_epi16(a, b), zero),
-                                          _mm_cmpgt_epi8(_mm_packus_epi16(c, d), zero));
+    const __m128i inRange =
+        _mm_and_si128(_mm_cmpgt_epi8(_mm_packus_epi16(a, b), zero), _mm_cmpgt_epi8(_mm_packus_epi16(c, d), zero));
     if (_mm_movemask_epi8(inRange) == 0xFFFF) continue;
     const __m128i blocks[4] = {a, b, c, d};
     for (const __m128i& v : blocks) {
@@ -172,8 +174,8 @@ __attribute__((no_sanitize_address, no_sanitize_thread)) bool ScanWideSse2(const
   }
 }
 
-__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanWideAvx2(const WCHAR* text,
-                                                                       std::size_t& length) noexcept {
+__attribute__((no_sanitize_address, no_sanitize_thread, target("avx2"))) bool ScanWideAvx2(
+    const WCHAR* text, std::size_t& length) noexcept {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const WCHAR* p = reinterpret_cast<const WCHAR*>(address & ~std::uintptr_t{31});
   const unsigned skip = static_cast<unsigned>(address & 31);

@@ -38,8 +38,8 @@ LONG CUtility::UnicodeToAnsi(const unsigned short* text, char** out) {
   const std::size_t bytes = 2 * units;
   *out = static_cast<char*>(CoTaskMemAlloc(bytes));
   if (*out == nullptr) return E_OUTOFMEMORY;
-  if (WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), *out, static_cast<int>(bytes), nullptr,
-                          nullptr) != 0) {
+  if (WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), *out, static_cast<int>(bytes), nullptr, nullptr) !=
+      0) {
     return S_OK;
   }
   return Abandon(*out);

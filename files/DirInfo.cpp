@@ -31,8 +31,8 @@ class Walk {
 
   void List(const CString& directory) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(directory), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+    const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(directory), FindExInfoBasic, &entry,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
     if (search == INVALID_HANDLE_VALUE) return;
     struct Guard {
       HANDLE h;

@@ -35,8 +35,8 @@ BOOL RemoveTree(const CString& path, DWORD attributes) {
     return RemoveDirectoryW(path);
   }
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search != INVALID_HANDLE_VALUE) {
     SearchGuard guard(search);
     do {
@@ -67,8 +67,8 @@ constexpr int kPatternUnits = 4;
 bool TreeFits(const CString& path, DWORD prefixBytes) {
   if (path.GetLength() + kPatternUnits > static_cast<int>(utility::platform::kMaxPathUnits)) return false;
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                         FIND_FIRST_EX_ENTRY_TYPE_ONLY);
+  const HANDLE search = FindFirstFileExW(utility::files::SearchPattern(path), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_ENTRY_TYPE_ONLY);
   if (search == INVALID_HANDLE_VALUE) return true;
   SearchGuard guard(search);
   const auto units = static_cast<DWORD>(path.GetLength()) + 1;
@@ -77,7 +77,8 @@ bool TreeFits(const CString& path, DWORD prefixBytes) {
     DWORD length = 0;
     while (entry.cFileName[length] != 0) ++length;
     const DWORD bytes = prefixBytes + utility::platform::GetNativeNameLength(entry.cFileName, length);
-    if (units + length > utility::platform::kMaxPathUnits || bytes > utility::platform::kMaxNativePathBytes) return false;
+    if (units + length > utility::platform::kMaxPathUnits || bytes > utility::platform::kMaxNativePathBytes)
+      return false;
     const DWORD attributes = entry.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
       const CString child = utility::files::WithSystemStringErrors([&] { return Child(path, entry.cFileName); });

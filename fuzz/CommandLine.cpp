@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     return 0;
   }
-  if (inv.args.size() < command.minArgs || inv.args.size() > command.maxArgs) Fail("argument count out of range", command);
+  if (inv.args.size() < command.minArgs || inv.args.size() > command.maxArgs)
+    Fail("argument count out of range", command);
   for (const Option& o : command.options) {
     if (o.value.empty() && inv.options.count(o.name) != 0) Fail("a flag took a value", command);
     if (!o.value.empty() && inv.flags.count(o.name) != 0) Fail("an option lost its value", command);

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
-                st.wMinute, st.wSecond);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                st.wSecond);
   WCHAR wide[64] = {};
   for (int i = 0; text[i] != 0; ++i) wide[i] = static_cast<unsigned char>(text[i]);
   DATE back = 0;

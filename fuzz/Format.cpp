@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (digits > 4) return 0;
   }
   const CString text(u"wide");
-  const FormatArg pool[] = {FormatArg(-5), FormatArg(7u), FormatArg(2.5), FormatArg(u"abc"),
-                            FormatArg("n\xc3\xa9"), FormatArg(text), FormatArg(nullptr),
-                            FormatArg(static_cast<const void*>(data)), FormatArg(-1LL << 40),
-                            FormatArg(3)};
+  const FormatArg pool[] = {
+      FormatArg(-5),          FormatArg(7u),   FormatArg(2.5),     FormatArg(u"abc"),
+      FormatArg("n\xc3\xa9"), FormatArg(text), FormatArg(nullptr), FormatArg(static_cast<const void*>(data)),
+      FormatArg(-1LL << 40),  FormatArg(3)};
   constexpr std::size_t n = sizeof pool / sizeof pool[0];
   std::vector<FormatArg> args;
   for (std::size_t i = 0; i < n; ++i) args.push_back(pool[(i + shift) % n]);

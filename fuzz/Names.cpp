@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CUtility::ReplaceEx(ours, delimiters, oldWord, newWord);
   CString literal{std::u16string_view(text)};
   oracle::LiteralReplaceEx(literal, delimiters, oldWord, newWord);
-  if (!(ours == literal)) Fail("ReplaceEx differs from the literal rendering", CString(std::u16string_view(text)).ToUtf8());
+  if (!(ours == literal))
+    Fail("ReplaceEx differs from the literal rendering", CString(std::u16string_view(text)).ToUtf8());
 
   // Address text: the raw bytes up to the first zero, as 8-bit text.
   std::string address(reinterpret_cast<const char*>(rest), n);
@@ -75,8 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ascii && address.size() <= 1023) {
     const std::uint32_t value = ntohl(inet_addr(address.c_str()));
     char dotted[32];
-    std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", value >> 24, (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
-    if (CUtility::IsSameIp(CString(address.c_str()), CString(dotted)) != 1) Fail("IsSameIp differs from inet_addr", address);
+    std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", value >> 24, (value >> 16) & 0xFF, (value >> 8) & 0xFF,
+                  value & 0xFF);
+    if (CUtility::IsSameIp(CString(address.c_str()), CString(dotted)) != 1)
+      Fail("IsSameIp differs from inet_addr", address);
   }
 
   const CString name{std::u16string_view(text)};

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c == '\\') c = '/';  // the library form reads a backslash as a separator
   }
   std::string back;
-  if (!utility::platform::NativePath(CStringRef(utility::platform::WindowsPath(bytes)), back) || back != bytes) std::abort();
+  if (!utility::platform::NativePath(CStringRef(utility::platform::WindowsPath(bytes)), back) || back != bytes)
+    std::abort();
 
   std::u16string units;
   for (std::size_t i = 0; i + 1 < size; i += 2) {

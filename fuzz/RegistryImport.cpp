@@ -22,8 +22,8 @@ using namespace utility::cli;
 // Hives are written with synchronous commits; tmpfs makes that cheap.
 const std::string& Directory() {
   static const std::string dir = [] {
-    std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm/utility-fuzz-import-XXXXXX"
-                                                        : "/tmp/utility-fuzz-import-XXXXXX";
+    std::string pattern =
+        access("/dev/shm", W_OK) == 0 ? "/dev/shm/utility-fuzz-import-XXXXXX" : "/tmp/utility-fuzz-import-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) abort();
     return pattern;
   }();

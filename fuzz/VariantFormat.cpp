@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(&places, data + 10, 2);
   const int hex = static_cast<int>(data[12] % 3);  // 0, 1 and another nonzero value
   const VARTYPE base = static_cast<VARTYPE>(vt & 0x0FFF);
-  if ((vt & (VT_BYREF | VT_ARRAY | VT_VECTOR)) != 0 || base == VT_BSTR || base == VT_DISPATCH ||
-      base == VT_UNKNOWN || base == VT_VARIANT || base == VT_DECIMAL) {
+  if ((vt & (VT_BYREF | VT_ARRAY | VT_VECTOR)) != 0 || base == VT_BSTR || base == VT_DISPATCH || base == VT_UNKNOWN ||
+      base == VT_VARIANT || base == VT_DECIMAL) {
     v.llVal = 0;  // no pointer payloads
   }
   v.vt = vt;

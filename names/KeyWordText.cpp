@@ -15,8 +15,7 @@ constexpr char kEndOfText = '\x1A';
 
 std::u16string Decode(std::string_view line) {
   std::u16string out;
-  const bool ascii = std::all_of(line.begin(), line.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) {
     out.reserve(line.size());
     for (char c : line) out.push_back(static_cast<char16_t>(c));
@@ -26,8 +25,7 @@ std::u16string Decode(std::string_view line) {
   const int needed = MultiByteToWideChar(CP_GBK, 0, line.data(), length, nullptr, 0);
   if (needed <= 0) return out;  // unreachable for a non-empty line without MB_ERR_INVALID_CHARS
   out.resize(static_cast<std::size_t>(needed));
-  const int written = MultiByteToWideChar(CP_GBK, 0, line.data(), length,
-                                          reinterpret_cast<WCHAR*>(out.data()), needed);
+  const int written = MultiByteToWideChar(CP_GBK, 0, line.data(), length, reinterpret_cast<WCHAR*>(out.data()), needed);
   out.resize(static_cast<std::size_t>(std::max(written, 0)));
   return out;
 }

@@ -28,9 +28,7 @@ bool IsIdentifier(const CString& name) {
   return true;
 }
 
-bool Holds(const CString& text, char16_t unit) {
-  return text.View().find(unit) != std::u16string_view::npos;
-}
+bool Holds(const CString& text, char16_t unit) { return text.View().find(unit) != std::u16string_view::npos; }
 
 }  // namespace
 

@@ -93,8 +93,7 @@ void Rebuild(std::u16string_view input, const DelimiterSet& delimiters, std::u16
 
 }  // namespace
 
-void CUtility::ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord,
-                         const CString& newWord) {
+void CUtility::ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord, const CString& newWord) {
   const std::u16string_view target = oldWord.View();
   const std::u16string_view replacement = newWord.View();
   const DelimiterSet delimiterSet(delimiters.View());

@@ -28,8 +28,8 @@ class ValueWalk {
       m_key = nullptr;
       return rc;
     }
-    rc = RegQueryInfoKeyW(m_key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &m_count, nullptr,
-                          &m_capacity, nullptr, nullptr);
+    rc = RegQueryInfoKeyW(m_key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &m_count, nullptr, &m_capacity,
+                          nullptr, nullptr);
     if (rc != ERROR_SUCCESS) return rc;
     // As a process heap block: a request for 0 bytes still gives a usable block.
     m_buffer = static_cast<BYTE*>(std::calloc(m_capacity == 0 ? 1 : m_capacity, 1));
@@ -72,8 +72,7 @@ LONG CUtility::ReadKey(HKEY rootKey, const unsigned short* subKey, const unsigne
   return ERROR_SUCCESS;
 }
 
-LONG CUtility::DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short*,
-                              const CString& text) {
+LONG CUtility::DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short*, const CString& text) {
   ValueWalk walk;
   LONG rc = walk.Open(rootKey, subKey);
   if (rc != ERROR_SUCCESS || !walk.ready()) return rc;

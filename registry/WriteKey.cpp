@@ -8,8 +8,8 @@ namespace {
 LONG WriteValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, DWORD type,
                 const BYTE* data, DWORD size) {
   HKEY key = nullptr;
-  const LONG opened = RegCreateKeyExW(rootKey, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                      nullptr, &key, nullptr);
+  const LONG opened =
+      RegCreateKeyExW(rootKey, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   if (opened != ERROR_SUCCESS) return opened;
   const LONG set = RegSetValueExW(key, valueName, 0, type, data, size);
   RegCloseKey(key);

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole suite three times: in the release
+# Installs what is missing, checks the layout of the code, then builds and runs the whole suite
+# three times (the release build's sources also pass the checks of .clang-tidy): in the release
 # build, in the AddressSanitizer + UndefinedBehaviorSanitizer build, and in the ThreadSanitizer
 # build (every test that starts threads or processes is among them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+scripts/format.sh
 jobs=$(nproc)
 for preset in release sanitize tsan; do
   echo "== $preset build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs" --timeout 600
+  if [[ $preset == release ]]; then scripts/tidy.sh build/release; fi
 done
 # The Debian package of the release build, unpacked and used as a user would.
 scripts/package-test.sh build/release

@@ -11,9 +11,9 @@ CString CUtility::CreateGUID() {
   GUID guid{};
   if (CoCreateGuid(&guid) == S_OK) {
     std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                  static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2), static_cast<unsigned>(guid.Data3),
-                  guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                  guid.Data4[6], guid.Data4[7]);
+                  static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2),
+                  static_cast<unsigned>(guid.Data3), guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+                  guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
   }
   WCHAR wide[64] = {};
   MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64);

@@ -40,8 +40,10 @@ int ExtractNumber(const Unit* src, int n, const char* point, char* out) noexcept
     const int at = length;
     for (int k = 0; k < pointLength; ++k) out[length++] = point[k];
     while (j < n && IsDigit(static_cast<unsigned>(src[j]))) out[length++] = static_cast<char>(src[j++]), ++fraction;
-    if (digits + fraction == 0) length = at;  // a lone separator is no number
-    else i = j, digits += fraction;
+    if (digits + fraction == 0)
+      length = at;  // a lone separator is no number
+    else
+      i = j, digits += fraction;
   }
   if (digits == 0) return 0;
   if (i < n && (src[i] == 'e' || src[i] == 'E')) {

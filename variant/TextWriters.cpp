@@ -40,12 +40,26 @@ void PutDigits(Value value, WCHAR* end) noexcept {
 
 // The number of decimal digits of value, from its bit width: log10(2) is about 1233 / 4096.
 int DecimalDigits(unsigned long long value) noexcept {
-  static constexpr unsigned long long kPowers[] = {
-      1ull,           10ull,           100ull,           1000ull,           10000ull,
-      100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
-      10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
-      1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull,
-      10000000000000000000ull};
+  static constexpr unsigned long long kPowers[] = {1ull,
+                                                   10ull,
+                                                   100ull,
+                                                   1000ull,
+                                                   10000ull,
+                                                   100000ull,
+                                                   1000000ull,
+                                                   10000000ull,
+                                                   100000000ull,
+                                                   1000000000ull,
+                                                   10000000000ull,
+                                                   100000000000ull,
+                                                   1000000000000ull,
+                                                   10000000000000ull,
+                                                   100000000000000ull,
+                                                   1000000000000000ull,
+                                                   10000000000000000ull,
+                                                   100000000000000000ull,
+                                                   1000000000000000000ull,
+                                                   10000000000000000000ull};
   const unsigned long long odd = value | 1;  // zero has one digit, as one has
   const int bits = 64 - std::countl_zero(odd);
   const int guess = (bits * 1233) >> 12;
@@ -56,8 +70,10 @@ int DecimalDigits(unsigned long long value) noexcept {
 
 int WriteUnsigned(unsigned long long value, WCHAR* out) noexcept {
   const int length = DecimalDigits(value);
-  if (value <= 0xFFFFFFFFull) PutDigits(static_cast<unsigned>(value), out + length);
-  else PutDigits(value, out + length);
+  if (value <= 0xFFFFFFFFull)
+    PutDigits(static_cast<unsigned>(value), out + length);
+  else
+    PutDigits(value, out + length);
   return length;
 }
 
@@ -90,8 +106,7 @@ CString FixedText(double value, int places) {
   constexpr int kExactPlaces = 1080;
   const int exact = places < kExactPlaces ? places : kExactPlaces;
   char buffer[1 + 309 + 1 + kExactPlaces + 8];
-  const std::to_chars_result r =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, exact);
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, exact);
   const int length = static_cast<int>(r.ptr - buffer);
   const int zeros = places - exact;
 

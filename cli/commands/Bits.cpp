@@ -68,11 +68,14 @@ int Typed(const Invocation& inv, Reply& reply, const bool* flag) {
   const std::string& type = inv.Arg(0);
   const std::string& text = inv.Arg(1);
   if (type == "char") return RunTyped(inv, reply, static_cast<char>(ParseWidth(text, "char value", 8)), flag);
-  if (type == "uchar") return RunTyped(inv, reply, static_cast<unsigned char>(ParseInteger(text, "uchar value", 0, 255)), flag);
+  if (type == "uchar")
+    return RunTyped(inv, reply, static_cast<unsigned char>(ParseInteger(text, "uchar value", 0, 255)), flag);
   if (type == "short") return RunTyped(inv, reply, static_cast<short>(ParseWidth(text, "short value", 16)), flag);
-  if (type == "ushort") return RunTyped(inv, reply, static_cast<unsigned short>(ParseInteger(text, "ushort value", 0, 65535)), flag);
+  if (type == "ushort")
+    return RunTyped(inv, reply, static_cast<unsigned short>(ParseInteger(text, "ushort value", 0, 65535)), flag);
   if (type == "int") return RunTyped(inv, reply, static_cast<int>(ParseWidth(text, "int value", 32)), flag);
-  if (type == "uint") return RunTyped(inv, reply, static_cast<unsigned>(ParseInteger(text, "uint value", 0, UINT32_MAX)), flag);
+  if (type == "uint")
+    return RunTyped(inv, reply, static_cast<unsigned>(ParseInteger(text, "uint value", 0, UINT32_MAX)), flag);
   if (type == "float") return RunTyped(inv, reply, static_cast<float>(ParseNumber(text, "float value")), flag);
   if (type == "double") return RunTyped(inv, reply, ParseNumber(text, "double value"), flag);
   throw UsageError("unknown type " + Quoted(type) + " (one of " + kTypes + ")");
@@ -122,15 +125,33 @@ COleVariant MakeVariant(const std::string& type, const std::string& text) {
 
 void ReplyVariant(Reply& reply, const COleVariant& v) {
   switch (v.vt) {
-    case VT_I1: reply.Integer("value", v.cVal); break;
-    case VT_UI1: reply.Integer("value", v.bVal); break;
-    case VT_I2: reply.Integer("value", v.iVal); break;
-    case VT_UI2: reply.Integer("value", v.uiVal); break;
-    case VT_I4: reply.Integer("value", v.lVal); break;
-    case VT_UI4: reply.Integer("value", v.ulVal); break;
-    case VT_BOOL: reply.Integer("value", v.boolVal); break;
-    case VT_R4: reply.Number("value", v.fltVal); break;
-    default: reply.Number("value", v.dblVal); break;
+    case VT_I1:
+      reply.Integer("value", v.cVal);
+      break;
+    case VT_UI1:
+      reply.Integer("value", v.bVal);
+      break;
+    case VT_I2:
+      reply.Integer("value", v.iVal);
+      break;
+    case VT_UI2:
+      reply.Integer("value", v.uiVal);
+      break;
+    case VT_I4:
+      reply.Integer("value", v.lVal);
+      break;
+    case VT_UI4:
+      reply.Integer("value", v.ulVal);
+      break;
+    case VT_BOOL:
+      reply.Integer("value", v.boolVal);
+      break;
+    case VT_R4:
+      reply.Number("value", v.fltVal);
+      break;
+    default:
+      reply.Number("value", v.dblVal);
+      break;
   }
 }
 
@@ -200,14 +221,18 @@ void Demo(std::ostream& out) {
   float f = 1.0f;
   CUtility::SetBit(f, 31, false);
   out << "SetBit(float 1.0, 31, false) = " << f << '\n';
-  out << "GetDigit(12345, 2) = " << CUtility::GetDigit(12345, 2) << ", SetDigit(12345, 2, 9) = "
-      << CUtility::SetDigit(12345, 2, 9) << ", SetDigit(-123, 1, 5) = " << CUtility::SetDigit(-123, 1, 5) << '\n';
-  out << "ConvertToBitValue(0x1234, 4, 8) = " << Hex(static_cast<std::uint32_t>(CUtility::ConvertToBitValue(0x1234, 4, 8)), 1)
+  out << "GetDigit(12345, 2) = " << CUtility::GetDigit(12345, 2)
+      << ", SetDigit(12345, 2, 9) = " << CUtility::SetDigit(12345, 2, 9)
+      << ", SetDigit(-123, 1, 5) = " << CUtility::SetDigit(-123, 1, 5) << '\n';
+  out << "ConvertToBitValue(0x1234, 4, 8) = "
+      << Hex(static_cast<std::uint32_t>(CUtility::ConvertToBitValue(0x1234, 4, 8)), 1)
       << ", ConvertToBitValue(-1, 28, 8) = " << CUtility::ConvertToBitValue(-1, 28, 8) << '\n';
 }
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group BitsGroup() {
   const std::string typeList = std::string(" (") + kTypes + ")";
   const std::string variantList = std::string(" (") + kVariantTypes + ")";
@@ -236,5 +261,6 @@ Group BitsGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

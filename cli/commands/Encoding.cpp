@@ -39,11 +39,13 @@ std::vector<unsigned> ParseHex(const std::string& text, int digits, const std::s
     compact += c;
   }
   if (compact.empty() || compact.size() % static_cast<std::size_t>(digits) != 0) {
-    throw UsageError("malformed " + what + ": " + Quoted(text) + " needs groups of " + std::to_string(digits) + " digits");
+    throw UsageError("malformed " + what + ": " + Quoted(text) + " needs groups of " + std::to_string(digits) +
+                     " digits");
   }
   std::vector<unsigned> values;
   for (std::size_t i = 0; i < compact.size(); i += static_cast<std::size_t>(digits)) {
-    values.push_back(static_cast<unsigned>(std::stoul(compact.substr(i, static_cast<std::size_t>(digits)), nullptr, 16)));
+    values.push_back(
+        static_cast<unsigned>(std::stoul(compact.substr(i, static_cast<std::size_t>(digits)), nullptr, 16)));
   }
   return values;
 }
@@ -190,6 +192,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group EncodingGroup() {
   const std::vector<Option> wideOptions = {
       {"via", "<conversion>",
@@ -219,5 +223,6 @@ Group EncodingGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

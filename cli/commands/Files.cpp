@@ -1,10 +1,10 @@
 // `utility files`: create, remove, rename and list directories.
 // Paths typed on the command line are native; they reach the library in its backslash form and
 // come back native, so that `/tmp/a/b` and `\tmp\a\b` name the same directory.
+#include <dirent.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <iostream>
 #include <ostream>
@@ -58,7 +58,8 @@ int Create(const Invocation& inv, Reply& reply) {
   const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
   if (tooLong) throw Failure("could not create " + TooLong(inv.Arg(0)));
-  if (result == 0) throw Failure("could not create " + Shortened(inv.Arg(0)) + " (a level is in the way or not allowed)");
+  if (result == 0)
+    throw Failure("could not create " + Shortened(inv.Arg(0)) + " (a level is in the way or not allowed)");
   return kExitOk;
 }
 
@@ -104,7 +105,8 @@ int Remove(const Invocation& inv, Reply& reply) {
       throw Failure("could not remove " + Shortened(path) + ": a path in the tree is longer than " + kPathLimit +
                     "; nothing was removed");
     }
-    if (result == 0) throw Failure("could not remove " + Shortened(path) + " (missing, not a directory, or something in it stayed)");
+    if (result == 0)
+      throw Failure("could not remove " + Shortened(path) + " (missing, not a directory, or something in it stayed)");
   } catch (const CFileException& e) {
     throw Failure("stopped at " + Shortened(Native(e.m_strFileName)) + ": cannot delete it (Win32 error " +
                   std::to_string(e.m_lOsError) + "); files deleted before it stay deleted");
@@ -173,7 +175,8 @@ void Demo(std::ostream& out) {
   out << "GetDirInfo(<tmp>, *.txt, recursive):\n";
   for (INT_PTR i = 0; i < dirs.GetSize(); ++i) out << "  dir  " << Relative(dirs[i], root) << '\n';
   for (INT_PTR i = 0; i < files.GetSize(); ++i) out << "  file " << Relative(files[i], root) << '\n';
-  out << "ReNameFolder(<tmp>\\a, <tmp>\\renamed) = " << CUtility::ReNameFolder(top + u"\\a", top + u"\\renamed") << '\n';
+  out << "ReNameFolder(<tmp>\\a, <tmp>\\renamed) = " << CUtility::ReNameFolder(top + u"\\a", top + u"\\renamed")
+      << '\n';
   out << "RemoveDirectoryW(<tmp>) = " << CUtility::RemoveDirectoryW(top) << " (everything is gone)\n";
   std::error_code ec;
   std::filesystem::remove_all(root, ec);  // in case anything stayed
@@ -181,6 +184,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group FilesGroup() {
   return {"files",
           "create, remove, rename and list directories",
@@ -209,5 +214,6 @@ Group FilesGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

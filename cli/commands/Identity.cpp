@@ -44,6 +44,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group IdentityGroup() {
   return {"identity",
           "machine identifiers from DiskID.dll beside this program, and GUID text of identifiers",
@@ -60,5 +62,6 @@ Group IdentityGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

@@ -44,6 +44,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group ModuleGroup() {
   return {"module",
           "where the host program lies: its directory, module names, the help file",
@@ -60,5 +62,6 @@ Group ModuleGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

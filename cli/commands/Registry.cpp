@@ -1,6 +1,8 @@
 // `utility reg`: see and repair what a host keeps in the registry. Query values, set and
 // delete them, list sub-keys, mark keys read-only, export and import key trees as text, and
-// check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any hive file.
+// check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any
+// hive file.
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,10 +11,9 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
-#include <Utility/Platform/Path.h>
 #include <Utility/Platform/HiveFiles.h>
+#include <Utility/Platform/Path.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
@@ -96,7 +97,9 @@ const Option kHive{"hive", "<file>", "work on the hive in this file instead of H
 
 struct OpenKey {
   HKEY key = nullptr;
-  OpenKey(const KeyName& name, REGSAM rights) { Check(RegOpenKeyExW(name.root, W(name.path), 0, rights, &key), name.shown); }
+  OpenKey(const KeyName& name, REGSAM rights) {
+    Check(RegOpenKeyExW(name.root, W(name.path), 0, rights, &key), name.shown);
+  }
   ~OpenKey() { RegCloseKey(key); }
   OpenKey(const OpenKey&) = delete;
   OpenKey& operator=(const OpenKey&) = delete;
@@ -266,10 +269,12 @@ int Recover(const Invocation& inv, Reply& reply) {
   const std::string damaged = HiveFileOf(inv);
   const std::string output = inv.Get("output", damaged + ".recovered");
   REG_SALVAGE_COUNTS counts{};
-  const LONG rc = utility::platform::SalvageHive(utility::platform::WindowsPath(damaged), utility::platform::WindowsPath(output), inv.Flag("force") ? REG_SALVAGE_REPLACE : 0,
-                                  &counts);
+  const LONG rc =
+      utility::platform::SalvageHive(utility::platform::WindowsPath(damaged), utility::platform::WindowsPath(output),
+                                     inv.Flag("force") ? REG_SALVAGE_REPLACE : 0, &counts);
   if (rc == ERROR_FILE_EXISTS) {
-    throw Failure(Shortened(output) + ": the file exists already; --force replaces it, --output <file> writes elsewhere");
+    throw Failure(Shortened(output) +
+                  ": the file exists already; --force replaces it, --output <file> writes elsewhere");
   }
   Check(rc, damaged);
   reply.Text("file", output);
@@ -311,7 +316,8 @@ void Demo(std::ostream& out) {
     out << "WriteKey(Count, 3) = " << CUtility::WriteKey(root, W(app), W(u"Count"), 3u) << '\n';
     const char16_t* files[] = {u"first.txt", u"second.txt", u"third.txt"};
     for (int i = 0; i < 3; ++i) {
-      CUtility::WriteKey(root, W(sub), W(u"File" + std::u16string(1, static_cast<char16_t>(u'1' + i))), CString(files[i]));
+      CUtility::WriteKey(root, W(sub), W(u"File" + std::u16string(1, static_cast<char16_t>(u'1' + i))),
+                         CString(files[i]));
     }
     DWORD n = 0;
     out << "ReadKey(Count) = " << CUtility::ReadKey(root, W(app), W(u"count"), n) << ", number " << n
@@ -327,8 +333,8 @@ void Demo(std::ostream& out) {
     out << "DeleteKeyValue(second.txt) = " << CUtility::DeleteKeyValue(root, W(sub), nullptr, CString(u"second.txt"))
         << '\n';
     utility::platform::SetKeyReadOnly(root, W(sub), TRUE);
-    out << "After marking the key read-only, WriteKey = " << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x"))
-        << " (access denied)\n";
+    out << "After marking the key read-only, WriteKey = "
+        << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x")) << " (access denied)\n";
     std::ostringstream text2;
     regtext::ExportTree(root, "", u"Software", text2);
     out << "The hive exported as text:\n" << text2.str();
@@ -340,6 +346,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group RegistryGroup() {
   const Option file{"file", "<path>", "write the export to this file instead of standard output"};
   return {"reg",
@@ -389,5 +397,6 @@ Group RegistryGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

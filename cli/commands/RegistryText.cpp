@@ -164,11 +164,21 @@ class Reader {
       const char e = m_text[m_pos++];
       flush();
       switch (e) {
-        case '\\': out += u'\\'; break;
-        case '"': out += u'"'; break;
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
-        case 't': out += u'\t'; break;
+        case '\\':
+          out += u'\\';
+          break;
+        case '"':
+          out += u'"';
+          break;
+        case 'n':
+          out += u'\n';
+          break;
+        case 'r':
+          out += u'\r';
+          break;
+        case 't':
+          out += u'\t';
+          break;
         case 'u': {
           if (m_pos + 4 > m_text.size()) throw UsageError("\\u needs four hexadecimal digits");
           const std::string digits = m_text.substr(m_pos, 4);
@@ -245,8 +255,9 @@ namespace {
 // with a lower-case first letter. Empty for a code without one.
 std::string SystemReason(LONG code) {
   WCHAR text[512] = {};
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                                      nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                     nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
   std::string reason = ToUtf8(std::u16string(reinterpret_cast<const char16_t*>(text), length));
   if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
   return reason;
@@ -259,28 +270,47 @@ std::string ErrorText(LONG code) {
   const std::string recover = "; utility reg recover copies what it still holds";
   const std::string number = " (" + std::to_string(code) + ")";
   switch (code) {
-    case ERROR_FILE_NOT_FOUND: return "no such key or value (2)";
-    case ERROR_PATH_NOT_FOUND: return "the hive's directory cannot be reached (3)";
-    case ERROR_ACCESS_DENIED: return "access denied: the key is read-only (5)";
-    case ERROR_INVALID_HANDLE: return "not a key handle (6)";
-    case ERROR_NOT_ENOUGH_MEMORY: return "out of memory (8)";
-    case ERROR_FILE_EXISTS: return "the file exists already (80)";
-    case ERROR_INVALID_PARAMETER: return "invalid parameter (87)";
-    case ERROR_DISK_FULL: return "the disk is full (112)";
-    case ERROR_INVALID_NAME: return "the hive file's name cannot be a file name here (123)";
-    case ERROR_BAD_PATHNAME: return "malformed key path (161)";
-    case ERROR_BUSY: return "the hive is locked by another process (170)";
-    case ERROR_FILENAME_EXCED_RANGE: return "the hive file's path is too long (206)";
-    case ERROR_MORE_DATA: return "more data than the buffer holds (234)";
-    case ERROR_NO_MORE_ITEMS: return "no more items (259)";
-    case ERROR_DIRECTORY: return "the hive path names a directory, not a hive file (267)";
-    case ERROR_NOACCESS: return "no data given for a value of that size (998)";
+    case ERROR_FILE_NOT_FOUND:
+      return "no such key or value (2)";
+    case ERROR_PATH_NOT_FOUND:
+      return "the hive's directory cannot be reached (3)";
+    case ERROR_ACCESS_DENIED:
+      return "access denied: the key is read-only (5)";
+    case ERROR_INVALID_HANDLE:
+      return "not a key handle (6)";
+    case ERROR_NOT_ENOUGH_MEMORY:
+      return "out of memory (8)";
+    case ERROR_FILE_EXISTS:
+      return "the file exists already (80)";
+    case ERROR_INVALID_PARAMETER:
+      return "invalid parameter (87)";
+    case ERROR_DISK_FULL:
+      return "the disk is full (112)";
+    case ERROR_INVALID_NAME:
+      return "the hive file's name cannot be a file name here (123)";
+    case ERROR_BAD_PATHNAME:
+      return "malformed key path (161)";
+    case ERROR_BUSY:
+      return "the hive is locked by another process (170)";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return "the hive file's path is too long (206)";
+    case ERROR_MORE_DATA:
+      return "more data than the buffer holds (234)";
+    case ERROR_NO_MORE_ITEMS:
+      return "no more items (259)";
+    case ERROR_DIRECTORY:
+      return "the hive path names a directory, not a hive file (267)";
+    case ERROR_NOACCESS:
+      return "no data given for a value of that size (998)";
     case ERROR_BADDB:
-    case ERROR_REGISTRY_CORRUPT: return SystemReason(code) + recover + number;
+    case ERROR_REGISTRY_CORRUPT:
+      return SystemReason(code) + recover + number;
     case ERROR_CANTOPEN:
     case ERROR_REGISTRY_IO_FAILED:
-    case ERROR_KEY_DELETED: return SystemReason(code) + number;
-    default: return "registry error " + std::to_string(code);
+    case ERROR_KEY_DELETED:
+      return SystemReason(code) + number;
+    default:
+      return "registry error " + std::to_string(code);
   }
 }
 
@@ -314,7 +344,9 @@ std::string FormatData(DWORD type, const std::vector<BYTE>& data) {
   return "hex(" + std::to_string(type) + "):" + Hex(data);
 }
 
-std::string FormatValue(const Value& value) { return FormatName(value.name) + "=" + FormatData(value.type, value.data); }
+std::string FormatValue(const Value& value) {
+  return FormatName(value.name) + "=" + FormatData(value.type, value.data);
+}
 
 void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data) {
   const std::size_t colon = text.find(':');
@@ -331,7 +363,8 @@ void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data) {
     if (typeName == t.name) found = &t;
   }
   if (found == nullptr) {
-    throw UsageError("unknown value type " + Quoted(typeName) + " (sz, expand_sz, multi_sz, dword, qword, binary, hex(N))");
+    throw UsageError("unknown value type " + Quoted(typeName) +
+                     " (sz, expand_sz, multi_sz, dword, qword, binary, hex(N))");
   }
   type = found->type;
   switch (type) {
@@ -446,7 +479,8 @@ void ExportTree(HKEY root, const std::string& label, const std::u16string& path,
   if (marked) out << "!readonly\n";
   for (const Value& v : ReadValues(key)) out << FormatValue(v) << '\n';
   out << '\n';
-  for (const std::u16string& sub : ReadSubKeys(key)) ExportTree(root, label, path.empty() ? sub : path + u"\\" + sub, out);
+  for (const std::u16string& sub : ReadSubKeys(key))
+    ExportTree(root, label, path.empty() ? sub : path + u"\\" + sub, out);
 }
 
 int ImportText(std::istream& in, const RootResolver& resolve) {
@@ -495,7 +529,8 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
     }
   }
   // Marks go last, so that a read-only key still receives its own values.
-  for (const auto& [root, path] : marks) Check(utility::platform::SetKeyReadOnly(root, W(path), TRUE), "marking " + ToUtf8(path));
+  for (const auto& [root, path] : marks)
+    Check(utility::platform::SetKeyReadOnly(root, W(path), TRUE), "marking " + ToUtf8(path));
   return written;
 }
 

@@ -1,12 +1,12 @@
 // `utility tracklog`: append timestamped entries to a track log, by path or by name in the
 // host directory.
+#include <sys/stat.h>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
-#include <sys/stat.h>
 
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
@@ -40,11 +40,12 @@ int Append(const std::string& native, const std::string& shown, const std::funct
   progress.Done();
   const FileState after = StateOf(native);
   const bool written = after.exists && (!before.exists || after.inode != before.inode || after.size != before.size ||
-                                         after.changed != before.changed);
+                                        after.changed != before.changed);
   reply.Text("log", shown);
   reply.Bool("written", written);
   if (!written) {
-    throw Failure("no entry written to " + Shortened(shown) + " (missing directory, read-only file, or in use by another writer)");
+    throw Failure("no entry written to " + Shortened(shown) +
+                  " (missing directory, read-only file, or in use by another writer)");
   }
   return kExitOk;
 }
@@ -53,7 +54,8 @@ int Save(const Invocation& inv, Reply& reply) {
   const CString path = utility::platform::WindowsPath(inv.Arg(0));
   const CString text(inv.Arg(1).c_str());
   const int startNew = inv.Flag("new") ? 1 : 0;
-  return Append(utility::platform::NativePath(path), inv.Arg(0), [&] { CUtility::SaveTrackLog(path, text, startNew); }, reply);
+  return Append(
+      utility::platform::NativePath(path), inv.Arg(0), [&] { CUtility::SaveTrackLog(path, text, startNew); }, reply);
 }
 
 int SaveEx(const Invocation& inv, Reply& reply) {
@@ -61,7 +63,8 @@ int SaveEx(const Invocation& inv, Reply& reply) {
   const CString text(inv.Arg(1).c_str());
   const int startNew = inv.Flag("new") ? 1 : 0;
   const std::string native = utility::platform::NativePath(CUtility::GetModulePath() + u"\\" + name);
-  return Append(native, native, [&] { CUtility::SaveTrackLogEx(name, text, startNew); }, reply);
+  return Append(
+      native, native, [&] { CUtility::SaveTrackLogEx(name, text, startNew); }, reply);
 }
 
 // Shows the bytes of a log with its line ends visible.
@@ -106,6 +109,8 @@ void Demo(std::ostream& out) {
 
 }  // namespace
 
+// The table keeps one command to a few lines, laid out by hand.
+// clang-format off
 Group TrackLogGroup() {
   return {"tracklog",
           "append timestamped entries to a track log (code page 936 text, CR LF line ends)",
@@ -122,5 +127,6 @@ Group TrackLogGroup() {
           },
           Demo};
 }
+// clang-format on
 
 }  // namespace utility::cli

@@ -111,7 +111,8 @@ CString::CString(const char16_t* s, int length) : CString(Units(s), length) {}
 CString::CString(WCHAR ch, int repeat) {
   if (repeat > 0) m_s.assign(static_cast<std::size_t>(repeat), ch);
 }
-CString::CString(std::u16string_view s) : CString(Units(s.data()), static_cast<int>(std::min<std::size_t>(s.size(), INT_MAX))) {}
+CString::CString(std::u16string_view s)
+    : CString(Units(s.data()), static_cast<int>(std::min<std::size_t>(s.size(), INT_MAX))) {}
 CString::~CString() = default;
 
 CString& CString::operator=(const CString& other) = default;

@@ -23,8 +23,10 @@ CString CString::FromLatin1(std::string_view bytes) {
   // Sized once and written once: the storage is neither cleared first nor copied afterwards.
   WCHAR* out = r.m_s.resize_for_overwrite(bytes.size());
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (__builtin_cpu_supports("avx2")) WidenAvx2(in, bytes.size(), out);
-  else Widen(in, bytes.size(), out);
+  if (__builtin_cpu_supports("avx2"))
+    WidenAvx2(in, bytes.size(), out);
+  else
+    Widen(in, bytes.size(), out);
 #else
   Widen(in, bytes.size(), out);
 #endif

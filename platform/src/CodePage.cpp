@@ -94,8 +94,7 @@ UINT GetACP() noexcept { return CP_UTF8; }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLength, WCHAR* dst,
                         int dstCapacity) noexcept {
-  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 ||
-      (dst == nullptr && dstCapacity != 0)) {
+  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 || (dst == nullptr && dstCapacity != 0)) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const Page page = Resolve(codePage);
@@ -112,15 +111,14 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLeng
   const bool strict = (flags & MB_ERR_INVALID_CHARS) != 0;
   WCHAR* out = dstCapacity == 0 ? nullptr : dst;  // a capacity of 0 only measures
   const auto cap = static_cast<std::size_t>(dstCapacity);
-  return Finish(page == Page::Utf8
-                    ? utility::platform::codepage::Utf8ToUtf16(reinterpret_cast<const unsigned char*>(src), n, out, cap, strict)
-                    : utility::platform::codepage::GbkToUtf16(src, n, out, cap, strict));
+  return Finish(page == Page::Utf8 ? utility::platform::codepage::Utf8ToUtf16(
+                                         reinterpret_cast<const unsigned char*>(src), n, out, cap, strict)
+                                   : utility::platform::codepage::GbkToUtf16(src, n, out, cap, strict));
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength, char* dst, int dstCapacity,
                         const char* defaultChar, BOOL* usedDefaultChar) noexcept {
-  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 ||
-      (dst == nullptr && dstCapacity != 0)) {
+  if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 || (dst == nullptr && dstCapacity != 0)) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const Page page = Resolve(codePage);

@@ -63,10 +63,10 @@ Result GbkToUtf16(const char* src, std::size_t n, WCHAR* dst, std::size_t cap, b
       if (!sink.Put(&replacement, 1)) return {sink.count, ERROR_INSUFFICIENT_BUFFER};
       // A well-formed pair that 936 leaves unassigned is one character; otherwise only the
       // offending byte goes, so that what follows it is read afresh.
-      const std::size_t skip = inLeft >= 2 && IsLeadByte(static_cast<unsigned char>(in[0])) &&
-                                       IsTrailByte(static_cast<unsigned char>(in[1]))
-                                   ? 2
-                                   : 1;
+      const std::size_t skip =
+          inLeft >= 2 && IsLeadByte(static_cast<unsigned char>(in[0])) && IsTrailByte(static_cast<unsigned char>(in[1]))
+              ? 2
+              : 1;
       in += skip;
       inLeft -= skip;
       utility::platform::ResetNativeGbk(Gbk::kToWide);

@@ -58,15 +58,15 @@ INT_PTR CStringArray::Append(const CStringArray& other) {
 void CStringArray::InsertAt(INT_PTR index, const CString& value, INT_PTR count) {
   if (index < 0 || count < 0) OutOfRange("CStringArray::InsertAt: negative index or count");
   if (count == 0) return;
-  const CString copy(value);  // NOLINT(performance-unnecessary-copy-initialization): value may be an element of this array
+  // value may be an element of this array, which the insertion moves.
+  const CString copy(value);  // NOLINT(performance-unnecessary-copy-initialization)
   // Past the end the array grows first, with empty strings up to the index.
   if (index > GetSize()) m_items.resize(static_cast<std::size_t>(index));
   m_items.insert(m_items.begin() + index, static_cast<std::size_t>(count), copy);
 }
 
 void CStringArray::RemoveAt(INT_PTR index, INT_PTR count) {
-  if (index < 0 || count < 0 || count > GetSize() - index)
-    OutOfRange("CStringArray::RemoveAt: range out of the array");
+  if (index < 0 || count < 0 || count > GetSize() - index) OutOfRange("CStringArray::RemoveAt: range out of the array");
   m_items.erase(m_items.begin() + index, m_items.begin() + index + count);
 }
 
@@ -83,7 +83,9 @@ struct CStringList::Node {
 namespace {
 
 template <class NodeT>
-POSITION ToPos(NodeT* n) noexcept { return reinterpret_cast<POSITION>(n); }
+POSITION ToPos(NodeT* n) noexcept {
+  return reinterpret_cast<POSITION>(n);
+}
 
 // Nodes come from the framework allocator, so that exhaustion raises CMemoryException.
 template <class NodeT, class Prev, class Next>
@@ -110,7 +112,6 @@ bool SameText(const CString& a, CStringRef b) noexcept {
 }
 
 }  // namespace
-
 
 CStringList::CStringList() = default;
 
@@ -152,8 +153,10 @@ const CString& CStringList::GetTail() const { return const_cast<CStringList*>(th
 
 POSITION CStringList::AddHead(const CString& value) {
   Node* n = MakeNode<Node>(value, nullptr, m_head);
-  if (m_head != nullptr) m_head->prev = n;
-  else m_tail = n;
+  if (m_head != nullptr)
+    m_head->prev = n;
+  else
+    m_tail = n;
   m_head = n;
   ++m_count;
   return ToPos(n);
@@ -161,8 +164,10 @@ POSITION CStringList::AddHead(const CString& value) {
 
 POSITION CStringList::AddTail(const CString& value) {
   Node* n = MakeNode<Node>(value, m_tail, nullptr);
-  if (m_tail != nullptr) m_tail->next = n;
-  else m_head = n;
+  if (m_tail != nullptr)
+    m_tail->next = n;
+  else
+    m_head = n;
   m_tail = n;
   ++m_count;
   return ToPos(n);
@@ -213,9 +218,7 @@ CString& CStringList::GetNext(POSITION& pos) {
   pos = ToPos(n->next);
   return n->value;
 }
-const CString& CStringList::GetNext(POSITION& pos) const {
-  return const_cast<CStringList*>(this)->GetNext(pos);
-}
+const CString& CStringList::GetNext(POSITION& pos) const { return const_cast<CStringList*>(this)->GetNext(pos); }
 
 CString& CStringList::GetPrev(POSITION& pos) {
   if (pos == nullptr) NullPosition();
@@ -223,9 +226,7 @@ CString& CStringList::GetPrev(POSITION& pos) {
   pos = ToPos(n->prev);
   return n->value;
 }
-const CString& CStringList::GetPrev(POSITION& pos) const {
-  return const_cast<CStringList*>(this)->GetPrev(pos);
-}
+const CString& CStringList::GetPrev(POSITION& pos) const { return const_cast<CStringList*>(this)->GetPrev(pos); }
 
 CString& CStringList::GetAt(POSITION pos) {
   if (pos == nullptr) NullPosition();
@@ -238,10 +239,14 @@ void CStringList::SetAt(POSITION pos, const CString& value) { GetAt(pos) = value
 void CStringList::RemoveAt(POSITION pos) {
   if (pos == nullptr) NullPosition();
   Node* n = reinterpret_cast<Node*>(pos);
-  if (n->prev != nullptr) n->prev->next = n->next;
-  else m_head = n->next;
-  if (n->next != nullptr) n->next->prev = n->prev;
-  else m_tail = n->prev;
+  if (n->prev != nullptr)
+    n->prev->next = n->next;
+  else
+    m_head = n->next;
+  if (n->next != nullptr)
+    n->next->prev = n->prev;
+  else
+    m_tail = n->prev;
   --m_count;
   FreeNode(n);
 }

@@ -62,8 +62,7 @@ INT SystemTimeToVariantTime(const SYSTEMTIME* st, DOUBLE* variantTime) noexcept 
       st->wMilliseconds > 999) {
     return FALSE;
   }
-  const long long milliseconds =
-      ((st->wHour * 60LL + st->wMinute) * 60LL + st->wSecond) * 1000LL + st->wMilliseconds;
+  const long long milliseconds = ((st->wHour * 60LL + st->wMinute) * 60LL + st->wSecond) * 1000LL + st->wMilliseconds;
   *variantTime = MakeDate(DayFromCivil(st->wYear, st->wMonth, st->wDay), milliseconds);
   return TRUE;
 }

@@ -17,11 +17,11 @@ enum class Kind : unsigned char { Number, Word, Separator };
 
 struct Token {
   Kind kind;
-  char separator;      // '/', '-', '.', ':' for separators
-  int digits;          // digit count of a number
-  long long value;     // a number's value, saturated far above any valid field
-  char word[12];       // a word in lower case, cut to fit
-  bool gapBefore;      // white space (or a comma) came before the token
+  char separator;   // '/', '-', '.', ':' for separators
+  int digits;       // digit count of a number
+  long long value;  // a number's value, saturated far above any valid field
+  char word[12];    // a word in lower case, cut to fit
+  bool gapBefore;   // white space (or a comma) came before the token
 };
 
 constexpr int kMaxTokens = 40;
@@ -58,8 +58,10 @@ bool Tokenize(const WCHAR* text, Tokens& out) noexcept {
       t.kind = Kind::Word;
       std::size_t n = 0;
       for (; IsAsciiLetter(text[i]); ++i) {
-        if (n + 1 < sizeof t.word) t.word[n++] = static_cast<char>(text[i] | 0x20);
-        else t.word[0] = '?';  // longer than any word we know: make it match nothing
+        if (n + 1 < sizeof t.word)
+          t.word[n++] = static_cast<char>(text[i] | 0x20);
+        else
+          t.word[0] = '?';  // longer than any word we know: make it match nothing
       }
       // An abbreviation's full stop ("Mar.", "a.m.") belongs to the word.
       if (text[i] == u'.') ++i;
@@ -74,8 +76,8 @@ bool Tokenize(const WCHAR* text, Tokens& out) noexcept {
   int kept = 0;
   for (int i = 0; i < out.count; ++i) {
     Token& t = out.items[i];
-    if (t.kind == Kind::Word && (std::strcmp(t.word, "a") == 0 || std::strcmp(t.word, "p") == 0) &&
-        i + 1 < out.count && out.items[i + 1].kind == Kind::Word && std::strcmp(out.items[i + 1].word, "m") == 0 &&
+    if (t.kind == Kind::Word && (std::strcmp(t.word, "a") == 0 || std::strcmp(t.word, "p") == 0) && i + 1 < out.count &&
+        out.items[i + 1].kind == Kind::Word && std::strcmp(out.items[i + 1].word, "m") == 0 &&
         !out.items[i + 1].gapBefore) {
       t.word[1] = 'm';
       t.word[2] = 0;
@@ -89,7 +91,9 @@ bool Tokenize(const WCHAR* text, Tokens& out) noexcept {
   return true;
 }
 
-bool IsWord(const Token& t, const char* word) noexcept { return t.kind == Kind::Word && std::strcmp(t.word, word) == 0; }
+bool IsWord(const Token& t, const char* word) noexcept {
+  return t.kind == Kind::Word && std::strcmp(t.word, word) == 0;
+}
 
 // 0 for "am", 12 for "pm", -1 for anything else.
 int Meridiem(const Token& t) noexcept {
@@ -110,9 +114,9 @@ int MonthOf(const Token& t) noexcept {
 }
 
 bool IsDayName(const Token& t) noexcept {
-  static constexpr const char* kNames[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday",
-                                           "saturday", "sun", "mon", "tue", "tues", "wed", "thu", "thur",
-                                           "thurs", "fri", "sat"};
+  static constexpr const char* kNames[] = {"sunday",   "monday", "tuesday", "wednesday", "thursday", "friday",
+                                           "saturday", "sun",    "mon",     "tue",       "tues",     "wed",
+                                           "thu",      "thur",   "thurs",   "fri",       "sat"};
   if (t.kind != Kind::Word) return false;
   for (const char* name : kNames) {
     if (std::strcmp(t.word, name) == 0) return true;
@@ -330,8 +334,8 @@ bool ParseIsoDateTime(const WCHAR* text, DATE& result) noexcept {
   const int hour = digits[8] * 10 + digits[9];
   const int minute = digits[10] * 10 + digits[11];
   const int second = digits[12] * 10 + digits[13];
-  if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
-      minute > 59 || second > 59) {
+  if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
+      second > 59) {
     return false;
   }
   result = MakeDate(DayFromCivil(year, month, day), ((hour * 60LL + minute) * 60 + second) * 1000);

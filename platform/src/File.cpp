@@ -28,10 +28,17 @@ const WCHAR* Wide(const char16_t* s) noexcept { return reinterpret_cast<const WC
 // The open the flags ask for; false for an access the framework does not know.
 bool OpenFromFlags(UINT openFlags, NativeOpen& how) noexcept {
   switch (openFlags & 0x3u) {
-    case CFile::modeRead: how.access = NativeAccess::kRead; break;
-    case CFile::modeWrite: how.access = NativeAccess::kWrite; break;
-    case CFile::modeReadWrite: how.access = NativeAccess::kReadWrite; break;
-    default: return false;
+    case CFile::modeRead:
+      how.access = NativeAccess::kRead;
+      break;
+    case CFile::modeWrite:
+      how.access = NativeAccess::kWrite;
+      break;
+    case CFile::modeReadWrite:
+      how.access = NativeAccess::kReadWrite;
+      break;
+    default:
+      return false;
   }
   how.create = (openFlags & CFile::modeCreate) != 0;
   how.append = (openFlags & CFile::modeAppend) != 0;
@@ -191,9 +198,15 @@ void CFile::Append(const void* buffer, UINT count) {
 ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
   NativeSeek whence;
   switch (from) {
-    case begin: whence = NativeSeek::kBegin; break;
-    case current: whence = NativeSeek::kCurrent; break;
-    case end: whence = NativeSeek::kEnd; break;
+    case begin:
+      whence = NativeSeek::kBegin;
+      break;
+    case current:
+      whence = NativeSeek::kCurrent;
+      break;
+    case end:
+      whence = NativeSeek::kEnd;
+      break;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
       ThrowLastError();

@@ -14,12 +14,12 @@
 #include "NativeName.h"
 #include "NativeNames.h"
 
-using utility::platform::Units;
 using utility::platform::NativeDirectory;
 using utility::platform::NativeEntry;
 using utility::platform::NativeFileInfo;
 using utility::platform::NativeKind;
 using utility::platform::NativeName;
+using utility::platform::Units;
 
 namespace {
 
@@ -44,12 +44,12 @@ bool IsDotName(const char* name) noexcept {
 
 // One directory search: "." and ".." first, then the directory's own entries.
 struct Search {
-  NativeDirectory* dir = nullptr;     // null for a search that names one entry
-  std::basic_string<WCHAR> pattern;   // the last component of the search pattern
+  NativeDirectory* dir = nullptr;    // null for a search that names one entry
+  std::basic_string<WCHAR> pattern;  // the last component of the search pattern
   bool all = false;
-  bool typeOnly = false;              // attributes from the entry type, no stat per entry
-  int stage = 0;                      // 0: ".", 1: "..", 2: the directory's entries
-  bool single = false;                // the one entry is in `pending`
+  bool typeOnly = false;  // attributes from the entry type, no stat per entry
+  int stage = 0;          // 0: ".", 1: "..", 2: the directory's entries
+  bool single = false;    // the one entry is in `pending`
   WIN32_FIND_DATAW pending{};
 
   bool Selects(const WCHAR* name) const noexcept {
@@ -113,7 +113,8 @@ HANDLE NoSearch(DWORD code, Search* search = nullptr) noexcept {
 
 // The search's pattern and the native directory it reads, from the pattern's last
 // component, which starts at cut: "\x" searches the root; "x" the current directory.
-DWORD PrepareSearch(Search& search, const WCHAR* pattern, std::size_t cut, Units last, std::string& directory) noexcept {
+DWORD PrepareSearch(Search& search, const WCHAR* pattern, std::size_t cut, Units last,
+                    std::string& directory) noexcept {
   try {
     search.pattern.assign(last.data(), last.size());
     if (cut == 0 || cut == 1) {
@@ -256,7 +257,7 @@ HANDLE FindFirstFileExW(const WCHAR* pattern, FINDEX_INFO_LEVELS, void* output, 
   std::string directory;
   if (const DWORD code = PrepareSearch(*search, pattern, cut, last, directory)) return NoSearch(code, search);
   const DWORD code = utility::platform::PatternHasWildcards(last) ? StartDirectory(*search, last, directory, flags)
-                                                           : StartSingle(*search, pattern);
+                                                                  : StartSingle(*search, pattern);
   if (code != ERROR_SUCCESS) return NoSearch(code, search);
   if (!search->Next(data)) {
     FindClose(search);
@@ -335,9 +336,11 @@ int RenameOne(const WCHAR* from, const WCHAR* to) {
   std::string nativeFrom, nativeTo;
   if (!NativeName(from, nativeFrom) || !NativeName(to, nativeTo)) return static_cast<int>(GetLastError());
   NativeFileInfo source, parentFrom, parentTo;
-  if (const DWORD code = utility::platform::StatNative(nativeFrom.c_str(), source, false)) return static_cast<int>(code);
+  if (const DWORD code = utility::platform::StatNative(nativeFrom.c_str(), source, false))
+    return static_cast<int>(code);
   const std::string fromParent = ParentOf(nativeFrom), toParent = ParentOf(nativeTo);
-  if (const DWORD code = utility::platform::StatNativeTarget(fromParent.c_str(), parentFrom)) return static_cast<int>(code);
+  if (const DWORD code = utility::platform::StatNativeTarget(fromParent.c_str(), parentFrom))
+    return static_cast<int>(code);
   if (utility::platform::StatNativeTarget(toParent.c_str(), parentTo) != ERROR_SUCCESS) return ERROR_PATH_NOT_FOUND;
   // A rename keeps the item in its directory; moving elsewhere is another operation.
   if (parentFrom.device != parentTo.device || parentFrom.node != parentTo.node) return DE_DIFFDIR;

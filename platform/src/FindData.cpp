@@ -12,9 +12,12 @@ DWORD KindAttributes(NativeKind kind, bool linkToDirectory) noexcept {
   switch (kind) {
     case NativeKind::kLink:
       return FILE_ATTRIBUTE_REPARSE_POINT | (linkToDirectory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE);
-    case NativeKind::kDirectory: return FILE_ATTRIBUTE_DIRECTORY;
-    case NativeKind::kFile: return FILE_ATTRIBUTE_ARCHIVE;
-    default: return FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM;
+    case NativeKind::kDirectory:
+      return FILE_ATTRIBUTE_DIRECTORY;
+    case NativeKind::kFile:
+      return FILE_ATTRIBUTE_ARCHIVE;
+    default:
+      return FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM;
   }
 }
 
@@ -74,7 +77,8 @@ void FillFindData(WIN32_FIND_DATAW* data, const NativeFileInfo& info, std::strin
   SetName(data, name);
 }
 
-void FillFindDataFromKind(WIN32_FIND_DATAW* data, NativeKind kind, bool linkToDirectory, std::string_view name) noexcept {
+void FillFindDataFromKind(WIN32_FIND_DATAW* data, NativeKind kind, bool linkToDirectory,
+                          std::string_view name) noexcept {
   data->dwFileAttributes = KindAttributes(kind, linkToDirectory) | NameAttributes(name);
   data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime = FILETIME{0, 0};
   data->nFileSizeHigh = data->nFileSizeLow = 0;

@@ -21,6 +21,7 @@ void FillFindData(WIN32_FIND_DATAW* data, const NativeFileInfo& info, std::strin
 
 // An entry from its kind alone (see FIND_FIRST_EX_ENTRY_TYPE_ONLY): no read-only attribute, no
 // times or size.
-void FillFindDataFromKind(WIN32_FIND_DATAW* data, NativeKind kind, bool linkToDirectory, std::string_view name) noexcept;
+void FillFindDataFromKind(WIN32_FIND_DATAW* data, NativeKind kind, bool linkToDirectory,
+                          std::string_view name) noexcept;
 
 }  // namespace utility::platform

@@ -26,8 +26,8 @@ bool MatchPattern(Units pattern, Units name) noexcept {
     if (p < pattern.size() && pattern[p] == u'*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == u'?' || utility::platform::ToUpperUnit(pattern[p]) == utility::platform::ToUpperUnit(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == u'?' || utility::platform::ToUpperUnit(pattern[p]) ==
+                                                                utility::platform::ToUpperUnit(name[n]))) {
       ++p;
       ++n;
     } else if (starP != Units::npos) {

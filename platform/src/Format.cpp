@@ -77,12 +77,18 @@ class Formatter {
   const WCHAR* Conversion(const WCHAR* p, Storage& out) {
     Directive s;
     for (; p != m_end; ++p) {
-      if (*p == u'-') s.left = true;
-      else if (*p == u'+') s.plus = true;
-      else if (*p == u' ') s.space = true;
-      else if (*p == u'#') s.alt = true;
-      else if (*p == u'0') s.zero = true;
-      else break;
+      if (*p == u'-')
+        s.left = true;
+      else if (*p == u'+')
+        s.plus = true;
+      else if (*p == u' ')
+        s.space = true;
+      else if (*p == u'#')
+        s.alt = true;
+      else if (*p == u'0')
+        s.zero = true;
+      else
+        break;
     }
     if (p != m_end && *p == u'*') {
       ++p;
@@ -111,48 +117,90 @@ class Formatter {
     if (p == m_end) Fail("CString::Format: incomplete conversion at the end of the format");
     const WCHAR conv = *p++;
     switch (conv) {
-      case u'%': out.push_back(u'%'); break;
-      case u'd': case u'i': Integer(s, static_cast<char>(conv), true, out); break;
-      case u'u': case u'o': case u'x': case u'X':
+      case u'%':
+        out.push_back(u'%');
+        break;
+      case u'd':
+      case u'i':
+        Integer(s, static_cast<char>(conv), true, out);
+        break;
+      case u'u':
+      case u'o':
+      case u'x':
+      case u'X':
         Integer(s, static_cast<char>(conv), false, out);
         break;
-      case u'e': case u'E': case u'f': case u'F': case u'g': case u'G': case u'a': case u'A':
+      case u'e':
+      case u'E':
+      case u'f':
+      case u'F':
+      case u'g':
+      case u'G':
+      case u'a':
+      case u'A':
         Floating(s, static_cast<char>(conv), out);
         break;
-      case u'c': Character(s, s.narrowText, out); break;
-      case u'C': Character(s, !s.wideText, out); break;
-      case u's': Text(s, out); break;
-      case u'S': Text(s, out); break;
-      case u'p': Pointer(s, out); break;
-      default: Fail("CString::Format: unknown conversion");
+      case u'c':
+        Character(s, s.narrowText, out);
+        break;
+      case u'C':
+        Character(s, !s.wideText, out);
+        break;
+      case u's':
+        Text(s, out);
+        break;
+      case u'S':
+        Text(s, out);
+        break;
+      case u'p':
+        Pointer(s, out);
+        break;
+      default:
+        Fail("CString::Format: unknown conversion");
     }
     return p;
   }
 
   const WCHAR* Modifier(const WCHAR* p, Directive& s) {
-    auto at = [&](std::size_t k, char16_t c) {
-      return static_cast<std::size_t>(m_end - p) > k && p[k] == c;
-    };
+    auto at = [&](std::size_t k, char16_t c) { return static_cast<std::size_t>(m_end - p) > k && p[k] == c; };
     if (at(0, u'h')) {
       s.narrowText = true;
-      if (at(1, u'h')) { s.size = Size::Char; return p + 2; }
+      if (at(1, u'h')) {
+        s.size = Size::Char;
+        return p + 2;
+      }
       s.size = Size::Short;
       return p + 1;
     }
     if (at(0, u'l')) {
-      if (at(1, u'l')) { s.size = Size::Long64; return p + 2; }
+      if (at(1, u'l')) {
+        s.size = Size::Long64;
+        return p + 2;
+      }
       s.wideText = true;  // `long` is 32 bits: only the text width changes
       return p + 1;
     }
-    if (at(0, u'w')) { s.wideText = true; return p + 1; }
+    if (at(0, u'w')) {
+      s.wideText = true;
+      return p + 1;
+    }
     if (at(0, u'I')) {
-      if (at(1, u'6') && at(2, u'4')) { s.size = Size::Long64; return p + 3; }
+      if (at(1, u'6') && at(2, u'4')) {
+        s.size = Size::Long64;
+        return p + 3;
+      }
       if (at(1, u'3') && at(2, u'2')) return p + 3;
       s.size = Size::Pointer;
       return p + 1;
     }
-    if (at(0, u'L') || at(0, u'j')) { s.size = Size::Long64; return p + 1; }
-    if (at(0, u'z') || at(0, u't')) { s.size = Size::Pointer; return p + 1; }
+    if (at(0, u'L') || at(0, u'j')) {
+      s.size = Size::Long64;
+      return p + 1;
+    }
+    if (at(0, u'z') || at(0, u't')) {
+      s.size = Size::Pointer;
+      return p + 1;
+    }
     return p;
   }
 
@@ -210,38 +258,56 @@ class Formatter {
     if (n < 0) Fail("CString::Format: the number cannot be formatted");
     const std::size_t at = out.size();
     out.resize(at + static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) out[at + static_cast<std::size_t>(k)] = static_cast<unsigned char>(big[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < n; ++k)
+      out[at + static_cast<std::size_t>(k)] = static_cast<unsigned char>(big[static_cast<std::size_t>(k)]);
   }
 
   void Integer(const Directive& s, char conv, bool isSigned, Storage& out) {
     const FormatArg& a = Next();
     unsigned long long bits;
-    if (a.kind == FormatArg::Kind::Signed) bits = static_cast<unsigned long long>(a.i);
-    else if (a.kind == FormatArg::Kind::Unsigned) bits = a.u;
-    else Fail("CString::Format: an integer conversion was given a non-integer argument");
+    if (a.kind == FormatArg::Kind::Signed)
+      bits = static_cast<unsigned long long>(a.i);
+    else if (a.kind == FormatArg::Kind::Unsigned)
+      bits = a.u;
+    else
+      Fail("CString::Format: an integer conversion was given a non-integer argument");
     // Cut to the conversion's width, as the cast a C caller would have written.
     switch (s.size) {
-      case Size::Char: bits = isSigned ? static_cast<unsigned long long>(static_cast<signed char>(bits))
-                                       : static_cast<unsigned char>(bits); break;
-      case Size::Short: bits = isSigned ? static_cast<unsigned long long>(static_cast<std::int16_t>(bits))
-                                        : static_cast<std::uint16_t>(bits); break;
-      case Size::Default: bits = isSigned ? static_cast<unsigned long long>(static_cast<std::int32_t>(bits))
-                                          : static_cast<std::uint32_t>(bits); break;
-      case Size::Long64: case Size::Pointer: break;
+      case Size::Char:
+        bits = isSigned ? static_cast<unsigned long long>(static_cast<signed char>(bits))
+                        : static_cast<unsigned char>(bits);
+        break;
+      case Size::Short:
+        bits = isSigned ? static_cast<unsigned long long>(static_cast<std::int16_t>(bits))
+                        : static_cast<std::uint16_t>(bits);
+        break;
+      case Size::Default:
+        bits = isSigned ? static_cast<unsigned long long>(static_cast<std::int32_t>(bits))
+                        : static_cast<std::uint32_t>(bits);
+        break;
+      case Size::Long64:
+      case Size::Pointer:
+        break;
     }
     const char tail[] = {'l', 'l', conv, '\0'};
     const NarrowFormat directive = NarrowDirective(s, tail);
-    if (isSigned) Print(directive, static_cast<long long>(bits), out);
-    else Print(directive, bits, out);
+    if (isSigned)
+      Print(directive, static_cast<long long>(bits), out);
+    else
+      Print(directive, bits, out);
   }
 
   void Floating(const Directive& s, char conv, Storage& out) {
     const FormatArg& a = Next();
     double v;
-    if (a.kind == FormatArg::Kind::Floating) v = a.d;
-    else if (a.kind == FormatArg::Kind::Signed) v = static_cast<double>(a.i);
-    else if (a.kind == FormatArg::Kind::Unsigned) v = static_cast<double>(a.u);
-    else Fail("CString::Format: a floating conversion was given a non-number argument");
+    if (a.kind == FormatArg::Kind::Floating)
+      v = a.d;
+    else if (a.kind == FormatArg::Kind::Signed)
+      v = static_cast<double>(a.i);
+    else if (a.kind == FormatArg::Kind::Unsigned)
+      v = static_cast<double>(a.u);
+    else
+      Fail("CString::Format: a floating conversion was given a non-number argument");
     const char tail[] = {conv, '\0'};
     Print(NarrowDirective(s, tail), v, out);
   }
@@ -249,10 +315,14 @@ class Formatter {
   void Pointer(const Directive& s, Storage& out) {
     const FormatArg& a = Next();
     const void* v;
-    if (a.kind == FormatArg::Kind::Pointer) v = a.p;
-    else if (a.kind == FormatArg::Kind::WideText) v = a.ws;
-    else if (a.kind == FormatArg::Kind::NarrowText) v = a.ns;
-    else Fail("CString::Format: %p was given a number");
+    if (a.kind == FormatArg::Kind::Pointer)
+      v = a.p;
+    else if (a.kind == FormatArg::Kind::WideText)
+      v = a.ws;
+    else if (a.kind == FormatArg::Kind::NarrowText)
+      v = a.ns;
+    else
+      Fail("CString::Format: %p was given a number");
     Directive t = s;
     t.plus = t.space = t.alt = t.zero = false;
     t.precision = -1;
@@ -272,9 +342,12 @@ class Formatter {
   void Character(const Directive& s, bool narrow, Storage& out) {
     const FormatArg& a = Next();
     unsigned long long bits;
-    if (a.kind == FormatArg::Kind::Signed) bits = static_cast<unsigned long long>(a.i);
-    else if (a.kind == FormatArg::Kind::Unsigned) bits = a.u;
-    else Fail("CString::Format: %c was given a non-integer argument");
+    if (a.kind == FormatArg::Kind::Signed)
+      bits = static_cast<unsigned long long>(a.i);
+    else if (a.kind == FormatArg::Kind::Unsigned)
+      bits = a.u;
+    else
+      Fail("CString::Format: %c was given a non-integer argument");
     WCHAR unit;
     if (narrow) {
       // One byte of UTF-8: a lone byte above 0x7F is no character and reads as U+FFFD.

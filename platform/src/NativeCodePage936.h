@@ -22,7 +22,8 @@ bool StartNativeGbk(Gbk direction) noexcept;
 
 // Converts from in[0, inLeft) into out[0, outLeft), moving in and out past what was done and
 // counting down inLeft and outLeft. The converter must have been started on this thread.
-GbkStop ConvertNativeGbk(Gbk direction, const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) noexcept;
+GbkStop ConvertNativeGbk(Gbk direction, const char*& in, std::size_t& inLeft, char*& out,
+                         std::size_t& outLeft) noexcept;
 
 // Puts the converter back in its initial state, after input it could not convert was skipped.
 void ResetNativeGbk(Gbk direction) noexcept;

@@ -44,7 +44,8 @@ std::size_t DecodeEscaping(const unsigned char* s, std::size_t n, WCHAR* out, st
 // Appends the UTF-8 of name[0, length), which holds no byte escape; false for a lone surrogate.
 bool AppendStrictUtf8(const WCHAR* name, std::size_t length, std::string& out) {
   if (length == 0) return true;
-  const utility::platform::codepage::Result size = utility::platform::codepage::Utf16ToUtf8(name, length, nullptr, 0, true);
+  const utility::platform::codepage::Result size =
+      utility::platform::codepage::Utf16ToUtf8(name, length, nullptr, 0, true);
   if (size.error != 0) return false;
   const std::size_t at = out.size();
   out.resize(at + size.count);
@@ -60,7 +61,8 @@ bool EncodeNativeName(const WCHAR* name, std::size_t length, std::string& out) {
   std::size_t run = 0;  // where the units since the last escape begin
   for (std::size_t i = 0; i < length; ++i) {
     // A low surrogate after a high one is half of a pair, not an escape.
-    const bool escape = name[i] >= kFirstByteEscape && name[i] <= kLastByteEscape && (i == 0 || !IsHighSurrogate(name[i - 1]));
+    const bool escape =
+        name[i] >= kFirstByteEscape && name[i] <= kLastByteEscape && (i == 0 || !IsHighSurrogate(name[i - 1]));
     if (!escape) continue;
     if (!AppendStrictUtf8(name + run, i - run, out)) return false;
     out.push_back(static_cast<char>(name[i] - 0xDC00));
@@ -81,7 +83,8 @@ std::size_t DecodeNativeName(std::string_view native, WCHAR* out, std::size_t ca
   const auto* s = reinterpret_cast<const unsigned char*>(native.data());
   // Valid UTF-8, nearly every name, is decoded whole; a name cut to capacity ends between
   // characters as well.
-  const utility::platform::codepage::Result whole = utility::platform::codepage::Utf8ToUtf16(s, native.size(), out, capacity, true);
+  const utility::platform::codepage::Result whole =
+      utility::platform::codepage::Utf8ToUtf16(s, native.size(), out, capacity, true);
   if (whole.error != ERROR_NO_UNICODE_TRANSLATION) return whole.count;
   return DecodeEscaping(s, native.size(), out, capacity);
 }

@@ -24,7 +24,8 @@ bool utility::platform::NativePath(CStringRef path, std::string& native) {
 
 std::string utility::platform::NativePath(CStringRef path) {
   std::string native;
-  if (!utility::platform::NativePath(path, native)) throw CFileException(ERROR_INVALID_NAME, CString(path.data(), static_cast<int>(path.size())));
+  if (!utility::platform::NativePath(path, native))
+    throw CFileException(ERROR_INVALID_NAME, CString(path.data(), static_cast<int>(path.size())));
   return native;
 }
 

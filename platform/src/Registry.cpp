@@ -185,7 +185,9 @@ Units Join(const Units& base, const std::vector<Units>& names) {
   return path;
 }
 
-Units FoldedName(const WCHAR* name) { return registry::Fold(name == nullptr ? reinterpret_cast<const WCHAR*>(u"") : name, UnitLength(name)); }
+Units FoldedName(const WCHAR* name) {
+  return registry::Fold(name == nullptr ? reinterpret_cast<const WCHAR*>(u"") : name, UnitLength(name));
+}
 
 void ToFileTime(std::int64_t ticks, PFILETIME out) {
   if (out == nullptr) return;
@@ -248,8 +250,8 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired,
-                     const LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) noexcept try {
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM desired, const LPSECURITY_ATTRIBUTES,
+                     PHKEY result, LPDWORD disposition) noexcept try {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   KeyRef base;
@@ -286,8 +288,8 @@ LONG RegCloseKey(HKEY key) noexcept {
   return Handles::Instance().Remove(key);
 }
 
-LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD size) noexcept try {
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) noexcept
+    try {
   KeyRef k;
   LONG rc = Resolve(key, k);
   if (rc != ERROR_SUCCESS) return rc;
@@ -331,9 +333,8 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) noexcept try {
 }
 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD reserved, LPDWORD subKeys,
-                      LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values,
-                      LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD securityDescriptorSize,
-                      PFILETIME lastWriteTime) noexcept try {
+                      LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values, LPDWORD maxValueNameLength,
+                      LPDWORD maxValueLength, LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) noexcept try {
   KeyRef k;
   LONG rc = Resolve(key, k);
   if (rc != ERROR_SUCCESS) return rc;
@@ -472,11 +473,15 @@ LONG utility::platform::CheckHive(HKEY key) noexcept try {
   return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-LONG utility::platform::SalvageHive(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags, REG_SALVAGE_COUNTS* counts) noexcept try {
+LONG utility::platform::SalvageHive(LPCWSTR damagedFile, LPCWSTR newFile, DWORD flags,
+                                    REG_SALVAGE_COUNTS* counts) noexcept try {
   if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{};
-  if (damagedFile == nullptr || damagedFile[0] == 0 || newFile == nullptr || newFile[0] == 0) return ERROR_INVALID_PARAMETER;
+  if (damagedFile == nullptr || damagedFile[0] == 0 || newFile == nullptr || newFile[0] == 0)
+    return ERROR_INVALID_PARAMETER;
   std::string from, to;
-  if (!utility::platform::NativePath(CStringRef(damagedFile), from) || !utility::platform::NativePath(CStringRef(newFile), to)) return ERROR_INVALID_NAME;
+  if (!utility::platform::NativePath(CStringRef(damagedFile), from) ||
+      !utility::platform::NativePath(CStringRef(newFile), to))
+    return ERROR_INVALID_NAME;
   registry::SalvageCounts found;
   const LONG rc = registry::SalvageHive(from, to, (flags & REG_SALVAGE_REPLACE) != 0, found);
   if (counts != nullptr) *counts = REG_SALVAGE_COUNTS{found.keys, found.values, found.rebuiltKeys, found.lostRows};

@@ -58,7 +58,8 @@ LONG Hive::Session::OpenConnection() {
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   LONG checked = VerifyHive(db);
   if (checked == ERROR_SUCCESS) {
-    checked = FromSqlite(sqlite3_exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;", nullptr, nullptr, nullptr), db);
+    checked = FromSqlite(
+        sqlite3_exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;", nullptr, nullptr, nullptr), db);
   }
   if (checked != ERROR_SUCCESS) {
     sqlite3_close_v2(db);

@@ -63,8 +63,8 @@ LONG InsertKey(Hive::Session& s, const KeyStatements& st, std::int64_t parent, c
 
 // Walks from the key at basePath down names inside the open write transaction, creating
 // what is missing; path and current end at the last key.
-LONG Walk(Hive::Session& s, const KeyStatements& st, const std::vector<Units>& names, Units& path, std::int64_t& current,
-          bool& created) {
+LONG Walk(Hive::Session& s, const KeyStatements& st, const std::vector<Units>& names, Units& path,
+          std::int64_t& current, bool& created) {
   LONG rc = FindRow(s, st.find, BigEndian(path), current);
   if (rc != ERROR_SUCCESS) return rc;
   if (current == 0) return ERROR_KEY_DELETED;
@@ -275,7 +275,8 @@ LONG Hive::DeleteKey(std::int64_t key) {
     sqlite3_stmt* parentOf = nullptr;
     sqlite3_stmt* del = nullptr;
     sqlite3_stmt* touch = nullptr;
-    if ((rc = s.Prepared(kHasChildren, children)) != ERROR_SUCCESS || (rc = s.Prepared(kParentOf, parentOf)) != ERROR_SUCCESS ||
+    if ((rc = s.Prepared(kHasChildren, children)) != ERROR_SUCCESS ||
+        (rc = s.Prepared(kParentOf, parentOf)) != ERROR_SUCCESS ||
         (rc = s.Prepared(kDeleteKey, del)) != ERROR_SUCCESS || (rc = s.Prepared(kTouchKey, touch)) != ERROR_SUCCESS) {
       return rc;
     }

@@ -113,24 +113,32 @@ Units NameAt(sqlite3_stmt* st, int column) {
 
 // Every readable key and value row of the damaged hive.
 LONG ReadSalvage(sqlite3* db, Salvaged& found, SalvageCounts& counts) {
-  LONG rc = ReadRows(db, "keys", "path, name, readonly, written", [&](sqlite3_stmt* st) {
-    if (!EvenBlob(st, 1) || !EvenBlob(st, 2)) return false;
-    SalvagedKey key{sqlite3_column_int64(st, 0), NameAt(st, 2), sqlite3_column_int64(st, 3) != 0,
-                    sqlite3_column_int64(st, 4)};
-    Units path = FromBigEndian(sqlite3_column_blob(st, 1), sqlite3_column_bytes(st, 1));
-    if (path.empty()) found.root = std::make_unique<SalvagedKey>(std::move(key));
-    else found.keys.emplace(std::move(path), std::move(key));
-    return true;
-  }, counts.lostRows);
+  LONG rc = ReadRows(
+      db, "keys", "path, name, readonly, written",
+      [&](sqlite3_stmt* st) {
+        if (!EvenBlob(st, 1) || !EvenBlob(st, 2)) return false;
+        SalvagedKey key{sqlite3_column_int64(st, 0), NameAt(st, 2), sqlite3_column_int64(st, 3) != 0,
+                        sqlite3_column_int64(st, 4)};
+        Units path = FromBigEndian(sqlite3_column_blob(st, 1), sqlite3_column_bytes(st, 1));
+        if (path.empty())
+          found.root = std::make_unique<SalvagedKey>(std::move(key));
+        else
+          found.keys.emplace(std::move(path), std::move(key));
+        return true;
+      },
+      counts.lostRows);
   if (rc != ERROR_SUCCESS) return rc;
-  return ReadRows(db, "vals", "key, name, type, data", [&](sqlite3_stmt* st) {
-    if (!EvenBlob(st, 2) || sqlite3_column_type(st, 4) != SQLITE_BLOB) return false;
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(st, 4));
-    found.values.push_back(SalvagedValue{sqlite3_column_int64(st, 1), NameAt(st, 2), sqlite3_column_int64(st, 3),
-                                         std::string(data == nullptr ? "" : data,
-                                                     static_cast<std::size_t>(sqlite3_column_bytes(st, 4)))});
-    return true;
-  }, counts.lostRows);
+  return ReadRows(
+      db, "vals", "key, name, type, data",
+      [&](sqlite3_stmt* st) {
+        if (!EvenBlob(st, 2) || sqlite3_column_type(st, 4) != SQLITE_BLOB) return false;
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(st, 4));
+        found.values.push_back(SalvagedValue{
+            sqlite3_column_int64(st, 1), NameAt(st, 2), sqlite3_column_int64(st, 3),
+            std::string(data == nullptr ? "" : data, static_cast<std::size_t>(sqlite3_column_bytes(st, 4)))});
+        return true;
+      },
+      counts.lostRows);
 }
 
 // Runs SQL that returns no rows and must succeed.
@@ -148,25 +156,29 @@ class SalvageWriter {
                              nullptr);
     if (rc == SQLITE_OK) rc = Run(m_out.db, "PRAGMA foreign_keys = ON; " + NewHiveScript());
     if (rc == SQLITE_OK) {
-      rc = sqlite3_prepare_v2(m_out.db, "INSERT INTO keys(id, parent, path, name, readonly, written) VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
-                              -1, &m_insertKey.st, nullptr);
+      rc = sqlite3_prepare_v2(
+          m_out.db, "INSERT INTO keys(id, parent, path, name, readonly, written) VALUES(?1, ?2, ?3, ?4, ?5, ?6)", -1,
+          &m_insertKey.st, nullptr);
     }
     if (rc == SQLITE_OK) {
-      rc = sqlite3_prepare_v2(m_out.db, "INSERT OR IGNORE INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)",
-                              -1, &m_insertValue.st, nullptr);
+      rc = sqlite3_prepare_v2(m_out.db,
+                              "INSERT OR IGNORE INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)", -1,
+                              &m_insertValue.st, nullptr);
     }
     return FromSqlite(rc, m_out.db);
   }
 
   LONG WriteKeys(const SalvagedKey* root, const std::map<Units, SalvagedKey>& keys) {
-    int rc = Insert(0, Units(), Units(), root != nullptr && root->readOnly, root != nullptr ? root->written : FileTimeNow());
+    int rc =
+        Insert(0, Units(), Units(), root != nullptr && root->readOnly, root != nullptr ? root->written : FileTimeNow());
     if (rc != SQLITE_DONE) return FromSqlite(rc, m_out.db);
     if (root != nullptr) m_ids[root->id] = kRootKeyId;
     for (const auto& [folded, key] : keys) {
       const std::size_t cut = folded.rfind(u'\\');
       const std::int64_t parent = ParentOf(cut == Units::npos ? Units() : folded.substr(0, cut), key.written);
       if (parent == 0) return ERROR_REGISTRY_IO_FAILED;
-      if ((rc = Insert(parent, folded, key.name, key.readOnly, key.written)) != SQLITE_DONE) return FromSqlite(rc, m_out.db);
+      if ((rc = Insert(parent, folded, key.name, key.readOnly, key.written)) != SQLITE_DONE)
+        return FromSqlite(rc, m_out.db);
       m_ids[key.id] = m_made[folded];
       ++m_counts.keys;
     }
@@ -189,8 +201,10 @@ class SalvageWriter {
       u.Blob(5, v.data.data(), v.data.size());
       const int rc = u.Step();
       if (rc != SQLITE_DONE) return FromSqlite(rc, m_out.db);
-      if (sqlite3_changes(m_out.db) == 1) ++m_counts.values;
-      else ++m_counts.lostRows;  // a second row with the same name: the first one stays
+      if (sqlite3_changes(m_out.db) == 1)
+        ++m_counts.values;
+      else
+        ++m_counts.lostRows;  // a second row with the same name: the first one stays
     }
     return ERROR_SUCCESS;
   }

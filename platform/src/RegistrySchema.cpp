@@ -174,8 +174,8 @@ LONG CreateHiveFile(const std::string& path) {
   if (dir != ERROR_SUCCESS) return dir;
   const std::string temp = TemporarySibling(path);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
     const std::string script = NewHiveScript() + "INSERT INTO keys(id, parent, path, name, written) VALUES(" +
                                std::to_string(kRootKeyId) + ", NULL, x'', x'', " + std::to_string(FileTimeNow()) +

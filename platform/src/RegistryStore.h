@@ -21,11 +21,11 @@ inline constexpr std::int64_t kRootKeyId = 1;
 // What RegQueryInfoKeyW reports of a key.
 struct KeyInfo {
   DWORD subKeys = 0;
-  DWORD maxSubKeyName = 0;    // units, without terminator
+  DWORD maxSubKeyName = 0;  // units, without terminator
   DWORD values = 0;
-  DWORD maxValueName = 0;     // units, without terminator
-  DWORD maxValueData = 0;     // bytes
-  std::int64_t written = 0;   // FILETIME ticks of the last change
+  DWORD maxValueName = 0;    // units, without terminator
+  DWORD maxValueData = 0;    // bytes
+  std::int64_t written = 0;  // FILETIME ticks of the last change
 };
 
 // Where a value's data goes: copied into buffer when it fits capacity (and buffer is not
@@ -69,12 +69,11 @@ class Hive {
   // Opens the key at basePath followed by names (kept in their case), creating the missing
   // ones in one transaction. Creating below a read-only key, or asking for write rights
   // (wantWrite) on a read-only key, gives ERROR_ACCESS_DENIED.
-  LONG CreateKey(const Units& basePath, const std::vector<Units>& names, bool wantWrite,
-                 std::int64_t& id, bool& created);
+  LONG CreateKey(const Units& basePath, const std::vector<Units>& names, bool wantWrite, std::int64_t& id,
+                 bool& created);
 
   LONG QueryValue(std::int64_t key, const Units& foldedName, DWORD& type, DataSink& data);
-  LONG SetValue(std::int64_t key, const Units& name, const Units& foldedName, DWORD type,
-                const BYTE* data, DWORD size);
+  LONG SetValue(std::int64_t key, const Units& name, const Units& foldedName, DWORD type, const BYTE* data, DWORD size);
   LONG DeleteValue(std::int64_t key, const Units& foldedName);
   // The value at index in creation order: name, type and data (data into sink).
   LONG EnumValue(std::int64_t key, DWORD index, Units& name, DWORD& type, DataSink& data);

@@ -64,7 +64,8 @@ LONG Hive::SetValue(std::int64_t key, const Units& name, const Units& foldedName
     if ((rc = s.RefuseDamaged()) != ERROR_SUCCESS) return rc;
     sqlite3_stmt* upsert = nullptr;
     sqlite3_stmt* touch = nullptr;
-    if ((rc = s.Prepared(kUpsertValue, upsert)) != ERROR_SUCCESS || (rc = s.Prepared(kTouchKey, touch)) != ERROR_SUCCESS) {
+    if ((rc = s.Prepared(kUpsertValue, upsert)) != ERROR_SUCCESS ||
+        (rc = s.Prepared(kTouchKey, touch)) != ERROR_SUCCESS) {
       return rc;
     }
     if ((rc = s.Exec(kBeginImmediate)) != ERROR_SUCCESS) return rc;

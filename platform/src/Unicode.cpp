@@ -9,8 +9,7 @@ namespace {
 
 constexpr unsigned kBlockMask = (1u << kCaseBlockShift) - 1;
 
-WCHAR Apply(const unsigned char* index, const unsigned short (*delta)[1u << kCaseBlockShift],
-            WCHAR ch) noexcept {
+WCHAR Apply(const unsigned char* index, const unsigned short (*delta)[1u << kCaseBlockShift], WCHAR ch) noexcept {
   const unsigned d = delta[index[ch >> kCaseBlockShift]][ch & kBlockMask];
   return static_cast<WCHAR>((ch + d) & 0xFFFFu);
 }

@@ -96,8 +96,8 @@ inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noe
 inline bool IsThreeByteRun(const unsigned char* s) noexcept {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
   const __m128i mask = _mm_setr_epi8(-16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, -16, -64, -64, 0);
-  const __m128i pattern = _mm_setr_epi8(-32, -128, -128, -32, -128, -128, -32, -128, -128, -32, -128, -128, -32,
-                                        -128, -128, 0);
+  const __m128i pattern =
+      _mm_setr_epi8(-32, -128, -128, -32, -128, -128, -32, -128, -128, -32, -128, -128, -32, -128, -128, 0);
   if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, mask), pattern)) != 0xFFFF) return false;
   const __m128i leads = _mm_and_si128(v, _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0));
   const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(leads, _mm_set1_epi8(static_cast<char>(0xE0))),
@@ -133,13 +133,13 @@ inline std::size_t DecodeSlow(const unsigned char* s, std::size_t n, std::uint32
   } else if (b >= 0xE0 && b <= 0xEF) {
     need = 2;
     cp = b & 0x0Fu;
-    if (b == 0xE0) lo = 0xA0;        // no overlong forms
-    if (b == 0xED) hi = 0x9F;        // no surrogates
+    if (b == 0xE0) lo = 0xA0;  // no overlong forms
+    if (b == 0xED) hi = 0x9F;  // no surrogates
   } else if (b >= 0xF0 && b <= 0xF4) {
     need = 3;
     cp = b & 0x07u;
-    if (b == 0xF0) lo = 0x90;        // no overlong forms
-    if (b == 0xF4) hi = 0x8F;        // nothing above U+10FFFF
+    if (b == 0xF0) lo = 0x90;  // no overlong forms
+    if (b == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
   } else {
     cp = kReplacement;
     valid = false;

@@ -13,9 +13,7 @@ namespace {
 constexpr VARTYPE kTypeMask = 0x0FFF;
 
 // The base types that a VARIANT may hold by value.
-bool IsKnownBaseType(VARTYPE base) noexcept {
-  return base <= VT_DECIMAL || (base >= VT_I1 && base <= VT_UINT);
-}
+bool IsKnownBaseType(VARTYPE base) noexcept { return base <= VT_DECIMAL || (base >= VT_I1 && base <= VT_UINT); }
 
 bool IsValidType(VARTYPE vt) noexcept {
   if ((vt & VT_VECTOR) != 0) return false;  // vectors live only in property sets
@@ -158,9 +156,7 @@ COleVariant::COleVariant(const WCHAR* text) {
   }
 }
 
-COleVariant& COleVariant::operator=(const COleVariant& other) {
-  return *this = static_cast<const VARIANT&>(other);
-}
+COleVariant& COleVariant::operator=(const COleVariant& other) { return *this = static_cast<const VARIANT&>(other); }
 
 COleVariant& COleVariant::operator=(COleVariant&& other) noexcept {
   if (this != &other) {

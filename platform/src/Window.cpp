@@ -19,8 +19,8 @@ struct Node {
   DWORD style = 0;
   UINT id = 0;
   std::u16string name;
-  CWnd* attached = nullptr;        // the object that Create() made the window for
-  std::unique_ptr<CWnd> wrapper;   // FromHandle()'s object when none is attached
+  CWnd* attached = nullptr;       // the object that Create() made the window for
+  std::unique_ptr<CWnd> wrapper;  // FromHandle()'s object when none is attached
 };
 
 struct Tree {
@@ -157,10 +157,14 @@ HWND GetWindow(HWND window, UINT relation) noexcept {
   const std::vector<HWND>& siblings = Siblings(t, *n);
   const auto at = std::find(siblings.begin(), siblings.end(), window);
   switch (relation) {
-    case GW_HWNDFIRST: return siblings.front();
-    case GW_HWNDLAST: return siblings.back();
-    case GW_HWNDNEXT: return at + 1 == siblings.end() ? nullptr : *(at + 1);
-    default: return at == siblings.begin() ? nullptr : *(at - 1);  // GW_HWNDPREV
+    case GW_HWNDFIRST:
+      return siblings.front();
+    case GW_HWNDLAST:
+      return siblings.back();
+    case GW_HWNDNEXT:
+      return at + 1 == siblings.end() ? nullptr : *(at + 1);
+    default:
+      return at == siblings.begin() ? nullptr : *(at - 1);  // GW_HWNDPREV
   }
 }
 
@@ -197,15 +201,25 @@ BOOL ShowWindow(HWND window, int command) noexcept {
   }
   const BOOL wasVisible = (n->style & WS_VISIBLE) != 0 ? TRUE : FALSE;
   switch (command) {
-    case SW_HIDE: n->style &= ~WS_VISIBLE; break;
+    case SW_HIDE:
+      n->style &= ~WS_VISIBLE;
+      break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
-    case SW_FORCEMINIMIZE: n->style = (n->style | WS_VISIBLE | WS_MINIMIZE) & ~WS_MAXIMIZE; break;
-    case SW_MAXIMIZE: n->style = (n->style | WS_VISIBLE | WS_MAXIMIZE) & ~WS_MINIMIZE; break;
+    case SW_FORCEMINIMIZE:
+      n->style = (n->style | WS_VISIBLE | WS_MINIMIZE) & ~WS_MAXIMIZE;
+      break;
+    case SW_MAXIMIZE:
+      n->style = (n->style | WS_VISIBLE | WS_MAXIMIZE) & ~WS_MINIMIZE;
+      break;
     case SW_SHOWNORMAL:
-    case SW_RESTORE: n->style = (n->style | WS_VISIBLE) & ~(WS_MINIMIZE | WS_MAXIMIZE); break;
-    default: n->style |= WS_VISIBLE; break;
+    case SW_RESTORE:
+      n->style = (n->style | WS_VISIBLE) & ~(WS_MINIMIZE | WS_MAXIMIZE);
+      break;
+    default:
+      n->style |= WS_VISIBLE;
+      break;
   }
   return wasVisible;
 }

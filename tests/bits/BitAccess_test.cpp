@@ -20,7 +20,12 @@ int ExpectedBit(std::int64_t widened, int index) {
 }
 
 TEST(SetBit, TypedOverloadsSetOnFalseAndClearOnTrue) {
-  struct Case { int value; int index; bool flag; int expected; };
+  struct Case {
+    int value;
+    int index;
+    bool flag;
+    int expected;
+  };
   for (const Case& c : {Case{0, 3, false, 8}, Case{15, 3, true, 7}, Case{0, 35, false, 8},
                         Case{0, -1, false, static_cast<int>(0x80000000u)}, Case{-1, 31, true, 0x7FFFFFFF},
                         Case{8, 3, false, 8}, Case{7, 3, true, 7}, Case{0, 32, false, 1}}) {
@@ -117,7 +122,8 @@ TEST(GetBit, MatchesTheWidenedValueForEveryIndex) {
       const auto us = static_cast<unsigned short>(bits);
       ASSERT_EQ(CUtility::GetBit(c, index), ExpectedBit(static_cast<std::int8_t>(bits), index)) << bits << " " << index;
       ASSERT_EQ(CUtility::GetBit(uc, index), ExpectedBit(uc, index)) << bits << " " << index;
-      ASSERT_EQ(CUtility::GetBit(s, index), ExpectedBit(static_cast<std::int16_t>(bits), index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(s, index), ExpectedBit(static_cast<std::int16_t>(bits), index))
+          << bits << " " << index;
       ASSERT_EQ(CUtility::GetBit(us, index), ExpectedBit(us, index)) << bits << " " << index;
       ASSERT_EQ(CUtility::GetBit(static_cast<int>(bits), index), ExpectedBit(bits, index)) << bits << " " << index;
       ASSERT_EQ(CUtility::GetBit(bits, index), ExpectedBit(bits, index)) << bits << " " << index;
@@ -131,7 +137,8 @@ TEST(GetBit, MatchesTheWidenedValueForEveryIndex) {
 TEST(GetBit, DoubleNeverShowsItsHighHalf) {
   for (int index = -32; index < 64; ++index) {
     EXPECT_EQ(CUtility::GetBit(1.0, index), 0) << index;
-    EXPECT_EQ(CUtility::GetBit(-1e300, index), ExpectedBit(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(-1e300)), index));
+    EXPECT_EQ(CUtility::GetBit(-1e300, index),
+              ExpectedBit(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(-1e300)), index));
   }
 }
 

@@ -23,7 +23,11 @@ int DigitFromText(int value, int position) {
 }
 
 TEST(GetDigit, ReadsDecimalDigits) {
-  struct Case { int value; int position; int expected; };
+  struct Case {
+    int value;
+    int position;
+    int expected;
+  };
   for (const Case& c : {Case{12345, 0, 5}, Case{12345, 2, 3}, Case{12345, 4, 1}, Case{12345, 5, 0},
                         Case{2147483647, 9, 2}, Case{12345, 10, 0}, Case{-123, 0, -3}, Case{-123, 1, -2},
                         Case{-123, 2, -1}, Case{0, 0, 0}, Case{INT_MIN, 9, -2}, Case{INT_MIN, 0, -8},
@@ -46,12 +50,17 @@ TEST(GetDigit, AgreesWithTheDecimalText) {
 }
 
 TEST(SetDigit, ReplacesOneDigit) {
-  struct Case { int value; int position; int digit; ULONG expected; };
-  for (const Case& c : {Case{12345, 2, 9, 12945}, Case{5, 3, 7, 7005}, Case{12345, 0, 0, 12340},
-                        Case{12345, 5, 1, 112345}, Case{12345, 1, 10, 0}, Case{12345, 1, -1, 0},
-                        Case{-123, 1, 5, 4294967243u}, Case{0, 0, 0, 0}, Case{123, 9, 3, 3000000123u},
-                        Case{123, 9, 5, 705032827u}, Case{2147483647, 8, 9, 2947483647u},
-                        Case{12345, -1, 1, 0}, Case{12345, 10, 1, 0}, Case{12345, 2, INT_MIN, 0}}) {
+  struct Case {
+    int value;
+    int position;
+    int digit;
+    ULONG expected;
+  };
+  for (const Case& c :
+       {Case{12345, 2, 9, 12945}, Case{5, 3, 7, 7005}, Case{12345, 0, 0, 12340}, Case{12345, 5, 1, 112345},
+        Case{12345, 1, 10, 0}, Case{12345, 1, -1, 0}, Case{-123, 1, 5, 4294967243u}, Case{0, 0, 0, 0},
+        Case{123, 9, 3, 3000000123u}, Case{123, 9, 5, 705032827u}, Case{2147483647, 8, 9, 2947483647u},
+        Case{12345, -1, 1, 0}, Case{12345, 10, 1, 0}, Case{12345, 2, INT_MIN, 0}}) {
     SCOPED_TRACE(std::to_string(c.value) + " at " + std::to_string(c.position) + " digit " + std::to_string(c.digit));
     EXPECT_EQ(CUtility::SetDigit(c.value, c.position, c.digit), c.expected);
   }
@@ -90,11 +99,15 @@ int FieldByBits(int value, int shift, int width) {
 }
 
 TEST(ConvertToBitValue, ExtractsFields) {
-  struct Case { int value; int shift; int width; int expected; };
-  for (const Case& c : {Case{0x1234, 4, 8, 0x23}, Case{0x1234, 0, 4, 4}, Case{-1, 28, 8, 255},
-                        Case{0xF0, 4, 4, 15}, Case{0xF0, 36, 4, 15}, Case{0xF0, 4, 0, 0},
-                        Case{static_cast<int>(0x80000000u), 31, 1, 1}, Case{0xF0, 4, -1, 0},
-                        Case{0xF0, 4, -127, 0}, Case{0xF0, 4, INT_MIN, 0}, Case{-16, 4, 32, -1},
+  struct Case {
+    int value;
+    int shift;
+    int width;
+    int expected;
+  };
+  for (const Case& c : {Case{0x1234, 4, 8, 0x23}, Case{0x1234, 0, 4, 4}, Case{-1, 28, 8, 255}, Case{0xF0, 4, 4, 15},
+                        Case{0xF0, 36, 4, 15}, Case{0xF0, 4, 0, 0}, Case{static_cast<int>(0x80000000u), 31, 1, 1},
+                        Case{0xF0, 4, -1, 0}, Case{0xF0, 4, -127, 0}, Case{0xF0, 4, INT_MIN, 0}, Case{-16, 4, 32, -1},
                         Case{0x12345678, 0, 40, 0x12345678}, Case{0x12345678, -28, 8, 0x67}}) {
     SCOPED_TRACE(std::to_string(c.value) + " shift " + std::to_string(c.shift) + " width " + std::to_string(c.width));
     EXPECT_EQ(CUtility::ConvertToBitValue(c.value, c.shift, c.width), c.expected);

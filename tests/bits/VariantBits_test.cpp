@@ -47,7 +47,8 @@ TEST(VariantSetBit, MatchesTheTypedOverloadsWithTheFlagReversed) {
     const std::uint64_t bits = rng();
     for (int index = -33; index <= 40; ++index) {
       for (bool flag : {false, true}) {
-        SCOPED_TRACE("bits " + std::to_string(bits) + " index " + std::to_string(index) + " flag " + std::to_string(flag));
+        SCOPED_TRACE("bits " + std::to_string(bits) + " index " + std::to_string(index) + " flag " +
+                     std::to_string(flag));
         const auto check = [&](VARTYPE vt, auto typed) {
           COleVariant v = Make(vt, bits);
           CUtility::SetBit(v, index, flag);
@@ -71,7 +72,13 @@ TEST(VariantSetBit, MatchesTheTypedOverloadsWithTheFlagReversed) {
 }
 
 TEST(VariantSetBit, BoolBecomesTrueOrFalseByTheWidenedValue) {
-  struct Case { VARIANT_BOOL start; int index; bool flag; VARIANT_BOOL expected; const char* what; };
+  struct Case {
+    VARIANT_BOOL start;
+    int index;
+    bool flag;
+    VARIANT_BOOL expected;
+    const char* what;
+  };
   for (const Case& c : {Case{VARIANT_FALSE, 0, true, VARIANT_TRUE, "setting any bit of false"},
                         Case{VARIANT_FALSE, 31, true, VARIANT_TRUE, "setting a sign-extended bit"},
                         Case{VARIANT_TRUE, 5, false, VARIANT_TRUE, "clearing one bit of true"},
@@ -90,7 +97,7 @@ TEST(VariantSetBit, BoolBecomesTrueOrFalseByTheWidenedValue) {
 
 TEST(VariantBits, TypesWithoutBitsAreLeftAloneAndReadZero) {
   const std::uint64_t pattern = 0xFFFFFFFFFFFFFFFFull;
-  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_CY,  VT_DATE, VT_ERROR, VT_INT,
+  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_CY,  VT_DATE,          VT_ERROR,         VT_INT,
                            VT_UINT,  VT_I8,   VT_UI8, VT_I4 | VT_BYREF, VT_UI1 | VT_BYREF};
   for (VARTYPE vt : types) {
     SCOPED_TRACE("vt " + std::to_string(vt));

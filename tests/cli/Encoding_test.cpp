@@ -19,14 +19,16 @@ TEST(EncodingCommands, EveryConversionGivesItsUnitsOrBytes) {
     std::string json;
   };
   const Case cases[] = {
-      {{"to-wide", "caf\xc3\xa9"}, R"({"via": "ANSIToUnicode2", "units": ["0063", "0061", "0066", "00E9"], "count": 4})"},
+      {{"to-wide", "caf\xc3\xa9"},
+       R"({"via": "ANSIToUnicode2", "units": ["0063", "0061", "0066", "00E9"], "count": 4})"},
       {{"to-wide", "--bytes", "e4 b8 ad ff", "--via", "ANSIToUnicode1"},
        R"({"via": "ANSIToUnicode1", "units": ["4E2D", "FFFD"], "count": 2})"},
       {{"to-wide", "abcdef", "--via", "ToWideString", "--length", "2"},
        R"({"via": "ToWideString", "units": ["0061", "0062"], "count": 2, "result": "returned 2"})"},
       {{"to-wide", "x", "--via", "AnsiToUnicode"},
        R"({"via": "AnsiToUnicode", "units": ["0078"], "count": 1, "result": "0x00000000"})"},
-      {{"to-wide", "x", "--via", "ConvertCharToString"}, R"({"via": "ConvertCharToString", "units": ["0078"], "count": 1})"},
+      {{"to-wide", "x", "--via", "ConvertCharToString"},
+       R"({"via": "ConvertCharToString", "units": ["0078"], "count": 1})"},
       {{"to-ansi", "\xe4\xb8\xad"}, R"({"via": "UnicodeToANSI", "bytes": ["E4", "B8", "AD"], "count": 3})"},
       {{"to-ansi", "--units", "0061 0000 0062", "--via", "UnicodeToANSI-string"},
        R"({"via": "UnicodeToANSI-string", "bytes": ["61"], "count": 1})"},

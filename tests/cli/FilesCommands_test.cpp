@@ -29,7 +29,8 @@ TEST(FilesCommands, CreateListRenameAndRemove) {
 
   utility::testsupport::WriteBytes(dir.path() / "a" / "b" / "n.TXT", "");
   utility::testsupport::WriteBytes(dir.path() / "a" / "skip.doc", "");
-  r = RunProgram(UtilityProgram(), {"files", "list", "--filter", "*.txt", "--recursive", "--json", root + "/a"}, dir.path());
+  r = RunProgram(UtilityProgram(), {"files", "list", "--filter", "*.txt", "--recursive", "--json", root + "/a"},
+                 dir.path());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"" + root + "/a/b\""), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"files\": [\"" + root + "/a/b/n.TXT\"]"), std::string::npos) << r.out;
@@ -102,7 +103,8 @@ TEST(FilesCommands, APathTooLongForTheSystemIsReportedAsSuch) {
 
 TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   TempDir dir;
-  const auto r = RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "app.log").string(), "hello"}, dir.path());
+  const auto r =
+      RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "app.log").string(), "hello"}, dir.path());
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string log = utility::testsupport::ReadBytes(dir.path() / "app.log");
   EXPECT_EQ(log.substr(0, 60), std::string(58, '=') + "\r\n");

@@ -38,19 +38,20 @@ TEST(Grammar, BadUsageGivesOneLineErrorAHintAndStatus2) {
     std::string error;
     std::string hint;
   };
-  for (const Case& c : {
-           Case{{"no-such-group"}, "unknown command group 'no-such-group'", "utility --help"},
-           // A long word is quoted shortened, and the hint never repeats it.
-           Case{{longWord}, "unknown command group '" + std::string(77, 'x') + "...'", "utility --help"},
-           Case{{"module", "nope"}, "unknown command 'nope' in group module", "utility module --help"},
-           Case{{"module", "file-name"}, "missing argument: file-name expects <path>, 0 given",
-                "utility module file-name --help"},
-           Case{{"module", "file-name", "a", "b"},
-                "too many arguments: file-name expects <path>, 2 given (the first extra one is 'b')",
-                "utility module file-name --help"},
-           Case{{"module", "path", "--colour"}, "unknown option '--colour'", "utility module path --help"},
-           Case{{"module", "path", "--json=yes"}, "option --json takes no value", "utility module path --help"},
-           Case{{"demo", "extra"}, "demo takes no arguments", "utility --help"}}) {
+  for (const Case& c :
+       {Case{{"no-such-group"}, "unknown command group 'no-such-group'", "utility --help"},
+        // A long word is quoted shortened, and the hint never repeats it.
+        Case{{longWord}, "unknown command group '" + std::string(77, 'x') + "...'", "utility --help"},
+        Case{{"module", "nope"}, "unknown command 'nope' in group module", "utility module --help"},
+        Case{{"module", "file-name"},
+             "missing argument: file-name expects <path>, 0 given",
+             "utility module file-name --help"},
+        Case{{"module", "file-name", "a", "b"},
+             "too many arguments: file-name expects <path>, 2 given (the first extra one is 'b')",
+             "utility module file-name --help"},
+        Case{{"module", "path", "--colour"}, "unknown option '--colour'", "utility module path --help"},
+        Case{{"module", "path", "--json=yes"}, "option --json takes no value", "utility module path --help"},
+        Case{{"demo", "extra"}, "demo takes no arguments", "utility --help"}}) {
     SCOPED_TRACE(c.error);
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, 2);

@@ -143,8 +143,8 @@ TEST(Product, BadInputIsOneLineAndWritesNothing) {
   const auto before = utility::testsupport::EntriesBelow(dir.path());
   for (const Case& c : cases) {
     SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
-    const auto r =
-        RunProgram(UtilityProgram(), c.args, dir.path(), "", {"LC_ALL=C", "UTILITY_REGISTRY_DIR=" + root + "/registry"});
+    const auto r = RunProgram(UtilityProgram(), c.args, dir.path(), "",
+                              {"LC_ALL=C", "UTILITY_REGISTRY_DIR=" + root + "/registry"});
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("utility: ", 0), 0u) << r.err;
@@ -217,13 +217,14 @@ TEST(Product, DemoTouchesNothingOutsideItsOwnTemporaryDirectories) {
   TempDir tmp;
   TempDir home;
   TempDir registry;
-  const auto r = RunProgram(UtilityProgram(), {"demo"}, dir.path(), "",
-                            {"TMPDIR=" + tmp.path().string(), "HOME=" + home.path().string(),
-                             "XDG_CONFIG_HOME=" + home.path().string() + "/config",
-                             "UTILITY_REGISTRY_DIR=" + registry.path().string()});
+  const auto r = RunProgram(
+      UtilityProgram(), {"demo"}, dir.path(), "",
+      {"TMPDIR=" + tmp.path().string(), "HOME=" + home.path().string(),
+       "XDG_CONFIG_HOME=" + home.path().string() + "/config", "UTILITY_REGISTRY_DIR=" + registry.path().string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  for (const TempDir* d : {&dir, &tmp, &home, &registry}) EXPECT_TRUE(utility::testsupport::EntriesBelow(d->path()).empty()) << d->path();
+  for (const TempDir* d : {&dir, &tmp, &home, &registry})
+    EXPECT_TRUE(utility::testsupport::EntriesBelow(d->path()).empty()) << d->path();
   // The tour runs in the order a new user meets things: names first, identity near the end.
   std::map<std::string, std::size_t> at;
   for (const char* section : {"== names", "== variant", "== tracklog", "== files", "== reg", "== identity"}) {

@@ -23,7 +23,9 @@ namespace {
 
 constexpr int kKeys = 4, kValues = 30;
 
-std::string Text(int k, int v) { return std::string(120 + (k * 13 + v) % 80, static_cast<char>('a' + (k * 3 + v) % 26)); }
+std::string Text(int k, int v) {
+  return std::string(120 + (k * 13 + v) % 80, static_cast<char>('a' + (k * 3 + v) % 26));
+}
 
 long long Count(const std::string& out, const std::string& name) {
   std::smatch m;

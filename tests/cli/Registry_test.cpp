@@ -23,7 +23,7 @@ struct Reg {
   std::string hive = (dir.path() / "a.db").string();
 
   utility::testsupport::ProgramResult operator()(std::vector<std::string> args, const std::string& input = "",
-                                        const std::string& hiveFile = "") {
+                                                 const std::string& hiveFile = "") {
     args.insert(args.begin(), "reg");
     args.push_back("--hive");
     args.push_back(hiveFile.empty() ? hive : hiveFile);
@@ -39,7 +39,8 @@ std::vector<BYTE> Raw(const std::string& file, const char16_t* key, const char16
   DWORD size = 4096;
   EXPECT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
   EXPECT_EQ(RegOpenKeyExW(root, reinterpret_cast<const WCHAR*>(key), 0, KEY_READ, &k), ERROR_SUCCESS);
-  EXPECT_EQ(RegQueryValueExW(k, reinterpret_cast<const WCHAR*>(name), nullptr, &type, data.data(), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(k, reinterpret_cast<const WCHAR*>(name), nullptr, &type, data.data(), &size),
+            ERROR_SUCCESS);
   data.resize(size);
   RegCloseKey(k);
   RegCloseKey(root);
@@ -142,12 +143,14 @@ TEST(RegCommand, BadInputIsUsageAndDamageIsAFailure) {
 TEST(RegCommand, PredefinedRootsFollowTheRegistryDirectory) {
   TempDir dir;
   const std::vector<std::string> env = {"UTILITY_REGISTRY_DIR=" + (dir.path() / "hives").string()};
-  ASSERT_EQ(RunProgram(UtilityProgram(), {"reg", "set", "HKCU\\Software\\T", "n", "dword:7"}, dir.path(), "", env).status, 0);
+  ASSERT_EQ(
+      RunProgram(UtilityProgram(), {"reg", "set", "HKCU\\Software\\T", "n", "dword:7"}, dir.path(), "", env).status, 0);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "hives" / "current-user.db"));
   // The program closed the hive at exit: its log is folded into the file.
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "hives" / "current-user.db-wal"));
-  EXPECT_EQ(RunProgram(UtilityProgram(), {"reg", "query", "HKEY_CURRENT_USER\\software\\t", "N"}, dir.path(), "", env).out,
-            "\"N\"=dword:00000007\n");
+  EXPECT_EQ(
+      RunProgram(UtilityProgram(), {"reg", "query", "HKEY_CURRENT_USER\\software\\t", "N"}, dir.path(), "", env).out,
+      "\"N\"=dword:00000007\n");
   EXPECT_EQ(RunProgram(UtilityProgram(), {"reg", "query", "HKLM\\Software\\T"}, dir.path(), "", env).status, 1);
   EXPECT_EQ(RunProgram(UtilityProgram(), {"reg", "query", "HKXX\\Software"}, dir.path(), "", env).status, 2);
 }

@@ -33,7 +33,9 @@ TEST(VariantCommands, AnswerAsTheLibraryDoes) {
       {{"variant", "show", "EMPTY"}, 0, "***\n"},
       {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
       {{"variant", "parse", "I2", " 2.5 "}, 0, "type: VT_I2\ntext: 3\nnumber: 3\n"},
-      {{"variant", "parse", "UI1", "255.9", "--json"}, 0, "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
+      {{"variant", "parse", "UI1", "255.9", "--json"},
+       0,
+       "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
       {{"variant", "parse", "I2", "-32768.4"}, 0, "type: VT_I2\ntext: -32768\nnumber: -32768\n"},
       {{"variant", "parse", "DATE", "abc"}, 0, "type: VT_DATE\ntext: 1899-12-30 00:00:00\ndate: 0\n"},
       {{"variant", "parse", "CY", "5"}, 0, "type: VT_EMPTY\ntext: ***\nnumber: 0\n"},
@@ -44,10 +46,12 @@ TEST(VariantCommands, AnswerAsTheLibraryDoes) {
       {{"variant", "compare", "I2", "5", "R8", "5.0"}, 0, "same: false\nequal: true\n"},
       {{"variant", "compare", "BSTR", "5", "I4", "5"}, 1, "same: false\nequal: false\n"},
       {{"variant", "compare", "BSTR", "ab", "BSTR", "ab"}, 0, "same: true\nequal: true\n"},
-      {{"variant", "type", "ARRAY|UI1", "--json"}, 0,
+      {{"variant", "type", "ARRAY|UI1", "--json"},
+       0,
        "{\"type\": \"VT_ARRAY|VT_UI1\", \"code\": 8209, \"name\": \"unsigned char Array\", \"size\": -1, "
        "\"numeric\": false, \"range-result\": false, \"range-min\": \"unwritten\", \"range-max\": \"unwritten\"}\n"},
-      {{"variant", "type", "BOOL", "--format", "6"}, 0,
+      {{"variant", "type", "BOOL", "--format", "6"},
+       0,
        "type: VT_BOOL\ncode: 11\nname: bool\nsize: 1\nnumeric: true\nrange-result: true\nrange-min: 0\n"
        "range-max: 1\nformat-result: false\nformat-min: 0\nformat-max: unwritten\n"},
   };
@@ -68,15 +72,19 @@ TEST(VariantCommands, ANumberThatDoesNotFitItsTypeIsReported) {
     const char* error;
   };
   const Case cases[] = {
-      {{"variant", "parse", "I2", "99999999999999999999"}, "type: VT_I2\ntext: 0\nnumber: 0\n",
+      {{"variant", "parse", "I2", "99999999999999999999"},
+       "type: VT_I2\ntext: 0\nnumber: 0\n",
        "utility: 99999999999999999999 does not fit VT_I2 (-32768 to 32767); stored as 0\n"},
-      {{"variant", "parse", "UI1", "300", "--json"}, "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
+      {{"variant", "parse", "UI1", "300", "--json"},
+       "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
        "utility: 300 does not fit VT_UI1 (0 to 255); stored as 44\n"},
-      {{"variant", "parse", "I2", "32767.6"}, "type: VT_I2\ntext: -32768\nnumber: -32768\n",
+      {{"variant", "parse", "I2", "32767.6"},
+       "type: VT_I2\ntext: -32768\nnumber: -32768\n",
        "utility: 32767.6 does not fit VT_I2 (-32768 to 32767); stored as -32768\n"},
-      {{"variant", "parse", "R8", "1e999"}, "type: VT_R8\ntext: inf\nnumber: inf\n",
-       "does not fit VT_R8"},
-      {{"variant", "parse", "I4", std::string(100, '9')}, nullptr, "utility: 99999999999999999999999999999999999999999"
+      {{"variant", "parse", "R8", "1e999"}, "type: VT_R8\ntext: inf\nnumber: inf\n", "does not fit VT_R8"},
+      {{"variant", "parse", "I4", std::string(100, '9')},
+       nullptr,
+       "utility: 99999999999999999999999999999999999999999"
        "999999999999999999999999999999999999... does not fit VT_I4"},
   };
   for (const Case& c : cases) {

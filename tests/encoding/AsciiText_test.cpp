@@ -53,11 +53,13 @@ std::vector<Variant<NarrowFn>> Narrowings() {
 #if defined(__x86_64__)
   // The vector variants leave the last few units to the caller's loop, as NarrowAscii does.
   v.push_back({"sse2", [](const WCHAR* t, std::size_t n, char* o) {
-                 for (std::size_t i = utility::encoding::NarrowSse2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
+                 for (std::size_t i = utility::encoding::NarrowSse2(t, n, o); i < n; ++i)
+                   o[i] = static_cast<char>(t[i]);
                }});
   if (__builtin_cpu_supports("avx2")) {
     v.push_back({"avx2", [](const WCHAR* t, std::size_t n, char* o) {
-                   for (std::size_t i = utility::encoding::NarrowAvx2(t, n, o); i < n; ++i) o[i] = static_cast<char>(t[i]);
+                   for (std::size_t i = utility::encoding::NarrowAvx2(t, n, o); i < n; ++i)
+                     o[i] = static_cast<char>(t[i]);
                  }});
   }
 #endif

@@ -82,10 +82,8 @@ TEST(CountedConversions, NothingToConvertLeavesOutUntouched) {
     int length;
   };
   const Case cases[] = {
-      {"empty whole text", "", u"", -1},
-      {"length 0", "abc", u"abc", 0},
-      {"null text, whole", nullptr, nullptr, -1},
-      {"null text, length 5", nullptr, nullptr, 5},
+      {"empty whole text", "", u"", -1},          {"length 0", "abc", u"abc", 0},
+      {"null text, whole", nullptr, nullptr, -1}, {"null text, length 5", nullptr, nullptr, 5},
       {"length below -1", "abc", u"abc", -3},
   };
   for (const Case& c : cases) {

@@ -19,10 +19,13 @@ using namespace faults::filetest;
 LONG ExpectedCode(Fault fault) {
   switch (fault) {
     case Fault::kNoSpace:
-    case Fault::kShortThenFull: return ERROR_DISK_FULL;
-    case Fault::kIoError: return ERROR_GEN_FAILURE;
+    case Fault::kShortThenFull:
+      return ERROR_DISK_FULL;
+    case Fault::kIoError:
+      return ERROR_GEN_FAILURE;
     case Fault::kInterrupted:
-    case Fault::kShortWrite: return ERROR_SUCCESS;
+    case Fault::kShortWrite:
+      return ERROR_SUCCESS;
   }
   return -1;
 }
@@ -81,7 +84,8 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
       return true;
     });
     // One call per chunk for the plain faults (a short write needs a second call), and the sync.
-    EXPECT_GE(points, static_cast<int>(faults::CallsFor(fault, faults::kSync) != 0 ? chunks.size() + 1 : chunks.size()));
+    EXPECT_GE(points,
+              static_cast<int>(faults::CallsFor(fault, faults::kSync) != 0 ? chunks.size() + 1 : chunks.size()));
     ::testing::Test::RecordProperty(std::string("points ") + faults::Name(fault), points);
   }
 }

@@ -29,7 +29,8 @@ inline LONG LoadHive(const std::filesystem::path& file, HKEY& root) {
 }
 
 inline LONG SetValue(HKEY key, const char16_t* name, DWORD type, const std::string& data) {
-  return RegSetValueExW(key, W(name), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  return RegSetValueExW(key, W(name), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        static_cast<DWORD>(data.size()));
 }
 
 // Every value of the key at path below root, by name; rc receives the first failure

@@ -47,7 +47,7 @@ bool DescriptorInside(const Plan& plan, int fd) {
 
 // What an interposed call is to do.
 struct Verdict {
-  bool fail = false;   // return -1 with error
+  bool fail = false;  // return -1 with error
   int error = 0;
   bool shorten = false;  // a write: store part of the data only
 };
@@ -104,11 +104,16 @@ F Next(const char* name) {
 
 const char* Name(Fault fault) {
   switch (fault) {
-    case Fault::kNoSpace: return "ENOSPC";
-    case Fault::kIoError: return "EIO";
-    case Fault::kInterrupted: return "EINTR";
-    case Fault::kShortWrite: return "short write";
-    case Fault::kShortThenFull: return "short write, then ENOSPC";
+    case Fault::kNoSpace:
+      return "ENOSPC";
+    case Fault::kIoError:
+      return "EIO";
+    case Fault::kInterrupted:
+      return "EINTR";
+    case Fault::kShortWrite:
+      return "short write";
+    case Fault::kShortThenFull:
+      return "short write, then ENOSPC";
   }
   return "?";
 }

@@ -44,7 +44,9 @@ struct Step {
 
 Step Set(const char16_t* name, DWORD type, std::string data) {
   return {[=](HKEY key) { return faults::SetValue(key, name, type, data); },
-          [=](Values& v) { v[name] = Value{type, data}; }};
+          [=](Values& v) {
+            v[name] = Value{type, data};
+          }};
 }
 
 Step Delete(const char16_t* name) {

@@ -55,7 +55,8 @@ const Values& TargetValues() {
 void MakeTemplate(const fs::path& file) {
   HKEY root = nullptr;
   ASSERT_EQ(LoadHive(file, root), ERROR_SUCCESS);
-  for (const auto& [path, values] : {std::pair{u"Software\\Kept", &KeptValues()}, std::pair{u"Software\\Target", &TargetValues()}}) {
+  for (const auto& [path, values] :
+       {std::pair{u"Software\\Kept", &KeptValues()}, std::pair{u"Software\\Target", &TargetValues()}}) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(root, W(path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
     for (const auto& [name, v] : *values) ASSERT_EQ(faults::SetValue(key, name.c_str(), v.type, v.data), ERROR_SUCCESS);
@@ -69,7 +70,7 @@ void MakeTemplate(const fs::path& file) {
 struct Operation {
   const char* what;
   std::function<LONG(HKEY root, HKEY target)> run;
-  Values after;  // the target key's values once the call succeeded
+  Values after;                          // the target key's values once the call succeeded
   const char16_t* createdKey = nullptr;  // a key the call creates
 };
 
@@ -116,7 +117,8 @@ void ExpectHive(HKEY root, const Values& target, bool created, const char16_t* c
     EXPECT_EQ(RegOpenKeyExW(root, W(createdKey), 0, KEY_READ, &key), created ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     if (key != nullptr) RegCloseKey(key);
     // Created whole or not at all: no level of the path is left behind.
-    EXPECT_EQ(RegOpenKeyExW(root, W(u"Software\\New"), 0, KEY_READ, &key), created ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(root, W(u"Software\\New"), 0, KEY_READ, &key),
+              created ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     if (key != nullptr) RegCloseKey(key);
   }
   EXPECT_EQ(utility::platform::CheckHive(root), ERROR_SUCCESS);
@@ -255,7 +257,7 @@ TEST(RegistryUnderFileFaults, HiveCreationReportsFailedSyncsAndLinksAndRetriesIn
       }
       // A failed link is made good by a rename (as on file systems without hard links).
       const LONG expected = !fired || fault == faults::Fault::kInterrupted || call == faults::kLink ? ERROR_SUCCESS
-                            : fault == faults::Fault::kNoSpace ? ERROR_DISK_FULL
+                            : fault == faults::Fault::kNoSpace                                      ? ERROR_DISK_FULL
                                                                : ERROR_REGISTRY_IO_FAILED;
       EXPECT_EQ(rc, expected);
       if (fs::is_directory(file.parent_path())) {

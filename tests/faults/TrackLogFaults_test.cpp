@@ -57,7 +57,8 @@ TEST(SaveTrackLogUnderFaults, ALogHoldsOnlyWholeEntriesAndEveryEntryNotFailed) {
           fired = scope.Fired();
         }
         std::vector<std::string> texts;
-        EXPECT_TRUE(utility::testsupport::TrackLogEntries(ReadBytes(dir.path() / "track.log"), texts)) << "a torn entry";
+        EXPECT_TRUE(utility::testsupport::TrackLogEntries(ReadBytes(dir.path() / "track.log"), texts))
+            << "a torn entry";
         EXPECT_EQ(texts, expected);
         return fired;
       });

@@ -40,8 +40,8 @@ struct Shim {
   bool armed = false;
   ArmedCalls counter;
   VfsFault fault = VfsFault::kIoError;
-  bool tracking = false;  // keeping synced content (a power-cut scope)
-  bool dead = false;      // the power is off
+  bool tracking = false;              // keeping synced content (a power-cut scope)
+  bool dead = false;                  // the power is off
   std::set<const std::string*> open;  // the names of the files open now
   std::map<std::string, Tracked> files;
 };
@@ -84,9 +84,12 @@ void Track(Shim& shim, const std::string& path) {
 
 int ErrorFor(VfsCall call) {
   switch (call) {
-    case kVfsWrite: return SQLITE_IOERR_WRITE;
-    case kVfsSync: return SQLITE_IOERR_FSYNC;
-    case kVfsTruncate: return SQLITE_IOERR_TRUNCATE;
+    case kVfsWrite:
+      return SQLITE_IOERR_WRITE;
+    case kVfsSync:
+      return SQLITE_IOERR_FSYNC;
+    case kVfsTruncate:
+      return SQLITE_IOERR_TRUNCATE;
   }
   return SQLITE_IOERR;
 }
@@ -102,9 +105,12 @@ int Decide(File* f, VfsCall call) {
   if (shim.dead) return ErrorFor(call);
   if (!shim.armed || !shim.counter.Hit(call)) return kProceed;
   switch (shim.fault) {
-    case VfsFault::kFull: return SQLITE_FULL;
-    case VfsFault::kIoError: return ErrorFor(call);
-    case VfsFault::kShortWrite: return call == kVfsWrite ? kShorten : ErrorFor(call);
+    case VfsFault::kFull:
+      return SQLITE_FULL;
+    case VfsFault::kIoError:
+      return ErrorFor(call);
+    case VfsFault::kShortWrite:
+      return call == kVfsWrite ? kShorten : ErrorFor(call);
     case VfsFault::kPowerCut:
       shim.dead = true;
       return ErrorFor(call);
@@ -154,7 +160,8 @@ int Write(sqlite3_file* file, const void* buffer, int amount, sqlite3_int64 offs
   const int stored = verdict == kShorten ? amount / 2 : amount;
   const int rc = stored > 0 ? f->real->pMethods->xWrite(f->real, buffer, stored, offset) : SQLITE_OK;
   if (rc == SQLITE_OK && stored > 0) {
-    Record(f, Unsynced{Unsynced::kWrite, offset, std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(stored))});
+    Record(f, Unsynced{Unsynced::kWrite, offset,
+                       std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(stored))});
   }
   return verdict == kShorten && rc == SQLITE_OK ? SQLITE_FULL : rc;
 }
@@ -257,9 +264,25 @@ int Unfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
 }
 
 const sqlite3_io_methods kMethods = {
-    3,        Close,          Read,       Write,      Truncate,  Sync,    FileSize, Lock,
-    Unlock,   CheckReservedLock, FileControl, SectorSize, DeviceCharacteristics, ShmMap, ShmLock,
-    ShmBarrier, ShmUnmap,     Fetch,      Unfetch,
+    3,
+    Close,
+    Read,
+    Write,
+    Truncate,
+    Sync,
+    FileSize,
+    Lock,
+    Unlock,
+    CheckReservedLock,
+    FileControl,
+    SectorSize,
+    DeviceCharacteristics,
+    ShmMap,
+    ShmLock,
+    ShmBarrier,
+    ShmUnmap,
+    Fetch,
+    Unfetch,
 };
 
 // The VFS methods.
@@ -319,7 +342,9 @@ int Delete(sqlite3_vfs*, const char* name, int syncDirectory) {
 }
 
 int Access(sqlite3_vfs*, const char* name, int flags, int* out) { return Real()->xAccess(Real(), name, flags, out); }
-int FullPathname(sqlite3_vfs*, const char* name, int n, char* out) { return Real()->xFullPathname(Real(), name, n, out); }
+int FullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
+  return Real()->xFullPathname(Real(), name, n, out);
+}
 void* DlOpen(sqlite3_vfs*, const char* name) { return Real()->xDlOpen(Real(), name); }
 void DlError(sqlite3_vfs*, int n, char* out) { Real()->xDlError(Real(), n, out); }
 void (*DlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) { return Real()->xDlSym(Real(), handle, symbol); }
@@ -329,7 +354,9 @@ int Sleep(sqlite3_vfs*, int micros) { return Real()->xSleep(Real(), micros); }
 int CurrentTime(sqlite3_vfs*, double* out) { return Real()->xCurrentTime(Real(), out); }
 int GetLastError(sqlite3_vfs*, int n, char* out) { return Real()->xGetLastError(Real(), n, out); }
 int CurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) { return Real()->xCurrentTimeInt64(Real(), out); }
-int SetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr p) { return Real()->xSetSystemCall(Real(), name, p); }
+int SetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr p) {
+  return Real()->xSetSystemCall(Real(), name, p);
+}
 sqlite3_syscall_ptr GetSystemCall(sqlite3_vfs*, const char* name) { return Real()->xGetSystemCall(Real(), name); }
 const char* NextSystemCall(sqlite3_vfs*, const char* name) { return Real()->xNextSystemCall(Real(), name); }
 
@@ -373,10 +400,14 @@ void Apply(std::string& content, std::int64_t offset, const std::string& data) {
 
 const char* Name(VfsFault fault) {
   switch (fault) {
-    case VfsFault::kFull: return "SQLITE_FULL";
-    case VfsFault::kIoError: return "SQLITE_IOERR";
-    case VfsFault::kShortWrite: return "short write";
-    case VfsFault::kPowerCut: return "power cut";
+    case VfsFault::kFull:
+      return "SQLITE_FULL";
+    case VfsFault::kIoError:
+      return "SQLITE_IOERR";
+    case VfsFault::kShortWrite:
+      return "short write";
+    case VfsFault::kPowerCut:
+      return "power cut";
   }
   return "?";
 }

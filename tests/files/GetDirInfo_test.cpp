@@ -65,18 +65,12 @@ TEST(GetDirInfo, FiltersByExtensionExactlyAsTheRuleSays) {
     const char16_t* filter;
     std::set<std::string> files;
   };
-  const std::set<std::string> all = {"a.txt", "b.TXT", "c.doc", "README", ".profile", "x.tar.gz", "report.txt.bak", "t.tx?"};
-  for (const Case& c : {Case{u"*.*", all},
-                        Case{u"*.txt", {"a.txt", "b.TXT"}},
-                        Case{u"", {"README", ".profile"}},
-                        Case{u"txt", {}},
-                        Case{u"report.txt", {"a.txt", "b.TXT"}},
-                        Case{u".txt", {"a.txt", "b.TXT"}},
-                        Case{u"*.tx?", {"t.tx?"}},
-                        Case{u"*.txt;*.doc", {"c.doc"}},
-                        Case{u"*.GZ", {"x.tar.gz"}},
-                        Case{u"*.*.*", {}},
-                        Case{u"*", {}}}) {
+  const std::set<std::string> all = {"a.txt",    "b.TXT",    "c.doc",          "README",
+                                     ".profile", "x.tar.gz", "report.txt.bak", "t.tx?"};
+  for (const Case& c :
+       {Case{u"*.*", all}, Case{u"*.txt", {"a.txt", "b.TXT"}}, Case{u"", {"README", ".profile"}}, Case{u"txt", {}},
+        Case{u"report.txt", {"a.txt", "b.TXT"}}, Case{u".txt", {"a.txt", "b.TXT"}}, Case{u"*.tx?", {"t.tx?"}},
+        Case{u"*.txt;*.doc", {"c.doc"}}, Case{u"*.GZ", {"x.tar.gz"}}, Case{u"*.*.*", {}}, Case{u"*", {}}}) {
     SCOPED_TRACE(Utf8(c.filter));
     CStringArray dirs, files;
     CUtility::GetDirInfo(dir.Windows(), c.filter, dirs, files, 0);

@@ -122,11 +122,12 @@ TEST(PathSpellings, NamesThatAreNotUtf8ReachExactlyTheirEntry) {
   CStringArray directories, files;
   CUtility::GetDirInfo(dir.Windows(), u"*.*", directories, files, 1);
   std::set<std::string> listed;
-  for (INT_PTR i = 0; i < directories.GetSize(); ++i) listed.insert(utility::platform::NativePath(CStringRef(directories[i])));
+  for (INT_PTR i = 0; i < directories.GetSize(); ++i)
+    listed.insert(utility::platform::NativePath(CStringRef(directories[i])));
   for (INT_PTR i = 0; i < files.GetSize(); ++i) listed.insert(utility::platform::NativePath(CStringRef(files[i])));
   const std::string root = dir.path().string();
-  EXPECT_EQ(listed, (std::set<std::string>{root + "/" + invalid, root + "/" + invalid + "/inner", root + "/" + replacement,
-                                           root + "/" + replacement + "/keep"}));
+  EXPECT_EQ(listed, (std::set<std::string>{root + "/" + invalid, root + "/" + invalid + "/inner",
+                                           root + "/" + replacement, root + "/" + replacement + "/keep"}));
 
   EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows(invalid)), 0);
   EXPECT_FALSE(fs::exists(dir.path() / invalid));

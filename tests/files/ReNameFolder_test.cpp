@@ -33,12 +33,12 @@ TEST(ReNameFolder, FailuresAnswerZeroAndChangeNothing) {
     CString from;
     CString to;
   };
-  for (const Case& c : {Case{"missing source", dir.Windows("none"), dir.Windows("x")},
-                        Case{"existing target", dir.Windows("src"), dir.Windows("taken")},
-                        Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
-                        Case{"other parent", dir.Windows("src"), dir.Windows("other") + u"\\src"},
-                        Case{"empty source", CString(), dir.Windows("x")},
-                        Case{"empty target", dir.Windows("src"), CString()}}) {
+  for (const Case& c :
+       {Case{"missing source", dir.Windows("none"), dir.Windows("x")},
+        Case{"existing target", dir.Windows("src"), dir.Windows("taken")},
+        Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
+        Case{"other parent", dir.Windows("src"), dir.Windows("other") + u"\\src"},
+        Case{"empty source", CString(), dir.Windows("x")}, Case{"empty target", dir.Windows("src"), CString()}}) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(CUtility::ReNameFolder(c.from, c.to), 0);
     EXPECT_TRUE(fs::is_directory(dir.path() / "src"));

@@ -26,8 +26,11 @@ struct Kind {
 
 // One unit and one byte, one unit and two or three bytes, two units and four bytes, and a
 // byte that reads as an escape unit (one unit, one byte).
-const Kind kKinds[] = {{"ascii", "d"}, {"two-byte", "\xC3\xA9"}, {"three-byte", "\xE4\xB8\xAD"},
-                       {"pair", "\xF0\x9F\x98\x80"}, {"escape", "\xFF"}};
+const Kind kKinds[] = {{"ascii", "d"},
+                       {"two-byte", "\xC3\xA9"},
+                       {"three-byte", "\xE4\xB8\xAD"},
+                       {"pair", "\xF0\x9F\x98\x80"},
+                       {"escape", "\xFF"}};
 
 }  // namespace
 
@@ -37,7 +40,8 @@ TEST(RemoveDirectoryDeep, ATreeReachingTheLimitExactlyIsRemovedWhole) {
     TempDir dir;
     const fs::path root = dir.path() / "deep";
     // The deepest file's native path is 4095 bytes, the most the system takes.
-    const auto names = utility::testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes, kind.character);
+    const auto names =
+        utility::testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes, kind.character);
     utility::testsupport::MakeChain(root, names);
     ASSERT_GT(utility::testsupport::CountEntriesDeep(root), names.size());
     EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("deep")), 0);
@@ -50,7 +54,8 @@ TEST(RemoveDirectoryDeep, OneEntryPastTheLimitLeavesTheTreeWholeAndSaysWhy) {
     SCOPED_TRACE(kind.label);
     TempDir dir;
     const fs::path root = dir.path() / "deep";
-    const auto names = utility::testsupport::ChainNames(root.native().size(), utility::platform::kMaxNativePathBytes + 1, kind.character);
+    const auto names = utility::testsupport::ChainNames(root.native().size(),
+                                                        utility::platform::kMaxNativePathBytes + 1, kind.character);
     utility::testsupport::MakeChain(root, names);
     const std::size_t before = utility::testsupport::CountEntriesDeep(root);
     SetLastError(ERROR_SUCCESS);

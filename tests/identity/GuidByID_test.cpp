@@ -34,10 +34,10 @@ TEST(CreateGuidByID, WritesTheFieldsOfFixedIdentifiers) {
     ULONG id;
     const char* text;
   };
-  for (const Case& c : {Case{0, "00000000-0000-0000-0000-000000000000"},
-                        Case{1, "00000100-0010-0004-0010-000200000000"},
-                        Case{0x12345678, "34567800-6780-59E0-0080-9EF056679E3C"},
-                        Case{0xFFFFFFFF, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF"}}) {
+  for (const Case& c :
+       {Case{0, "00000000-0000-0000-0000-000000000000"}, Case{1, "00000100-0010-0004-0010-000200000000"},
+        Case{0x12345678, "34567800-6780-59E0-0080-9EF056679E3C"},
+        Case{0xFFFFFFFF, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF"}}) {
     SCOPED_TRACE(c.id);
     EXPECT_STREQ(CUtility::CreateGuidByID(c.id), c.text);
   }
@@ -54,7 +54,8 @@ TEST(CreateGuidByID, AgreesWithTheLiteralRuleOnGeneratedIdentifiers) {
   const unsigned seed = 20240305;
   std::mt19937 random(seed);
   for (int i = 0; i < 20000; ++i) {
-    const std::uint32_t id = i < 64 ? (std::uint32_t{1} << (i % 32)) ^ (i >= 32 ? 0xFFFFFFFFu : 0u) : static_cast<std::uint32_t>(random());
+    const std::uint32_t id =
+        i < 64 ? (std::uint32_t{1} << (i % 32)) ^ (i >= 32 ? 0xFFFFFFFFu : 0u) : static_cast<std::uint32_t>(random());
     const std::string text = CUtility::CreateGuidByID(id);
     ASSERT_EQ(text, Oracle(id)) << "id " << id << " (seed " << seed << ", step " << i << ")";
     ASSERT_EQ(text.size(), 36u);

@@ -29,7 +29,9 @@ void LayOut(const fs::path& root, const char* module, const fs::path& where) {
   if (module != nullptr) fs::copy_file(module, root / where / "DiskID.dll");
 }
 
-std::map<std::string, std::string> RunHost(const fs::path& root) { return utility::testsupport::RunProbe(root / "bin" / "host"); }
+std::map<std::string, std::string> RunHost(const fs::path& root) {
+  return utility::testsupport::RunProbe(root / "bin" / "host");
+}
 
 }  // namespace
 

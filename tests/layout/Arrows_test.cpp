@@ -23,9 +23,13 @@ namespace {
 enum class Part { PlatformApi, Platform, PlatformBackend, LibraryApi, Library, IdentityModule, Host };
 
 const std::map<Part, std::string> kPartNames = {
-    {Part::PlatformApi, "platform headers"}, {Part::Platform, "portable platform"},
-    {Part::PlatformBackend, "platform backend"}, {Part::LibraryApi, "library header"},
-    {Part::Library, "library"}, {Part::IdentityModule, "identity module"}, {Part::Host, "host program"},
+    {Part::PlatformApi, "platform headers"},
+    {Part::Platform, "portable platform"},
+    {Part::PlatformBackend, "platform backend"},
+    {Part::LibraryApi, "library header"},
+    {Part::Library, "library"},
+    {Part::IdentityModule, "identity module"},
+    {Part::Host, "host program"},
 };
 
 // Which parts each part may include. Everything else is an arrow that must not exist.
@@ -43,8 +47,8 @@ const std::map<Part, std::set<Part>> kAllowed = {
 // platform, so they include no header of an operating system.
 const std::set<Part> kPortable = {Part::PlatformApi, Part::Platform, Part::LibraryApi, Part::Library};
 
-const std::vector<std::string> kLibraryFolders = {"frame",    "encoding", "variant", "bits",   "names",
-                                                  "files",    "registry", "tracklog", "system", "identity"};
+const std::vector<std::string> kLibraryFolders = {"frame", "encoding", "variant",  "bits",   "names",
+                                                  "files", "registry", "tracklog", "system", "identity"};
 
 bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
 

@@ -40,10 +40,19 @@ void ExpectLookups(const CString& path, std::initializer_list<Lookup> lookups) {
 TEST(IsKeyWords, UpperCasesBothSidesButTrimsOnlyTheFile) {
   TempDir dir;
   WriteBytes(dir.path() / "k.ini", "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast");
-  ExpectLookups(dir.Windows("k.ini"), {{u"If", 1}, {u"IF", 1}, {u"if", 1}, {u" IF ", 0}, {u"while", 1},
-                                           {u"THEN", 1}, {u";Comment", 1}, {u"comment", 0},
-                                           {u"two words", 1}, {u"TWO  WORDS", 0}, {u"LAST", 1},
-                                           {u"", 0}, {u"els", 0}});
+  ExpectLookups(dir.Windows("k.ini"), {{u"If", 1},
+                                       {u"IF", 1},
+                                       {u"if", 1},
+                                       {u" IF ", 0},
+                                       {u"while", 1},
+                                       {u"THEN", 1},
+                                       {u";Comment", 1},
+                                       {u"comment", 0},
+                                       {u"two words", 1},
+                                       {u"TWO  WORDS", 0},
+                                       {u"LAST", 1},
+                                       {u"", 0},
+                                       {u"els", 0}});
 }
 
 TEST(IsKeyWords, BlankLinesAreTheEmptyEntry) {
@@ -61,8 +70,9 @@ TEST(IsKeyWords, ReadsCodePage936) {
   TempDir dir;
   // "中文" and the full-width letters "ａｂ" in code page 936, then a plain line.
   WriteBytes(dir.path() / "gbk.ini", "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n");
-  ExpectLookups(dir.Windows("gbk.ini"), {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1},
-                                             {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}});
+  ExpectLookups(
+      dir.Windows("gbk.ini"),
+      {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1}, {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}});
 }
 
 TEST(IsKeyWords, InvalidBytesBecomeReplacementCharactersAndReadingGoesOn) {
@@ -77,8 +87,8 @@ TEST(IsKeyWords, TextModeLineRules) {
   // A lone CR is a character of its line; Ctrl-Z ends the text; a zero byte ends its entry.
   using namespace std::string_literals;
   WriteBytes(dir.path() / "modes.ini", "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s);
-  ExpectLookups(dir.Windows("modes.ini"), {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0},
-                                               {u"END", 1}, {u"HIDDEN", 0}});
+  ExpectLookups(dir.Windows("modes.ini"),
+                {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0}, {u"END", 1}, {u"HIDDEN", 0}});
 }
 
 TEST(IsKeyWords, FilesThatCannotBeReadListNothing) {
@@ -155,7 +165,8 @@ TEST(IsKeyWords, ForwardSlashesReachTheSameFile) {
 TEST(IsKeyWords, HostDirectoryFileIsTheStagedStarterList) {
   CString path;
   path.Format(u"%s\\KeyWords.ini", CUtility::GetModulePath());
-  ASSERT_TRUE(std::filesystem::is_regular_file(utility::platform::NativePath(path))) << "the build stages KeyWords.ini beside the tests";
+  ASSERT_TRUE(std::filesystem::is_regular_file(utility::platform::NativePath(path)))
+      << "the build stages KeyWords.ini beside the tests";
   for (const char16_t* word : {u"IF", u"if", u"While", u"NUL", u"如果"}) {
     SCOPED_TRACE(Utf8(word));
     EXPECT_EQ(CUtility::IsKeyWords(CString(word)), 1);

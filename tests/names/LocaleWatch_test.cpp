@@ -1,5 +1,6 @@
 // Name checks read code page 936 text without touching the process's locale: several threads
 // check names and look up keywords while another thread keeps reading the locale settings.
+#include <atomic>
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
@@ -7,7 +8,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include <atomic>
 
 #include <gtest/gtest.h>
 

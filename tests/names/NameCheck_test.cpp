@@ -21,18 +21,37 @@ struct Case {
 
 TEST(CheckNameValidiy, GradesNamesInTheOrderOfItsChecks) {
   const Case cases[] = {
-      {u"", 0, 0, 1},           {u"  \t\u3000 ", 1, 1, 1},  {u"my var", 0, 0, 2},
-      {u"my var", 0, 1, 3},     {u"my var", 1, 1, 0},       {u"my #var", 0, 0, 2},
-      {u"my #var", 1, 1, 3},    {u"  Count_1  ", 0, 0, 0},  {u"1abc", 0, 0, 3},
-      {u"1abc", 1, 0, 0},       {u"_abc", 0, 0, 3},         {u"_abc", 1, 0, 0},
-      {u"a-b", 0, 0, 3},        {u"a-b", 1, 1, 3},          {u"a.b", 0, 0, 3},
-      {u"a.b", 1, 0, 0},        {u"If", 0, 0, 4},           {u" if ", 0, 0, 4},
-      {u"IF", 1, 1, 4},         {u"ifx", 0, 0, 0},          {u"\u00e9t\u00e9", 0, 0, 3},
-      {u"\u00e9t\u00e9", 1, 0, 0}, {u"\u5982\u679c", 1, 0, 4}, {u"\u5982\u679c", 0, 0, 3},
-      {u"tab\there", 0, 0, 3},  {u"tab\there", 1, 0, 0},    {u"while loop", 1, 1, 0},
+      {u"", 0, 0, 1},
+      {u"  \t\u3000 ", 1, 1, 1},
+      {u"my var", 0, 0, 2},
+      {u"my var", 0, 1, 3},
+      {u"my var", 1, 1, 0},
+      {u"my #var", 0, 0, 2},
+      {u"my #var", 1, 1, 3},
+      {u"  Count_1  ", 0, 0, 0},
+      {u"1abc", 0, 0, 3},
+      {u"1abc", 1, 0, 0},
+      {u"_abc", 0, 0, 3},
+      {u"_abc", 1, 0, 0},
+      {u"a-b", 0, 0, 3},
+      {u"a-b", 1, 1, 3},
+      {u"a.b", 0, 0, 3},
+      {u"a.b", 1, 0, 0},
+      {u"If", 0, 0, 4},
+      {u" if ", 0, 0, 4},
+      {u"IF", 1, 1, 4},
+      {u"ifx", 0, 0, 0},
+      {u"\u00e9t\u00e9", 0, 0, 3},
+      {u"\u00e9t\u00e9", 1, 0, 0},
+      {u"\u5982\u679c", 1, 0, 4},
+      {u"\u5982\u679c", 0, 0, 3},
+      {u"tab\there", 0, 0, 3},
+      {u"tab\there", 1, 0, 0},
+      {u"while loop", 1, 1, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE("'" + Utf8(c.name) + "' freeForm " + std::to_string(c.allowFreeForm) + " space " + std::to_string(c.allowSpace));
+    SCOPED_TRACE("'" + Utf8(c.name) + "' freeForm " + std::to_string(c.allowFreeForm) + " space " +
+                 std::to_string(c.allowSpace));
     EXPECT_EQ(CUtility::CheckNameValidiy(CString(c.name), c.allowFreeForm, c.allowSpace), c.expected);
   }
 }
@@ -45,8 +64,8 @@ TEST(CheckNameValidiy, ForbidsExactlyTheThirtyCharacters) {
     SCOPED_TRACE("'" + Utf8(name.c_str()) + "'");
     const bool isForbidden = forbidden.find(c) != std::u16string::npos;
     EXPECT_EQ(CUtility::CheckNameValidiy(CString(std::u16string_view(name)), 1, 1), isForbidden ? 3 : 0);
-    const bool identifierCharacter = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-                                     (c >= u'a' && c <= u'z') || c == u'_';
+    const bool identifierCharacter =
+        (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
     EXPECT_EQ(CUtility::CheckNameValidiy(CString(std::u16string_view(name)), 0, 0), identifierCharacter ? 0 : 3);
   }
 }
@@ -58,11 +77,14 @@ TEST(CheckNameValidiy, LeavesTheCallersNameAlone) {
 }
 
 TEST(IsPathNameValid, RejectsTheEightTexts) {
-  struct PathCase { const char16_t* name; int expected; };
+  struct PathCase {
+    const char16_t* name;
+    int expected;
+  };
   const PathCase cases[] = {
-      {u"a/b", 1},  {u"a//b", 0}, {u"c:", 0},  {u"a\\b", 0}, {u"\\", 0},   {u"\"q\"", 1},
-      {u"", 1},     {u"a?", 0},   {u"*", 0},   {u"<a", 0},   {u"a>", 0},   {u"|", 0},
-      {u" x ", 1},  {u"/a/b/", 1}, {u"a///b", 0}, {u"name.txt", 1}, {u"\u4e2d\u6587", 1},
+      {u"a/b", 1}, {u"a//b", 0},  {u"c:", 0},    {u"a\\b", 0},     {u"\\", 0},           {u"\"q\"", 1},
+      {u"", 1},    {u"a?", 0},    {u"*", 0},     {u"<a", 0},       {u"a>", 0},           {u"|", 0},
+      {u" x ", 1}, {u"/a/b/", 1}, {u"a///b", 0}, {u"name.txt", 1}, {u"\u4e2d\u6587", 1},
   };
   for (const PathCase& c : cases) {
     SCOPED_TRACE("'" + Utf8(c.name) + "'");

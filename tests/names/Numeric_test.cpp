@@ -13,13 +13,37 @@ namespace {
 using utility::testsupport::Utf8;
 
 TEST(IsNumeric, AcceptsPlainDecimalText) {
-  struct Case { const char16_t* text; int allowDecimal; int expected; };
+  struct Case {
+    const char16_t* text;
+    int allowDecimal;
+    int expected;
+  };
   const Case cases[] = {
-      {u"12", 0, 1},    {u"-12", 0, 1},  {u"12-", 0, 1},   {u"-", 0, 1},     {u"--1", 0, 0},
-      {u"1-2-3", 0, 0}, {u"+1", 0, 0},   {u"1e5", 1, 0},   {u"1 2", 0, 0},   {u"", 0, 1},
-      {u"   ", 0, 1},   {u"1.5", 0, 0},  {u"1.5", 1, 1},   {u".5", 1, 1},    {u"5.", 1, 1},
-      {u".", 1, 1},     {u"1.2.3", 1, 0}, {u" \t12\n", 0, 1}, {u"1,000", 0, 0}, {u"\uff11", 0, 0},
-      {u"-.", 1, 1},    {u"-1.-", 1, 0}, {u"\u3000-7\u3000", 0, 1}, {u".", 0, 0},  {u"0x1F", 0, 0},
+      {u"12", 0, 1},
+      {u"-12", 0, 1},
+      {u"12-", 0, 1},
+      {u"-", 0, 1},
+      {u"--1", 0, 0},
+      {u"1-2-3", 0, 0},
+      {u"+1", 0, 0},
+      {u"1e5", 1, 0},
+      {u"1 2", 0, 0},
+      {u"", 0, 1},
+      {u"   ", 0, 1},
+      {u"1.5", 0, 0},
+      {u"1.5", 1, 1},
+      {u".5", 1, 1},
+      {u"5.", 1, 1},
+      {u".", 1, 1},
+      {u"1.2.3", 1, 0},
+      {u" \t12\n", 0, 1},
+      {u"1,000", 0, 0},
+      {u"\uff11", 0, 0},
+      {u"-.", 1, 1},
+      {u"-1.-", 1, 0},
+      {u"\u3000-7\u3000", 0, 1},
+      {u".", 0, 0},
+      {u"0x1F", 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("'" + Utf8(c.text) + "' decimal " + std::to_string(c.allowDecimal));

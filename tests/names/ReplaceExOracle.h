@@ -31,8 +31,7 @@ inline int TrailingWhiteSpace(const CString& word) {
   return word.GetLength() - rest.GetLength();
 }
 
-inline void LiteralReplaceEx(CString& text, const CString& delimiters, const CString& oldWord,
-                             const CString& newWord) {
+inline void LiteralReplaceEx(CString& text, const CString& delimiters, const CString& oldWord, const CString& newWord) {
   CString remainder = text;
   text = u"";
   int p = remainder.FindOneOf(delimiters);

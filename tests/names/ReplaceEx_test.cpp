@@ -14,35 +14,40 @@ namespace {
 
 using utility::testsupport::Utf8;
 
-CString Replaced(const char16_t* text, const char16_t* delimiters, const char16_t* oldWord,
-                 const char16_t* newWord) {
+CString Replaced(const char16_t* text, const char16_t* delimiters, const char16_t* oldWord, const char16_t* newWord) {
   CString s(text);
   CUtility::ReplaceEx(s, CString(delimiters), CString(oldWord), CString(newWord));
   return s;
 }
 
 TEST(ReplaceEx, ReplacesWholeWordsOnly) {
-  struct Case { const char16_t* text; const char16_t* delimiters; const char16_t* oldWord; const char16_t* newWord; const char16_t* expected; };
+  struct Case {
+    const char16_t* text;
+    const char16_t* delimiters;
+    const char16_t* oldWord;
+    const char16_t* newWord;
+    const char16_t* expected;
+  };
   const Case cases[] = {
       {u"A+B*A", u"+-*/", u"A", u"X", u"X+B*X"},
       {u"AB+A", u"+-*/", u"A", u"X", u"AB+X"},
-      {u"A+a", u"+", u"a", u"X", u"A+X"},                 // case-sensitive
-      {u"A+A", u"+", u"A", u"AA", u"AA+AA"},              // the result is not scanned again
+      {u"A+a", u"+", u"a", u"X", u"A+X"},     // case-sensitive
+      {u"A+A", u"+", u"A", u"AA", u"AA+AA"},  // the result is not scanned again
       {u"", u"+", u"A", u"X", u""},
-      {u"  A  ", u"", u"A", u"X", u" X "},                // no delimiters: one word
-      {u"  B  ", u"", u"A", u"X", u"  B  "},              // kept as it is, white space and all
-      {u" \t ", u"", u"A", u"X", u""},                    // white space only comes back empty
-      {u"A, ,B", u",", u"Q", u"R", u"A,,B"},              // a white-space word disappears
-      {u"++A++", u"+", u"A", u"X", u"++X++"},             // delimiters at either end stay
-      {u"A+  ", u"+", u"Q", u"R", u"A+"},                 // trailing spaces after the last delimiter go
-      {u"A+B", u"+", u"", u"X", u"A+B"},                  // an empty old word never matches
-      {u"\t\tA \n+ B", u"+", u"Q", u"R", u" A + B"},      // runs of white space become one space
-      {u"x A y", u" ", u"A", u"Z", u"x Z y"},             // space as a delimiter: spaces kept one for one
+      {u"  A  ", u"", u"A", u"X", u" X "},            // no delimiters: one word
+      {u"  B  ", u"", u"A", u"X", u"  B  "},          // kept as it is, white space and all
+      {u" \t ", u"", u"A", u"X", u""},                // white space only comes back empty
+      {u"A, ,B", u",", u"Q", u"R", u"A,,B"},          // a white-space word disappears
+      {u"++A++", u"+", u"A", u"X", u"++X++"},         // delimiters at either end stay
+      {u"A+  ", u"+", u"Q", u"R", u"A+"},             // trailing spaces after the last delimiter go
+      {u"A+B", u"+", u"", u"X", u"A+B"},              // an empty old word never matches
+      {u"\t\tA \n+ B", u"+", u"Q", u"R", u" A + B"},  // runs of white space become one space
+      {u"x A y", u" ", u"A", u"Z", u"x Z y"},         // space as a delimiter: spaces kept one for one
       {u"a  b", u" ", u"b", u"c", u"a  c"},
-      {u" A", u"+", u"A", u"X", u" X"},                   // a matching last word is rebuilt
+      {u" A", u"+", u"A", u"X", u" X"},  // a matching last word is rebuilt
       {u"A +B", u"+", u"B", u"C", u"A +C"},
-      {u"\u3000A\u3000+B", u"+", u"A", u"C", u" C +B"},   // white space beyond ASCII
-      {u" A ", u"+", u" A ", u"X", u" A "},               // the old word is not trimmed
+      {u"\u3000A\u3000+B", u"+", u"A", u"C", u" C +B"},  // white space beyond ASCII
+      {u" A ", u"+", u" A ", u"X", u" A "},              // the old word is not trimmed
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("text '" + Utf8(c.text) + "' delimiters '" + Utf8(c.delimiters) + "' old '" + Utf8(c.oldWord) + "'");
@@ -74,8 +79,8 @@ TEST(ReplaceEx, AgreesWithTheLiteralRendering) {
     CString actual{std::u16string_view(text)};
     CUtility::ReplaceEx(actual, CString(std::u16string_view(delimiters)), oldWord, newWord);
     ASSERT_EQ(actual, expected) << "round " << round << " text '" << Utf8(CString(std::u16string_view(text)))
-                                << "' delimiters '" << Utf8(CString(std::u16string_view(delimiters)))
-                                << "' old '" << Utf8(oldWord) << "' new '" << Utf8(newWord) << "'";
+                                << "' delimiters '" << Utf8(CString(std::u16string_view(delimiters))) << "' old '"
+                                << Utf8(oldWord) << "' new '" << Utf8(newWord) << "'";
   }
 }
 

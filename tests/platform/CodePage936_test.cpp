@@ -28,8 +28,7 @@ std::string Encode936(const std::u16string& text, const char* defaultChar = null
   const int n = WideCharToMultiByte(CP_GBK, 0, W(text), static_cast<int>(text.size()), nullptr, 0, defaultChar, used);
   std::string out(static_cast<std::size_t>(n), '\0');
   if (n > 0) {
-    EXPECT_EQ(WideCharToMultiByte(CP_GBK, 0, W(text), static_cast<int>(text.size()), out.data(), n, defaultChar,
-                                  used),
+    EXPECT_EQ(WideCharToMultiByte(CP_GBK, 0, W(text), static_cast<int>(text.size()), out.data(), n, defaultChar, used),
               n);
   }
   return out;
@@ -91,12 +90,9 @@ TEST(CodePage936, UnmappableCharactersBecomeTheDefaultCharacter) {
     std::string bytes;
   };
   const Case cases[] = {
-      {"Thai letter", u"a\u0e01b", nullptr, "a?b"},
-      {"surrogate pair: one default", u"\U0001F600", nullptr, "?"},
-      {"lone high surrogate", u"\xD800z", nullptr, "?z"},
-      {"lone low surrogate at the end", u"z\xDC00", nullptr, "z?"},
-      {"caller's default", u"\u0e01", "*", "*"},
-      {"double-byte default", u"\u0e01", "\xa1\xa1", "\xa1\xa1"},
+      {"Thai letter", u"a\u0e01b", nullptr, "a?b"},       {"surrogate pair: one default", u"\U0001F600", nullptr, "?"},
+      {"lone high surrogate", u"\xD800z", nullptr, "?z"}, {"lone low surrogate at the end", u"z\xDC00", nullptr, "z?"},
+      {"caller's default", u"\u0e01", "*", "*"},          {"double-byte default", u"\u0e01", "\xa1\xa1", "\xa1\xa1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -114,20 +110,25 @@ TEST(CodePage936, InvalidBytesBecomeReplacementAndResume) {
     std::u16string text;
   };
   const Case cases[] = {
-      {"0xFF", "a\xff" "b", u"a\uFFFDb"},
+      {"0xFF",
+       "a\xff"
+       "b",
+       u"a\uFFFDb"},
       {"lead byte before an invalid trail", "\x81\x30", u"\uFFFD0"},
       {"truncated lead byte", "ab\xd6", u"ab\uFFFD"},
       {"valid after invalid", "\xff\xd6\xd0", u"\uFFFD\u4e2d"},
-      {"unassigned pair is one character", "\xa2\xe3" "a", u"\uFFFDa"},
+      {"unassigned pair is one character",
+       "\xa2\xe3"
+       "a",
+       u"\uFFFDa"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Decode936(c.bytes), c.text);
     SetLastError(0);
     WCHAR out[8];
-    EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_ERR_INVALID_CHARS, c.bytes.data(), static_cast<int>(c.bytes.size()),
-                                  out, 8),
-              0);
+    EXPECT_EQ(
+        MultiByteToWideChar(CP_GBK, MB_ERR_INVALID_CHARS, c.bytes.data(), static_cast<int>(c.bytes.size()), out, 8), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   }
 }

@@ -33,12 +33,10 @@ std::u16string ToWide(UINT cp, DWORD flags, const std::string& bytes) {
 }
 
 std::string ToBytes(UINT cp, DWORD flags, const std::u16string& units) {
-  const int n =
-      WideCharToMultiByte(cp, flags, W(units), static_cast<int>(units.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(cp, flags, W(units), static_cast<int>(units.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   if (n > 0) {
-    EXPECT_EQ(WideCharToMultiByte(cp, flags, W(units), static_cast<int>(units.size()), out.data(), n, nullptr,
-                                  nullptr),
+    EXPECT_EQ(WideCharToMultiByte(cp, flags, W(units), static_cast<int>(units.size()), out.data(), n, nullptr, nullptr),
               n);
   }
   return out;
@@ -134,7 +132,7 @@ TEST(CodePageCounts, SmallBufferGetsWhatFitsThenFails) {
   };
   const Case cases[] = {
       {"abcdef", 3, u"abc"},
-      {"abc", 3, u"abc"},  // the terminator finds no room
+      {"abc", 3, u"abc"},              // the terminator finds no room
       {"a\xf0\x9f\x98\x80", 2, u"a"},  // a surrogate pair is never split
       {"0123456789abcdefghijklmnopqrstuvwxyz", 20, u"0123456789abcdefghij"},
   };
@@ -163,7 +161,10 @@ TEST(Utf8Decoding, MalformedSequencesBecomeOneReplacementPerMaximalSubpart) {
     std::u16string text;
   };
   const Case cases[] = {
-      {"stray continuation", "a\x80" "b", u"a\uFFFDb"},
+      {"stray continuation",
+       "a\x80"
+       "b",
+       u"a\uFFFDb"},
       {"overlong two-byte", "\xc0\xaf", u"\uFFFD\uFFFD"},
       {"overlong three-byte", "\xe0\x80\xaf", u"\uFFFD\uFFFD\uFFFD"},
       {"encoded surrogate", "\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},
@@ -182,8 +183,8 @@ TEST(Utf8Decoding, MalformedSequencesBecomeOneReplacementPerMaximalSubpart) {
     SetLastError(0);
     const bool valid = c.text.find(u'\xFFFD') == std::u16string::npos;
     WCHAR out[16];
-    const int strict = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, c.bytes.data(),
-                                           static_cast<int>(c.bytes.size()), out, 16);
+    const int strict =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, c.bytes.data(), static_cast<int>(c.bytes.size()), out, 16);
     if (valid) {
       EXPECT_EQ(strict, static_cast<int>(c.text.size()));
     } else {
@@ -194,16 +195,19 @@ TEST(Utf8Decoding, MalformedSequencesBecomeOneReplacementPerMaximalSubpart) {
 }
 
 TEST(Utf8Encoding, LoneSurrogatesBecomeReplacementOrFailWhenStrict) {
-  const std::u16string lone[] = {u"\xD800", u"a\xDC00" "b", std::u16string(u"\xDBFF\xDBFF"), u"\xDFFF\xD800"};
+  const std::u16string lone[] = {u"\xD800",
+                                 u"a\xDC00"
+                                 "b",
+                                 std::u16string(u"\xDBFF\xDBFF"), u"\xDFFF\xD800"};
   for (const std::u16string& s : lone) {
     SCOPED_TRACE(testing::PrintToString(std::vector<int>(s.begin(), s.end())));
     EXPECT_EQ(ToBytes(CP_ACP, 0, s), oracle::Encode(s));
     EXPECT_NE(ToBytes(CP_ACP, 0, s).find("\xef\xbf\xbd"), std::string::npos);
     char out[32];
     SetLastError(0);
-    EXPECT_EQ(WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, W(s), static_cast<int>(s.size()), out, 32, nullptr,
-                                  nullptr),
-              0);
+    EXPECT_EQ(
+        WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, W(s), static_cast<int>(s.size()), out, 32, nullptr, nullptr),
+        0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   }
 }
@@ -236,8 +240,8 @@ TEST_F(GeneratedText, DecodingAgreesWithTheReferenceOnMalformedBytes) {
     const std::u16string expected = oracle::Decode(bytes, &invalid);
     ASSERT_EQ(ToWide(CP_ACP, 0, bytes), expected);
     WCHAR probe[1];
-    const int strict = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                           probe, 0);
+    const int strict =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), probe, 0);
     ASSERT_EQ(strict, invalid ? 0 : static_cast<int>(expected.size()));
     // Every capacity short of the need writes a prefix of whole characters and fails.
     const int cap = std::uniform_int_distribution<int>(1, static_cast<int>(expected.size()))(rng);

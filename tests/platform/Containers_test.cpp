@@ -99,8 +99,8 @@ TEST(CStringList, AddWalkFindAndRemove) {
   EXPECT_EQ(l.Find(u"c"), c1);
   EXPECT_EQ(l.Find(u"c", c1), c2);
   EXPECT_EQ(l.Find(u"c", c2), nullptr);
-  EXPECT_EQ(l.Find(u"C"), nullptr);   // ordinal, case counts
-  EXPECT_EQ(l.Find(u"b\0x"), b);      // terminated: reads "b"
+  EXPECT_EQ(l.Find(u"C"), nullptr);  // ordinal, case counts
+  EXPECT_EQ(l.Find(u"b\0x"), b);     // terminated: reads "b"
   EXPECT_EQ(l.FindIndex(1), b);
   EXPECT_EQ(l.FindIndex(4), nullptr);
   EXPECT_EQ(l.FindIndex(-1), nullptr);
@@ -168,31 +168,54 @@ TEST(CStringList, RandomOperationsMatchADeque) {
     const std::string v = std::to_string(rng() % 20);
     const CString cv(v.c_str());
     switch (rng() % 7) {
-      case 0: l.AddHead(cv); oracle.push_front(v); break;
-      case 1: l.AddTail(cv); oracle.push_back(v); break;
+      case 0:
+        l.AddHead(cv);
+        oracle.push_front(v);
+        break;
+      case 1:
+        l.AddTail(cv);
+        oracle.push_back(v);
+        break;
       case 2:
-        if (!oracle.empty()) { EXPECT_EQ(Utf8(l.RemoveHead()), oracle.front()); oracle.pop_front(); }
+        if (!oracle.empty()) {
+          EXPECT_EQ(Utf8(l.RemoveHead()), oracle.front());
+          oracle.pop_front();
+        }
         break;
       case 3:
-        if (!oracle.empty()) { EXPECT_EQ(Utf8(l.RemoveTail()), oracle.back()); oracle.pop_back(); }
+        if (!oracle.empty()) {
+          EXPECT_EQ(Utf8(l.RemoveTail()), oracle.back());
+          oracle.pop_back();
+        }
         break;
       case 4: {  // remove the first match
         const POSITION p = l.Find(cv);
         auto it = std::find(oracle.begin(), oracle.end(), v);
         ASSERT_EQ(p == nullptr, it == oracle.end()) << "seed " << kSeed << " step " << step;
-        if (p != nullptr) { l.RemoveAt(p); oracle.erase(it); }
+        if (p != nullptr) {
+          l.RemoveAt(p);
+          oracle.erase(it);
+        }
         break;
       }
       case 5: {  // insert before or after an index
         if (oracle.empty()) break;
         const std::size_t i = rng() % oracle.size();
         const POSITION p = l.FindIndex(static_cast<INT_PTR>(i));
-        if (rng() % 2 == 0) { l.InsertBefore(p, cv); oracle.insert(oracle.begin() + static_cast<long>(i), v); }
-        else { l.InsertAfter(p, cv); oracle.insert(oracle.begin() + static_cast<long>(i) + 1, v); }
+        if (rng() % 2 == 0) {
+          l.InsertBefore(p, cv);
+          oracle.insert(oracle.begin() + static_cast<long>(i), v);
+        } else {
+          l.InsertAfter(p, cv);
+          oracle.insert(oracle.begin() + static_cast<long>(i) + 1, v);
+        }
         break;
       }
       default:
-        if (rng() % 50 == 0) { l.RemoveAll(); oracle.clear(); }
+        if (rng() % 50 == 0) {
+          l.RemoveAll();
+          oracle.clear();
+        }
     }
     ASSERT_EQ(l.GetCount(), static_cast<INT_PTR>(oracle.size())) << "seed " << kSeed << " step " << step;
   }

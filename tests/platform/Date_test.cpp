@@ -49,8 +49,9 @@ Fields Split(double value, bool* ok = nullptr) {
 }
 
 double Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-  SYSTEMTIME st{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
-                static_cast<WORD>(mi), static_cast<WORD>(s), static_cast<WORD>(ms)};
+  SYSTEMTIME st{static_cast<WORD>(y), static_cast<WORD>(mo), 0,
+                static_cast<WORD>(d), static_cast<WORD>(h),  static_cast<WORD>(mi),
+                static_cast<WORD>(s), static_cast<WORD>(ms)};
   double value = std::numeric_limits<double>::quiet_NaN();
   EXPECT_TRUE(SystemTimeToVariantTime(&st, &value)) << y << "-" << mo << "-" << d;
   return value;
@@ -78,17 +79,17 @@ TEST(VariantTimeToSystemTime, SplitsKnownDates) {
   const Case cases[] = {
       {0.0, {1899, 12, 30, 0, 0, 0}, 6},
       {45356.5, {2024, 3, 5, 12, 0, 0}, 2},
-      {-1.25, {1899, 12, 29, 6, 0, 0}, 5},   // the fraction runs forward on negative days
-      {-0.5, {1899, 12, 30, 12, 0, 0}, 6},   // between -1 and 0 the day is day 0
+      {-1.25, {1899, 12, 29, 6, 0, 0}, 5},  // the fraction runs forward on negative days
+      {-0.5, {1899, 12, 30, 12, 0, 0}, 6},  // between -1 and 0 the day is day 0
       {1.0, {1899, 12, 31, 0, 0, 0}, 0},
-      {60.0, {1900, 2, 28, 0, 0, 0}, 3},     // 1900 is no leap year
+      {60.0, {1900, 2, 28, 0, 0, 0}, 3},  // 1900 is no leap year
       {61.0, {1900, 3, 1, 0, 0, 0}, 4},
       {36526.0, {2000, 1, 1, 0, 0, 0}, 6},
       {36585.0, {2000, 2, 29, 0, 0, 0}, 2},  // 2000 is one
       {-657434.0, {100, 1, 1, 0, 0, 0}, 5},
       {2958465.0, {9999, 12, 31, 0, 0, 0}, 5},
       {2958465.0 + 86399.0 / 86400.0, {9999, 12, 31, 23, 59, 59}, 5},
-      {0.6 / 86400.0, {1899, 12, 30, 0, 0, 1}, 6},        // over half a second rounds up
+      {0.6 / 86400.0, {1899, 12, 30, 0, 0, 1}, 6},  // over half a second rounds up
       {0.49 / 86400.0, {1899, 12, 30, 0, 0, 0}, 6},
       {1.0 - 0.2 / 86400.0, {1899, 12, 31, 0, 0, 0}, 0},  // rounds up into the next day
       {-1.0 - 0.9999999, {1899, 12, 30, 0, 0, 0}, 6},     // 29 Dec 23:59:59.99 rounds to the 30th
@@ -105,8 +106,14 @@ TEST(VariantTimeToSystemTime, SplitsKnownDates) {
 }
 
 TEST(VariantTimeToSystemTime, FailsOutsideTheYears100To9999AndLeavesTheOutputAlone) {
-  const double cases[] = {-657435.0, -657434.0 - 1.0, 2958466.0, 2958465.0 + 86399.6 / 86400.0, 1e300, -1e300,
-                          std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+  const double cases[] = {-657435.0,
+                          -657434.0 - 1.0,
+                          2958466.0,
+                          2958465.0 + 86399.6 / 86400.0,
+                          1e300,
+                          -1e300,
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(),
                           std::numeric_limits<double>::quiet_NaN()};
   for (double value : cases) {
     SCOPED_TRACE(value);
@@ -134,7 +141,8 @@ TEST(VariantTimeToSystemTime, AgreesWithTheLiteralCalendarOverTheWholeRange) {
     SCOPED_TRACE("seed " + std::to_string(seed) + " day " + std::to_string(day) + " second " + std::to_string(second));
     Fields want = OracleDay(day);
     want.hour = second / 3600, want.minute = second / 60 % 60, want.second = second % 60;
-    const double value = day >= 0 ? static_cast<double>(day) + second / 86400.0 : static_cast<double>(day) - second / 86400.0;
+    const double value =
+        day >= 0 ? static_cast<double>(day) + second / 86400.0 : static_cast<double>(day) - second / 86400.0;
     bool ok = false;
     ASSERT_EQ(Show(Split(value, &ok)), Show(want));
     ASSERT_TRUE(ok);
@@ -156,7 +164,7 @@ TEST(SystemTimeToVariantTime, RefusesImpossibleFields) {
     const char* why;
   };
   const Case cases[] = {
-      {{99, 12, 0, 31, 0, 0, 0, 0}, "year 99"},     {{10000, 1, 0, 1, 0, 0, 0, 0}, "year 10000"},
+      {{99, 12, 0, 31, 0, 0, 0, 0}, "year 99"},      {{10000, 1, 0, 1, 0, 0, 0, 0}, "year 10000"},
       {{2024, 0, 0, 1, 0, 0, 0, 0}, "month 0"},      {{2024, 13, 0, 1, 0, 0, 0, 0}, "month 13"},
       {{2023, 2, 0, 29, 0, 0, 0, 0}, "29 Feb 2023"}, {{2024, 4, 0, 31, 0, 0, 0, 0}, "31 Apr"},
       {{2024, 1, 0, 0, 0, 0, 0, 0}, "day 0"},        {{2024, 1, 0, 1, 24, 0, 0, 0}, "hour 24"},
@@ -286,7 +294,7 @@ TEST(VarDateFromStr, ReadsNumbersSeparatedByBlanks) {
   for (const ParseCase& c : cases) ExpectParses(c);
   DATE got = 0;
   EXPECT_EQ(VarDateFromStr(u"2 29 2023", LANG_USER_DEFAULT, 0, &got), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(VarDateFromStr(u"1 1 99", LANG_USER_DEFAULT, 0, &got), S_OK);  // two digits: 1999
+  EXPECT_EQ(VarDateFromStr(u"1 1 99", LANG_USER_DEFAULT, 0, &got), S_OK);              // two digits: 1999
   EXPECT_EQ(VarDateFromStr(u"1 1 099", LANG_USER_DEFAULT, 0, &got), DISP_E_OVERFLOW);  // three: year 99
 }
 

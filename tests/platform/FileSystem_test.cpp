@@ -53,13 +53,12 @@ TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
     const char* name;
     DWORD attributes;
   };
-  for (const Case& c : {Case{"file.txt", FILE_ATTRIBUTE_ARCHIVE},
-                        Case{"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
-                        Case{".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-                        Case{"sub", FILE_ATTRIBUTE_DIRECTORY},
-                        Case{"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
-                        Case{"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-                        Case{"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}}) {
+  for (const Case& c :
+       {Case{"file.txt", FILE_ATTRIBUTE_ARCHIVE}, Case{"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
+        Case{".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN}, Case{"sub", FILE_ATTRIBUTE_DIRECTORY},
+        Case{"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
+        Case{"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
+        Case{"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}}) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(GetFileAttributesW(dir.Windows(c.name)), c.attributes);
     // The native separator works as well as the backslash.
@@ -149,7 +148,8 @@ TEST(PathFileExistsW, SeesFilesDirectoriesAndDanglingLinks) {
 
 TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
   TempDir dir;
-  const std::vector<std::string> names = {"a.txt", "B.TXT", "README", ".profile", "x.tar.gz", "sub", "\xe4\xb8\xad.txt"};
+  const std::vector<std::string> names = {"a.txt",    "B.TXT", "README",          ".profile",
+                                          "x.tar.gz", "sub",   "\xe4\xb8\xad.txt"};
   for (const std::string& n : names) {
     if (n == "sub") {
       fs::create_directory(dir.path() / n);
@@ -194,11 +194,11 @@ TEST(FindFirstFileW, FailsWithTheWin32Codes) {
     CString pattern;
     DWORD error;
   };
-  for (const Case& c : {Case{dir.Windows("empty") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
-                        Case{dir.Windows("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
-                        Case{dir.Windows("file") + u"\\*.*", ERROR_PATH_NOT_FOUND},
-                        Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
-                        Case{dir.Windows() + u"\\", ERROR_FILE_NOT_FOUND}}) {
+  for (const Case& c :
+       {Case{dir.Windows("empty") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
+        Case{dir.Windows("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
+        Case{dir.Windows("file") + u"\\*.*", ERROR_PATH_NOT_FOUND}, Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
+        Case{dir.Windows() + u"\\", ERROR_FILE_NOT_FOUND}}) {
     SCOPED_TRACE(Utf8(c.pattern));
     EXPECT_EQ(FindFirstFileW(c.pattern, &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), c.error);
@@ -368,8 +368,8 @@ TEST(FindFirstFileExW, TypeOnlySearchAgreesOnKindsWithTheFullSearch) {
   }
   EXPECT_EQ(full.at("locked") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   WIN32_FIND_DATAW data;
-  EXPECT_EQ(FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                             nullptr, 0),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(
+      FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0),
+      INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }

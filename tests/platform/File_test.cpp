@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -194,8 +194,8 @@ TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
     CString name;
     LONG error;
   };
-  for (const Case& c : {Case{dir.Windows("locked"), ERROR_ACCESS_DENIED}, Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
-                        Case{dir.Windows(), ERROR_ACCESS_DENIED}}) {
+  for (const Case& c : {Case{dir.Windows("locked"), ERROR_ACCESS_DENIED},
+                        Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND}, Case{dir.Windows(), ERROR_ACCESS_DENIED}}) {
     SCOPED_TRACE(utility::testsupport::Utf8(c.name));
     try {
       CFile::Remove(c.name);
@@ -254,21 +254,21 @@ TEST(CStdioFile, AppendTextGivesTheBytesWriteStringWrites) {
   for (const Case& c : {Case{CP_GBK, true, u"a\nb\r\n", "a\r\nb\r\r\n"}, Case{CP_GBK, false, u"a\nb", "a\nb"},
                         Case{CP_GBK, true, u"\u4e2d\n\u6587", "\xd6\xd0\r\n\xce\xc4"},
                         Case{CP_GBK, true, u"\uac00\n", "?\r\n"},  // Hangul is not in 936
-                        Case{CP_UTF8, true, u"\u00e9\n", "\xc3\xa9\r\n"}, Case{CP_UTF8, false, u"\u00e9\n", "\xc3\xa9\n"},
-                        Case{CP_GBK, true, u"", ""}}) {
+                        Case{CP_UTF8, true, u"\u00e9\n", "\xc3\xa9\r\n"},
+                        Case{CP_UTF8, false, u"\u00e9\n", "\xc3\xa9\n"}, Case{CP_GBK, true, u"", ""}}) {
     SCOPED_TRACE(c.bytes);
     const std::u16string text(c.text);
     // Appended after what is there; the same bytes as WriteString puts in a file.
     std::string out = "head";
-    ASSERT_TRUE(CStdioFile::AppendText(c.codePage, c.textMode, reinterpret_cast<const WCHAR*>(text.data()),
-                                       text.size(), out));
+    ASSERT_TRUE(
+        CStdioFile::AppendText(c.codePage, c.textMode, reinterpret_cast<const WCHAR*>(text.data()), text.size(), out));
     EXPECT_EQ(out, std::string("head") + c.bytes);
     TempDir dir;
     {
       CStdioFile f;
       f.SetCodePage(c.codePage);
-      ASSERT_TRUE(f.Open(dir.Windows("t"), CFile::modeCreate | CFile::modeWrite |
-                                                   (c.textMode ? CFile::typeText : CFile::typeBinary)));
+      ASSERT_TRUE(f.Open(dir.Windows("t"),
+                         CFile::modeCreate | CFile::modeWrite | (c.textMode ? CFile::typeText : CFile::typeBinary)));
       f.WriteString(c.text);
     }
     EXPECT_EQ(ReadBytes(dir.path() / "t"), c.bytes);

@@ -58,12 +58,17 @@ std::string Flags(Rng& rng) {
 
 TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
   std::mt19937 rng(kSeed);
-  const long long interesting[] = {0, 1, -1, 7, 127, 128, 255, 256, -128, -129, 32767, 32768,
-                                   65535, 65536, INT_MAX, INT_MIN, UINT_MAX, 0x100000000LL,
-                                   0x123456789ALL, LLONG_MAX, LLONG_MIN};
+  const long long interesting[] = {
+      0,        1,     -1,    7,     127,     128,     255,      256,           -128,           -129,
+      32767,    32768, 65535, 65536, INT_MAX, INT_MIN, UINT_MAX, 0x100000000LL, 0x123456789ALL, LLONG_MAX,
+      LLONG_MIN};
   // Our modifier, and glibc's spelling of the same width (its `l` is 64-bit, ours is not).
-  struct Mod { const char* ours; const char* glibc; int bits; };
-  const Mod mods[] = {{"", "", 32}, {"h", "h", 16}, {"hh", "hh", 8}, {"l", "", 32},
+  struct Mod {
+    const char* ours;
+    const char* glibc;
+    int bits;
+  };
+  const Mod mods[] = {{"", "", 32},     {"h", "h", 16},    {"hh", "hh", 8}, {"l", "", 32},
                       {"ll", "ll", 64}, {"I64", "ll", 64}, {"I32", "", 32}};
   const char convs[] = {'d', 'i', 'u', 'o', 'x', 'X'};
   for (int iter = 0; iter < 20000; ++iter) {
@@ -97,10 +102,20 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     const std::string glibcFmt = "<" + directive + m.glibc + conv + ">";
     // The argument arrives with one of several C++ types; the conversion decides the width.
     switch (rng() % 4) {
-      case 0: args.emplace_back(v); break;
-      case 1: args.emplace_back(static_cast<unsigned long long>(v)); break;
-      case 2: args.emplace_back(static_cast<int>(v)); v = static_cast<int>(v); break;
-      default: args.emplace_back(static_cast<short>(v)); v = static_cast<short>(v); break;
+      case 0:
+        args.emplace_back(v);
+        break;
+      case 1:
+        args.emplace_back(static_cast<unsigned long long>(v));
+        break;
+      case 2:
+        args.emplace_back(static_cast<int>(v));
+        v = static_cast<int>(v);
+        break;
+      default:
+        args.emplace_back(static_cast<short>(v));
+        v = static_cast<short>(v);
+        break;
     }
     std::string expected;
     const bool isSigned = conv == 'd' || conv == 'i';
@@ -109,25 +124,31 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
       if (stars.size() == 1) return C(glibcFmt, stars[0], value);
       return C(glibcFmt, value);
     };
-    if (m.bits == 64) expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
-    else expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
-    ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours
-                                         << " value " << v;
+    if (m.bits == 64)
+      expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
+    else
+      expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
+    ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours << " value "
+                                         << v;
   }
 }
 
 TEST(FormatParity, FloatingMatchesPrintf) {
   std::mt19937_64 rng(kSeed);
-  const double interesting[] = {0.0, -0.0, 1.0, -1.0, 0.5, 1.5, 2.5, 0.125, 1e-7, 123456789.0,
-                                1e300, -1e-300, DBL_MAX, DBL_MIN, 4.9e-324, 0.1, 2.0 / 3.0,
-                                9.9999995, 999999.5, HUGE_VAL, -HUGE_VAL, NAN, 1e21, 1e15 + 0.3};
+  const double interesting[] = {0.0,       -0.0,        1.0,      -1.0,     0.5,       1.5,     2.5,      0.125,
+                                1e-7,      123456789.0, 1e300,    -1e-300,  DBL_MAX,   DBL_MIN, 4.9e-324, 0.1,
+                                2.0 / 3.0, 9.9999995,   999999.5, HUGE_VAL, -HUGE_VAL, NAN,     1e21,     1e15 + 0.3};
   const char convs[] = {'e', 'E', 'f', 'F', 'g', 'G', 'a', 'A'};
   for (int iter = 0; iter < 20000; ++iter) {
     const char conv = convs[rng() % std::size(convs)];
     double v;
     switch (rng() % 3) {
-      case 0: v = interesting[rng() % std::size(interesting)]; break;
-      case 1: v = std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100); break;
+      case 0:
+        v = interesting[rng() % std::size(interesting)];
+        break;
+      case 1:
+        v = std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100);
+        break;
       default: {
         const std::uint64_t bits = rng();
         std::memcpy(&v, &bits, sizeof v);
@@ -139,11 +160,13 @@ TEST(FormatParity, FloatingMatchesPrintf) {
     directive += conv;
     const bool asFloat = rng() % 5 == 0;
     std::vector<FormatArg> args;
-    if (asFloat) args.emplace_back(static_cast<float>(v));
-    else args.emplace_back(v);
+    if (asFloat)
+      args.emplace_back(static_cast<float>(v));
+    else
+      args.emplace_back(v);
     const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
-    ASSERT_EQ(Fmt(directive, args), C(directive, passed)) << "seed " << kSeed << " iteration " << iter
-                                                << " format " << directive;
+    ASSERT_EQ(Fmt(directive, args), C(directive, passed))
+        << "seed " << kSeed << " iteration " << iter << " format " << directive;
   }
 }
 
@@ -168,7 +191,11 @@ TEST(FormatParity, FloatingConversionsTakeIntegers) {
 }
 
 TEST(FormatWidths, LongIsThirtyTwoBitsAndOthersCutLikeACast) {
-  struct Case { const char16_t* fmt; FormatArg arg; const char* out; };
+  struct Case {
+    const char16_t* fmt;
+    FormatArg arg;
+    const char* out;
+  };
   const Case cases[] = {
       {u"%ld", FormatArg(0x100000005LL), "5"},
       {u"%ld", FormatArg(-1LL), "-1"},
@@ -270,7 +297,10 @@ TEST(FormatMisc, PercentPointerStarsAndAppend) {
 }
 
 TEST(FormatErrors, WrongOrMissingArgumentsThrowAndLeaveTheString) {
-  struct Case { const char16_t* fmt; std::vector<FormatArg> args; };
+  struct Case {
+    const char16_t* fmt;
+    std::vector<FormatArg> args;
+  };
   const Case cases[] = {
       {u"%d", {}},
       {u"%d %d", {FormatArg(1)}},

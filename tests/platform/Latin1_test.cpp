@@ -26,7 +26,8 @@ TEST(FromLatin1, WidensEveryLengthFromEveryStart) {
       SCOPED_TRACE("from " + std::to_string(from) + ", n " + std::to_string(n));
       const CString s = CString::FromLatin1(std::string_view(bytes).substr(from, n));
       std::u16string expected;
-      for (std::size_t i = 0; i < n; ++i) expected += static_cast<char16_t>(static_cast<unsigned char>(bytes[from + i]));
+      for (std::size_t i = 0; i < n; ++i)
+        expected += static_cast<char16_t>(static_cast<unsigned char>(bytes[from + i]));
       ASSERT_EQ(std::u16string(s.View()), expected);
     }
   }

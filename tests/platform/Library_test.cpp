@@ -90,7 +90,8 @@ TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   EXPECT_EQ(first, second);
   EXPECT_TRUE(FreeLibrary(first));
   EXPECT_TRUE(IsLoaded(TEST_STRINGS_MODULE));
-  auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(second, "StringsModuleAnswer")));
+  auto answer =
+      reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(GetProcAddress(second, "StringsModuleAnswer")));
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(answer(), 42);
   EXPECT_TRUE(FreeLibrary(second));

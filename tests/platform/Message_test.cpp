@@ -37,13 +37,12 @@ TEST(FormatMessageW, GivesTheErrnoTextOfACodeEndingInCrLf) {
     DWORD code;
     const char16_t* text;
   };
-  for (const Case& c : {Case{ERROR_FILE_NOT_FOUND, u"No such file or directory\r\n"},
-                        Case{ERROR_ACCESS_DENIED, u"Permission denied\r\n"},
-                        Case{ERROR_INVALID_PARAMETER, u"Invalid argument\r\n"},
-                        Case{ERROR_ALREADY_EXISTS, u"File exists\r\n"},
-                        Case{ERROR_DIR_NOT_EMPTY, u"Directory not empty\r\n"},
-                        Case{ERROR_DISK_FULL, u"No space left on device\r\n"},
-                        Case{10061, u"Connection refused\r\n"}, Case{0, u"Success\r\n"}}) {
+  for (const Case& c :
+       {Case{ERROR_FILE_NOT_FOUND, u"No such file or directory\r\n"},
+        Case{ERROR_ACCESS_DENIED, u"Permission denied\r\n"}, Case{ERROR_INVALID_PARAMETER, u"Invalid argument\r\n"},
+        Case{ERROR_ALREADY_EXISTS, u"File exists\r\n"}, Case{ERROR_DIR_NOT_EMPTY, u"Directory not empty\r\n"},
+        Case{ERROR_DISK_FULL, u"No space left on device\r\n"}, Case{10061, u"Connection refused\r\n"},
+        Case{0, u"Success\r\n"}}) {
     SCOPED_TRACE(c.code);
     EXPECT_EQ(Message(c.code), c.text);
   }

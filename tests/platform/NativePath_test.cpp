@@ -46,17 +46,18 @@ TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
       {"\xFF", u"\xDCFF"},
       {"a\x80z", u"a\xDC80z"},
-      {"\xC3", u"\xDCC3"},                                 // truncated two-byte sequence
-      {"\xE2\x82", u"\xDCE2\xDC82"},                       // truncated three-byte sequence
-      {"\xC0\xAF", u"\xDCC0\xDCAF"},                       // overlong '/'
-      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},             // an encoded surrogate
-      {"\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},   // above U+10FFFF
-      {"\xE2\x82\xC3\xA9", u"\xDCE2\xDC82\u00E9"},         // a valid character right after
+      {"\xC3", u"\xDCC3"},                                // truncated two-byte sequence
+      {"\xE2\x82", u"\xDCE2\xDC82"},                      // truncated three-byte sequence
+      {"\xC0\xAF", u"\xDCC0\xDCAF"},                      // overlong '/'
+      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},            // an encoded surrogate
+      {"\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},  // above U+10FFFF
+      {"\xE2\x82\xC3\xA9", u"\xDCE2\xDC82\u00E9"},        // a valid character right after
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.native);
     const CString library = utility::platform::WindowsPath(c.native);
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(library.GetString()), static_cast<std::size_t>(library.GetLength())),
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(library.GetString()),
+                             static_cast<std::size_t>(library.GetLength())),
               c.library);
     std::string native = c.native;
     for (char& ch : native) {
@@ -77,8 +78,20 @@ TEST(NativePath, EveryShortByteStringRoundTrips) {
     }
   }
   std::mt19937 random(20261207);
-  const char pieces[][5] = {"a", "/", "\x80", "\xBF", "\xC3", "\xC3\xA9", "\xE2\x82\xAC", "\xE2\x82", "\xED\xB3\xBF",
-                            "\xF0\x9F\x98\x80", "\xF0\x9F", "\xF4\x8F\xBF\xBF", "\xF5", "\xFF"};
+  const char pieces[][5] = {"a",
+                            "/",
+                            "\x80",
+                            "\xBF",
+                            "\xC3",
+                            "\xC3\xA9",
+                            "\xE2\x82\xAC",
+                            "\xE2\x82",
+                            "\xED\xB3\xBF",
+                            "\xF0\x9F\x98\x80",
+                            "\xF0\x9F",
+                            "\xF4\x8F\xBF\xBF",
+                            "\xF5",
+                            "\xFF"};
   for (int round = 0; round < 20000; ++round) {
     std::string bytes;
     const int count = static_cast<int>(random() % 12);
@@ -90,10 +103,10 @@ TEST(NativePath, EveryShortByteStringRoundTrips) {
 
 TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {
   const CString refused[] = {
-      Units({u'a', 0xD800}),          // a lone high surrogate
-      Units({0xDC00, u'b'}),          // a lone low surrogate below the escapes
+      Units({u'a', 0xD800}),  // a lone high surrogate
+      Units({0xDC00, u'b'}),  // a lone low surrogate below the escapes
       Units({0xDFFF}),
-      Units({0xDCC3, 0xDCA9}),        // the bytes of "é" spelled as escapes
+      Units({0xDCC3, 0xDCA9}),  // the bytes of "é" spelled as escapes
       Units({0xDCF0, 0xDC9F, 0xDC98, 0xDC80}),
       Units({0xDCE2, 0xDC82, 0xDCAC}),
   };
@@ -108,8 +121,8 @@ TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {
 // Any library path the mapping accepts is the one library form of its native name: random
 // mixes of characters, escapes and surrogates either are refused or come back unchanged.
 TEST(NativePath, NoTwoLibraryPathsReachOneNativeName) {
-  const char16_t alphabet[] = {u'a', u'\\', 0x00E9, 0x20AC, 0xDC80, 0xDCBF, 0xDCC3, 0xDCA9, 0xDCE2, 0xDC82,
-                               0xDCFF, 0xD83D, 0xDE00, 0xD800, 0xDBFF, 0xDC00};
+  const char16_t alphabet[] = {u'a',   u'\\',  0x00E9, 0x20AC, 0xDC80, 0xDCBF, 0xDCC3, 0xDCA9,
+                               0xDCE2, 0xDC82, 0xDCFF, 0xD83D, 0xDE00, 0xD800, 0xDBFF, 0xDC00};
   std::mt19937 random(7);
   int accepted = 0;
   for (int round = 0; round < 50000; ++round) {

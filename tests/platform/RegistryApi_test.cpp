@@ -115,9 +115,9 @@ TEST_F(RegistryApi, EveryTypeKeepsItsRawBytes) {
 
 TEST_F(RegistryApi, ValuesEnumerateInCreationOrder) {
   for (const char16_t* n : {u"zeta", u"Alpha", u"mid", u"beta"}) Set(n, REG_DWORD, {1, 0, 0, 0});
-  Set(u"ALPHA", REG_DWORD, {2, 0, 0, 0});   // replaced: keeps its place and first spelling
+  Set(u"ALPHA", REG_DWORD, {2, 0, 0, 0});  // replaced: keeps its place and first spelling
   ASSERT_EQ(RegDeleteValueW(key, W(u"MID")), ERROR_SUCCESS);
-  Set(u"mid", REG_DWORD, {3, 0, 0, 0});     // re-created: goes last
+  Set(u"mid", REG_DWORD, {3, 0, 0, 0});  // re-created: goes last
   std::vector<std::string> names;
   std::vector<BYTE> firsts;
   for (DWORD i = 0;; ++i) {
@@ -195,8 +195,8 @@ TEST_F(RegistryApi, QueryInfoDescribesTheKey) {
   // Last change is recent: after 2020 in FILETIME ticks.
   const ULONGLONG ticks = (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
   EXPECT_GT(ticks, 132223104000000000ull);
-  EXPECT_EQ(RegQueryInfoKeyW(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, nullptr),
+  EXPECT_EQ(RegQueryInfoKeyW(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr),
             ERROR_INVALID_PARAMETER);
 }
 
@@ -264,11 +264,9 @@ TEST_F(RegistryApi, KeyPathsAreCheckedAndCreatedOnce) {
     LONG result;
   };
   const Case cases[] = {
-      {u"A\\B", ERROR_SUCCESS},
-      {u"A\\B\\", ERROR_SUCCESS},  // a trailing backslash is ignored
-      {u"\\A", ERROR_BAD_PATHNAME},
-      {u"A\\\\B", ERROR_BAD_PATHNAME},
-      {u"\\", ERROR_SUCCESS},      // only the trailing backslash: the key itself
+      {u"A\\B", ERROR_SUCCESS},     {u"A\\B\\", ERROR_SUCCESS},  // a trailing backslash is ignored
+      {u"\\A", ERROR_BAD_PATHNAME}, {u"A\\\\B", ERROR_BAD_PATHNAME},
+      {u"\\", ERROR_SUCCESS},  // only the trailing backslash: the key itself
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(utility::testsupport::Utf8(c.path));

@@ -139,7 +139,8 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
   EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u""), TRUE), ERROR_BADDB);
   RegCloseKey(key);
   HKEY created = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(root, W(u"Brand\\New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr), ERROR_BADDB);
+  EXPECT_EQ(RegCreateKeyExW(root, W(u"Brand\\New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
+            ERROR_BADDB);
   EXPECT_EQ(RegDeleteKeyW(root, KeyName(intact.first)), ERROR_BADDB);
   RegCloseKey(root);
   // The value that was refused a deletion is still there.
@@ -200,7 +201,8 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts), ERROR_SUCCESS);
+  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts),
+            ERROR_SUCCESS);
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   EXPECT_EQ(ReadBytes(file), h.damaged);
 }
@@ -215,7 +217,8 @@ TEST(RegistryDamage, SalvageOfWhatIsNoHiveSaysSo) {
   };
   for (const Case& c : {Case{"text.db", ERROR_BADDB}, Case{"missing.db", ERROR_FILE_NOT_FOUND}}) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(utility::platform::SalvageHive(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr), c.rc);
+    EXPECT_EQ(utility::platform::SalvageHive(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr),
+              c.rc);
     EXPECT_FALSE(fs::exists(out));
   }
 }

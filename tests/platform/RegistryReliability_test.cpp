@@ -98,7 +98,8 @@ TEST_F(PredefinedHives, FourProcessesLoseNoCommittedWrite) {
           return 11;
         }
         DWORD back = 0;
-        if (CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Shared"), Name("n", p, i), back) != ERROR_SUCCESS || back != value) {
+        if (CUtility::ReadKey(HKEY_CURRENT_USER, W(u"Shared"), Name("n", p, i), back) != ERROR_SUCCESS ||
+            back != value) {
           return 12;
         }
         CStringList list;
@@ -189,7 +190,8 @@ TEST_F(PredefinedHives, WriterKilledMidLoopLeavesASoundHiveWithEveryReportedValu
     close(fds[1]);
     std::vector<int> committed;
     int i = 0;
-    while (static_cast<int>(committed.size()) < killAfter && read(fds[0], &i, sizeof i) == static_cast<ssize_t>(sizeof i)) {
+    while (static_cast<int>(committed.size()) < killAfter &&
+           read(fds[0], &i, sizeof i) == static_cast<ssize_t>(sizeof i)) {
       committed.push_back(i);
     }
     kill(child, SIGKILL);

@@ -66,11 +66,17 @@ TEST_F(ModuleStrings, CutsToTheBufferLessOneUnit) {
     std::u16string text;
   };
   const std::u16string pair = std::u16string(258, u'a') + u"\U0001F600" + u"b";
-  const Case cases[] = {
-      {300, 260, Digits(259)},   {300, 301, Digits(300)}, {300, 300, Digits(299)}, {300, 2, u"0"},
-      {300, 1, u""},             {1, 4, u"One"},          {1, 3, u"On"},
-      {301, 260, pair.substr(0, 259)},  // the cut falls inside the surrogate pair: units, not characters
-  };
+  const Case cases[] =
+      {
+          {300, 260, Digits(259)},
+          {300, 301, Digits(300)},
+          {300, 300, Digits(299)},
+          {300, 2, u"0"},
+          {300, 1, u""},
+          {1, 4, u"One"},
+          {1, 3, u"On"},
+          {301, 260, pair.substr(0, 259)},  // the cut falls inside the surrogate pair: units, not characters
+      };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.id) + " in " + std::to_string(c.size));
     int n = -1;

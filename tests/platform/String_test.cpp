@@ -16,16 +16,19 @@ using utility::testsupport::Utf8;
 
 TEST(CStringFind, UnitsTextsAndSets) {
   const CString s(u"a\\b\\cab");
-  struct Case { int got, want; const char* what; };
+  struct Case {
+    int got, want;
+    const char* what;
+  };
   const Case cases[] = {
-      {s.Find(u'\\'), 1, "first unit"},        {s.Find(u'\\', 2), 3, "unit from 2"},
-      {s.Find(u'z'), -1, "missing unit"},      {s.Find(u'a', 100), -1, "start past end"},
+      {s.Find(u'\\'), 1, "first unit"},         {s.Find(u'\\', 2), 3, "unit from 2"},
+      {s.Find(u'z'), -1, "missing unit"},       {s.Find(u'a', 100), -1, "start past end"},
       {s.Find(u'a', -1), -1, "negative start"}, {s.Find(u"ab"), 5, "text"},
-      {s.Find(u"ab", 6), -1, "text after"},    {s.Find(u"b\\c"), 2, "text inside"},
-      {s.Find(u"cabx"), -1, "text past end"},  {s.ReverseFind(u'\\'), 3, "last unit"},
-      {s.ReverseFind(u'a'), 5, "last a"},      {s.ReverseFind(u'q'), -1, "no last"},
-      {s.FindOneOf(u"cb"), 2, "one of"},       {s.FindOneOf(u"xyz"), -1, "none of"},
-      {s.FindOneOf(u""), -1, "empty set"},     {CString().Find(u'a'), -1, "empty string"},
+      {s.Find(u"ab", 6), -1, "text after"},     {s.Find(u"b\\c"), 2, "text inside"},
+      {s.Find(u"cabx"), -1, "text past end"},   {s.ReverseFind(u'\\'), 3, "last unit"},
+      {s.ReverseFind(u'a'), 5, "last a"},       {s.ReverseFind(u'q'), -1, "no last"},
+      {s.FindOneOf(u"cb"), 2, "one of"},        {s.FindOneOf(u"xyz"), -1, "none of"},
+      {s.FindOneOf(u""), -1, "empty set"},      {CString().Find(u'a'), -1, "empty string"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -35,13 +38,26 @@ TEST(CStringFind, UnitsTextsAndSets) {
 
 TEST(CStringSubstrings, CountsAreClamped) {
   const CString s(u"abcdef");
-  struct Case { CString got; const char16_t* want; };
+  struct Case {
+    CString got;
+    const char16_t* want;
+  };
   const Case cases[] = {
-      {s.Left(2), u"ab"},      {s.Left(0), u""},        {s.Left(-3), u""},
-      {s.Left(99), u"abcdef"}, {s.Right(2), u"ef"},     {s.Right(-1), u""},
-      {s.Right(99), u"abcdef"}, {s.Mid(1, 3), u"bcd"},  {s.Mid(4), u"ef"},
-      {s.Mid(6), u""},         {s.Mid(99), u""},        {s.Mid(-2, 3), u"abc"},
-      {s.Mid(2, -1), u""},     {s.Mid(3, 99), u"def"},  {s.SpanIncluding(u"abx"), u"ab"},
+      {s.Left(2), u"ab"},
+      {s.Left(0), u""},
+      {s.Left(-3), u""},
+      {s.Left(99), u"abcdef"},
+      {s.Right(2), u"ef"},
+      {s.Right(-1), u""},
+      {s.Right(99), u"abcdef"},
+      {s.Mid(1, 3), u"bcd"},
+      {s.Mid(4), u"ef"},
+      {s.Mid(6), u""},
+      {s.Mid(99), u""},
+      {s.Mid(-2, 3), u"abc"},
+      {s.Mid(2, -1), u""},
+      {s.Mid(3, 99), u"def"},
+      {s.SpanIncluding(u"abx"), u"ab"},
       {s.SpanExcluding(u"dc"), u"ab"},
   };
   int row = 0;
@@ -52,7 +68,12 @@ TEST(CStringSubstrings, CountsAreClamped) {
 }
 
 TEST(CStringTrim, WhiteSpaceAndTargetSets) {
-  struct Case { const char16_t* in; const char16_t* left; const char16_t* right; const char16_t* both; };
+  struct Case {
+    const char16_t* in;
+    const char16_t* left;
+    const char16_t* right;
+    const char16_t* both;
+  };
   const Case cases[] = {
       {u"", u"", u"", u""},
       {u"  a b  ", u"a b  ", u"  a b", u"a b"},
@@ -81,11 +102,16 @@ TEST(CStringCase, MakeUpperLowerAndCompare) {
   EXPECT_EQ(CString(s).MakeUpper(), CString(u"STRA\u00dfE \u00c9T\u00c9 II \U0001F600"));
   EXPECT_EQ(CString(u"\u00c9T\u00c9 \u0130").MakeLower(), CString(u"\u00e9t\u00e9 i"));
   EXPECT_EQ(CString(u"abc").MakeReverse(), CString(u"cba"));
-  struct Case { const char16_t* a; const char16_t* b; int cmp; int nocase; };
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    int cmp;
+    int nocase;
+  };
   const Case cases[] = {
-      {u"abc", u"abc", 0, 0},   {u"abc", u"abd", -1, -1}, {u"abd", u"abc", 1, 1},
-      {u"ABC", u"abc", -1, 0},  {u"ab", u"abc", -1, -1},  {u"", u"", 0, 0},
-      {u"a", u"", 1, 1},        {u"\u00e9", u"\u00c9", 1, 0}, {u"_", u"a", -1, 1},  // '_' < 'a' but > 'A'
+      {u"abc", u"abc", 0, 0},  {u"abc", u"abd", -1, -1},     {u"abd", u"abc", 1, 1},
+      {u"ABC", u"abc", -1, 0}, {u"ab", u"abc", -1, -1},      {u"", u"", 0, 0},
+      {u"a", u"", 1, 1},       {u"\u00e9", u"\u00c9", 1, 0}, {u"_", u"a", -1, 1},  // '_' < 'a' but > 'A'
       {u"\uffff", u"a", 1, 1},
   };
   auto sign = [](int v) { return (v > 0) - (v < 0); };
@@ -147,11 +173,24 @@ TEST(CStringReplace, MatchesALiteralOracle) {
 }
 
 TEST(CStringEdit, InsertAndDeleteClamp) {
-  struct Case { const char* what; CString s; const char16_t* want; int len; };
-  auto ins = [](int at, const char16_t* t) { CString s(u"abc"); const int n = s.Insert(at, t); return std::pair{s, n}; };
-  auto del = [](int at, int count) { CString s(u"abcdef"); const int n = s.Delete(at, count); return std::pair{s, n}; };
-  const std::pair<CString, int> rows[] = {ins(1, u"XY"), ins(-5, u"X"), ins(99, u"X"), ins(3, u""),
-                                          del(1, 2), del(0, 99), del(-1, 1), del(5, 1), del(6, 1), del(2, -1)};
+  struct Case {
+    const char* what;
+    CString s;
+    const char16_t* want;
+    int len;
+  };
+  auto ins = [](int at, const char16_t* t) {
+    CString s(u"abc");
+    const int n = s.Insert(at, t);
+    return std::pair{s, n};
+  };
+  auto del = [](int at, int count) {
+    CString s(u"abcdef");
+    const int n = s.Delete(at, count);
+    return std::pair{s, n};
+  };
+  const std::pair<CString, int> rows[] = {ins(1, u"XY"), ins(-5, u"X"), ins(99, u"X"), ins(3, u""), del(1, 2),
+                                          del(0, 99),    del(-1, 1),    del(5, 1),     del(6, 1),   del(2, -1)};
   const char16_t* want[] = {u"aXYbc", u"Xabc", u"abcX", u"abc", u"adef", u"", u"bcdef", u"abcde", u"abcdef", u"abcdef"};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
@@ -214,8 +253,12 @@ TEST(CStringUtf8, RandomValidUtf16RoundTrips) {
     const std::size_t n = rng() % 20;
     while (t.size() < n) {
       switch (rng() % 4) {
-        case 0: t += static_cast<char16_t>(rng() % 0x80); break;
-        case 1: t += static_cast<char16_t>(0x80 + rng() % 0x780); break;
+        case 0:
+          t += static_cast<char16_t>(rng() % 0x80);
+          break;
+        case 1:
+          t += static_cast<char16_t>(0x80 + rng() % 0x780);
+          break;
         case 2: {
           char16_t c = static_cast<char16_t>(0x800 + rng() % 0xF800);
           if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
@@ -232,10 +275,13 @@ TEST(CStringUtf8, RandomValidUtf16RoundTrips) {
     const CString s(t);
     ASSERT_EQ(CString::FromUtf8(s.ToUtf8()), s) << "seed " << kSeed << " iter " << iter;
   }
-  struct Case { const char* utf8; const char16_t* utf16; };
+  struct Case {
+    const char* utf8;
+    const char16_t* utf16;
+  };
   const Case cases[] = {
       {"caf\xc3\xa9", u"caf\u00e9"}, {"\xe4\xb8\xad", u"\u4e2d"}, {"\xf0\x9f\x98\x80", u"\U0001F600"},
-      {"\xff", u"\ufffd"}, {"\xc3", u"\ufffd"}, {"\xed\xa0\x80", u"\ufffd\ufffd\ufffd"},
+      {"\xff", u"\ufffd"},           {"\xc3", u"\ufffd"},         {"\xed\xa0\x80", u"\ufffd\ufffd\ufffd"},
       {"a\xe4\xb8", u"a\ufffd"},
   };
   for (const Case& c : cases) {

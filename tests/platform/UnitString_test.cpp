@@ -14,7 +14,9 @@ namespace {
 
 using utility::testsupport::W;
 
-std::u16string Text(const UnitString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size()); }
+std::u16string Text(const UnitString& s) {
+  return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size());
+}
 
 // Contents, length and the terminating zero past them.
 void ExpectSame(const UnitString& s, const std::u16string& model) {
@@ -37,23 +39,45 @@ TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
       const std::size_t pos = pick(model.size());
       const std::size_t count = pick(model.size() - pos);
       switch (random() % 14) {
-        case 0: s.push_back(unit), model.push_back(unit); break;
-        case 1: s.append(n, unit), model.append(n, unit); break;
+        case 0:
+          s.push_back(unit), model.push_back(unit);
+          break;
+        case 1:
+          s.append(n, unit), model.append(n, unit);
+          break;
         // Sources that lie inside the string itself.
-        case 2: s.append(s.data() + pos, count), model.append(model, pos, count); break;
-        case 3: s.assign(s.data() + pos, count), model = model.substr(pos, count); break;
-        case 4: s.insert(pos, s.data(), count), model.insert(pos, model.substr(0, count)); break;
-        case 5: s.insert(pos, n, unit), model.insert(pos, n, unit); break;
-        case 6: s.erase(pos, count), model.erase(pos, count); break;
-        case 7: s.resize(n, unit), model.resize(n, unit); break;
-        case 8: s.assign(n, unit), model.assign(n, unit); break;
+        case 2:
+          s.append(s.data() + pos, count), model.append(model, pos, count);
+          break;
+        case 3:
+          s.assign(s.data() + pos, count), model = model.substr(pos, count);
+          break;
+        case 4:
+          s.insert(pos, s.data(), count), model.insert(pos, model.substr(0, count));
+          break;
+        case 5:
+          s.insert(pos, n, unit), model.insert(pos, n, unit);
+          break;
+        case 6:
+          s.erase(pos, count), model.erase(pos, count);
+          break;
+        case 7:
+          s.resize(n, unit), model.resize(n, unit);
+          break;
+        case 8:
+          s.assign(n, unit), model.assign(n, unit);
+          break;
         case 9: {
           const UnitString copy(s);
           s.append(copy, pos, count), model.append(model.substr(pos, count));
           break;
         }
-        case 10: s.reserve(n * 3); break;
-        case 11: s.clear(), model.clear(); break;
+        case 10:
+          s.reserve(n * 3);
+          break;
+        case 11:
+          s.clear(), model.clear();
+          break;
         case 12: {
           UnitString moved(static_cast<UnitString&&>(s));
           ExpectSame(s, u"");
@@ -95,7 +119,7 @@ TEST(UnitString, SearchesLikeTheStandardString) {
 
 TEST(UnitString, CopiesMovesAndSwapsLeaveEachStringItsOwnUnits) {
   const std::u16string shortText = u"2024-03-05 14:07:09";  // fits inside the object
-  const std::u16string longText(100, u'x');               // takes a heap block
+  const std::u16string longText(100, u'x');                 // takes a heap block
   for (const auto& a : {shortText, longText}) {
     for (const auto& b : {shortText, longText}) {
       UnitString x(W(a.c_str()), a.size()), y(W(b.c_str()), b.size());

@@ -23,17 +23,28 @@ TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
   };
   const auto valueOf = [](const VARIANT& v) -> long long {
     switch (v.vt) {
-      case VT_I2: return v.iVal;
-      case VT_BOOL: return v.boolVal;
-      case VT_I4: return v.lVal;
-      case VT_ERROR: return v.scode;
-      case VT_UI1: return v.bVal;
-      case VT_R4: return static_cast<long long>(v.fltVal * 4);
-      case VT_R8: return static_cast<long long>(v.dblVal * 4);
-      case VT_DATE: return static_cast<long long>(v.date * 4);
-      case VT_I8: return v.llVal;
-      case VT_UI8: return static_cast<long long>(v.ullVal >> 1);
-      default: return -999;
+      case VT_I2:
+        return v.iVal;
+      case VT_BOOL:
+        return v.boolVal;
+      case VT_I4:
+        return v.lVal;
+      case VT_ERROR:
+        return v.scode;
+      case VT_UI1:
+        return v.bVal;
+      case VT_R4:
+        return static_cast<long long>(v.fltVal * 4);
+      case VT_R8:
+        return static_cast<long long>(v.dblVal * 4);
+      case VT_DATE:
+        return static_cast<long long>(v.date * 4);
+      case VT_I8:
+        return v.llVal;
+      case VT_UI8:
+        return static_cast<long long>(v.ullVal >> 1);
+      default:
+        return -999;
     }
   };
   const Case cases[] = {

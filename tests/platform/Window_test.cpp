@@ -21,7 +21,8 @@ std::vector<HWND> ChildrenBottomUp(HWND parent) {
   std::vector<HWND> order;
   HWND first = GetWindow(parent, GW_CHILD);
   if (first == nullptr) return order;
-  for (HWND w = GetWindow(first, GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) order.insert(order.begin(), w);
+  for (HWND w = GetWindow(first, GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV))
+    order.insert(order.begin(), w);
   return order;
 }
 
@@ -168,7 +169,8 @@ TEST(WindowTree, SurvivesConcurrentUse) {
         CWnd child;
         ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
         child.EnableWindow(FALSE);
-        for (HWND w = GetWindow(parent.m_hWnd, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) IsWindowVisible(w);
+        for (HWND w = GetWindow(parent.m_hWnd, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+          IsWindowVisible(w);
       }
     });
   }

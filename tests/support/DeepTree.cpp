@@ -3,9 +3,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <stdexcept>
 
 namespace utility::testsupport {
 namespace {

@@ -29,7 +29,8 @@ std::set<std::string> EntriesBelow(const std::filesystem::path& root) {
 
 std::string WithPagesOverwritten(std::string bytes, std::size_t first, std::size_t pages, unsigned seed) {
   std::mt19937 rng(seed);
-  for (std::size_t i = first * 4096; i < (first + pages) * 4096 && i < bytes.size(); ++i) bytes[i] = static_cast<char>(rng());
+  for (std::size_t i = first * 4096; i < (first + pages) * 4096 && i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>(rng());
   return bytes;
 }
 

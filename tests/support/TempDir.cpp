@@ -24,8 +24,8 @@ TempDir::~TempDir() {
   for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
     if (!it->is_symlink()) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                   ec);
     }
   }
   std::filesystem::remove_all(m_path, ec);
@@ -35,7 +35,9 @@ TempDir::~TempDir() {
 
 CString TempDir::Windows() const { return utility::platform::WindowsPath(m_path.string()); }
 
-CString TempDir::Windows(const std::string& name) const { return utility::platform::WindowsPath((m_path / name).string()); }
+CString TempDir::Windows(const std::string& name) const {
+  return utility::platform::WindowsPath((m_path / name).string());
+}
 
 std::string Utf8(const CString& s) { return s.ToUtf8(); }
 

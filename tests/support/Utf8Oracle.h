@@ -98,13 +98,15 @@ inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
       case 1:
       case 2: {  // an ASCII run
         const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
-        for (std::size_t k = 0; k < run; ++k) s += static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7F)(rng));
+        for (std::size_t k = 0; k < run; ++k)
+          s += static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7F)(rng));
         break;
       }
       case 3:
       case 4: {  // a run of two-byte characters
         const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
-        for (std::size_t k = 0; k < run; ++k) s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
+        for (std::size_t k = 0; k < run; ++k)
+          s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
         break;
       }
       case 5:

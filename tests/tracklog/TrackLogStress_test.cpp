@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <map>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "support/Files.h"
@@ -67,7 +67,8 @@ TEST(SaveTrackLogStress, ConcurrentWritersNeverInterleave) {
   for (const std::string& text : texts) {
     int writer = -1, number = -1, consumed = 0;
     ASSERT_EQ(std::sscanf(text.c_str(), "writer %d entry %d\r\n%n", &writer, &number, &consumed), 2) << text;
-    const std::string tail = writer == 0 ? std::string("start") : std::string(static_cast<std::size_t>(200 + writer), 'x');
+    const std::string tail =
+        writer == 0 ? std::string("start") : std::string(static_cast<std::size_t>(200 + writer), 'x');
     ASSERT_EQ(text.substr(static_cast<std::size_t>(consumed)), tail) << "entry " << entries;
     auto last = lastSeen.find(writer);
     if (last != lastSeen.end()) {

@@ -7,9 +7,9 @@
 
 #include <clocale>
 #include <cstring>
-#include <iterator>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "support/Files.h"
@@ -74,13 +74,13 @@ TEST(SaveTrackLog, TextsAreWrittenWithTheirLineEndsAsCrLf) {
     const char16_t* text;
     std::string line;
   };
-  for (const Case& c : {Case{"empty", u"", ""},
-                        Case{"LF", u"one\ntwo", "one\r\ntwo"},
-                        Case{"CR LF", u"one\r\ntwo", "one\r\r\ntwo"},
-                        Case{"lone CR", u"a\rb", "a\rb"},
-                        Case{"trailing LF", u"end\n", "end\r\n"},
-                        Case{"Chinese", u"\u65e5\u5fd7\u6d4b\u8bd5", "\xc8\xd5\xd6\xbe\xb2\xe2\xca\xd4"},
-                        Case{"mixed", u"A\u4e2d\n\u6587B", "A\xd6\xd0\r\n\xce\xc4" "B"}}) {
+  for (const Case& c :
+       {Case{"empty", u"", ""}, Case{"LF", u"one\ntwo", "one\r\ntwo"}, Case{"CR LF", u"one\r\ntwo", "one\r\r\ntwo"},
+        Case{"lone CR", u"a\rb", "a\rb"}, Case{"trailing LF", u"end\n", "end\r\n"},
+        Case{"Chinese", u"\u65e5\u5fd7\u6d4b\u8bd5", "\xc8\xd5\xd6\xbe\xb2\xe2\xca\xd4"},
+        Case{"mixed", u"A\u4e2d\n\u6587B",
+             "A\xd6\xd0\r\n\xce\xc4"
+             "B"}}) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     CUtility::SaveTrackLog(dir.Windows("log.txt"), c.text, 0);

@@ -24,7 +24,11 @@ struct Known {
 
 template <class T>
 Known Integer(VARTYPE vt, const char16_t* name) {
-  return {vt, name, static_cast<int>(sizeof(T)), true, static_cast<double>(std::numeric_limits<T>::min()),
+  return {vt,
+          name,
+          static_cast<int>(sizeof(T)),
+          true,
+          static_cast<double>(std::numeric_limits<T>::min()),
           static_cast<double>(std::numeric_limits<T>::max())};
 }
 
@@ -174,8 +178,8 @@ TEST(GetVarLimit, DigitFormatsByTheWidthOfTheData) {
       double maximum;
       double hexMaximum;
     };
-    for (const Column col : {Column{6, c.f6, 2457}, Column{7, c.f7, 39321}, Column{8, c.f8, 2576980377.0},
-                             Column{13, c.f13, 39321}}) {
+    for (const Column col :
+         {Column{6, c.f6, 2457}, Column{7, c.f7, 39321}, Column{8, c.f8, 2576980377.0}, Column{13, c.f13, 39321}}) {
       SCOPED_TRACE("vt " + std::to_string(c.vt) + " format " + std::to_string(col.format));
       const bool refused = col.maximum < 0;
       double lo = -7, hi = -9;

@@ -108,8 +108,8 @@ TEST(IsVarSame, InterfacePointersCompareAsPointers) {
 TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
   const unsigned seed = 8675309;
   std::mt19937_64 rng(seed);
-  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
-                           VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_INT, VT_UINT};
+  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I2,  VT_I4,  VT_R4,  VT_R8, VT_CY,  VT_DATE, VT_BSTR,
+                           VT_BOOL,  VT_I1,   VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_INT, VT_UINT};
   const char16_t* texts[] = {u"", u"0", u"5", u"abc", u"ABC"};
   auto make = [&]() {
     const VARTYPE vt = types[rng() % std::size(types)];
@@ -122,8 +122,8 @@ TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
   };
   for (int i = 0; i < 20000; ++i) {
     COleVariant a = make(), b = make();
-    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " types " + std::to_string(a.vt) +
-                 " " + std::to_string(b.vt));
+    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " types " + std::to_string(a.vt) + " " +
+                 std::to_string(b.vt));
     const int ab = CUtility::IsDataEqual(a, b);
     ASSERT_EQ(ab, CUtility::IsDataEqual(b, a));
     const bool bothAbsent = (a.vt <= VT_NULL) && (b.vt <= VT_NULL);

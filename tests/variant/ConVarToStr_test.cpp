@@ -129,9 +129,9 @@ TEST(ConVarToStr, DatesAndStringsWhateverTheChoices) {
 
 TEST(ConVarToStr, NullAndUnhandledTypesGiveTheFailureText) {
   EXPECT_EQ(U8(CUtility::ConVarToStr(nullptr, 2, 0)), "***");
-  for (unsigned code : {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_ERROR},
-                        unsigned{VT_DECIMAL}, unsigned{VT_I8}, unsigned{VT_UI8}, 15u, 24u, unsigned{VT_ARRAY | VT_I4},
-                        unsigned{VT_BYREF | VT_R8}}) {
+  for (unsigned code :
+       {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_ERROR}, unsigned{VT_DECIMAL},
+        unsigned{VT_I8}, unsigned{VT_UI8}, 15u, 24u, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_R8}}) {
     for (int hex : {0, 1}) {
       SCOPED_TRACE(code);
       COleVariant v = Raw(static_cast<VARTYPE>(code), 0);

@@ -32,14 +32,22 @@ double OracleHeld(double d, VARTYPE vt) {
   }
   const long long n = static_cast<long long>(formed);
   switch (vt) {
-    case VT_I2: return static_cast<double>(Wrap(n, 16, true));
-    case VT_I4: return static_cast<double>(Wrap(n, 32, true));
-    case VT_UI2: return static_cast<double>(Wrap(n, 16, false));
-    case VT_UI4: return static_cast<double>(Wrap(n, 32, false));
-    case VT_I1: return static_cast<double>(Wrap(n, 8, true));
-    case VT_UI1: return static_cast<double>(Wrap(n, 8, false));
-    case VT_BOOL: return Wrap(n, 16, true) != 0 ? 1.0 : 0.0;
-    default: return 0.0;
+    case VT_I2:
+      return static_cast<double>(Wrap(n, 16, true));
+    case VT_I4:
+      return static_cast<double>(Wrap(n, 32, true));
+    case VT_UI2:
+      return static_cast<double>(Wrap(n, 16, false));
+    case VT_UI4:
+      return static_cast<double>(Wrap(n, 32, false));
+    case VT_I1:
+      return static_cast<double>(Wrap(n, 8, true));
+    case VT_UI1:
+      return static_cast<double>(Wrap(n, 8, false));
+    case VT_BOOL:
+      return Wrap(n, 16, true) != 0 ? 1.0 : 0.0;
+    default:
+      return 0.0;
   }
 }
 
@@ -50,13 +58,30 @@ TEST(DoubleToVar, RoundsTruncatesAndWrapsAsEachTypeSays) {
     long long want;
   };
   const Case cases[] = {
-      {2.5, VT_I2, 3},           {-2.5, VT_I2, -3},        {2.4, VT_I2, 2},           {40000.0, VT_I2, -25536},
-      {2.5, VT_I4, 3},           {-0.5, VT_I4, -1},        {0.49999999999999994, VT_I4, 1},  // the sum rounds up
-      {2147483647.4, VT_I4, 2147483647},                   {-1.0, VT_UI2, 65535},     {65535.5, VT_UI2, 0},
-      {5000000000.0, VT_UI4, 705032704},                   {-1.0, VT_UI4, 4294967295LL},
-      {4294967295.5, VT_UI4, 0}, {2.9, VT_UI1, 2},         {300.0, VT_UI1, 44},       {-1.0, VT_UI1, 255},
-      {-2.9, VT_I1, -2},         {200.0, VT_I1, -56},      {0.7, VT_BOOL, 0},         {1.0, VT_BOOL, 1},
-      {-1.0, VT_BOOL, -1},       {5.0, VT_BOOL, 5},        {65536.0, VT_BOOL, 0},     {-0.9, VT_BOOL, 0},
+      {2.5, VT_I2, 3},
+      {-2.5, VT_I2, -3},
+      {2.4, VT_I2, 2},
+      {40000.0, VT_I2, -25536},
+      {2.5, VT_I4, 3},
+      {-0.5, VT_I4, -1},
+      {0.49999999999999994, VT_I4, 1},  // the sum rounds up
+      {2147483647.4, VT_I4, 2147483647},
+      {-1.0, VT_UI2, 65535},
+      {65535.5, VT_UI2, 0},
+      {5000000000.0, VT_UI4, 705032704},
+      {-1.0, VT_UI4, 4294967295LL},
+      {4294967295.5, VT_UI4, 0},
+      {2.9, VT_UI1, 2},
+      {300.0, VT_UI1, 44},
+      {-1.0, VT_UI1, 255},
+      {-2.9, VT_I1, -2},
+      {200.0, VT_I1, -56},
+      {0.7, VT_BOOL, 0},
+      {1.0, VT_BOOL, 1},
+      {-1.0, VT_BOOL, -1},
+      {5.0, VT_BOOL, 5},
+      {65536.0, VT_BOOL, 0},
+      {-0.9, VT_BOOL, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + " into " + std::to_string(c.vt));
@@ -66,14 +91,29 @@ TEST(DoubleToVar, RoundsTruncatesAndWrapsAsEachTypeSays) {
     long long got = 0;
     int bytes = 0;
     switch (c.vt) {
-      case VT_I2: got = v.iVal, bytes = 2; break;
-      case VT_I4: got = v.lVal, bytes = 4; break;
-      case VT_BOOL: got = v.boolVal, bytes = 2; break;
-      case VT_I1: got = static_cast<signed char>(v.cVal), bytes = 1; break;
-      case VT_UI1: got = v.bVal, bytes = 1; break;
-      case VT_UI2: got = v.uiVal, bytes = 2; break;
-      case VT_UI4: got = v.ulVal, bytes = 4; break;
-      default: break;
+      case VT_I2:
+        got = v.iVal, bytes = 2;
+        break;
+      case VT_I4:
+        got = v.lVal, bytes = 4;
+        break;
+      case VT_BOOL:
+        got = v.boolVal, bytes = 2;
+        break;
+      case VT_I1:
+        got = static_cast<signed char>(v.cVal), bytes = 1;
+        break;
+      case VT_UI1:
+        got = v.bVal, bytes = 1;
+        break;
+      case VT_UI2:
+        got = v.uiVal, bytes = 2;
+        break;
+      case VT_UI4:
+        got = v.ulVal, bytes = 4;
+        break;
+      default:
+        break;
     }
     EXPECT_EQ(got, c.want);
     // The bytes beyond the type's own are left as they were.
@@ -116,10 +156,16 @@ TEST(DoubleToVar, ValuesTheIntermediateIntegerCannotHoldBecomeItsMostNegativeVal
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {3e9, VT_I4, -2147483648LL}, {-3e9, VT_I4, -2147483648LL}, {nan, VT_I4, -2147483648LL},
-      {inf, VT_I2, 0},             {2147483647.5, VT_I4, -2147483648LL},  // the rounding sum is out of range
-      {3e9, VT_BOOL, 0},           {nan, VT_UI1, 0},               {1e19, VT_UI4, 0},
-      {-inf, VT_UI4, 0},           {9.2e18, VT_UI4, static_cast<long long>(static_cast<unsigned>(9200000000000000000ull))},
+      {3e9, VT_I4, -2147483648LL},
+      {-3e9, VT_I4, -2147483648LL},
+      {nan, VT_I4, -2147483648LL},
+      {inf, VT_I2, 0},
+      {2147483647.5, VT_I4, -2147483648LL},  // the rounding sum is out of range
+      {3e9, VT_BOOL, 0},
+      {nan, VT_UI1, 0},
+      {1e19, VT_UI4, 0},
+      {-inf, VT_UI4, 0},
+      {9.2e18, VT_UI4, static_cast<long long>(static_cast<unsigned>(9200000000000000000ull))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + " into " + std::to_string(c.vt));
@@ -176,11 +222,21 @@ TEST(VarToDouble, TypedReadGivesTheValueAsTheTypeWouldHoldIt) {
     double want;
   };
   const Case cases[] = {
-      {3.7, VT_I2, 0, 4.0},     {3.7, VT_UI1, 0, 3.0},  {3.7, VT_BOOL, 0, 1.0},
-      {3.7, VT_R4, 0, 3.700000047683716},               {3.7, VT_BSTR, 0, 0.0},
-      {0.7, VT_BOOL, 0, 0.0},   {70000.0, VT_I2, 0, 4464.0},                   {-2.5, VT_I2, 0, -3.0},
-      {3.7, VT_I2, -5, 4.0},    {3.7, VT_I2, 1, 3.7},   {3.7, VT_DATE, 0, 0.0}, {3.7, VT_INT, 0, 0.0},
-      {3.7, VT_UINT, 0, 0.0},   {3.7, VT_DISPATCH, 0, 0.0}, {3.7, VT_BYREF | VT_I4, 0, 0.0},
+      {3.7, VT_I2, 0, 4.0},
+      {3.7, VT_UI1, 0, 3.0},
+      {3.7, VT_BOOL, 0, 1.0},
+      {3.7, VT_R4, 0, 3.700000047683716},
+      {3.7, VT_BSTR, 0, 0.0},
+      {0.7, VT_BOOL, 0, 0.0},
+      {70000.0, VT_I2, 0, 4464.0},
+      {-2.5, VT_I2, 0, -3.0},
+      {3.7, VT_I2, -5, 4.0},
+      {3.7, VT_I2, 1, 3.7},
+      {3.7, VT_DATE, 0, 0.0},
+      {3.7, VT_INT, 0, 0.0},
+      {3.7, VT_UINT, 0, 0.0},
+      {3.7, VT_DISPATCH, 0, 0.0},
+      {3.7, VT_BYREF | VT_I4, 0, 0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.held) + " as " + std::to_string(c.vt) + " raw " + std::to_string(c.raw));
@@ -193,20 +249,28 @@ TEST(VarToDouble, TypedReadGivesTheValueAsTheTypeWouldHoldIt) {
 TEST(VarToDouble, TypedReadEqualsStoringThroughDoubleToVarAndReadingBack) {
   const unsigned seed = 1357911;
   std::mt19937_64 rng(seed);
-  const VARTYPE types[] = {VT_I2, VT_I4, VT_R4, VT_R8, VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4,
-                           VT_DATE, VT_BSTR, VT_INT, VT_UINT, VT_EMPTY, VT_I8};
+  const VARTYPE types[] = {VT_I2,  VT_I4,   VT_R4,   VT_R8,  VT_BOOL, VT_I1,    VT_UI1, VT_UI2,
+                           VT_UI4, VT_DATE, VT_BSTR, VT_INT, VT_UINT, VT_EMPTY, VT_I8};
   for (int i = 0; i < 50000; ++i) {
     // Values inside the 32-bit range, with halves and fractions, where the rules are fixed.
     double d;
     switch (rng() % 4) {
-      case 0: d = static_cast<double>(static_cast<long long>(rng() % 200001) - 100000) / 2.0; break;
-      case 1: d = std::uniform_real_distribution<double>(-2147483000.0, 2147483000.0)(rng); break;
-      case 2: d = std::uniform_real_distribution<double>(-300.0, 300.0)(rng); break;
-      default: d = static_cast<double>(static_cast<long long>(rng() % 140000) - 70000); break;
+      case 0:
+        d = static_cast<double>(static_cast<long long>(rng() % 200001) - 100000) / 2.0;
+        break;
+      case 1:
+        d = std::uniform_real_distribution<double>(-2147483000.0, 2147483000.0)(rng);
+        break;
+      case 2:
+        d = std::uniform_real_distribution<double>(-300.0, 300.0)(rng);
+        break;
+      default:
+        d = static_cast<double>(static_cast<long long>(rng() % 140000) - 70000);
+        break;
     }
     const VARTYPE vt = types[rng() % std::size(types)];
-    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " value " + std::to_string(d) +
-                 " vt " + std::to_string(vt));
+    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " value " + std::to_string(d) + " vt " +
+                 std::to_string(vt));
     COleVariant source = R8(d);
     const double typed = CUtility::VarToDouble(&source, vt, 0);
     COleVariant target = Raw(vt, 0);

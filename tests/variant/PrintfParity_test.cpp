@@ -1,9 +1,9 @@
 // Number texts against the C library's printf over generated values: VarToStr's "%.6f" and
 // "%.15f", and ConVarToStr's fixed texts and hexadecimal bits.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -39,9 +39,11 @@ double Generate(std::mt19937_64& rng) {
     case 2:
       return std::ldexp(static_cast<double>(rng() >> 11), -static_cast<int>(rng() % 80));
     case 3:
-      return std::uniform_real_distribution<double>(-1.0, 1.0)(rng) * std::pow(10.0, static_cast<double>(rng() % 40) - 20);
+      return std::uniform_real_distribution<double>(-1.0, 1.0)(rng) *
+             std::pow(10.0, static_cast<double>(rng() % 40) - 20);
     case 4:
-      return (rng() % 2 ? -1 : 1) * (static_cast<double>(rng() % 100000) + 0.5) / std::pow(10.0, static_cast<double>(rng() % 8));
+      return (rng() % 2 ? -1 : 1) * (static_cast<double>(rng() % 100000) + 0.5) /
+             std::pow(10.0, static_cast<double>(rng() % 8));
     case 5: {
       double d;
       unsigned long long bits = rng();
@@ -87,11 +89,10 @@ TEST(PrintfParity, ConVarToStrIsTheFixedTextOrTheBitsInHex) {
     if (vt == VT_R8) v.dblVal = Generate(rng);
     if (vt == VT_R4) v.fltVal = static_cast<float>(Generate(rng));
     if (rng() % 4 == 0 && vt != VT_R4 && vt != VT_R8) v.llVal = static_cast<long long>(rng() % 3) - 1;  // 0, ±1
-    const int decimals = static_cast<int>(rng() % 33) - 2;  // -2 to 30
+    const int decimals = static_cast<int>(rng() % 33) - 2;                                              // -2 to 30
     const int hex = rng() % 5 == 0 ? static_cast<int>(rng() % 3) : 0;
-    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " vt " + std::to_string(vt) +
-                 " bits " + std::to_string(v.llVal) + " decimals " + std::to_string(decimals) + " hex " +
-                 std::to_string(hex));
+    SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " vt " + std::to_string(vt) + " bits " +
+                 std::to_string(v.llVal) + " decimals " + std::to_string(decimals) + " hex " + std::to_string(hex));
     const std::string text = U8(CUtility::ConVarToStr(&v, decimals, hex));
     const bool real = vt == VT_R4 || vt == VT_R8;
     // The value as the type holds it (VT_BOOL shows 1 for true); VarToDouble reads no VT_INT.
@@ -129,9 +130,26 @@ TEST(PrintfParity, ConVarToStrIsTheFixedTextOrTheBitsInHex) {
 }
 
 TEST(PrintfParity, EveryPlaceCountOfAwkwardValues) {
-  const double values[] = {0.5, 1.5, 2.5, -0.5, 0.125, 0.375, 1e-7, -1e-7, 123456789.987654321, 0.1, 2.0 / 3.0,
-                           9.995, 99.5, 1e15 + 0.5, 1e22, 1.7976931348623157e308, 4.9406564584124654e-324,
-                           -2.2250738585072014e-308, 0.0, -0.0};
+  const double values[] = {0.5,
+                           1.5,
+                           2.5,
+                           -0.5,
+                           0.125,
+                           0.375,
+                           1e-7,
+                           -1e-7,
+                           123456789.987654321,
+                           0.1,
+                           2.0 / 3.0,
+                           9.995,
+                           99.5,
+                           1e15 + 0.5,
+                           1e22,
+                           1.7976931348623157e308,
+                           4.9406564584124654e-324,
+                           -2.2250738585072014e-308,
+                           0.0,
+                           -0.0};
   for (double d : values) {
     for (int decimals = 0; decimals <= 30; ++decimals) {
       SCOPED_TRACE(Printf("%.17g", d) + " places " + std::to_string(decimals));

@@ -18,10 +18,9 @@ TEST(StrToVar, ReadsTheLeadingDecimalNumber) {
     double want;
   };
   const Case cases[] = {
-      {u"  42  ", 42},  {u"", 0},        {u"12abc", 12},  {u"1e3", 1000},   {u"true", 0},     {u"0x1A", 0},
-      {u"+7", 7},       {u".5", 0.5},    {u"5.", 5},      {u".", 0},        {u"-", 0},        {u"1e", 1},
-      {u"1e+", 1},      {u"1.5e1x", 15}, {u"2E-1", 0.2},  {u"1,5", 1},      {u"-2.5", -2.5},
-      {u"\u00a0 7 \u3000", 7},
+      {u"  42  ", 42}, {u"", 0},        {u"12abc", 12}, {u"1e3", 1000}, {u"true", 0},    {u"0x1A", 0},
+      {u"+7", 7},      {u".5", 0.5},    {u"5.", 5},     {u".", 0},      {u"-", 0},       {u"1e", 1},
+      {u"1e+", 1},     {u"1.5e1x", 15}, {u"2E-1", 0.2}, {u"1,5", 1},    {u"-2.5", -2.5}, {u"\u00a0 7 \u3000", 7},
       {u"\u0663", 0},  // digits of other scripts are not digits here
   };
   for (const Case& c : cases) {
@@ -33,8 +32,8 @@ TEST(StrToVar, ReadsTheLeadingDecimalNumber) {
 // The number read is stored as DoubleToVar stores it, type by type; VT_INT and VT_UINT, which
 // DoubleToVar leaves alone, get it rounded and wrapped to 32 bits as VT_I4 and VT_UI4 do.
 TEST(StrToVar, StoresTheNumberAsDoubleToVarDoes) {
-  const char16_t* texts[] = {u"  42  ", u"2.5", u"-2.5", u"2.4", u"2.9", u"-2.9", u"300", u"1", u"-1", u"0.7",
-                             u"40000", u"5000000000", u"4294967295", u"1e3", u"abc", u".5"};
+  const char16_t* texts[] = {u"  42  ", u"2.5", u"-2.5",  u"2.4",        u"2.9",        u"-2.9", u"300", u"1",
+                             u"-1",     u"0.7", u"40000", u"5000000000", u"4294967295", u"1e3",  u"abc", u".5"};
   const VARTYPE types[] = {VT_I2, VT_I4, VT_BOOL, VT_I1, VT_UI1, VT_UI2, VT_UI4, VT_INT, VT_UINT};
   for (const char16_t* text : texts) {
     const double number = CUtility::StrToVar(CString(text), VT_R8).dblVal;
@@ -46,7 +45,7 @@ TEST(StrToVar, StoresTheNumberAsDoubleToVarDoes) {
       COleVariant want = Raw(model, 0);
       CUtility::DoubleToVar(number, &want);
       const int bytes = model == VT_BOOL ? 2 : CUtility::GetSizeByVT(model);  // a VT_BOOL holds two bytes
-      const unsigned long long mask = (1ull << (8 * bytes)) - 1;  // the type's own bytes
+      const unsigned long long mask = (1ull << (8 * bytes)) - 1;              // the type's own bytes
       EXPECT_EQ(static_cast<unsigned long long>(got.llVal) & mask, static_cast<unsigned long long>(want.llVal) & mask);
     }
   }
@@ -58,11 +57,18 @@ TEST(StrToVar, RealsKeepTheScannedValue) {
     double want;
   };
   const Case cases[] = {
-      {u"abc", 0.0},        {u"inf", 0.0},           {u"nan", 0.0},        {u"-infinity", 0.0},
-      {u"3.25", 3.25},      {u"-0", -0.0},           {u"1e308", 1e308},    {u"0.1", 0.1},
+      {u"abc", 0.0},
+      {u"inf", 0.0},
+      {u"nan", 0.0},
+      {u"-infinity", 0.0},
+      {u"3.25", 3.25},
+      {u"-0", -0.0},
+      {u"1e308", 1e308},
+      {u"0.1", 0.1},
       {u"1e999", std::numeric_limits<double>::infinity()},
       {u"-1e999", -std::numeric_limits<double>::infinity()},
-      {u"1e-400", 0.0},     {u"4.9406564584124654e-324", 4.9406564584124654e-324},
+      {u"1e-400", 0.0},
+      {u"4.9406564584124654e-324", 4.9406564584124654e-324},
       {u"123456789012345678901234567890", 1.2345678901234568e29},
   };
   for (const Case& c : cases) {
@@ -128,9 +134,10 @@ TEST(StrToVar, StringsAreTrimmedCopies) {
 }
 
 TEST(StrToVar, UnsupportedTypesGiveEmpty) {
-  for (unsigned code : {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_DISPATCH},
-                        unsigned{VT_ERROR}, unsigned{VT_VARIANT}, unsigned{VT_UNKNOWN}, unsigned{VT_DECIMAL}, 15u,
-                        unsigned{VT_I8}, unsigned{VT_UI8}, 24u, 0xFFFFu, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_BSTR}}) {
+  for (unsigned code :
+       {unsigned{VT_EMPTY}, unsigned{VT_NULL}, unsigned{VT_CY}, unsigned{VT_DISPATCH}, unsigned{VT_ERROR},
+        unsigned{VT_VARIANT}, unsigned{VT_UNKNOWN}, unsigned{VT_DECIMAL}, 15u, unsigned{VT_I8}, unsigned{VT_UI8}, 24u,
+        0xFFFFu, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_BSTR}}) {
     SCOPED_TRACE(code);
     const COleVariant v = CUtility::StrToVar(CString(u"5"), static_cast<VARTYPE>(code));
     EXPECT_EQ(v.vt, VT_EMPTY);

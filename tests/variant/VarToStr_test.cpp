@@ -116,9 +116,23 @@ TEST(VarToStr, StringsUpToTheFirstZeroAndTrimmed) {
 }
 
 TEST(VarToStr, EveryOtherTypeIsTheFailureText) {
-  const unsigned codes[] = {VT_EMPTY, VT_NULL, VT_CY, VT_ERROR, VT_VARIANT, VT_DECIMAL, 15, VT_I8, VT_UI8,
-                            VT_INT,   VT_UINT, 24,    0xFFF,    unsigned{VT_ARRAY | VT_I4},      unsigned{VT_BYREF | VT_I2},
-                            unsigned{VT_VECTOR | VT_R8},  unsigned{VT_ARRAY | VT_EMPTY}};
+  const unsigned codes[] = {VT_EMPTY,
+                            VT_NULL,
+                            VT_CY,
+                            VT_ERROR,
+                            VT_VARIANT,
+                            VT_DECIMAL,
+                            15,
+                            VT_I8,
+                            VT_UI8,
+                            VT_INT,
+                            VT_UINT,
+                            24,
+                            0xFFF,
+                            unsigned{VT_ARRAY | VT_I4},
+                            unsigned{VT_BYREF | VT_I2},
+                            unsigned{VT_VECTOR | VT_R8},
+                            unsigned{VT_ARRAY | VT_EMPTY}};
   for (unsigned code : codes) {
     SCOPED_TRACE(code);
     EXPECT_EQ(U8(CUtility::VarToStr(Raw(static_cast<VARTYPE>(code), 0x0102030405060708ull))), "***");

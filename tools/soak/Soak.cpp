@@ -66,7 +66,8 @@ bool Expired(std::chrono::steady_clock::time_point end) { return std::chrono::st
 
 HKEY OpenHive(const Settings& s) {
   HKEY hive = nullptr;
-  if (RegLoadAppKeyW(utility::platform::WindowsPath(HivePath(s)), &hive, KEY_ALL_ACCESS, 0, 0) != ERROR_SUCCESS) return nullptr;
+  if (RegLoadAppKeyW(utility::platform::WindowsPath(HivePath(s)), &hive, KEY_ALL_ACCESS, 0, 0) != ERROR_SUCCESS)
+    return nullptr;
   return hive;
 }
 
@@ -77,7 +78,8 @@ Counts RunWriter(const Settings& s, int self, std::chrono::steady_clock::time_po
   HKEY peer = nullptr;
   if (hive == nullptr ||
       RegCreateKeyExW(hive, W(KeyName(self)), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0 ||
-      RegCreateKeyExW(hive, W(KeyName((self + 1) % s.writers)), 0, nullptr, 0, KEY_READ, nullptr, &peer, nullptr) != 0) {
+      RegCreateKeyExW(hive, W(KeyName((self + 1) % s.writers)), 0, nullptr, 0, KEY_READ, nullptr, &peer, nullptr) !=
+          0) {
     c.failed = 1;
     return c;
   }
@@ -96,7 +98,8 @@ Counts RunWriter(const Settings& s, int self, std::chrono::steady_clock::time_po
     if (rc == 0) {
       ++c.read;
       // A peer's slot holds a number of that slot's residue class, or the read is wrong.
-      if (type != REG_QWORD || size != sizeof value || value % static_cast<std::uint64_t>(s.slots) != static_cast<std::uint64_t>(slot)) {
+      if (type != REG_QWORD || size != sizeof value ||
+          value % static_cast<std::uint64_t>(s.slots) != static_cast<std::uint64_t>(slot)) {
         ++c.malformed;
       }
     } else if (rc != ERROR_FILE_NOT_FOUND) {
@@ -110,7 +113,9 @@ Counts RunWriter(const Settings& s, int self, std::chrono::steady_clock::time_po
   return c;
 }
 
-std::string EntryText(int writer, std::uint64_t n) { return "soak " + std::to_string(writer) + " " + std::to_string(n); }
+std::string EntryText(int writer, std::uint64_t n) {
+  return "soak " + std::to_string(writer) + " " + std::to_string(n);
+}
 
 Counts RunLogWriter(const Settings& s, int self, std::chrono::steady_clock::time_point end) {
   Counts c;
@@ -158,16 +163,23 @@ bool ReadArgs(int argc, char** argv, Settings& s) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
     const char* value = argv[i + 1];
-    if (name == "--dir") s.dir = value;
-    else if (name == "--writers") s.writers = std::atoi(value);
-    else if (name == "--log-writers") s.logWriters = std::atoi(value);
-    else if (name == "--seconds") s.seconds = std::atof(value);
-    else if (name == "--slots") s.slots = std::atoi(value);
-    else if (name == "--no-starving") s.noStarving = std::atoi(value) != 0;
-    else return false;
+    if (name == "--dir")
+      s.dir = value;
+    else if (name == "--writers")
+      s.writers = std::atoi(value);
+    else if (name == "--log-writers")
+      s.logWriters = std::atoi(value);
+    else if (name == "--seconds")
+      s.seconds = std::atof(value);
+    else if (name == "--slots")
+      s.slots = std::atoi(value);
+    else if (name == "--no-starving")
+      s.noStarving = std::atoi(value) != 0;
+    else
+      return false;
   }
-  return argc % 2 == 1 && s.writers >= 1 && s.writers <= 256 && s.logWriters >= 0 &&
-         s.logWriters <= 256 && s.seconds > 0 && s.slots >= 1 && s.slots <= kMaxSlots;
+  return argc % 2 == 1 && s.writers >= 1 && s.writers <= 256 && s.logWriters >= 0 && s.logWriters <= 256 &&
+         s.seconds > 0 && s.slots >= 1 && s.slots <= kMaxSlots;
 }
 
 // Jain's index over per-process rates: 1 when all are equal, 1/n when one process has it all.
@@ -188,7 +200,9 @@ int Run(const Settings& s);
 int main(int argc, char** argv) {
   Settings s;
   if (!ReadArgs(argc, argv, s)) {
-    std::fprintf(stderr, "usage: soak [--dir DIR] [--writers N] [--log-writers N] [--seconds S] [--slots K<=64] [--no-starving 1]\n");
+    std::fprintf(
+        stderr,
+        "usage: soak [--dir DIR] [--writers N] [--log-writers N] [--seconds S] [--slots K<=64] [--no-starving 1]\n");
     return 2;
   }
   std::filesystem::path scratch;
@@ -267,7 +281,8 @@ int Run(const Settings& s) {
       if (c.committed[slot] == 0) continue;
       std::uint64_t value = 0;
       DWORD size = sizeof value;
-      if (!open || RegQueryValueExW(key, W(SlotName(slot)), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != 0 ||
+      if (!open ||
+          RegQueryValueExW(key, W(SlotName(slot)), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != 0 ||
           value < c.committed[slot]) {
         ++mine;
       }
@@ -275,10 +290,12 @@ int Run(const Settings& s) {
     if (open) RegCloseKey(key);
     const double rate = static_cast<double>(c.written) / s.seconds;
     rates.push_back(rate);
-    std::printf("writer %-3d written %9llu  failed %6llu  read %9llu  read failed %6llu (last code %ld)  lost %llu  %9.0f writes/s\n", w,
-                static_cast<unsigned long long>(c.written), static_cast<unsigned long long>(c.failed),
-                static_cast<unsigned long long>(c.read), static_cast<unsigned long long>(c.readFailed),
-                static_cast<long>(c.lastReadError), static_cast<unsigned long long>(mine), rate);
+    std::printf(
+        "writer %-3d written %9llu  failed %6llu  read %9llu  read failed %6llu (last code %ld)  lost %llu  %9.0f "
+        "writes/s\n",
+        w, static_cast<unsigned long long>(c.written), static_cast<unsigned long long>(c.failed),
+        static_cast<unsigned long long>(c.read), static_cast<unsigned long long>(c.readFailed),
+        static_cast<long>(c.lastReadError), static_cast<unsigned long long>(mine), rate);
     written += c.written;
     failed += c.failed;
     read += c.read;
@@ -300,16 +317,17 @@ int Run(const Settings& s) {
     entries += found[l];
   }
   const auto [slowest, fastest] = std::minmax_element(rates.begin(), rates.end());
-  std::printf("hive: written %llu, read %llu, failed %llu, malformed reads %llu, lost %llu, starved writers %llu; "
-              "%.0f writes/s in all, per writer %.0f to %.0f, fairness %.3f\n",
-              static_cast<unsigned long long>(written), static_cast<unsigned long long>(read),
-              static_cast<unsigned long long>(failed), static_cast<unsigned long long>(malformed),
-              static_cast<unsigned long long>(lost), static_cast<unsigned long long>(starved),
-              static_cast<double>(written) / s.seconds, *slowest, *fastest,
-              Fairness(rates));
+  std::printf(
+      "hive: written %llu, read %llu, failed %llu, malformed reads %llu, lost %llu, starved writers %llu; "
+      "%.0f writes/s in all, per writer %.0f to %.0f, fairness %.3f\n",
+      static_cast<unsigned long long>(written), static_cast<unsigned long long>(read),
+      static_cast<unsigned long long>(failed), static_cast<unsigned long long>(malformed),
+      static_cast<unsigned long long>(lost), static_cast<unsigned long long>(starved),
+      static_cast<double>(written) / s.seconds, *slowest, *fastest, Fairness(rates));
   std::printf("log: calls %llu, entries %llu, dropped while busy %llu, torn %llu\n",
               static_cast<unsigned long long>(attempts), static_cast<unsigned long long>(entries),
-              static_cast<unsigned long long>(attempts - std::min(attempts, entries)), static_cast<unsigned long long>(torn));
+              static_cast<unsigned long long>(attempts - std::min(attempts, entries)),
+              static_cast<unsigned long long>(torn));
   return lost == 0 && (starved == 0 || !s.noStarving) && malformed == 0 && torn == 0 && entries <= attempts ? 0 : 1;
 }
 

@@ -6,8 +6,8 @@
 #include <Utility/Platform/CodePage.h>
 #include <Utility/Platform/Containers.h>
 #include <Utility/Platform/Error.h>
-#include <Utility/Platform/Export.h>
 #include <Utility/Platform/Exception.h>
+#include <Utility/Platform/Export.h>
 #include <Utility/Platform/FileException.h>
 #include <Utility/Platform/Memory.h>
 #include <Utility/Platform/Registry.h>
@@ -509,8 +509,7 @@ class UTILITY_API CUtility {
   //   CString t(u"A+B*A");  CUtility::ReplaceEx(t, u"+-*/", u"A", u"X");   // X+B*X
   //   CString u(u"AB+A");   CUtility::ReplaceEx(u, u"+-*/", u"A", u"X");   // AB+X
   //   CString w(u"A, ,B");  CUtility::ReplaceEx(w, u",", u"Q", u"R");      // A,,B
-  static void ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord,
-                        const CString& newWord);
+  static void ReplaceEx(CString& text, const CString& delimiters, const CString& oldWord, const CString& newWord);
 
   // IsNumeric()
   //
@@ -684,7 +683,8 @@ class UTILITY_API CUtility {
   //
   // Example:
   //   CUtility::WriteKey(HKEY_CURRENT_USER, CString(u"Software\\App"), CString(u"Name"), CString(u"Tarnwell"));
-  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
+  static LONG WriteKey(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName,
+                       const CString& text);
 
   // DeleteKeyValue()
   //
@@ -695,7 +695,8 @@ class UTILITY_API CUtility {
   //
   // Example:
   //   CUtility::DeleteKeyValue(HKEY_CURRENT_USER, CString(u"Software\\App\\Recent"), nullptr, CString(u"old.txt"));
-  static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName, const CString& text);
+  static LONG DeleteKeyValue(HKEY rootKey, const unsigned short* subKey, const unsigned short* valueName,
+                             const CString& text);
 
   // ---- Track log -----------------------------------------------------------------------
 

@@ -1,8 +1,8 @@
 // errno and Win32 error codes, in one table read both ways.
 #include "posix/Errno.h"
 
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 #include <Utility/Platform/Error.h>
 

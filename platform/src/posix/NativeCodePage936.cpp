@@ -39,7 +39,8 @@ bool StartNativeGbk(Gbk direction) noexcept {
   return true;
 }
 
-GbkStop ConvertNativeGbk(Gbk direction, const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) noexcept {
+GbkStop ConvertNativeGbk(Gbk direction, const char*& in, std::size_t& inLeft, char*& out,
+                         std::size_t& outLeft) noexcept {
   char* from = const_cast<char*>(in);  // iconv's own signature; it never writes the input
   const std::size_t rc = iconv(t_descriptors.Slot(direction), &from, &inLeft, &out, &outLeft);
   in = from;
@@ -48,6 +49,8 @@ GbkStop ConvertNativeGbk(Gbk direction, const char*& in, std::size_t& inLeft, ch
   return errno == E2BIG ? GbkStop::kOutputFull : GbkStop::kFailed;
 }
 
-void ResetNativeGbk(Gbk direction) noexcept { iconv(t_descriptors.Slot(direction), nullptr, nullptr, nullptr, nullptr); }
+void ResetNativeGbk(Gbk direction) noexcept {
+  iconv(t_descriptors.Slot(direction), nullptr, nullptr, nullptr, nullptr);
+}
 
 }  // namespace utility::platform

@@ -3,12 +3,12 @@
 // thread or process.
 #include "NativeFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <limits>
 
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/File.h>
@@ -27,9 +27,12 @@ int FdOf(HANDLE file) noexcept { return static_cast<int>(reinterpret_cast<INT_PT
 
 int AccessFlags(NativeAccess access) noexcept {
   switch (access) {
-    case NativeAccess::kWrite: return O_WRONLY;
-    case NativeAccess::kReadWrite: return O_RDWR;
-    default: return O_RDONLY;
+    case NativeAccess::kWrite:
+      return O_WRONLY;
+    case NativeAccess::kReadWrite:
+      return O_RDWR;
+    default:
+      return O_RDONLY;
   }
 }
 

@@ -2,14 +2,14 @@
 // the directory reads. errno is turned into Win32 codes here and nowhere above.
 #include "NativeFileSystem.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <new>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <string>
 
 #include <Utility/Platform/Error.h>
 
@@ -125,11 +125,21 @@ bool ReadNativeDirectory(NativeDirectory* directory, NativeEntry& entry) noexcep
   if (d == nullptr) return false;
   entry.name = d->d_name;
   switch (d->d_type) {
-    case DT_DIR: entry.kind = NativeKind::kDirectory; break;
-    case DT_REG: entry.kind = NativeKind::kFile; break;
-    case DT_LNK: entry.kind = NativeKind::kLink; break;
-    case DT_UNKNOWN: entry.kind = NativeKind::kUnknown; break;
-    default: entry.kind = NativeKind::kOther; break;
+    case DT_DIR:
+      entry.kind = NativeKind::kDirectory;
+      break;
+    case DT_REG:
+      entry.kind = NativeKind::kFile;
+      break;
+    case DT_LNK:
+      entry.kind = NativeKind::kLink;
+      break;
+    case DT_UNKNOWN:
+      entry.kind = NativeKind::kUnknown;
+      break;
+    default:
+      entry.kind = NativeKind::kOther;
+      break;
   }
   return true;
 }

@@ -22,8 +22,10 @@ std::atomic<std::uint64_t>* MapSharedWord(const std::string& path, std::uint32_t
   if (fd < 0) return nullptr;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && st.st_size < 8 && (prot & PROT_WRITE) != 0) {
-    if (::ftruncate(fd, 8) != 0) st.st_size = 0;
-    else st.st_size = 8;
+    if (::ftruncate(fd, 8) != 0)
+      st.st_size = 0;
+    else
+      st.st_size = 8;
   }
   std::atomic<std::uint64_t>* word = nullptr;
   if (st.st_size >= 8) {

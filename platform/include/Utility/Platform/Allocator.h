@@ -28,5 +28,7 @@ struct FrameworkAllocator {
   void deallocate(T* p, std::size_t) noexcept { std::free(p); }
 
   template <class U>
-  bool operator==(const FrameworkAllocator<U>&) const noexcept { return true; }
+  bool operator==(const FrameworkAllocator<U>&) const noexcept {
+    return true;
+  }
 };

@@ -36,8 +36,8 @@ UTILITY_PLATFORM_API UINT GetACP() noexcept;
 // Example:
 //   int n = MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0);   // 4
 //   MultiByteToWideChar(CP_ACP, 0, "abc", -1, buffer, n);
-UTILITY_PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLength,
-                                             WCHAR* dst, int dstCapacity) noexcept;
+UTILITY_PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLength, WCHAR* dst,
+                                             int dstCapacity) noexcept;
 
 // WideCharToMultiByte()
 //
@@ -47,6 +47,5 @@ UTILITY_PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, const c
 //
 // Example:
 //   int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-UTILITY_PLATFORM_API int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength,
-                                             char* dst, int dstCapacity, const char* defaultChar,
-                                             BOOL* usedDefaultChar) noexcept;
+UTILITY_PLATFORM_API int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength, char* dst,
+                                             int dstCapacity, const char* defaultChar, BOOL* usedDefaultChar) noexcept;

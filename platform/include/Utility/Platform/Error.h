@@ -88,9 +88,8 @@
 // Example:
 //   HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) == static_cast<HRESULT>(0x80070005)
 constexpr HRESULT HRESULT_FROM_WIN32(long x) {
-  return static_cast<HRESULT>(x) <= 0
-             ? static_cast<HRESULT>(x)
-             : static_cast<HRESULT>((static_cast<ULONG>(x) & 0x0000FFFFu) | 0x80070000u);
+  return static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x)
+                                      : static_cast<HRESULT>((static_cast<ULONG>(x) & 0x0000FFFFu) | 0x80070000u);
 }
 
 // GetLastError()

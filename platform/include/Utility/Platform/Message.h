@@ -22,7 +22,7 @@
 #define SUBLANG_DEFAULT 0x01
 #define SUBLANG_SYS_DEFAULT 0x02
 #define MAKELANGID(primary, sub) (static_cast<WORD>((static_cast<WORD>(sub) << 10) | static_cast<WORD>(primary)))
-#define LANG_USER_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)    // 0x0400
+#define LANG_USER_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)        // 0x0400
 #define LANG_SYSTEM_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)  // 0x0800
 
 #define LMEM_FIXED 0x0000u
@@ -69,5 +69,5 @@ UTILITY_PLATFORM_API HLOCAL LocalFree(HLOCAL block) noexcept;
 //     ...   // u"No such file or directory\r\n"
 //     LocalFree(text);
 //   }
-UTILITY_PLATFORM_API DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                                          WCHAR* buffer, DWORD size, va_list* args) noexcept;
+UTILITY_PLATFORM_API DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, WCHAR* buffer,
+                                          DWORD size, va_list* args) noexcept;

@@ -49,9 +49,9 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 #define KEY_CREATE_LINK 0x0020u
 #define KEY_WOW64_64KEY 0x0100u
 #define KEY_WOW64_32KEY 0x0200u
-#define KEY_READ 0x00020019u        // query, enumerate, notify, read control
+#define KEY_READ 0x00020019u  // query, enumerate, notify, read control
 #define KEY_EXECUTE KEY_READ
-#define KEY_WRITE 0x00020006u       // set value, create sub-key, read control
+#define KEY_WRITE 0x00020006u  // set value, create sub-key, read control
 #define KEY_ALL_ACCESS 0x000F003Fu
 
 // Options and dispositions of RegCreateKeyExW.
@@ -95,8 +95,7 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 //   if (RegOpenKeyExW(HKEY_CURRENT_USER, CString(u"Software\\Tarnwell"), 0, KEY_READ, &k) == 0) {
 //     ...; RegCloseKey(k);
 //   }
-UTILITY_PLATFORM_API LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired,
-                                        PHKEY result) noexcept;
+UTILITY_PLATFORM_API LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result) noexcept;
 
 // RegCreateKeyExW()
 //
@@ -109,9 +108,8 @@ UTILITY_PLATFORM_API LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options,
 // Example:
 //   HKEY k = nullptr; DWORD how = 0;
 //   RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, &how);
-UTILITY_PLATFORM_API LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass,
-                                          DWORD options, REGSAM desired,
-                                          const LPSECURITY_ATTRIBUTES security, PHKEY result,
+UTILITY_PLATFORM_API LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                                          REGSAM desired, const LPSECURITY_ATTRIBUTES security, PHKEY result,
                                           LPDWORD disposition) noexcept;
 
 // RegCloseKey()
@@ -131,8 +129,8 @@ UTILITY_PLATFORM_API LONG RegCloseKey(HKEY key) noexcept;
 // Example:
 //   DWORD n = 0, cb = sizeof n, type = 0;
 //   RegQueryValueExW(k, CString(u"Count"), nullptr, &type, reinterpret_cast<BYTE*>(&n), &cb);
-UTILITY_PLATFORM_API LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved,
-                                           LPDWORD type, LPBYTE data, LPDWORD size) noexcept;
+UTILITY_PLATFORM_API LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                           LPDWORD size) noexcept;
 
 // RegSetValueExW()
 //
@@ -144,8 +142,8 @@ UTILITY_PLATFORM_API LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD 
 // Example:
 //   DWORD n = 42;
 //   RegSetValueExW(k, CString(u"Count"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), 4);
-UTILITY_PLATFORM_API LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type,
-                                         const BYTE* data, DWORD size) noexcept;
+UTILITY_PLATFORM_API LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                                         DWORD size) noexcept;
 
 // RegDeleteValueW()
 //
@@ -165,12 +163,10 @@ UTILITY_PLATFORM_API LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) noexcept;
 //   DWORD values = 0, maxData = 0;
 //   RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
 //                    &maxData, nullptr, nullptr);
-UTILITY_PLATFORM_API LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize,
-                                           LPDWORD reserved, LPDWORD subKeys,
-                                           LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
-                                           LPDWORD values, LPDWORD maxValueNameLength,
-                                           LPDWORD maxValueLength, LPDWORD securityDescriptorSize,
-                                           PFILETIME lastWriteTime) noexcept;
+UTILITY_PLATFORM_API LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD reserved,
+                                           LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
+                                           LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                                           LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) noexcept;
 
 // RegEnumValueW()
 //
@@ -185,9 +181,8 @@ UTILITY_PLATFORM_API LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD cl
 //   WCHAR name[256]; DWORD nameSize = 256;
 //   for (DWORD i = 0; RegEnumValueW(k, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) == 0;
 //        ++i, nameSize = 256) { ... }
-UTILITY_PLATFORM_API LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD nameSize,
-                                        LPDWORD reserved, LPDWORD type, LPBYTE data,
-                                        LPDWORD size) noexcept;
+UTILITY_PLATFORM_API LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD nameSize, LPDWORD reserved,
+                                        LPDWORD type, LPBYTE data, LPDWORD size) noexcept;
 
 // RegEnumKeyExW()
 //
@@ -195,9 +190,8 @@ UTILITY_PLATFORM_API LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName,
 // ERROR_NO_MORE_ITEMS past the last one. The name buffer follows RegEnumValueW's rules. The
 // class is empty; lastWriteTime (optional) receives the sub-key's last change. Needs
 // KEY_ENUMERATE_SUB_KEYS.
-UTILITY_PLATFORM_API LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize,
-                                        LPDWORD reserved, LPWSTR keyClass, LPDWORD classSize,
-                                        PFILETIME lastWriteTime) noexcept;
+UTILITY_PLATFORM_API LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
+                                        LPWSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime) noexcept;
 
 // RegDeleteKeyW()
 //

@@ -32,14 +32,14 @@ struct FormatArg {
   std::size_t length = static_cast<std::size_t>(-1);  // units of ws, or -1 when terminated
 
   template <class T>
-    requires(std::is_integral_v<T> && std::is_signed_v<T>)
-  FormatArg(T v) noexcept : kind(Kind::Signed), i(v) {}
+  requires(std::is_integral_v<T>&& std::is_signed_v<T>) FormatArg(T v)
+  noexcept : kind(Kind::Signed), i(v) {}
   template <class T>
-    requires(std::is_integral_v<T> && std::is_unsigned_v<T>)
-  FormatArg(T v) noexcept : kind(Kind::Unsigned), u(v) {}
+  requires(std::is_integral_v<T>&& std::is_unsigned_v<T>) FormatArg(T v)
+  noexcept : kind(Kind::Unsigned), u(v) {}
   template <class T>
-    requires std::is_enum_v<T>
-  FormatArg(T v) noexcept : FormatArg(static_cast<std::underlying_type_t<T>>(v)) {}
+  requires std::is_enum_v<T> FormatArg(T v)
+  noexcept : FormatArg(static_cast<std::underlying_type_t<T>>(v)) {}
   FormatArg(float v) noexcept : kind(Kind::Floating), d(static_cast<double>(v)) {}
   FormatArg(double v) noexcept : kind(Kind::Floating), d(v) {}
   FormatArg(const WCHAR* v) noexcept : kind(Kind::WideText), ws(v) {}
@@ -82,7 +82,7 @@ class UTILITY_PLATFORM_API CString {
   CString(const WCHAR* s);
   CString(const char16_t* s);
   CString(const char* utf8);
-  CString(const WCHAR* s, int length);     // exactly length units, embedded zeros kept
+  CString(const WCHAR* s, int length);  // exactly length units, embedded zeros kept
   CString(const char16_t* s, int length);
   CString(WCHAR ch, int repeat = 1);
   explicit CString(std::u16string_view s);
@@ -265,7 +265,6 @@ UTILITY_PLATFORM_API bool operator==(const CString& a, const CString& b) noexcep
 UTILITY_PLATFORM_API bool operator==(const CString& a, const char16_t* b) noexcept;
 UTILITY_PLATFORM_API bool operator==(const CString& a, const WCHAR* b) noexcept;
 
-inline FormatArg::FormatArg(const char16_t* v) noexcept
-    : kind(Kind::WideText), ws(reinterpret_cast<const WCHAR*>(v)) {}
+inline FormatArg::FormatArg(const char16_t* v) noexcept : kind(Kind::WideText), ws(reinterpret_cast<const WCHAR*>(v)) {}
 inline FormatArg::FormatArg(const CString& v) noexcept
     : kind(Kind::WideText), ws(v.GetString()), length(static_cast<std::size_t>(v.GetLength())) {}

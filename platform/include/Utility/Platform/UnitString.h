@@ -34,8 +34,10 @@ class UTILITY_PLATFORM_API UnitString {
   UnitString(size_type n, WCHAR ch) : UnitString() { assign(n, ch); }
   // Copies of short texts are a plain copy of the units: no call, no allocation.
   UnitString(const UnitString& other) : m_p(m_local), m_size(other.m_size) {
-    if (other.m_size <= kLocalUnits) std::memcpy(m_local, other.m_p, (other.m_size + 1) * sizeof(WCHAR));
-    else CopyLong(other);
+    if (other.m_size <= kLocalUnits)
+      std::memcpy(m_local, other.m_p, (other.m_size + 1) * sizeof(WCHAR));
+    else
+      CopyLong(other);
   }
   UnitString(UnitString&& other) noexcept : m_p(m_local), m_size(0) { Take(other); }
   ~UnitString() {
@@ -86,7 +88,7 @@ class UTILITY_PLATFORM_API UnitString {
   UnitString& append(size_type n, WCHAR ch);
   UnitString& append(const UnitString& s) { return append(s.m_p, s.m_size); }
   UnitString& append(const UnitString& s, size_type pos, size_type n);  // n is cut to fit
-  UnitString& insert(size_type pos, const WCHAR* s, size_type n);      // pos <= size()
+  UnitString& insert(size_type pos, const WCHAR* s, size_type n);       // pos <= size()
   UnitString& insert(size_type pos, size_type n, WCHAR ch);
   UnitString& insert(size_type pos, const UnitString& s) { return insert(pos, s.m_p, s.m_size); }
   UnitString& erase(size_type pos, size_type n = npos);  // n is cut to fit

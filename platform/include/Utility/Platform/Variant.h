@@ -108,8 +108,10 @@ class UTILITY_PLATFORM_API COleVariant : public VARIANT {
   // A value that owns nothing is copied as it stands, without a call into the platform:
   // variants pass by value through many of the library's operations.
   COleVariant(const COleVariant& other) {
-    if (IsPlainValue(other.vt)) std::memcpy(static_cast<VARIANT*>(this), static_cast<const VARIANT*>(&other), sizeof(VARIANT));
-    else CopyOwned(other);
+    if (IsPlainValue(other.vt))
+      std::memcpy(static_cast<VARIANT*>(this), static_cast<const VARIANT*>(&other), sizeof(VARIANT));
+    else
+      CopyOwned(other);
   }
   COleVariant(COleVariant&& other) noexcept;
   COleVariant(const VARIANT& other);
