@@ -19,6 +19,23 @@ using utility::platform::NativeSeek;
 
 namespace {
 
+// True for an open file; false, with the last error Win32 sets for a null handle, otherwise.
+bool Usable(const CFile& file) noexcept {
+  if (file.IsOpen()) return true;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return false;
+}
+
+// Writes all count bytes, in as many calls as it takes; done counts those that went out.
+DWORD WriteAll(HANDLE file, const char* in, UINT count, UINT& done) {
+  while (done < count) {
+    UINT n = 0;
+    if (const DWORD code = utility::platform::WriteNativeFile(file, in + done, count - done, n)) return code;
+    done += n;
+  }
+  return ERROR_SUCCESS;
+}
+
 const WCHAR* Wide(const char16_t* s) noexcept { return reinterpret_cast<const WCHAR*>(s); }
 
 [[noreturn]] void ThrowFileError(DWORD code, const WCHAR* fileName) {
@@ -138,10 +155,7 @@ void CFile::Abort() noexcept {
 }
 
 UINT CFile::Read(void* buffer, UINT count) {
-  if (!IsOpen()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    ThrowLastError();
-  }
+  if (!Usable(*this)) ThrowLastError();
   UINT done = 0;
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
@@ -157,41 +171,25 @@ UINT CFile::Read(void* buffer, UINT count) {
 }
 
 void CFile::Write(const void* buffer, UINT count) {
-  if (!IsOpen()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    ThrowLastError();
-  }
+  if (!Usable(*this)) ThrowLastError();
   UINT done = 0;
-  const auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    UINT n = 0;
-    if (const DWORD code = utility::platform::WriteNativeFile(m_hFile, in + done, count - done, n)) {
-      SetLastError(code);
-      ThrowLastError();
-    }
-    done += n;
+  if (const DWORD code = WriteAll(m_hFile, static_cast<const char*>(buffer), count, done)) {
+    SetLastError(code);
+    ThrowLastError();
   }
 }
 
 void CFile::Append(const void* buffer, UINT count) {
-  if (!IsOpen()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    ThrowLastError();
-  }
+  if (!Usable(*this)) ThrowLastError();
   UINT done = 0;
-  const auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    UINT n = 0;
-    if (const DWORD code = utility::platform::WriteNativeFile(m_hFile, in + done, count - done, n)) {
-      // Every write went to the end, so the part stored is the file's last done bytes.
-      ULONGLONG length = 0;
-      if (done > 0 && utility::platform::GetNativeFileLength(m_hFile, length) == ERROR_SUCCESS && length >= done) {
-        static_cast<void>(utility::platform::SetNativeFileLength(m_hFile, length - done));
-      }
-      SetLastError(code);
-      ThrowLastError();
+  if (const DWORD code = WriteAll(m_hFile, static_cast<const char*>(buffer), count, done)) {
+    // Every write went to the end, so the part stored is the file's last done bytes.
+    ULONGLONG length = 0;
+    if (done > 0 && utility::platform::GetNativeFileLength(m_hFile, length) == ERROR_SUCCESS && length >= done) {
+      static_cast<void>(utility::platform::SetNativeFileLength(m_hFile, length - done));
     }
-    done += n;
+    SetLastError(code);
+    ThrowLastError();
   }
 }
 
