@@ -19,6 +19,9 @@ namespace {
 using utility::platform::RegistryErrorFromErrno;
 using utility::platform::RetryInterrupted;
 
+// The store's code for an errno (registry calls answer LONG).
+LONG RegistryCode(int error) noexcept { return static_cast<LONG>(RegistryErrorFromErrno(error)); }
+
 std::string Directory(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -45,7 +48,7 @@ LONG EnsureParentDirectory(const std::string& path) {
     if (parent != ERROR_SUCCESS) return parent;
   }
   if (RetryInterrupted([&] { return ::mkdir(dir.c_str(), 0700); }) != 0 && errno != EEXIST) {
-    return RegistryErrorFromErrno(errno);
+    return RegistryCode(errno);
   }
   return ERROR_SUCCESS;
 }
@@ -66,7 +69,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   // The new file's contents reach the disk before its name does.
   const int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
-    const LONG e = RegistryErrorFromErrno(errno);
+    const LONG e = RegistryCode(errno);
     RemoveTemporary(temp);
     return e;
   }
@@ -75,14 +78,14 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   ::close(fd);
   if (!synced) {
     RemoveTemporary(temp);
-    return RegistryErrorFromErrno(syncError);
+    return RegistryCode(syncError);
   }
   LONG result = ERROR_SUCCESS;
   if (RetryInterrupted([&] { return ::link(temp.c_str(), path.c_str()); }) != 0 && errno != EEXIST) {
     // File systems without hard links: rename, unless another process got there first.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 && RetryInterrupted([&] { return ::rename(temp.c_str(), path.c_str()); }) != 0) {
-      result = RegistryErrorFromErrno(errno);
+      result = RegistryCode(errno);
     }
   }
   RemoveTemporary(temp);
@@ -90,7 +93,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
   // that the call reported made. The file in place is a whole hive either way.
   if (result == ERROR_SUCCESS) {
     const int error = SyncDirectory(Directory(path));
-    if (error != 0) result = RegistryErrorFromErrno(error);
+    if (error != 0) result = RegistryCode(error);
   }
   return result;
 }
@@ -98,7 +101,7 @@ LONG PublishHiveFile(const std::string& temp, const std::string& path) {
 LONG ReplaceHiveFile(const std::string& temp, const std::string& path) {
   const int fd = ::open(temp.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0 || ::fsync(fd) != 0) {
-    const LONG e = RegistryErrorFromErrno(errno);
+    const LONG e = RegistryCode(errno);
     if (fd >= 0) ::close(fd);
     RemoveTemporary(temp);
     return e;
@@ -106,7 +109,7 @@ LONG ReplaceHiveFile(const std::string& temp, const std::string& path) {
   ::close(fd);
   for (const char* suffix : {"-wal", "-shm", "-keys", "-damaged"}) ::unlink((path + suffix).c_str());
   LONG result = ERROR_SUCCESS;
-  if (::rename(temp.c_str(), path.c_str()) != 0) result = RegistryErrorFromErrno(errno);
+  if (::rename(temp.c_str(), path.c_str()) != 0) result = RegistryCode(errno);
   RemoveTemporary(temp);
   SyncDirectory(Directory(path));
   return result;

@@ -17,7 +17,7 @@ namespace utility::platform::registry {
 LONG StatFile(const std::string& path, FileStatus& status) noexcept {
   status = FileStatus{};
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return utility::platform::RegistryErrorFromErrno(errno);
+  if (::stat(path.c_str(), &st) != 0) return static_cast<LONG>(utility::platform::RegistryErrorFromErrno(errno));
   status.exists = true;
   status.directory = S_ISDIR(st.st_mode);
   status.permissions = static_cast<std::uint32_t>(st.st_mode & 07777);
@@ -29,7 +29,7 @@ LONG StatFile(const std::string& path, FileStatus& status) noexcept {
   return ERROR_SUCCESS;
 }
 
-LONG ErrorFromSystem(int error) noexcept { return utility::platform::RegistryErrorFromErrno(error); }
+LONG ErrorFromSystem(int error) noexcept { return static_cast<LONG>(utility::platform::RegistryErrorFromErrno(error)); }
 
 // The process id, read from a page that the kernel wipes in a child after fork(), so that
 // telling a connection inherited from a parent costs no system call.
