@@ -10,12 +10,15 @@
 
 #include "NativeFile.h"
 #include "NativeName.h"
+#include "WideUnits.h"
 
 using utility::platform::NativeAccess;
 using utility::platform::NativeFileInfo;
 using utility::platform::NativeKind;
 using utility::platform::NativeOpen;
 using utility::platform::NativeSeek;
+
+using utility::platform::Wide;
 
 namespace {
 
@@ -35,8 +38,6 @@ DWORD WriteAll(HANDLE file, const char* in, UINT count, UINT& done) {
   }
   return ERROR_SUCCESS;
 }
-
-const WCHAR* Wide(const char16_t* s) noexcept { return reinterpret_cast<const WCHAR*>(s); }
 
 [[noreturn]] void ThrowFileError(DWORD code, const WCHAR* fileName) {
   throw CFileException(static_cast<LONG>(code), CString(fileName));

@@ -13,6 +13,7 @@
 #include "NativeFileSystem.h"
 #include "NativeName.h"
 #include "NativeNames.h"
+#include "WideUnits.h"
 
 using utility::platform::NativeDirectory;
 using utility::platform::NativeEntry;
@@ -21,9 +22,9 @@ using utility::platform::NativeKind;
 using utility::platform::NativeName;
 using utility::platform::Units;
 
-namespace {
+using utility::platform::Wide;
 
-const WCHAR* Wide(const char16_t* s) noexcept { return reinterpret_cast<const WCHAR*>(s); }
+namespace {
 
 // The last error set from a service's code; FALSE for the `return Fail(...)` of a BOOL call.
 BOOL Fail(DWORD code) noexcept {

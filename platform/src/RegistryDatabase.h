@@ -238,24 +238,32 @@ LONG Lookup(Hive::Session& s, const Units& foldedPath, KnownKey& key);
 // is there, else ERROR_KEY_DELETED.
 LONG MissingOr(Hive::Session& s, std::int64_t key, LONG missing);
 
-// The row at index among a key's values or subkeys (statement kEnumValue or kEnumKey), handed
-// to read; past the last row, ERROR_NO_MORE_ITEMS, or ERROR_KEY_DELETED if the key is gone.
-template <class Read>
-LONG EnumRow(Hive& hive, Statement statement, std::int64_t key, DWORD index, Read read) {
+// The one row that statement finds for key (bound as parameter 1; bind sets the others),
+// handed to read. No row: missing, or ERROR_KEY_DELETED if the key itself is gone.
+template <class Bind, class Read>
+LONG ReadRow(Hive& hive, Statement statement, std::int64_t key, LONG missing, Bind bind, Read read) {
   Hive::Session s(hive);
   LONG rc = s.Connect(false);
   if (rc != ERROR_SUCCESS) return rc;
-  if (s.empty) return key == kRootKeyId ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
+  if (s.empty) return key == kRootKeyId ? missing : ERROR_KEY_DELETED;
   sqlite3_stmt* st = nullptr;
   if ((rc = s.Prepared(statement, st)) != ERROR_SUCCESS) return rc;
   Use u(st);
   u.Int(1, key);
-  u.Int(2, index);
+  bind(u);
   const int step = u.Step();
-  if (step == SQLITE_DONE) return MissingOr(s, key, ERROR_NO_MORE_ITEMS);
+  if (step == SQLITE_DONE) return MissingOr(s, key, missing);
   if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
   read(u);
   return ERROR_SUCCESS;
+}
+
+// The row at index among a key's values or subkeys (statement kEnumValue or kEnumKey), handed
+// to read; past the last row, ERROR_NO_MORE_ITEMS, or ERROR_KEY_DELETED if the key is gone.
+template <class Read>
+LONG EnumRow(Hive& hive, Statement statement, std::int64_t key, DWORD index, Read read) {
+  return ReadRow(
+      hive, statement, key, ERROR_NO_MORE_ITEMS, [index](Use& u) { u.Int(2, index); }, read);
 }
 
 }  // namespace utility::platform::registry

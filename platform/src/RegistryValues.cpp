@@ -37,21 +37,12 @@ LONG TouchAndCommit(Hive::Session& s, sqlite3_stmt* touch, std::int64_t key, int
 
 LONG Hive::QueryValue(std::int64_t key, const Units& foldedName, DWORD& type, DataSink& data) {
   return Watch([&]() -> LONG {
-    Session s(*this);
-    LONG rc = s.Connect(false);
-    if (rc != ERROR_SUCCESS) return rc;
-    if (s.empty) return key == kRootKeyId ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
-    sqlite3_stmt* st = nullptr;
-    if ((rc = s.Prepared(kQueryValue, st)) != ERROR_SUCCESS) return rc;
-    Use u(st);
-    u.Int(1, key);
-    u.Name(2, foldedName);
-    const int step = u.Step();
-    if (step == SQLITE_DONE) return MissingOr(s, key, ERROR_FILE_NOT_FOUND);
-    if (step != SQLITE_ROW) return FromSqlite(step, s.Db());
-    type = static_cast<DWORD>(u.ColInt(0));
-    Deliver(u, 1, data);
-    return ERROR_SUCCESS;
+    return ReadRow(
+        *this, kQueryValue, key, ERROR_FILE_NOT_FOUND, [&](Use& u) { u.Name(2, foldedName); },
+        [&](Use& u) {
+          type = static_cast<DWORD>(u.ColInt(0));
+          Deliver(u, 1, data);
+        });
   });
 }
 
