@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Measures how many faults the test suite finds. Each mutation below breaks one line of product
-# code on purpose; the script applies them one at a time, rebuilds the release build
-# incrementally, runs ctest, and reports whether some test failed (caught) or the whole suite
-# still passed (survived). The file is restored after every mutation, also on Ctrl-C or an
-# error, so the tree is left as it was found.
+# Measures how many faults the test suite finds. Each mutation (scripts/mutations/*.txt) breaks
+# one line of product code on purpose; the script applies them one at a time, rebuilds the
+# release build incrementally, runs ctest, and reports whether some test failed (caught) or the
+# whole suite still passed (survived). The file is restored after every mutation, also on Ctrl-C
+# or an error, so the tree is left as it was found.
 #
 # Use: scripts/mutate.sh [BUILD_DIR] [NAME...]
 #   BUILD_DIR  a configured build tree (default build/release); it is rebuilt incrementally
@@ -20,26 +20,9 @@ shift || true
 selected=("$@")
 jobs=${MUTATE_JOBS:-2}
 
+# The mutations live in scripts/mutations/*.txt, one file per part of the code; each line is
 # name | file | text found exactly once in the file | its replacement | the fault
-# (fields separated by a space, a bar and a space)
-mutations=$(cat <<'EOF'
-bits-mask-width | bits/BitMask.h | return shift < Width ? | return shift + 1 < Width ? | the top bit of each width is out of reach
-variant-same-ui4 | variant/Compare.cpp | if (a.vt > VT_UI4) return FALSE; | if (a.vt >= VT_UI4) return FALSE; | IsVarSame calls two equal VT_UI4 values different
-utf8-continuation | platform/src/Utf8Codec.cpp | if (j >= n || s[j] < lo || s[j] > hi) { | if (j >= n || s[j] < lo || s[j] > hi + 0x10) { | a byte a little above the allowed range passes as a continuation: no U+FFFD
-replaceex-word | names/ReplaceEx.cpp | parts.core == target ? replacement | parts.core.starts_with(target) ? replacement | a word that only begins with the target is replaced
-ipv4-octet | names/Ipv4Text.cpp | part == 1 ? 254 : 255; | part == 1 ? 254 : 256; | an octet of 256 is accepted
-cli-dword-size | cli/commands/RegistryText.cpp | if (type == REG_DWORD && data.size() == 4) { | if (type == REG_DWORD && data.size() >= 4) { | REG_DWORD data of the wrong size is shown as a number
-tracklog-year | tracklog/TrackLog.cpp | at = PutNumber(at, now.wYear, 4); | at = PutNumber(at, now.wYear, 5); | the stamp's year takes five digits
-files-link-removal | files/RemoveDirectory.cpp | RemoveTree(child, entry.dwFileAttributes); | RemoveTree(child, INVALID_FILE_ATTRIBUTES); | a link to a directory inside the tree is walked into, not removed as a link
-key-name-length | platform/src/Registry.cpp | if (i - start > REG_MAX_KEY_NAME_LENGTH) | if (i - start > REG_MAX_KEY_NAME_LENGTH + 1) | a key name one unit too long is accepted
-leap-year | platform/src/DateCalendar.h | || year % 400 == 0; | || year % 400 == 100; | 2000 is not a leap year
-errno-not-empty | platform/src/posix/Errno.cpp | {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::Both}, | {ENOTEMPTY, ERROR_DIR_NOT_EMPTY, Way::ToErrno}, | ENOTEMPTY no longer reads as ERROR_DIR_NOT_EMPTY
-cli-usage-exit | cli/Main.cpp |     return kExitUsage; |     return kExitNo; | a usage error exits with the failure status
-variant-range-ui2 | variant/Catalogue.cpp | u"unsigned short", 2, true, true, 0.0, 65535.0} | u"unsigned short", 2, true, true, 0.0, 65534.0} | VT_UI2 ends one short of its range
-cstring-left | platform/src/CString.cpp | r.m_s.assign(m_s, 0, Clamp(count, m_s.size())); | r.m_s.assign(m_s, 0, Clamp(count - 1, m_s.size())); | Left keeps one unit fewer
-namecheck-space | names/NameCheck.cpp | if (allowSpace == 0 && Holds(name, u' ')) | if (allowSpace != 0 && Holds(name, u' ')) | the space flag works backwards
-EOF
-)
+mutations=$(cat scripts/mutations/*.txt | grep -v '^#')
 
 restore_file=""
 restore() {
