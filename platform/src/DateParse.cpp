@@ -209,11 +209,25 @@ bool IsDayOf(const Token& t, long long year, long long month) noexcept {
          t.value <= DaysInMonth(year, static_cast<int>(month));
 }
 
-// The date of tokens[first, last): returns S_OK with *day set, or a failure code.
-HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noexcept {
-  // Items are numbers and month names; between two items either blanks or one separator,
-  // the same separator everywhere.
+// The items of a date (numbers and month names, day names skipped) and what joins them.
+struct DateItems {
   const Token* items[4];
+  int count = 0;
+  char separator = 0;  // the one separator between items, or 0 for blanks
+  char shape[5] = {};  // per item, 'N' for a number and 'M' for a month name
+};
+
+// A date's fields as read, before they are checked.
+struct DateFields {
+  long long year = 0;
+  long long month = 0;
+  long long dayOfMonth = 1;
+};
+
+// Collects the items of tokens[first, last): between two items either blanks or one separator,
+// the same separator everywhere.
+HRESULT CollectDateItems(const Tokens& tokens, int first, int last, DateItems& date) noexcept {
+  const Token** items = date.items;
   int count = 0;
   char separator = 0;
   bool blankGap = false;
@@ -230,21 +244,28 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
     if (t.kind == Kind::Word && MonthOf(t) == 0) return DISP_E_TYPEMISMATCH;
     if (!expectItem) blankGap = true;
     if (count == 4) return DISP_E_TYPEMISMATCH;
+    date.shape[count] = t.kind == Kind::Number ? 'N' : 'M';
     items[count++] = &t;
     expectItem = false;
   }
   if (count == 0 || (expectItem && separator != 0)) return DISP_E_TYPEMISMATCH;
   if (separator != 0 && blankGap) return DISP_E_TYPEMISMATCH;
+  date.count = count;
+  date.separator = separator;
+  return S_OK;
+}
 
-  char shape[5] = {};
-  for (int i = 0; i < count; ++i) shape[i] = items[i]->kind == Kind::Number ? 'N' : 'M';
-  long long year = 0;
-  long long month = 0;
-  long long dayOfMonth = 1;
-  auto is = [&](const char* s) { return std::strcmp(shape, s) == 0; };
+// Dates of numbers only. False for a shape that is no date.
+bool ReadNumericDate(const DateItems& date, DateFields& fields) noexcept {
+  const Token* const* items = date.items;
+  const char separator = date.separator;
+  long long& year = fields.year;
+  long long& month = fields.month;
+  long long& dayOfMonth = fields.dayOfMonth;
+  auto is = [&](const char* s) { return std::strcmp(date.shape, s) == 0; };
   if (is("NNN") && separator != 0) {
     // Numbers joined by dots are a time unless the year comes first: "5.3.2024" is refused.
-    if (separator == '.' && items[0]->digits < 3) return DISP_E_TYPEMISMATCH;
+    if (separator == '.' && items[0]->digits < 3) return false;
     if (items[0]->digits >= 3) {
       year = FullYear(*items[0]), month = items[1]->value, dayOfMonth = items[2]->value;
     } else {
@@ -271,7 +292,7 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
     } else {
       year = FullYear(*other);
     }
-  } else if (is("NNN") && separator == 0) {
+  } else if (is("NNN")) {
     // Blanks between three numbers: month, day, year; a first number that cannot be a month
     // makes it day, month, year, and one that cannot be a day either makes it year, month, day.
     if (items[0]->digits >= 3 || items[0]->value > 31) {
@@ -281,7 +302,20 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
     } else {
       month = items[0]->value, dayOfMonth = items[1]->value, year = FullYear(*items[2]);
     }
-  } else if (is("MN")) {
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Dates with a month name, before or after the day. False for a shape that is no date.
+bool ReadNamedMonthDate(const DateItems& date, DateFields& fields) noexcept {
+  const Token* const* items = date.items;
+  long long& year = fields.year;
+  long long& month = fields.month;
+  long long& dayOfMonth = fields.dayOfMonth;
+  auto is = [&](const char* s) { return std::strcmp(date.shape, s) == 0; };
+  if (is("MN")) {
     month = MonthOf(*items[0]);
     if (items[1]->digits >= 3) {
       year = FullYear(*items[1]);
@@ -295,8 +329,20 @@ HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noex
   } else if (is("NMN")) {
     dayOfMonth = items[0]->value, month = MonthOf(*items[1]), year = FullYear(*items[2]);
   } else {
-    return DISP_E_TYPEMISMATCH;
+    return false;
   }
+  return true;
+}
+
+// The date of tokens[first, last): returns S_OK with *day set, or a failure code.
+HRESULT ReadDate(const Tokens& tokens, int first, int last, long long& day) noexcept {
+  DateItems date;
+  if (const HRESULT hr = CollectDateItems(tokens, first, last, date); FAILED(hr)) return hr;
+  DateFields fields;
+  if (!ReadNumericDate(date, fields) && !ReadNamedMonthDate(date, fields)) return DISP_E_TYPEMISMATCH;
+  const long long year = fields.year;
+  const long long month = fields.month;
+  const long long dayOfMonth = fields.dayOfMonth;
   if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > DaysInMonth(year, static_cast<int>(month))) {
     return DISP_E_TYPEMISMATCH;
   }

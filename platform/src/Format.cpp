@@ -76,6 +76,16 @@ class Formatter {
 
   const WCHAR* Conversion(const WCHAR* p, Storage& out) {
     Directive s;
+    p = Flags(p, s);
+    p = WidthAndPrecision(p, s);
+    p = Modifier(p, s);
+    if (p == m_end) Fail("CString::Format: incomplete conversion at the end of the format");
+    const WCHAR conv = *p++;
+    Convert(conv, s, out);
+    return p;
+  }
+
+  const WCHAR* Flags(const WCHAR* p, Directive& s) {
     for (; p != m_end; ++p) {
       if (*p == u'-')
         s.left = true;
@@ -90,6 +100,10 @@ class Formatter {
       else
         break;
     }
+    return p;
+  }
+
+  const WCHAR* WidthAndPrecision(const WCHAR* p, Directive& s) {
     if (p != m_end && *p == u'*') {
       ++p;
       const int w = StarArgument();
@@ -113,9 +127,10 @@ class Formatter {
         s.precision = Number(p);
       }
     }
-    p = Modifier(p, s);
-    if (p == m_end) Fail("CString::Format: incomplete conversion at the end of the format");
-    const WCHAR conv = *p++;
+    return p;
+  }
+
+  void Convert(WCHAR conv, const Directive& s, Storage& out) {
     switch (conv) {
       case u'%':
         out.push_back(u'%');
@@ -158,7 +173,6 @@ class Formatter {
       default:
         Fail("CString::Format: unknown conversion");
     }
-    return p;
   }
 
   const WCHAR* Modifier(const WCHAR* p, Directive& s) {

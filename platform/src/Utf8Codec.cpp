@@ -23,11 +23,20 @@ constexpr WCHAR kReplacement = 0xFFFD;
 
 inline unsigned CountTrailingZeros(std::uint64_t x) noexcept { return static_cast<unsigned>(__builtin_ctzll(x)); }
 
-// Number of leading ASCII bytes in s[0..n), at most n.
+// Copies the first k bytes of an ASCII run that ends inside a block.
 template <bool kWrite>
-inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noexcept {
-  std::size_t i = 0;
+inline void CopyAscii(const unsigned char* s, std::size_t k, WCHAR* d) noexcept {
+  if constexpr (kWrite) {
+    for (std::size_t j = 0; j < k; ++j) d[j] = s[j];
+  }
+}
+
 #if defined(__SSE2__)
+// Leading ASCII bytes of s[0..n) counted (and widened) a block at a time; stops at the first
+// non-ASCII byte or before the last partial block, which the caller finishes byte by byte.
+template <bool kWrite>
+inline std::size_t AsciiBlocks(const unsigned char* s, std::size_t n, WCHAR* d, bool& ended) noexcept {
+  std::size_t i = 0;
   const __m128i zero = _mm_setzero_si128();
   // Four vectors per step while the text stays ASCII: one test for 64 bytes.
   while (n - i >= 64) {
@@ -54,9 +63,8 @@ inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noe
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
     if (mask != 0) {
       const std::size_t k = CountTrailingZeros(mask);
-      if constexpr (kWrite) {
-        for (std::size_t j = 0; j < k; ++j) d[i + j] = s[i + j];
-      }
+      CopyAscii<kWrite>(s + i, k, kWrite ? d + i : nullptr);
+      ended = true;
       return i + k;
     }
     if constexpr (kWrite) {
@@ -65,24 +73,36 @@ inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noe
     }
     i += 16;
   }
+  return i;
+}
 #else
+// The same eight bytes at a time, in a 64-bit word, where SSE2 is not there.
+template <bool kWrite>
+inline std::size_t AsciiBlocks(const unsigned char* s, std::size_t n, WCHAR* d, bool& ended) noexcept {
+  std::size_t i = 0;
   while (n - i >= 8) {
     std::uint64_t w;
     std::memcpy(&w, s + i, 8);
     const std::uint64_t high = w & 0x8080808080808080ull;
     if (high != 0) {
       const std::size_t k = CountTrailingZeros(high) / 8;
-      if constexpr (kWrite) {
-        for (std::size_t j = 0; j < k; ++j) d[i + j] = s[i + j];
-      }
+      CopyAscii<kWrite>(s + i, k, kWrite ? d + i : nullptr);
+      ended = true;
       return i + k;
     }
-    if constexpr (kWrite) {
-      for (std::size_t j = 0; j < 8; ++j) d[i + j] = s[i + j];
-    }
+    CopyAscii<kWrite>(s + i, 8, kWrite ? d + i : nullptr);
     i += 8;
   }
+  return i;
+}
 #endif
+
+// Number of leading ASCII bytes in s[0..n), at most n.
+template <bool kWrite>
+inline std::size_t AsciiRun(const unsigned char* s, std::size_t n, WCHAR* d) noexcept {
+  bool ended = false;
+  std::size_t i = AsciiBlocks<kWrite>(s, n, d, ended);
+  if (ended) return i;
   while (i < n && s[i] < 0x80) {
     if constexpr (kWrite) d[i] = s[i];
     ++i;
@@ -160,91 +180,106 @@ inline std::size_t DecodeSlow(const unsigned char* s, std::size_t n, std::uint32
   return j;
 }
 
+#if defined(__SSE2__)
+// Runs of three-byte sequences (five per 16 bytes) and of two-byte ones (eight per 16 bytes),
+// checked sixteen bytes at a time from s[i]; advances i and o past what it decoded.
+template <bool kWrite>
+inline void DecodeBlocks(const unsigned char* s, std::size_t n, std::size_t& i, WCHAR* d, std::size_t cap,
+                         std::size_t& o) noexcept {
+  const unsigned char b = s[i];
+  if ((b & 0xF0) == 0xE0) {
+    while (n - i >= 16 && (!kWrite || cap - o >= 5) && IsThreeByteRun(s + i)) {
+      if constexpr (kWrite) {
+        const unsigned char* p = s + i;
+        for (std::size_t k = 0; k < 5; ++k, p += 3) {
+          d[o + k] = static_cast<WCHAR>(((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+        }
+      }
+      o += 5;
+      i += 15;
+    }
+  } else if ((b & 0xE0) == 0xC0) {
+    __m128i units;
+    while (n - i >= 16 && (!kWrite || cap - o >= 8) && IsTwoByteRun(s + i, units)) {
+      if constexpr (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), units);
+      o += 8;
+      i += 16;
+    }
+  }
+}
+#endif
+
+// The common well-formed three- and two-byte sequences (most of the BMP) at s[0..n): the bytes
+// read and the unit in unit, or 0 when the sequence needs the careful decoder.
+inline std::size_t DecodeShort(const unsigned char* s, std::size_t n, WCHAR& unit) noexcept {
+  const unsigned char b = s[0];
+  if ((b & 0xF0) == 0xE0 && n >= 3) {
+    const unsigned c1 = s[1], c2 = s[2];
+    const std::uint32_t cp = ((b & 0x0Fu) << 12) | ((c1 & 0x3Fu) << 6) | (c2 & 0x3Fu);
+    if ((c1 & 0xC0) == 0x80 && (c2 & 0xC0) == 0x80 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+      unit = static_cast<WCHAR>(cp);
+      return 3;
+    }
+  } else if ((b & 0xE0) == 0xC0 && b >= 0xC2 && n >= 2 && (s[1] & 0xC0) == 0x80) {
+    unit = static_cast<WCHAR>(((b & 0x1Fu) << 6) | (s[1] & 0x3Fu));
+    return 2;
+  }
+  return 0;
+}
+
+// Stores one code point as one unit or a surrogate pair at d[o]; false when it does not fit.
+template <bool kWrite>
+inline bool PutCodePoint(std::uint32_t cp, WCHAR* d, std::size_t cap, std::size_t& o) noexcept {
+  if (cp >= 0x10000) {
+    if constexpr (kWrite) {
+      if (cap - o < 2) return false;
+      d[o] = static_cast<WCHAR>(0xD800 + ((cp - 0x10000) >> 10));
+      d[o + 1] = static_cast<WCHAR>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+    o += 2;
+  } else {
+    if constexpr (kWrite) {
+      if (o == cap) return false;
+      d[o] = static_cast<WCHAR>(cp);
+    }
+    ++o;
+  }
+  return true;
+}
+
 template <bool kWrite>
 Result Decode(const unsigned char* s, std::size_t n, WCHAR* d, std::size_t cap, bool strict) noexcept {
   std::size_t i = 0, o = 0;
   while (i < n) {
-    unsigned char b = s[i];
-    if (b < 0x80) {
+    if (s[i] < 0x80) {
       std::size_t limit = n - i;
       if constexpr (kWrite) {
         if (cap - o < limit) limit = cap - o;
         if (limit == 0) return {o, ERROR_INSUFFICIENT_BUFFER};
       }
-      WCHAR* to = nullptr;
-      if constexpr (kWrite) to = d + o;
-      const std::size_t k = AsciiRun<kWrite>(s + i, limit, to);
+      const std::size_t k = AsciiRun<kWrite>(s + i, limit, kWrite ? d + o : nullptr);
       i += k;
       o += k;
       continue;
     }
 #if defined(__SSE2__)
-    // Runs of three-byte sequences (five per 16 bytes) and of two-byte ones (eight per 16
-    // bytes), checked sixteen bytes at a time.
     if (n - i >= 16) {
       const std::size_t before = i;
-      if ((b & 0xF0) == 0xE0) {
-        while (n - i >= 16 && (!kWrite || cap - o >= 5) && IsThreeByteRun(s + i)) {
-          if constexpr (kWrite) {
-            const unsigned char* p = s + i;
-            for (std::size_t k = 0; k < 5; ++k, p += 3) {
-              d[o + k] = static_cast<WCHAR>(((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
-            }
-          }
-          o += 5;
-          i += 15;
-        }
-      } else if ((b & 0xE0) == 0xC0) {
-        __m128i units;
-        while (n - i >= 16 && (!kWrite || cap - o >= 8) && IsTwoByteRun(s + i, units)) {
-          if constexpr (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + o), units);
-          o += 8;
-          i += 16;
-        }
-      }
+      DecodeBlocks<kWrite>(s, n, i, d, cap, o);
       if (i != before) continue;
     }
 #endif
-    // Three-byte sequences (most of the BMP) and two-byte ones, when well formed.
-    if ((b & 0xF0) == 0xE0 && n - i >= 3) {
-      const unsigned c1 = s[i + 1], c2 = s[i + 2];
-      const std::uint32_t cp = ((b & 0x0Fu) << 12) | ((c1 & 0x3Fu) << 6) | (c2 & 0x3Fu);
-      if ((c1 & 0xC0) == 0x80 && (c2 & 0xC0) == 0x80 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
-        if constexpr (kWrite) {
-          if (o == cap) return {o, ERROR_INSUFFICIENT_BUFFER};
-          d[o] = static_cast<WCHAR>(cp);
-        }
-        ++o;
-        i += 3;
-        continue;
-      }
-    } else if ((b & 0xE0) == 0xC0 && b >= 0xC2 && n - i >= 2 && (s[i + 1] & 0xC0) == 0x80) {
-      if constexpr (kWrite) {
-        if (o == cap) return {o, ERROR_INSUFFICIENT_BUFFER};
-        d[o] = static_cast<WCHAR>(((b & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu));
-      }
-      ++o;
-      i += 2;
+    WCHAR unit = 0;
+    if (const std::size_t used = DecodeShort(s + i, n - i, unit); used != 0) {
+      if (!PutCodePoint<kWrite>(unit, d, cap, o)) return {o, ERROR_INSUFFICIENT_BUFFER};
+      i += used;
       continue;
     }
     std::uint32_t cp = 0;
     bool valid = false;
     i += DecodeSlow(s + i, n - i, cp, valid);
     if (!valid && strict) return {o, ERROR_NO_UNICODE_TRANSLATION};
-    if (cp >= 0x10000) {
-      if constexpr (kWrite) {
-        if (cap - o < 2) return {o, ERROR_INSUFFICIENT_BUFFER};
-        d[o] = static_cast<WCHAR>(0xD800 + ((cp - 0x10000) >> 10));
-        d[o + 1] = static_cast<WCHAR>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-      }
-      o += 2;
-    } else {
-      if constexpr (kWrite) {
-        if (o == cap) return {o, ERROR_INSUFFICIENT_BUFFER};
-        d[o] = static_cast<WCHAR>(cp);
-      }
-      ++o;
-    }
+    if (!PutCodePoint<kWrite>(cp, d, cap, o)) return {o, ERROR_INSUFFICIENT_BUFFER};
   }
   return {o, 0};
 }
@@ -311,78 +346,109 @@ inline void StoreThreeByteBlock(__m128i v, unsigned char* out) noexcept {
 }
 #endif
 
+// A run of ASCII units from s[i] as as many bytes: thirty-two, then sixteen at a time where SSE2
+// is there, then one by one. False when the buffer ran out first.
+template <bool kWrite>
+inline bool EncodeAscii(const WCHAR* s, std::size_t n, std::size_t& i, unsigned char* out, std::size_t cap,
+                        std::size_t& o) noexcept {
+#if defined(__SSE2__)
+  const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  while (n - i >= 32 && (!kWrite || cap - o >= 32)) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 24));
+    const __m128i high = _mm_and_si128(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e)), nonAscii);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
+    if constexpr (kWrite) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_packus_epi16(a, b));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 16), _mm_packus_epi16(c, e));
+    }
+    i += 32;
+    o += 32;
+  }
+  while (n - i >= 16 && (!kWrite || cap - o >= 16)) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+    const __m128i high = _mm_and_si128(_mm_or_si128(a, b), nonAscii);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
+    if constexpr (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_packus_epi16(a, b));
+    i += 16;
+    o += 16;
+  }
+#endif
+  while (i < n && s[i] < 0x80) {
+    if constexpr (kWrite) {
+      if (o == cap) return false;
+      out[o] = static_cast<unsigned char>(s[i]);
+    }
+    ++o;
+    ++i;
+  }
+  return true;
+}
+
+#if defined(__SSE2__)
+// Eight units from s[i] at a time: measured when text without surrogates is only counted, or
+// written when all eight are two-byte or all three-byte characters. False when the block needs
+// the unit-by-unit path.
+template <bool kWrite>
+inline bool EncodeBlock(const WCHAR* s, std::size_t n, std::size_t& i, unsigned char* out, std::size_t cap,
+                        std::size_t& o) noexcept {
+  if (n - i < 8) return false;
+  if constexpr (!kWrite) {
+    if (!CountBlock8(s + i, o)) return false;
+    i += 8;
+    return true;
+  } else {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int width = BlockWidth(v);
+    if (width == 2 && cap - o >= 16) {
+      const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0x00C0));
+      const __m128i trail = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi16(0x003F)), _mm_set1_epi16(0x0080));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_or_si128(lead, _mm_slli_epi16(trail, 8)));
+      o += 16;
+    } else if (width == 3 && cap - o >= 26) {
+      StoreThreeByteBlock(v, out + o);
+      o += 24;
+    } else {
+      return false;
+    }
+    i += 8;
+    return true;
+  }
+}
+#endif
+
+// Writes the two to four bytes of one code point of U+0080 and above.
+inline void PutUtf8(std::uint32_t cp, std::size_t bytes, unsigned char* p) noexcept {
+  if (bytes == 2) {
+    p[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+    p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+  } else if (bytes == 3) {
+    p[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+    p[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    p[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+  } else {
+    p[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+    p[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+    p[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    p[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+  }
+}
+
 template <bool kWrite>
 Result Encode(const WCHAR* s, std::size_t n, char* d, std::size_t cap, bool strict) noexcept {
   std::size_t i = 0, o = 0;
   auto* out = reinterpret_cast<unsigned char*>(d);
   while (i < n) {
-    WCHAR u = s[i];
+    const WCHAR u = s[i];
     if (u < 0x80) {
-#if defined(__SSE2__)
-      // Thirty-two, then sixteen ASCII units at a time become as many bytes.
-      while (n - i >= 32 && (!kWrite || cap - o >= 32)) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
-        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 24));
-        const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e));
-        const __m128i high = _mm_and_si128(any, _mm_set1_epi16(static_cast<short>(0xFF80)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
-        if constexpr (kWrite) {
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_packus_epi16(a, b));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o + 16), _mm_packus_epi16(c, e));
-        }
-        i += 32;
-        o += 32;
-      }
-      while (n - i >= 16 && (!kWrite || cap - o >= 16)) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
-        const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
-        if constexpr (kWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_packus_epi16(a, b));
-        i += 16;
-        o += 16;
-      }
-#endif
-      while (i < n && s[i] < 0x80) {
-        if constexpr (kWrite) {
-          if (o == cap) return {o, ERROR_INSUFFICIENT_BUFFER};
-          out[o] = static_cast<unsigned char>(s[i]);
-        }
-        ++o;
-        ++i;
-      }
+      if (!EncodeAscii<kWrite>(s, n, i, out, cap, o)) return {o, ERROR_INSUFFICIENT_BUFFER};
       continue;
     }
 #if defined(__SSE2__)
-    if constexpr (!kWrite) {
-      // Measuring text without surrogates needs no per-unit branch.
-      if (n - i >= 8 && CountBlock8(s + i, o)) {
-        i += 8;
-        continue;
-      }
-    } else {
-      // Eight units of one width at a time: all two-byte or all three-byte characters.
-      if (n - i >= 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const int width = BlockWidth(v);
-        if (width == 2 && cap - o >= 16) {
-          const __m128i lead = _mm_or_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0x00C0));
-          const __m128i trail = _mm_or_si128(_mm_and_si128(v, _mm_set1_epi16(0x003F)), _mm_set1_epi16(0x0080));
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), _mm_or_si128(lead, _mm_slli_epi16(trail, 8)));
-          o += 16;
-          i += 8;
-          continue;
-        }
-        if (width == 3 && cap - o >= 26) {
-          StoreThreeByteBlock(v, out + o);
-          o += 24;
-          i += 8;
-          continue;
-        }
-      }
-    }
+    if (EncodeBlock<kWrite>(s, n, i, out, cap, o)) continue;
 #endif
     std::uint32_t cp = u;
     std::size_t used = 1;
@@ -398,20 +464,7 @@ Result Encode(const WCHAR* s, std::size_t n, char* d, std::size_t cap, bool stri
     const std::size_t bytes = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
     if constexpr (kWrite) {
       if (cap - o < bytes) return {o, ERROR_INSUFFICIENT_BUFFER};
-      unsigned char* p = out + o;
-      if (bytes == 2) {
-        p[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-        p[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      } else if (bytes == 3) {
-        p[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-        p[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-        p[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      } else {
-        p[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-        p[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-        p[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-        p[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-      }
+      PutUtf8(cp, bytes, out + o);
     }
     o += bytes;
     i += used;
