@@ -155,7 +155,7 @@ int RunRelocated(char** argv) {
   std::filesystem::copy_file(self, copy);
   WriteKeyWords(dir / "KeyWords.ini");
   // The copy finds the libraries where the original does.
-  std::string libraries = (self.parent_path().parent_path() / "lib").string();
+  std::string libraries = UTILITY_STAGE_LIBDIR;
   if (const char* old = std::getenv("LD_LIBRARY_PATH")) libraries += std::string(":") + old;
   setenv("LD_LIBRARY_PATH", libraries.c_str(), 1);
   setenv("UTILITY_BENCH_RELOCATED", "1", 1);

@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "Help.h"
+#include "ManPage.h"
 #include "Parse.h"
 
 namespace {
@@ -34,6 +35,22 @@ int Run(const std::vector<std::string>& argv) {
   if (argv[0] == "completion") {
     if (argv.size() != 2 || argv[1] != "bash") throw UsageError("usage: utility completion bash");
     PrintBashCompletion(std::cout);
+    return kExitOk;
+  }
+  if (argv[0] == "manpage") {
+    // Used by the build to write the installed manual pages; --groups lists their names.
+    if (argv.size() == 2 && argv[1] == "--groups") {
+      for (const Group& g : Groups()) std::cout << g.name << '\n';
+      return kExitOk;
+    }
+    if (argv.size() > 2) throw UsageError("usage: utility manpage [GROUP | --groups]");
+    if (argv.size() == 1) {
+      PrintProgramManPage(std::cout);
+      return kExitOk;
+    }
+    const Group* group = FindGroup(argv[1]);
+    if (group == nullptr) throw UsageError("unknown command group " + Quoted(argv[1]));
+    PrintGroupManPage(std::cout, *group);
     return kExitOk;
   }
   const Group* group = FindGroup(argv[0]);

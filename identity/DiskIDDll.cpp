@@ -1,6 +1,9 @@
-// Loading DiskID.dll from the host directory, found exactly as GetModulePath finds it.
+// Loading DiskID.dll from the host directory, found exactly as GetModulePath finds it, or, when
+// the host has none, from the installed package's module directory.
 #include "DiskIDDll.h"
 
+#include <Utility/Platform/FileSystem.h>
+#include <Utility/Platform/InstallLayout.h>
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Module.h>
 
@@ -37,6 +40,11 @@ void CDiskIDDll::Load() {
   CString library;
   library.Format(u"%s\\DiskID.dll", directory);
   HMODULE module = LoadLibraryW(library.GetString());
+  if (module == nullptr && GetFileAttributesW(library.GetString()) == INVALID_FILE_ATTRIBUTES) {
+    // No module beside the host: the one the installed package ships, if any.
+    const CString shipped = utility::platform::InstalledModuleDirectory();
+    if (!shipped.IsEmpty()) module = LoadLibraryW((shipped + u"\\DiskID.dll").GetString());
+  }
   if (module == nullptr) return;
   m_module = module;
   m_getHardDriveComputerID = Resolve<HardDriveIDFunction>(module, "GetHardDriveComputerID");

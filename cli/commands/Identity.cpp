@@ -1,4 +1,4 @@
-// `utility identity`: the machine identifiers that DiskID.dll beside this program supplies, and
+// `utility identity`: the machine identifiers that DiskID.dll (beside this program, or the installed one) supplies, and
 // the GUID text of any identifier.
 #include <ostream>
 #include <string>
@@ -48,7 +48,7 @@ void Demo(std::ostream& out) {
 // clang-format off
 Group IdentityGroup() {
   return {"identity",
-          "machine identifiers from DiskID.dll beside this program, and GUID text of identifiers",
+          "machine identifiers from DiskID.dll (beside this program or installed), and GUID text of identifiers",
           {
               {"identity", "disk-id", "", "print the hard drive identifier (0 when not available)", {},
                {"utility identity disk-id"}, 0, 0, DiskId},

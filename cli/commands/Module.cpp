@@ -36,7 +36,8 @@ int HelpFile(const Invocation&, Reply& reply) {
 }
 
 void Demo(std::ostream& out) {
-  out << "The host directory (where KeyWords.ini and DiskID.dll lie): " << CUtility::GetModulePath().ToUtf8() << '\n'
+  out << "The host directory (where KeyWords.ini and DiskID.dll are looked for first): "
+      << CUtility::GetModulePath().ToUtf8() << '\n'
       << "This program's name: " << CUtility::GetModuleName(nullptr).ToUtf8() << '\n'
       << "The help file's path: " << CUtility::GetHelpFile().ToUtf8() << '\n'
       << "FileNameOnly(C:\\dir\\name.txt) = " << CUtility::FileNameOnly(CString(u"C:\\dir\\name.txt")).ToUtf8() << '\n';

@@ -482,8 +482,9 @@ class UTILITY_API CUtility {
   // IsKeyWords()
   //
   // 1 when the word, upper-cased but not trimmed, equals an entry of a keyword file, else 0.
-  // The first overload reads KeyWords.ini in the host directory, the second the file at
-  // filePath. The file is code page 936 text with one entry per line (CR LF or LF ends a line;
+  // The first overload reads KeyWords.ini in the host directory (when the host has none, the
+  // one the installed package ships, e.g. /usr/share/utility/KeyWords.ini), the second the
+  // file at filePath. The file is code page 936 text with one entry per line (CR LF or LF ends a line;
   // a Ctrl-Z ends the text); each line is upper-cased and trimmed, and a blank line is the
   // empty entry. A missing or unreadable file, or a path of 260 units or more, lists no
   // entries. The file is read on every call, so an edit counts at the next call.
@@ -794,8 +795,10 @@ class UTILITY_API CUtility {
 
   // ---- Machine identity ----------------------------------------------------------------
   //
-  // The identifiers come from DiskID.dll in the host directory (GetModulePath()), loaded for
-  // one query and released before it returns; nothing is cached. Without that file, or
+  // The identifiers come from DiskID.dll in the host directory (GetModulePath()) or, when the
+  // host has none, the one the installed package ships (e.g.
+  // /usr/lib/x86_64-linux-gnu/utility/DiskID.dll), loaded for one query and released before
+  // it returns; nothing is cached. Without that file, or
   // without the export a query needs, the query gives 0, an empty text or the GUID text of 0.
 
   // GetComputerGUID()

@@ -1,11 +1,30 @@
 // Windows data types with their Windows widths, on any data model.
 // LONG, ULONG, DWORD, UINT, BOOL and HRESULT are 32 bits wide even where `long` is 64 bits;
 // DWORD_PTR and the handle types are pointer-sized.
+//
+// These names, and the macros of the other platform headers (TRUE, MAX_PATH, HKEY_*, ERROR_*,
+// S_OK, E_*, DISP_E_*, REG_*, FILE_ATTRIBUTE_*, ...), are global and unprefixed on purpose:
+// the library's operations are declared with them (`DWORD`, `HKEY`, `VARIANT`, `BOOL`), and
+// code written for the Windows interfaces compiles against them unchanged. Everything of ours
+// that is not such a name lives in the namespace `utility`.
+//
+// What a consumer gets from <Utility/Utility.h>: this header, and the platform headers that
+// declare the types of the operations: Bstr.h, CodePage.h, Containers.h, Error.h,
+// Exception.h, FileException.h, FileSystem.h, Memory.h, Registry.h, String.h, Variant.h and
+// Window.h (with what they include). The other platform headers (Date.h, File.h, Library.h,
+// Message.h, Module.h, Thread.h, ...) are included only by those who name them.
+//
+// Example:
+//   #include <Utility/Utility.h>
+//   DWORD size = 0;        // 32 bits on every system
+//   HKEY root = HKEY_CURRENT_USER;
+//   BOOL done = TRUE;
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+// ---- Integers and pointers of fixed Windows widths ----
 using BYTE = std::uint8_t;
 using CHAR = char;
 using UCHAR = unsigned char;
@@ -45,6 +64,7 @@ using VARTYPE = std::uint16_t;
 using VARIANT_BOOL = std::int16_t;
 using DATE = double;
 
+// ---- Truth values: BOOL's and VARIANT_BOOL's (which is -1 for true) ----
 #ifndef TRUE
 #define TRUE 1
 #endif
@@ -73,7 +93,10 @@ using HWND = HWND__*;
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002))))
 #define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000003))))
 
+// The longest path, terminator included, that the path-taking operations accept.
 #define MAX_PATH 260
+
+// ---- Structures laid out as Win32 lays them out ----
 
 // A 64-bit currency value, as OLE Automation lays it out (little-endian halves).
 union CY {

@@ -1,0 +1,93 @@
+// Manual pages from the command table (see ManPage.h).
+#include "ManPage.h"
+
+#include <cctype>
+#include <ostream>
+#include <string>
+
+namespace utility::cli {
+namespace {
+
+// Text as roff shows it literally: backslashes escaped, hyphens as real minus signs (so that
+// options can be searched and copied), and a line that starts with a control character guarded.
+std::string Roff(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\') {
+      out += "\\e";
+    } else if (c == '-') {
+      out += "\\-";
+    } else {
+      out += c;
+    }
+  }
+  if (!out.empty() && (out.front() == '.' || out.front() == '\'')) out.insert(0, "\\&");
+  return out;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+void Header(std::ostream& out, const std::string& name) {
+  out << ".TH " << Roff(Upper(name)) << " 1 \"\" \"utility " << UTILITY_VERSION << "\" \"User Commands\"\n";
+}
+
+void Examples(std::ostream& out, const std::vector<std::string>& examples) {
+  for (const std::string& e : examples) out << ".PP\n.RS 4\n.EX\n" << Roff(e) << "\n.EE\n.RE\n";
+}
+
+}  // namespace
+
+void PrintProgramManPage(std::ostream& out) {
+  Header(out, "utility");
+  out << ".SH NAME\nutility \\- every operation of the Utility library from a shell\n"
+         ".SH SYNOPSIS\n.B utility\n.I group command\n[\\fIoptions\\fR] [\\fIarguments\\fR]\n.br\n"
+         ".B utility\n\\fBdemo\\fR | \\fB\\-\\-version\\fR | \\fB\\-\\-help\\fR | \\fBcompletion bash\\fR\n"
+         ".SH DESCRIPTION\nEach group of commands runs one part of the library. "
+         "\\fButility\\fR \\fIgroup\\fR \\fB\\-\\-help\\fR lists a group's commands, and "
+         "\\fButility demo\\fR gives a short tour that leaves nothing behind.\n"
+         "With \\fB\\-\\-json\\fR a command prints its result as one JSON object.\n"
+         ".SH GROUPS\n";
+  for (const Group& g : Groups()) {
+    out << ".TP\n.B " << Roff(g.name) << "\n" << Roff(g.summary) << "; see \\fButility\\-" << Roff(g.name)
+        << "\\fR(1).\n";
+  }
+  out << ".SH EXIT STATUS\n.TP\n.B 0\nsuccess\n.TP\n.B 1\na negative answer or a failed operation\n"
+         ".TP\n.B 2\nbad usage\n"
+         ".SH ENVIRONMENT\n.TP\n.B UTILITY_REGISTRY_DIR\nthe directory of the registry store's hives\n"
+         ".SH SEE ALSO\n";
+  bool first = true;
+  for (const Group& g : Groups()) {
+    out << (first ? "" : ",\n") << "\\fButility\\-" << Roff(g.name) << "\\fR(1)";
+    first = false;
+  }
+  out << "\n";
+}
+
+void PrintGroupManPage(std::ostream& out, const Group& group) {
+  Header(out, "utility-" + group.name);
+  out << ".SH NAME\nutility\\-" << Roff(group.name) << " \\- " << Roff(group.summary) << "\n.SH SYNOPSIS\n";
+  for (const Command& c : group.commands) {
+    out << ".B utility " << Roff(group.name) << " " << Roff(c.name) << "\n";
+    if (!c.options.empty()) out << "[\\fIoptions\\fR]\n";
+    if (!c.synopsis.empty()) out << ".I \"" << Roff(c.synopsis) << "\"\n";
+    out << ".br\n";
+  }
+  out << ".SH COMMANDS\n";
+  for (const Command& c : group.commands) {
+    out << ".SS " << Roff(c.name) << "\n" << Roff(c.summary) << "\n";
+    for (const Option& o : c.options) {
+      out << ".TP\n.B \\-\\-" << Roff(o.name);
+      if (!o.value.empty()) out << " \\fI" << Roff(o.value) << "\\fR";
+      out << "\n" << Roff(o.help) << "\n";
+    }
+    Examples(out, c.examples);
+  }
+  out << ".SH OPTIONS\nEvery command also takes:\n.TP\n.B \\-\\-json\nprint the result as one JSON object\n"
+         ".TP\n.B \\-\\-help\nshow the command's help\n"
+         ".SH SEE ALSO\n\\fButility\\fR(1)\n";
+}
+
+}  // namespace utility::cli

@@ -1,0 +1,15 @@
+# Writes utility.1.gz and one utility-GROUP.1.gz per group into DIR, from the program's own
+# `utility manpage [GROUP]`; run by the build with -DPROGRAM=<the program> -DDIR=<directory>.
+file(REMOVE_RECURSE "${DIR}")
+file(MAKE_DIRECTORY "${DIR}")
+execute_process(COMMAND "${PROGRAM}" manpage --groups OUTPUT_VARIABLE groups COMMAND_ERROR_IS_FATAL ANY)
+string(REPLACE "\n" ";" groups "${groups}")
+foreach(group IN ITEMS "" ${groups})
+  if(group STREQUAL "")
+    set(page utility.1)
+  else()
+    set(page utility-${group}.1)
+  endif()
+  execute_process(COMMAND "${PROGRAM}" manpage ${group} OUTPUT_FILE "${DIR}/${page}" COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND gzip -9nf "${DIR}/${page}" COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
