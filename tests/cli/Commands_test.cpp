@@ -110,6 +110,9 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
       {{"variant", "show", "I4", "-5", "--places", "2"}, 0, "-5.00\n"},
       {{"variant", "show", "I2", "-1", "--hex"}, 0, "0xFFFFFFFF\n"},
       {{"variant", "show", "vt_r8", "1.5"}, 0, "1.500000000000000\n"},
+      {{"variant", "show", "R8", "1", "--hex"}, 0, "0x3FF0000000000000\n"},
+      {{"variant", "show", "DATE", "45356.5"}, 0, "2024-03-05 12:00:00\n"},
+      {{"variant", "show", "BOOL", "true", "--places", "2"}, 0, "1.00\n"},
       {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
       {{"variant", "show", "DATE", "March 5, 2024 2:07:09 PM"}, 0, "2024-03-05 14:07:09\n"},
       {{"variant", "show", "EMPTY"}, 0, "***\n"},
@@ -140,6 +143,7 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
        1,
        "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
        "stored as 44"},
+      {{"variant", "parse", "I2", "32767.6"}, 1, "type: VT_I2\ntext: -32768\nnumber: -32768\n", "stored as -32768"},
       {{"variant", "parse", "R8", "1e999"}, 1, "type: VT_R8\ntext: inf\nnumber: inf\n", "does not fit VT_R8"},
   });
 }
@@ -153,6 +157,7 @@ TEST(Commands, SystemIdentityAndModuleAnswers) {
       {{"system", "error-text", "2", "--json"}, 0, "{\"text\": \"No such file or directory\\r\\n\"}\n"},
       {{"identity", "guid-of", "0x12345678"}, 0, "34567800-6780-59E0-0080-9EF056679E3C\n"},
       {{"identity", "guid-of", "-2"}, 0, "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF\n"},
+      {{"identity", "guid-of", "4294967295"}, 0, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF\n"},
       {{"module", "path"}, 0, programDir + "\n"},
       {{"module", "name", "--json"}, 0, "{\"name\": \"utility\"}\n"},
       {{"module", "file-name", "C:\\dir\\name.txt"}, 0, "name.txt\n"},

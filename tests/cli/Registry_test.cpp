@@ -60,6 +60,7 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
       {"dword", "dword:0xFFFFFFFF", "dword:ffffffff"},
       {"qword", "qword:18446744073709551615", "qword:ffffffffffffffff"},
       {"binary", "binary:00,ff,10", "binary:00,ff,10"},
+      {"no bytes", "binary:", "binary:"},
       {"text without terminator", "hex(1):61,00,62,00", "hex(1):61,00,62,00"},
       {"short dword", "hex(4):01,02,03", "hex(4):01,02,03"},
       {"long dword", "hex(4):01,02,03,04,05", "hex(4):01,02,03,04,05"},
