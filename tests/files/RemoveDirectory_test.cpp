@@ -1,6 +1,12 @@
 // RemoveDirectoryW: whole trees, the read-only file that stops everything, links that must not
-// lead the removal out of the tree, and paths that name nothing to remove.
+// lead the removal out of the tree, paths that name nothing to remove, and trees at the
+// system's path limit, which are removed whole or, one entry past it, left whole. Then paths as
+// users spell them, tried with every operation that deletes, walks, renames or creates: a link
+// named with a trailing separator or a `.` is still the link, and names that are not valid
+// UTF-8 reach exactly the entry they name.
+#include <Utility/Platform/Error.h>
 #include <Utility/Platform/FileSystem.h>
+#include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
 #include <gtest/gtest.h>
@@ -9,10 +15,12 @@
 #include <set>
 #include <string>
 
+#include "support/DeepTree.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
+using utility::testsupport::ReadBytes;
 using utility::testsupport::TempDir;
 using utility::testsupport::WriteBytes;
 
@@ -21,120 +29,204 @@ namespace {
 void MakeTree(const fs::path& root) {
   fs::create_directories(root / "a" / "b" / "c");
   fs::create_directories(root / "empty");
-  fs::create_directories(root / "d");
-  WriteBytes(root / "top.txt", "1");
-  WriteBytes(root / "README", "2");
-  WriteBytes(root / ".hidden", "3");
-  WriteBytes(root / "a" / "x", "4");
-  WriteBytes(root / "a" / "b" / "y.bin", "5");
-  WriteBytes(root / "a" / "b" / "c" / "z", "6");
-  WriteBytes(root / "d" / "w", "7");
+  for (const char* f : {"top.txt", ".hidden", "a/x", "a/b/y.bin", "a/b/c/z"}) WriteBytes(root / f, "1");
 }
 
 }  // namespace
 
-TEST(RemoveDirectoryW, RemovesANestedTreeAndAnswersNonZero) {
-  TempDir dir;
-  MakeTree(dir.path() / "tree");
-  WriteBytes(dir.path() / "beside", "stays");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
-  EXPECT_FALSE(fs::exists(dir.path() / "tree"));
-  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "beside"), "stays");
-  // Doubled backslashes (a trailing one) still name the same tree.
-  MakeTree(dir.path() / "again");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("again") + u"\\"), 0);
-  EXPECT_FALSE(fs::exists(dir.path() / "again"));
-}
-
-TEST(RemoveDirectoryW, NothingToRemoveGivesZeroAndTouchesNothing) {
-  TempDir dir;
-  WriteBytes(dir.path() / "file", "keep");
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("none")), 0);
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("file")), 0);
-  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "file"), "keep");
-  // The empty path would search the root: refused outright.
-  EXPECT_EQ(CUtility::RemoveDirectoryW(CString()), 0);
-}
-
-TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStopsEverything) {
-  TempDir dir;
-  const fs::path root = dir.path() / "tree";
-  MakeTree(root);
-  utility::testsupport::MakeReadOnly(root / "a" / "b" / "y.bin");
-  const std::set<std::string> before = utility::testsupport::EntriesBelow(root);
-  try {
-    CUtility::RemoveDirectoryW(dir.Windows("tree"));
-    FAIL() << "no exception";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(e.m_strFileName, dir.Windows("tree") + u"\\a\\b\\y.bin");
-  }
-  // The read-only file and every directory on its way up stay; whatever is gone went before
-  // the exception, and nothing outside the tree was touched.
-  const std::set<std::string> after = utility::testsupport::EntriesBelow(root);
-  EXPECT_TRUE(after.count("a/b/y.bin"));
-  EXPECT_TRUE(after.count("a/b"));
-  EXPECT_TRUE(fs::exists(root));
-  for (const std::string& e : after) EXPECT_TRUE(before.count(e)) << e;
-  // With the file made writable again, the removal finishes.
-  utility::testsupport::MakeWritable(root / "a" / "b" / "y.bin");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
-  EXPECT_FALSE(fs::exists(root));
-}
-
-TEST(RemoveDirectoryW, WhatWasDeletedBeforeTheReadOnlyFileStaysDeleted) {
-  TempDir dir;
-  const fs::path root = dir.path() / "tree";
-  fs::create_directories(root / "p");
-  fs::create_directories(root / "q");
-  // The walk follows the search's order: ask the search which of the two comes first, then
-  // put the read-only file into the other one.
-  std::string first;
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(dir.Windows("tree") + u"\\*.*", &entry);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  do {
-    const CString name(entry.cFileName);
-    if (first.empty() && (name == u"p" || name == u"q")) first = name.ToUtf8();
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-  const std::string second = first == "p" ? "q" : "p";
-  fs::create_directories(root / first / "deep");
-  WriteBytes(root / first / "deep" / "gone", "");
-  WriteBytes(root / first / "gone too", "");
-  WriteBytes(root / second / "locked", "");
-  utility::testsupport::MakeReadOnly(root / second / "locked");
-
-  EXPECT_THROW(CUtility::RemoveDirectoryW(dir.Windows("tree")), CFileException);
-  EXPECT_FALSE(fs::exists(root / first));
-  EXPECT_TRUE(fs::exists(root / second / "locked"));
-}
-
-TEST(RemoveDirectoryW, LinksInsideTheTreeGoAsLinksAndTheirTargetsSurvive) {
+TEST(RemoveDirectoryW, RemovesTreesAndLinksInThemAsLinks) {
   TempDir dir;
   const fs::path outside = dir.path() / "outside";
   fs::create_directories(outside / "inner");
   WriteBytes(outside / "precious", "keep");
-  WriteBytes(outside / "inner" / "also", "keep");
   const fs::path root = dir.path() / "tree";
   MakeTree(root);
   fs::create_directory_symlink(outside, root / "a" / "dirlink");
   fs::create_symlink(outside / "precious", root / "filelink");
   fs::create_symlink(dir.path() / "nowhere", root / "dangling");
-  // A read-only target does not stop the link's removal.
-  utility::testsupport::MakeReadOnly(outside / "precious");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("tree")), 0);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
-  EXPECT_EQ(utility::testsupport::ReadBytes(outside / "precious"), "keep");
-  EXPECT_EQ(utility::testsupport::ReadBytes(outside / "inner" / "also"), "keep");
+  utility::testsupport::MakeReadOnly(outside / "precious");  // a read-only target does not stop its link's removal
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree")), 1);
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
+            (std::set<std::string>{"outside", "outside/inner", "outside/precious"}));
+  // A trailing backslash still names the tree; a path that is a link loses only the link.
+  MakeTree(root);
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree") + u"\\"), 1);
+  EXPECT_FALSE(fs::exists(root));
+  fs::create_directory_symlink(outside, dir.path() / "link");
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("link")), 1);
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
+            (std::set<std::string>{"outside", "outside/inner", "outside/precious"}));
+  // Nothing to remove: a missing path, a file, or the empty path (whose search is the root).
+  for (const CString& path : {dir.Windows("none"), dir.Windows("outside\\precious"), CString()}) {
+    EXPECT_EQ(CUtility::RemoveDirectoryW(path), 0);
+  }
+  EXPECT_EQ(ReadBytes(outside / "precious"), "keep");
 }
 
-TEST(RemoveDirectoryW, APathThatIsALinkLosesOnlyTheLink) {
+TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndWhatWentBeforeItStaysGone) {
   TempDir dir;
-  MakeTree(dir.path() / "real");
-  fs::create_directory_symlink(dir.path() / "real", dir.path() / "link");
-  const std::set<std::string> before = utility::testsupport::EntriesBelow(dir.path() / "real");
-  EXPECT_NE(CUtility::RemoveDirectoryW(dir.Windows("link")), 0);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path() / "real"), before);
+  const fs::path root = dir.path() / "tree";
+  fs::create_directories(root / "p" / "deep");
+  fs::create_directories(root / "q" / "deep");
+  for (const char* f : {"p/deep/f", "p/f", "q/deep/f", "q/f"}) WriteBytes(root / f, "");
+  // The walk follows the search's order: the read-only file goes into the directory searched
+  // second, so the one searched first is gone when the walk stops.
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(dir.Windows("tree") + u"\\*.*", &entry);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  const auto isChild = [&] { return CString(entry.cFileName) == u"p" || CString(entry.cFileName) == u"q"; };
+  while (!isChild()) ASSERT_TRUE(FindNextFileW(search, &entry));
+  FindClose(search);
+  const std::string first = CString(entry.cFileName).ToUtf8(), second = first == "p" ? "q" : "p";
+  utility::testsupport::MakeReadOnly(root / second / "deep" / "f");
+  try {
+    CUtility::RemoveDirectoryW(dir.Windows("tree"));
+    FAIL() << "no exception";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(e.m_strFileName, dir.Windows("tree") + u"\\" + CString(second.c_str()) + u"\\deep\\f");
+  }
+  EXPECT_FALSE(fs::exists(root / first));
+  EXPECT_TRUE(fs::exists(root / second / "deep" / "f"));
+  // With the file made writable again, the removal finishes.
+  utility::testsupport::MakeWritable(root / second / "deep" / "f");
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree")), 1);
+  EXPECT_FALSE(fs::exists(root));
+}
+
+TEST(RemoveDirectoryW, ATreeAtThePathLimitGoesWholeAndOnePastItStaysWhole) {
+  // One unit and one byte; one unit and three bytes; two units and four bytes; and a byte
+  // that is not UTF-8 (one unit, one byte).
+  for (const std::string character : {"d", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xFF"}) {
+    for (const std::size_t bytes :
+         {utility::platform::kMaxNativePathBytes, utility::platform::kMaxNativePathBytes + 1}) {
+      SCOPED_TRACE(testing::Message() << bytes << " bytes of characters of " << character.size() << " bytes");
+      TempDir dir;
+      const fs::path root = dir.path() / "deep";
+      utility::testsupport::MakeChain(root, utility::testsupport::ChainNames(root.native().size(), bytes, character));
+      const std::size_t before = utility::testsupport::CountEntriesDeep(root);
+      SetLastError(ERROR_SUCCESS);
+      if (bytes == utility::platform::kMaxNativePathBytes) {
+        EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("deep")), 1);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
+      } else {
+        EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("deep")), 0);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_EQ(utility::testsupport::CountEntriesDeep(root), before);  // the top "side" file would go first
+      }
+    }
+  }
+}
+
+TEST(RemoveDirectoryW, TheSearchPatternOfEachDirectoryMustFitTheUnitLimit) {
+  // A directory is emptied through "dir\*.*", four units longer than its path, which must fit
+  // in 4095 units too: an empty directory at 4091 units goes, one at 4092 stops the removal.
+  for (const std::size_t length : {utility::platform::kMaxPathUnits - 4, utility::platform::kMaxPathUnits - 3}) {
+    SCOPED_TRACE(length);
+    TempDir dir;
+    const fs::path root = dir.path() / "deep";
+    utility::testsupport::MakeChain(root, utility::testsupport::ChainNames(root.native().size(), length, "d"), true);
+    const bool fits = length + 4 == utility::platform::kMaxPathUnits;
+    EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("deep")), fits ? 1 : 0);
+    EXPECT_EQ(fs::exists(root), !fits);
+  }
+}
+
+TEST(NativeLength, CountsTheBytesOfTheNativeForm) {
+  struct Case {
+    const char16_t* name;
+    DWORD bytes;
+  };
+  for (const Case& c : {Case{u"", 0}, Case{u"abc", 3}, Case{u"\u00e9\u07ff", 4}, Case{u"\u0800\uffff", 6},
+                        Case{u"\U0001F600", 4}, Case{u"a\xDCFF", 2}, Case{u"\xD800", 3}, Case{u"\xD800x", 4}}) {
+    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
+    const CString name(c.name);
+    EXPECT_EQ(utility::platform::GetNativeNameLength(name, static_cast<DWORD>(name.GetLength())), c.bytes);
+    // Where the name has a native form, the path calls form exactly that many bytes.
+    std::string native;
+    if (utility::platform::NativePath(CStringRef(name), native)) {
+      EXPECT_EQ(native.size(), c.bytes);
+    }
+  }
+  EXPECT_EQ(utility::platform::GetNativePathLength(CString(u"\\tmp\\.\\x\\..\\y")), 6u);
+  EXPECT_EQ(utility::platform::GetNativePathLength(CString(u"a\\\u4e2d")), 5u);
+}
+
+TEST(PathSpellings, EveryOperationOnALinkByAnySpellingActsOnTheLinkOnly) {
+  // The ways of writing "this name, as a directory" that the kernel alone would resolve
+  // through a link.
+  for (const char16_t* tail : {u"\\", u"\\.", u"/", u"/.", u"\\.\\", u"\\\\", u"\\sub\\.."}) {
+    SCOPED_TRACE(utility::testsupport::Utf8(tail));
+    TempDir dir;
+    const fs::path outside = dir.path() / "outside", tree = dir.path() / "tree";
+    fs::create_directories(outside / "sub");
+    WriteBytes(outside / "sub" / "deeper", "keep");
+    fs::create_directories(tree);
+    const CString link = dir.Windows("tree\\link") + tail;
+    fs::create_directory_symlink(outside, tree / "link");
+
+    CStringArray directories, files;
+    CUtility::GetDirInfo(dir.Windows("tree") + tail, u"*.*", directories, files, 1);
+    EXPECT_EQ(directories.GetSize(), 1);  // the link, not entered
+    EXPECT_EQ(files.GetSize(), 0);
+    EXPECT_EQ(CUtility::CreateAllDirectories(link), 1);
+    EXPECT_TRUE(fs::is_symlink(tree / "link"));
+
+    EXPECT_EQ(CUtility::ReNameFolder(link, dir.Windows("tree\\moved")), 1);
+    EXPECT_TRUE(fs::is_symlink(tree / "moved"));
+    EXPECT_FALSE(fs::exists(outside / "moved"));
+    fs::rename(tree / "moved", tree / "link");
+
+    EXPECT_EQ(CUtility::RemoveDirectoryW(link), 1);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tree / "link")));
+    fs::create_directory_symlink(outside, tree / "link");
+    EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree") + tail), 1);
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_EQ(ReadBytes(outside / "sub" / "deeper"), "keep");
+  }
+}
+
+TEST(PathSpellings, ATrailingSeparatorAfterAFileNamesNothing) {
+  TempDir dir;
+  WriteBytes(dir.path() / "file", "keep");
+  for (const char16_t* tail : {u"\\", u"\\.", u"/"}) {
+    SCOPED_TRACE(utility::testsupport::Utf8(tail));
+    const CString path = dir.Windows("file") + tail;
+    EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_FALSE(DeleteFileW(path));
+  }
+  EXPECT_EQ(ReadBytes(dir.path() / "file"), "keep");
+}
+
+// Two directories whose names differ only where one is not valid UTF-8: "\xFF", and U+FFFD, the
+// character a lossy decoder would turn it into.
+TEST(PathSpellings, NamesThatAreNotUtf8ReachExactlyTheirEntry) {
+  TempDir dir;
+  const std::string invalid = "\xFF", replacement = "\xEF\xBF\xBD";
+  fs::create_directories(dir.path() / invalid / "inner");
+  fs::create_directories(dir.path() / replacement);
+  WriteBytes(dir.path() / replacement / "keep", "keep");
+
+  CStringArray directories, files;
+  CUtility::GetDirInfo(dir.Windows(), u"*.*", directories, files, 1);
+  directories.Append(files);
+  std::set<std::string> listed;
+  for (INT_PTR i = 0; i < directories.GetSize(); ++i)
+    listed.insert(utility::platform::NativePath(CStringRef(directories[i])).substr(dir.path().native().size()));
+  EXPECT_EQ(listed, (std::set<std::string>{"/" + invalid, "/" + invalid + "/inner", "/" + replacement,
+                                           "/" + replacement + "/keep"}));
+
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows(invalid)), 1);
+  EXPECT_FALSE(fs::exists(dir.path() / invalid));
+  EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows("new\xFE\\level")), 1);
+  EXPECT_EQ(CUtility::ReNameFolder(dir.Windows("new\xFE"), dir.Windows("re\xFD")), 1);
+  CUtility::SaveTrackLog(dir.Windows("re\xFD\\log\xFC.txt"), u"entry", 0);
+  EXPECT_EQ(
+      utility::testsupport::EntriesBelow(dir.path()),
+      (std::set<std::string>{replacement, replacement + "/keep", "re\xFD", "re\xFD/level", "re\xFD/log\xFC.txt"}));
+  // A name no native entry can have is refused, not rewritten.
+  const WCHAR lone[] = {u'x', 0xD800, 0};
+  EXPECT_EQ(CUtility::CreateAllDirectories(dir.Windows() + u"\\" + lone), 0);
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()).size(), 5u);
 }

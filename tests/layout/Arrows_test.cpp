@@ -22,44 +22,32 @@ namespace {
 
 enum class Part { PlatformApi, Platform, PlatformBackend, LibraryApi, Library, IdentityModule, Host };
 
-const std::map<Part, std::string> kPartNames = {
-    {Part::PlatformApi, "platform headers"},
-    {Part::Platform, "portable platform"},
-    {Part::PlatformBackend, "platform backend"},
-    {Part::LibraryApi, "library header"},
-    {Part::Library, "library"},
-    {Part::IdentityModule, "identity module"},
-    {Part::Host, "host program"},
+struct Rule {
+  const char* name;
+  std::set<Part> mayInclude;  // every other arrow must not exist
+  bool portable;              // builds unchanged for every system: no operating-system header
 };
 
-// Which parts each part may include. Everything else is an arrow that must not exist.
-const std::map<Part, std::set<Part>> kAllowed = {
-    {Part::PlatformApi, {Part::PlatformApi}},
-    {Part::Platform, {Part::PlatformApi, Part::Platform}},
-    {Part::PlatformBackend, {Part::PlatformApi, Part::Platform, Part::PlatformBackend}},
-    {Part::LibraryApi, {Part::PlatformApi, Part::LibraryApi}},
-    {Part::Library, {Part::PlatformApi, Part::LibraryApi, Part::Library}},
-    {Part::IdentityModule, {Part::PlatformApi, Part::IdentityModule}},
-    {Part::Host, {Part::PlatformApi, Part::LibraryApi, Part::Host}},
+const std::map<Part, Rule> kRules = {
+    {Part::PlatformApi, {"platform headers", {Part::PlatformApi}, true}},
+    {Part::Platform, {"portable platform", {Part::PlatformApi, Part::Platform}, true}},
+    {Part::PlatformBackend, {"platform backend", {Part::PlatformApi, Part::Platform, Part::PlatformBackend}, false}},
+    {Part::LibraryApi, {"library header", {Part::PlatformApi, Part::LibraryApi}, true}},
+    {Part::Library, {"library", {Part::PlatformApi, Part::LibraryApi, Part::Library}, true}},
+    {Part::IdentityModule, {"identity module", {Part::PlatformApi, Part::IdentityModule}, false}},
+    {Part::Host, {"host program", {Part::PlatformApi, Part::LibraryApi, Part::Host}, false}},
 };
-
-// Parts whose code builds unchanged for every system: they reach the system only through the
-// platform, so they include no header of an operating system.
-const std::set<Part> kPortable = {Part::PlatformApi, Part::Platform, Part::LibraryApi, Part::Library};
-
-const std::vector<std::string> kLibraryFolders = {"frame", "encoding", "variant",  "bits",   "names",
-                                                  "files", "registry", "tracklog", "system", "identity"};
 
 bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
 
-// The part a file of the tree belongs to, by its path relative to the root; none for files
-// outside the product (tests, benchmarks, fuzzers, tools).
+// The part a file belongs to by its path from the root; none for tests, benchmarks and tools.
 std::optional<Part> PartOf(const std::string& path) {
   if (Under(path, "platform/include")) return Part::PlatformApi;
   if (Under(path, "platform/src/posix") || Under(path, "platform/src/win32")) return Part::PlatformBackend;
   if (Under(path, "platform/src")) return Part::Platform;
   if (Under(path, "frame/include")) return Part::LibraryApi;
-  for (const std::string& folder : kLibraryFolders) {
+  for (const char* folder :
+       {"frame", "encoding", "variant", "bits", "names", "files", "registry", "tracklog", "system", "identity"}) {
     if (Under(path, folder)) return Part::Library;
   }
   if (Under(path, "diskid")) return Part::IdentityModule;
@@ -67,66 +55,36 @@ std::optional<Part> PartOf(const std::string& path) {
   return std::nullopt;
 }
 
-// The folders a quoted include is looked up in besides the including file's own: the private
-// include roots the build gives each part.
-std::vector<std::string> RootsOf(Part part) {
-  switch (part) {
-    case Part::Platform:
-    case Part::PlatformBackend:
-      return {"platform/src"};
-    case Part::Host:
-      return {"cli"};
-    default:
-      return {};
-  }
-}
-
 // A header of the compiler's or of a well-kept library that is the same on every system.
 bool PortableSystemHeader(const std::string& name, Part part) {
-  static const std::set<std::string> kCompiler = {"immintrin.h", "emmintrin.h", "cpuid.h"};
-  if (kCompiler.count(name) != 0) return true;
+  if (name == "immintrin.h" || name == "emmintrin.h" || name == "cpuid.h") return true;
   if (name == "sqlite3.h") return part == Part::Platform || part == Part::PlatformBackend;
   // The standard library's headers have no extension and no folder.
-  return name.find('.') == std::string::npos && name.find('/') == std::string::npos;
+  return name.find_first_of("./") == std::string::npos;
 }
 
-struct Include {
-  std::string file;
-  int line = 0;
-  std::string name;
-  bool quoted = false;
-};
-
-std::vector<Include> IncludesOf(const fs::path& root, const std::string& file) {
-  static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
-  std::vector<Include> found;
-  std::ifstream in(root / file);
-  std::string text;
-  for (int line = 1; std::getline(in, text); ++line) {
-    std::smatch m;
-    if (std::regex_search(text, m, kInclude)) found.push_back({file, line, m[2].str(), m[1].str() == "\""});
-  }
-  return found;
-}
-
-// Where an include leads inside the tree, or nothing for a header from outside it.
-std::optional<std::string> Resolve(const fs::path& root, const Include& inc, Part part) {
-  if (!inc.quoted) {
-    if (inc.name.rfind("Utility/Platform/", 0) == 0) return "platform/include/" + inc.name;
-    if (inc.name.rfind("Utility/", 0) == 0) return "frame/include/" + inc.name;
+// Where an include leads inside the tree: nothing for a header from outside it, "" for a quoted
+// one found nowhere the build looks (beside the file, or under the part's private include root).
+std::optional<std::string> Resolve(const fs::path& root, const std::string& file, const std::string& name, bool quoted,
+                                   Part part) {
+  if (!quoted) {
+    if (name.rfind("Utility/Platform/", 0) == 0) return "platform/include/" + name;
+    if (name.rfind("Utility/", 0) == 0) return "frame/include/" + name;
     return std::nullopt;
   }
-  std::vector<std::string> places = {fs::path(inc.file).parent_path().string()};
-  for (const std::string& r : RootsOf(part)) places.push_back(r);
+  std::vector<std::string> places = {fs::path(file).parent_path().string()};
+  if (part == Part::Platform || part == Part::PlatformBackend) places.push_back("platform/src");
+  if (part == Part::Host) places.push_back("cli");
   for (const std::string& place : places) {
-    const fs::path candidate = fs::path(place) / inc.name;
+    const fs::path candidate = fs::path(place) / name;
     if (fs::exists(root / candidate)) return candidate.lexically_normal().generic_string();
   }
-  return "";  // quoted, yet found nowhere the build looks: an include that only a wide root allowed
+  return "";
 }
 
 // Every broken rule of the tree under root, one line each.
 std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen = nullptr) {
+  static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
   std::vector<std::string> out;
   std::size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
@@ -136,20 +94,23 @@ std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen
     const std::optional<Part> part = PartOf(file);
     if (!part) continue;
     ++files;
-    for (const Include& inc : IncludesOf(root, file)) {
-      const std::string where = file + ":" + std::to_string(inc.line) + ": " + inc.name + ": ";
-      const std::optional<std::string> target = Resolve(root, inc, *part);
+    const Rule& rule = kRules.at(*part);
+    std::ifstream in(entry.path());
+    std::string text;
+    std::smatch m;
+    for (int line = 1; std::getline(in, text); ++line) {
+      if (!std::regex_search(text, m, kInclude)) continue;
+      const std::string name = m[2].str();
+      const std::string where = file + ":" + std::to_string(line) + ": " + name + ": ";
+      const std::optional<std::string> target = Resolve(root, file, name, m[1].str() == "\"", *part);
+      const std::optional<Part> to = target && !target->empty() ? PartOf(*target) : std::nullopt;
       if (!target) {
-        if (kPortable.count(*part) != 0 && !PortableSystemHeader(inc.name, *part)) {
-          out.push_back(where + "an operating-system header in the " + kPartNames.at(*part));
-        }
-        continue;
-      }
-      const std::optional<Part> to = target->empty() ? std::nullopt : PartOf(*target);
-      if (!to) {
-        out.push_back(where + "not found beside the file or under the " + kPartNames.at(*part) + "'s include root");
-      } else if (kAllowed.at(*part).count(*to) == 0) {
-        out.push_back(where + "the " + kPartNames.at(*part) + " must not include the " + kPartNames.at(*to));
+        if (rule.portable && !PortableSystemHeader(name, *part))
+          out.push_back(where + "an operating-system header in the " + rule.name);
+      } else if (!to) {
+        out.push_back(where + "not found beside the file or under the " + rule.name + "'s include root");
+      } else if (rule.mayInclude.count(*to) == 0) {
+        out.push_back(where + "the " + rule.name + " must not include the " + kRules.at(*to).name);
       }
     }
   }
@@ -161,11 +122,6 @@ std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
-}
-
-void Write(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file) << text;
 }
 
 }  // namespace
@@ -181,24 +137,28 @@ TEST(Arrows, TheSourceTreeHasOnlyTheAllowedOnes) {
 // of allowed arrow, must give exactly the wrong ones.
 TEST(Arrows, EachKindOfWrongArrowIsFound) {
   utility::testsupport::TempDir dir;
-  const fs::path root = dir.path();
-  Write(root / "platform/include/Utility/Platform/Types.h", "#include <cstdint>\n");
-  Write(root / "platform/src/Portable.h", "#include <Utility/Platform/Types.h>\n");
-  Write(root / "platform/src/posix/Calls.h", "#include <unistd.h>\n#include \"Portable.h\"\n");
-  Write(root / "frame/include/Utility/Utility.h", "#include <Utility/Platform/Types.h>\n");
-  Write(root / "names/Own.h", "");
-  Write(root / "names/Good.cpp", "#include <Utility/Utility.h>\n#include \"Own.h\"\n#include <vector>\n");
-  Write(root / "cli/Good.cpp", "#include <Utility/Utility.h>\n#include <unistd.h>\n");
-  Write(root / "diskid/Good.cpp", "#include <Utility/Platform/Types.h>\n#include <sys/stat.h>\n");
-  Write(root / "platform/src/KnowsLibrary.cpp", "#include <Utility/Utility.h>\n");
-  Write(root / "platform/src/KnowsBackend.cpp", "#include \"posix/Calls.h\"\n");
-  Write(root / "platform/src/CallsSystem.cpp", "#include <fcntl.h>\n");
-  Write(root / "names/KnowsHost.cpp", "#include \"cli/Good.cpp\"\n");
-  Write(root / "names/CallsSystem.cpp", "#include <dirent.h>\n");
-  Write(root / "diskid/KnowsLibrary.cpp", "#include <Utility/Utility.h>\n");
-  Write(root / "frame/include/Utility/Wide.h", "#include <sys/types.h>\n");
-
-  std::vector<std::string> broken = Violations(root);
+  const std::map<std::string, std::string> tree = {
+      {"platform/include/Utility/Platform/Types.h", "#include <cstdint>\n"},
+      {"platform/src/Portable.h", "#include <Utility/Platform/Types.h>\n"},
+      {"platform/src/posix/Calls.h", "#include <unistd.h>\n#include \"Portable.h\"\n"},
+      {"frame/include/Utility/Utility.h", "#include <Utility/Platform/Types.h>\n"},
+      {"names/Own.h", ""},
+      {"names/Good.cpp", "#include <Utility/Utility.h>\n#include \"Own.h\"\n#include <vector>\n"},
+      {"cli/Good.cpp", "#include <Utility/Utility.h>\n#include <unistd.h>\n"},
+      {"diskid/Good.cpp", "#include <Utility/Platform/Types.h>\n#include <sys/stat.h>\n"},
+      {"platform/src/KnowsLibrary.cpp", "#include <Utility/Utility.h>\n"},
+      {"platform/src/KnowsBackend.cpp", "#include \"posix/Calls.h\"\n"},
+      {"platform/src/CallsSystem.cpp", "#include <fcntl.h>\n"},
+      {"names/KnowsHost.cpp", "#include \"cli/Good.cpp\"\n"},
+      {"names/CallsSystem.cpp", "#include <dirent.h>\n"},
+      {"diskid/KnowsLibrary.cpp", "#include <Utility/Utility.h>\n"},
+      {"frame/include/Utility/Wide.h", "#include <sys/types.h>\n"},
+  };
+  for (const auto& [file, text] : tree) {
+    fs::create_directories((dir.path() / file).parent_path());
+    std::ofstream(dir.path() / file) << text;
+  }
+  std::vector<std::string> broken = Violations(dir.path());
   std::sort(broken.begin(), broken.end());
   const std::vector<std::string> expected = {
       "diskid/KnowsLibrary.cpp:1: Utility/Utility.h: the identity module must not include the library header",

@@ -1,5 +1,6 @@
-// Trees deeper than the system's path limit, built, counted and removed through directory
-// descriptors (mkdirat, openat, unlinkat), since no call on a full path reaches their bottom.
+// Trees deeper than the system's path limit: built through directory descriptors (mkdirat,
+// openat), since no call on a full path reaches their bottom; counted and removed by find and
+// rm, which walk them the same way.
 #pragma once
 
 #include <cstddef>

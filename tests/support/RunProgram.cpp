@@ -1,12 +1,13 @@
 // Running the host program from tests.
 #include "support/RunProgram.h"
 
+#include "support/Files.h"
+
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -15,21 +16,8 @@ namespace {
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
-}
-
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 }  // namespace
@@ -40,10 +28,7 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   const auto outFile = workDir / ".run.out";
   const auto errFile = workDir / ".run.err";
   const auto inFile = workDir / ".run.in";
-  {
-    std::ofstream in(inFile, std::ios::binary);
-    in << input;
-  }
+  WriteBytes(inFile, input);
   std::string command = "cd " + Quote(workDir.string()) + " && env";
   for (const std::string& e : env) command += " " + Quote(e);
   command += " " + Quote(program.string());
@@ -52,8 +37,8 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   const int raw = std::system(command.c_str());
   ProgramResult r;
   r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadAll(outFile);
-  r.err = ReadAll(errFile);
+  r.out = ReadBytes(outFile);
+  r.err = ReadBytes(errFile);
   std::filesystem::remove(outFile);
   std::filesystem::remove(errFile);
   std::filesystem::remove(inFile);

@@ -25,69 +25,55 @@ struct Tree {
       }
     }
   }
-  // Each window's own style bit, parent first, then sibling, children and grandchildren.
-  std::vector<bool> Bits(DWORD bit) const {
-    std::vector<bool> bits = {(parent.GetStyle() & bit) != 0, (sibling.GetStyle() & bit) != 0};
-    for (const auto& w : children) bits.push_back((w->GetStyle() & bit) != 0);
-    for (const auto& w : grandchildren) bits.push_back((w->GetStyle() & bit) != 0);
-    return bits;
+  // Whether the bit is set on the parent and sibling, on every child, on every grandchild;
+  // -1 where the windows of one kind disagree.
+  std::vector<int> Bits(DWORD bit) const {
+    const auto all = [bit](const std::vector<const CWnd*>& windows) {
+      int state = (windows[0]->GetStyle() & bit) != 0;
+      for (const CWnd* w : windows) state = state == ((w->GetStyle() & bit) != 0) ? state : -1;
+      return state;
+    };
+    std::vector<const CWnd*> kids, grandkids;
+    for (const auto& w : children) kids.push_back(w.get());
+    for (const auto& w : grandchildren) grandkids.push_back(w.get());
+    return {all({&parent, &sibling}), all(kids), all(grandkids)};
   }
 };
 
-std::vector<bool> Expect(bool parentAndSibling, bool children, bool grandchildren) {
-  std::vector<bool> bits = {parentAndSibling, parentAndSibling};
-  bits.insert(bits.end(), 3, children);
-  bits.insert(bits.end(), 6, grandchildren);
-  return bits;
-}
-
 }  // namespace
 
-TEST(EnableAllWindow, ChangesOnlyTheDirectChildren) {
-  Tree tree(WS_VISIBLE);
-  CUtility::EnableAllWindow(&tree.parent, 0);
-  EXPECT_EQ(tree.Bits(WS_DISABLED), Expect(false, true, false));
-  EXPECT_TRUE(tree.parent.IsWindowEnabled());
-  for (const auto& g : tree.grandchildren) EXPECT_TRUE(g->IsWindowEnabled());
-  CUtility::EnableAllWindow(&tree.parent, 7);  // any nonzero value enables
-  EXPECT_EQ(tree.Bits(WS_DISABLED), Expect(false, false, false));
-}
-
-TEST(EnableAllWindow, EnablesDisabledChildrenAndLeavesDisabledGrandchildren) {
-  Tree tree(WS_VISIBLE | WS_DISABLED);
-  CUtility::EnableAllWindow(&tree.parent, 1);
-  EXPECT_EQ(tree.Bits(WS_DISABLED), Expect(true, false, true));
-}
-
-TEST(ShowAllWindow, ChangesOnlyTheDirectChildren) {
-  Tree tree(WS_VISIBLE);
-  CUtility::ShowAllWindow(&tree.parent, SW_HIDE);
-  EXPECT_EQ(tree.Bits(WS_VISIBLE), Expect(true, false, true));
-  // Grandchildren keep their own flag, though hidden parents make them invisible on screen.
-  for (const auto& g : tree.grandchildren) EXPECT_FALSE(g->IsWindowVisible());
-  CUtility::ShowAllWindow(&tree.parent, SW_SHOW);
-  EXPECT_EQ(tree.Bits(WS_VISIBLE), Expect(true, true, true));
-  for (const auto& g : tree.grandchildren) EXPECT_TRUE(g->IsWindowVisible());
-  CUtility::ShowAllWindow(&tree.parent, SW_MINIMIZE);
-  EXPECT_EQ(tree.Bits(WS_MINIMIZE), Expect(false, true, false));
-}
-
-TEST(ShowAllWindow, ShowsHiddenChildrenOnly) {
-  Tree tree(0);
-  CUtility::ShowAllWindow(&tree.parent, SW_SHOW);
-  EXPECT_EQ(tree.Bits(WS_VISIBLE), Expect(false, true, false));
-}
-
-TEST(AllWindowHelpers, DoNothingForANullParentOrAParentWithoutChildren) {
-  Tree tree(WS_VISIBLE);
-  CUtility::EnableAllWindow(nullptr, 0);
-  CUtility::ShowAllWindow(nullptr, SW_HIDE);
-  EXPECT_EQ(tree.Bits(WS_DISABLED), Expect(false, false, false));
-  EXPECT_EQ(tree.Bits(WS_VISIBLE), Expect(true, true, true));
-  CUtility::EnableAllWindow(&tree.sibling, 0);
-  CUtility::ShowAllWindow(&tree.sibling, SW_HIDE);
-  EXPECT_EQ(tree.Bits(WS_DISABLED), Expect(false, false, false));
-  EXPECT_EQ(tree.Bits(WS_VISIBLE), Expect(true, true, true));
+TEST(AllWindowHelpers, ChangeOnlyTheDirectChildren) {
+  enum Target { kParent, kSibling, kNull };
+  struct Case {
+    const char* what;
+    DWORD style;  // of every window of the tree
+    bool show;    // ShowAllWindow, else EnableAllWindow
+    Target target;
+    int value;
+    DWORD bit;
+    std::vector<int> parentChildrenGrandchildren;
+  };
+  const Case cases[] = {
+      {"disable", WS_VISIBLE, false, kParent, 0, WS_DISABLED, {0, 1, 0}},
+      {"any nonzero value enables", WS_VISIBLE | WS_DISABLED, false, kParent, 7, WS_DISABLED, {1, 0, 1}},
+      {"hide", WS_VISIBLE, true, kParent, SW_HIDE, WS_VISIBLE, {1, 0, 1}},
+      {"show", 0, true, kParent, SW_SHOW, WS_VISIBLE, {0, 1, 0}},
+      {"minimize", WS_VISIBLE, true, kParent, SW_MINIMIZE, WS_MINIMIZE, {0, 1, 0}},
+      {"a parent without children", WS_VISIBLE, false, kSibling, 0, WS_DISABLED, {0, 0, 0}},
+      {"a null parent: enable", WS_VISIBLE, false, kNull, 0, WS_DISABLED, {0, 0, 0}},
+      {"a null parent: show", WS_VISIBLE, true, kNull, SW_HIDE, WS_VISIBLE, {1, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Tree tree(c.style);
+    CWnd* target = c.target == kParent ? &tree.parent : c.target == kSibling ? &tree.sibling : nullptr;
+    if (c.show) {
+      CUtility::ShowAllWindow(target, c.value);
+    } else {
+      CUtility::EnableAllWindow(target, c.value);
+    }
+    EXPECT_EQ(tree.Bits(c.bit), c.parentChildrenGrandchildren);
+  }
 }
 
 TEST(AllWindowHelpers, VisitChildrenThatHaveNoObjectOfTheirOwn) {

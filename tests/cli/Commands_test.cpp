@@ -1,0 +1,177 @@
+// The answers of the command groups: one row per command and option shows that the program
+// reaches the library and prints what it returned; what the library returns is its own tests'
+// to check. Rows that expect something on stderr name a part of it; the others expect nothing.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <Utility/Utility.h>
+
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+using utility::testsupport::RunProgram;
+using utility::testsupport::TempDir;
+using utility::testsupport::UtilityProgram;
+
+namespace {
+
+struct Row {
+  std::vector<std::string> args;
+  int status;
+  std::string out;
+  std::string err = "";
+};
+
+void ExpectRows(const std::vector<Row>& rows) {
+  TempDir dir;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(utility::testsupport::CommandLine(row.args));
+    const auto r = RunProgram(UtilityProgram(), row.args, dir.path(), "", {"LC_ALL=C"});
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    if (row.err.empty()) {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(Commands, NamesAndBitsAnswerWithTheirExitStatus) {
+  TempDir keys;
+  const std::string file = (keys.path() / "Reserved.ini").string();
+  std::ofstream(file, std::ios::binary) << "  while \r\n";
+  ExpectRows({
+      {{"names", "check", "  Count_1  "}, 0, "code: 0\nmeaning: valid\n"},
+      {{"names", "check", "my var"}, 1, "code: 2\nmeaning: holds a space\n"},
+      {{"names", "check", "my var", "--allow-space", "--free-form"}, 0, "code: 0\nmeaning: valid\n"},
+      {{"names", "check", "If", "--json"}, 1, "{\"code\": 4, \"meaning\": \"is a keyword listed in KeyWords.ini\"}\n"},
+      {{"names", "path", "a//b"}, 1, "false\n"},
+      {{"names", "keyword", "if"}, 0, "true\n"},
+      {{"names", "keyword", "While", "--file", file}, 0, "true\n"},
+      {{"names", "keyword", "if", "--file", file}, 1, "false\n"},
+      {{"names", "replace", "AB+A", "+-*/", "A", "X"}, 0, "AB+X\n"},
+      {{"names", "numeric", "1.5"}, 1, "false\n"},
+      {{"names", "numeric", "1.5", "--decimal"}, 0, "true\n"},
+      {{"names", "ip", "192.168.1.1"}, 0, "true\n"},
+      {{"names", "same-ip", "10.0.0.8", "10.0.0.010"}, 0, "true\n"},
+      {{"bits", "get", "char", "-128", "9"}, 0, "1\n"},
+      {{"bits", "set", "int", "15", "3", "1"}, 0, "value: 7\nbits: 0x00000007\n"},
+      {{"bits", "set", "float", "1.0", "31", "0"}, 0, "value: -1\nbits: 0xBF800000\n"},
+      {{"bits", "set-variant", "I4", "15", "3", "0"}, 0, "7\n"},
+      {{"bits", "get-variant", "BOOL", "-1", "20"}, 0, "1\n"},
+      {{"bits", "digit", "12345", "2"}, 0, "3\n"},
+      {{"bits", "set-digit", "-123", "1", "5"}, 0, "result: 4294967243\nsigned: -53\n"},
+      {{"bits", "field", "-1", "28", "8"}, 0, "field: 255\nhex: 0xFF\n"},
+      {{"bits", "byte", "010203", "2"}, 0, "3\n"},
+      {{"bits", "byte", "010203", "3"}, 2, "", "utility: "},
+  });
+}
+
+TEST(Commands, EveryConversionIsReachableByName) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> conversions = {
+      {{"to-wide", "caf\xc3\xa9"}, R"("via": "ANSIToUnicode2", "units": ["0063", "0061", "0066", "00E9"], "count": 4)"},
+      {{"to-wide", "--bytes", "e4 b8 ad ff", "--via", "ANSIToUnicode1"},
+       R"("via": "ANSIToUnicode1", "units": ["4E2D", "FFFD"], "count": 2)"},
+      {{"to-wide", "abcdef", "--via", "ToWideString", "--length", "2"},
+       R"("via": "ToWideString", "units": ["0061", "0062"], "count": 2, "result": "returned 2")"},
+      {{"to-wide", "x", "--via", "AnsiToUnicode"},
+       R"("via": "AnsiToUnicode", "units": ["0078"], "count": 1, "result": "0x00000000")"},
+      {{"to-wide", "x", "--via", "ConvertCharToString"},
+       R"("via": "ConvertCharToString", "units": ["0078"], "count": 1)"},
+      {{"to-ansi", "\xe4\xb8\xad"}, R"("via": "UnicodeToANSI", "bytes": ["E4", "B8", "AD"], "count": 3)"},
+      {{"to-ansi", "--units", "0061 0000 0062", "--via", "UnicodeToANSI-string"},
+       R"("via": "UnicodeToANSI-string", "bytes": ["61"], "count": 1)"},
+      {{"to-ansi", "--units", "D800", "--via", "ConvertStringToChar"},
+       R"("via": "ConvertStringToChar", "bytes": ["EF", "BF", "BD"], "count": 3)"},
+      {{"to-ansi", "ab", "--via", "ToMultiBytes", "--length", "1", "--terminate"},
+       R"("via": "ToMultiBytes", "bytes": ["61"], "count": 1, "result": "returned 1")"},
+      {{"to-ansi", "\xe4\xb8\xad\xe6\x96\x87", "--via", "UnicodeToAnsi"},
+       R"("via": "UnicodeToAnsi", "bytes": [], "count": 0, "result": "0x8007007A")"},
+  };
+  std::vector<Row> rows;
+  for (const auto& [args, json] : conversions) {
+    std::vector<std::string> line = {"encoding"};
+    line.insert(line.end(), args.begin(), args.end());
+    line.push_back("--json");
+    rows.push_back({line, 0, "{" + json + "}\n"});
+  }
+  ExpectRows(rows);
+}
+
+TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
+  ExpectRows({
+      {{"variant", "show", "I4", "-5", "--places", "2"}, 0, "-5.00\n"},
+      {{"variant", "show", "I2", "-1", "--hex"}, 0, "0xFFFFFFFF\n"},
+      {{"variant", "show", "vt_r8", "1.5"}, 0, "1.500000000000000\n"},
+      {{"variant", "show", "R8", "1", "--hex"}, 0, "0x3FF0000000000000\n"},
+      {{"variant", "show", "DATE", "45356.5"}, 0, "2024-03-05 12:00:00\n"},
+      {{"variant", "show", "BOOL", "true", "--places", "2"}, 0, "1.00\n"},
+      {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
+      {{"variant", "show", "DATE", "March 5, 2024 2:07:09 PM"}, 0, "2024-03-05 14:07:09\n"},
+      {{"variant", "show", "EMPTY"}, 0, "***\n"},
+      {{"variant", "parse", "I2", " 2.5 "}, 0, "type: VT_I2\ntext: 3\nnumber: 3\n"},
+      {{"variant", "parse", "UI1", "255.9", "--json"},
+       0,
+       "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
+      {{"variant", "parse", "DATE", "abc"}, 0, "type: VT_DATE\ntext: 1899-12-30 00:00:00\ndate: 0\n"},
+      {{"variant", "number", "R8", "3.7", "--as", "I2"}, 0, "4\n"},
+      {{"variant", "number", "R8", "3.7", "--as", "I2", "--raw"}, 0, "3.7000000000000002\n"},
+      {{"variant", "store", "I2", "40000"}, 0, "type: VT_I2\ntext: -25536\nbits: 0x0000000000009C40\n"},
+      {{"variant", "compare", "I2", "5", "R8", "5.0"}, 0, "same: false\nequal: true\n"},
+      {{"variant", "compare", "BSTR", "5", "I4", "5"}, 1, "same: false\nequal: false\n"},
+      {{"variant", "type", "ARRAY|UI1", "--json"},
+       0,
+       "{\"type\": \"VT_ARRAY|VT_UI1\", \"code\": 8209, \"name\": \"unsigned char Array\", \"size\": -1, "
+       "\"numeric\": false, \"range-result\": false, \"range-min\": \"unwritten\", \"range-max\": \"unwritten\"}\n"},
+      {{"variant", "type", "BOOL", "--format", "6"},
+       0,
+       "type: VT_BOOL\ncode: 11\nname: bool\nsize: 1\nnumeric: true\nrange-result: true\nrange-min: 0\n"
+       "range-max: 1\nformat-result: false\nformat-min: 0\nformat-max: unwritten\n"},
+      // A number beyond its type is stored as the library stores it, and reported with status 1.
+      {{"variant", "parse", "I2", "99999999999999999999"},
+       1,
+       "type: VT_I2\ntext: 0\nnumber: 0\n",
+       "utility: 99999999999999999999 does not fit VT_I2 (-32768 to 32767); stored as 0\n"},
+      {{"variant", "parse", "UI1", "300", "--json"},
+       1,
+       "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
+       "stored as 44"},
+      {{"variant", "parse", "I2", "32767.6"}, 1, "type: VT_I2\ntext: -32768\nnumber: -32768\n", "stored as -32768"},
+      {{"variant", "parse", "R8", "1e999"}, 1, "type: VT_R8\ntext: inf\nnumber: inf\n", "does not fit VT_R8"},
+  });
+}
+
+TEST(Commands, SystemIdentityAndModuleAnswers) {
+  std::string programDir = UtilityProgram().parent_path().string();
+  for (char& c : programDir) c = c == '/' ? '\\' : c;
+  ExpectRows({
+      {{"system", "processors"}, 0, std::to_string(CUtility::GetNumberOfProcessors()) + "\n"},
+      {{"system", "error-text", "2"}, 0, "No such file or directory\n"},
+      {{"system", "error-text", "2", "--json"}, 0, "{\"text\": \"No such file or directory\\r\\n\"}\n"},
+      {{"identity", "guid-of", "0x12345678"}, 0, "34567800-6780-59E0-0080-9EF056679E3C\n"},
+      {{"identity", "guid-of", "-2"}, 0, "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF\n"},
+      {{"identity", "guid-of", "4294967295"}, 0, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF\n"},
+      {{"module", "path"}, 0, programDir + "\n"},
+      {{"module", "name", "--json"}, 0, "{\"name\": \"utility\"}\n"},
+      {{"module", "file-name", "C:\\dir\\name.txt"}, 0, "name.txt\n"},
+  });
+  TempDir dir;
+  // The previous mask is the program's own, whatever the machine: only its form is known.
+  const auto affinity = RunProgram(UtilityProgram(), {"system", "affinity", "1"}, dir.path());
+  EXPECT_EQ(affinity.status, 0) << affinity.err;
+  EXPECT_TRUE(std::regex_match(affinity.out, std::regex("previous mask: 0x[0-9A-F]+\n"))) << affinity.out;
+  // The staged identity module answers the same on every run, and the GUID follows the id.
+  const auto id = RunProgram(UtilityProgram(), {"identity", "disk-id"}, dir.path());
+  ASSERT_EQ(id.status, 0) << id.err;
+  EXPECT_EQ(RunProgram(UtilityProgram(), {"identity", "computer-guid"}, dir.path()).out,
+            std::string(CUtility::CreateGuidByID(static_cast<ULONG>(std::stol(id.out)))) + "\n");
+  EXPECT_EQ(RunProgram(UtilityProgram(), {"identity", "disk-id"}, dir.path()).out, id.out);
+  EXPECT_EQ(RunProgram(UtilityProgram(), {"identity", "cpu-id"}, dir.path()).status, 0);
+}
