@@ -51,8 +51,8 @@ void PrintProgramManPage(std::ostream& out) {
          "With \\fB\\-\\-json\\fR a command prints its result as one JSON object.\n"
          ".SH GROUPS\n";
   for (const Group& g : Groups()) {
-    out << ".TP\n.B " << Roff(g.name) << "\n" << Roff(g.summary) << "; see \\fButility\\-" << Roff(g.name)
-        << "\\fR(1).\n";
+    out << ".TP\n.B " << Roff(g.name) << "\n"
+        << Roff(g.summary) << "; see \\fButility\\-" << Roff(g.name) << "\\fR(1).\n";
   }
   out << ".SH EXIT STATUS\n.TP\n.B 0\nsuccess\n.TP\n.B 1\na negative answer or a failed operation\n"
          ".TP\n.B 2\nbad usage\n"

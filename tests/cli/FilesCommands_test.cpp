@@ -116,7 +116,8 @@ TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   const fs::path bin = dir.path() / "bin";
   fs::create_directories(bin);
   fs::copy_file(UtilityProgram(), bin / "utility");
-  const std::string libs = "LD_LIBRARY_PATH=" + (UtilityProgram().parent_path().parent_path() / "lib").string();
+  const std::string libs =
+      "LD_LIBRARY_PATH=" + (UtilityProgram().parent_path().parent_path() / UTILITY_LIBDIR).string();
   r = RunProgram(bin / "utility", {"tracklog", "save-ex", "trace.log", "one"}, dir.path(), "", {libs});
   EXPECT_EQ(r.status, 0) << r.err;
   r = RunProgram(bin / "utility", {"tracklog", "save-ex", "--new", "trace.log", "two"}, dir.path(), "", {libs});
