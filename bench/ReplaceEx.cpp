@@ -65,7 +65,7 @@ void Run(benchmark::State& state, Replace replace) {
 }
 
 void BM_ReplaceEx(benchmark::State& state) { Run(state, &CUtility::ReplaceEx); }
-void BM_LiteralReplaceEx(benchmark::State& state) { Run(state, &oracle::LiteralReplaceEx); }
+void BM_LiteralReplaceEx(benchmark::State& state) { Run(state, &utility::testsupport::oracle::LiteralReplaceEx); }
 
 }  // namespace
 

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CString ours{std::u16string_view(text)};
   CUtility::ReplaceEx(ours, delimiters, oldWord, newWord);
   CString literal{std::u16string_view(text)};
-  oracle::LiteralReplaceEx(literal, delimiters, oldWord, newWord);
+  utility::testsupport::oracle::LiteralReplaceEx(literal, delimiters, oldWord, newWord);
   if (!(ours == literal))
     Fail("ReplaceEx differs from the literal rendering", CString(std::u16string_view(text)).ToUtf8());
 

@@ -17,14 +17,14 @@ using namespace conversions;
 // Both directions against the plain codecs, including the extra unit or byte past the
 // terminator that the new-array forms allocate.
 void ExpectSameAsReference(const std::string& text) {
-  const std::u16string wide = oracle::Decode(text);
+  const std::u16string wide = utility::testsupport::oracle::Decode(text);
   const CString got = CUtility::ANSIToUnicode2(text.c_str());
   ASSERT_EQ(Text(got), wide);
   unsigned short* array = CUtility::ANSIToUnicode1(text.c_str());
   ASSERT_EQ(Units(array, wide.size() + 2), wide + u'\0' + u'\0');
   delete[] array;
 
-  const std::string narrow = oracle::Encode(wide);
+  const std::string narrow = utility::testsupport::oracle::Encode(wide);
   for (char* got8 : {CUtility::UnicodeToANSI(W(wide)), CUtility::UnicodeToANSI(got)}) {
     EXPECT_EQ(std::string(got8, narrow.size() + 2), narrow + '\0' + '\0');
     delete[] got8;

@@ -65,8 +65,9 @@ TEST(ConversionFamily, AllConversionsOfADirectionAgree) {
   std::mt19937 rng(kSeed);
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE("seed " + std::to_string(kSeed) + " round " + std::to_string(round));
-    const std::string bytes = oracle::RandomMostlyUtf8(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
-    const std::u16string expected = oracle::Decode(bytes);
+    const std::string bytes =
+        utility::testsupport::oracle::RandomMostlyUtf8(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
+    const std::u16string expected = utility::testsupport::oracle::Decode(bytes);
     ASSERT_EQ(Text(CUtility::ANSIToUnicode2(bytes.c_str())), expected);
     ASSERT_EQ(Text(CUtility::ConvertCharToString(bytes.c_str())), expected);
     unsigned short* task = nullptr;
@@ -78,9 +79,10 @@ TEST(ConversionFamily, AllConversionsOfADirectionAgree) {
     ASSERT_EQ(Units(counted, expected.size()), expected);
     delete[] counted;
 
-    std::u16string units = oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
+    std::u16string units =
+        utility::testsupport::oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
     if (round % 3 == 0) units[units.size() / 2] = u'\xDC01';  // a lone surrogate
-    const std::string narrow = oracle::Encode(units);
+    const std::string narrow = utility::testsupport::oracle::Encode(units);
     char* viaCom = CUtility::ConvertStringToChar(CString(W(units)));
     ASSERT_EQ(std::string(viaCom), narrow);
     delete[] viaCom;

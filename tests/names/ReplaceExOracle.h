@@ -7,7 +7,7 @@
 
 #include <Utility/Utility.h>
 
-namespace oracle {
+namespace utility::testsupport::oracle {
 
 // " " formatted with "%.<count>s": one space for any count of 1 or more, none for 0.
 inline CString WhiteSpacePiece(int count) {
@@ -65,4 +65,4 @@ inline void LiteralReplaceEx(CString& text, const CString& delimiters, const CSt
   }
 }
 
-}  // namespace oracle
+}  // namespace utility::testsupport::oracle

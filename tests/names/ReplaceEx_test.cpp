@@ -75,7 +75,8 @@ TEST(ReplaceEx, AgreesWithTheLiteralRendering) {
     const CString newWord(words[pick(std::size(words))]);
 
     CString expected{std::u16string_view(text)};
-    oracle::LiteralReplaceEx(expected, CString(std::u16string_view(delimiters)), oldWord, newWord);
+    utility::testsupport::oracle::LiteralReplaceEx(expected, CString(std::u16string_view(delimiters)), oldWord,
+                                                   newWord);
     CString actual{std::u16string_view(text)};
     CUtility::ReplaceEx(actual, CString(std::u16string_view(delimiters)), oldWord, newWord);
     ASSERT_EQ(actual, expected) << "round " << round << " text '" << Utf8(CString(std::u16string_view(text)))

@@ -179,7 +179,7 @@ TEST(Utf8Decoding, MalformedSequencesBecomeOneReplacementPerMaximalSubpart) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ToWide(CP_ACP, 0, c.bytes), c.text);
-    EXPECT_EQ(oracle::Decode(c.bytes), c.text) << "the reference codec disagrees";
+    EXPECT_EQ(utility::testsupport::oracle::Decode(c.bytes), c.text) << "the reference codec disagrees";
     SetLastError(0);
     const bool valid = c.text.find(u'\xFFFD') == std::u16string::npos;
     WCHAR out[16];
@@ -201,7 +201,7 @@ TEST(Utf8Encoding, LoneSurrogatesBecomeReplacementOrFailWhenStrict) {
                                  std::u16string(u"\xDBFF\xDBFF"), u"\xDFFF\xD800"};
   for (const std::u16string& s : lone) {
     SCOPED_TRACE(testing::PrintToString(std::vector<int>(s.begin(), s.end())));
-    EXPECT_EQ(ToBytes(CP_ACP, 0, s), oracle::Encode(s));
+    EXPECT_EQ(ToBytes(CP_ACP, 0, s), utility::testsupport::oracle::Encode(s));
     EXPECT_NE(ToBytes(CP_ACP, 0, s).find("\xef\xbf\xbd"), std::string::npos);
     char out[32];
     SetLastError(0);
@@ -224,20 +224,22 @@ class GeneratedText : public testing::Test {
 
 TEST_F(GeneratedText, ValidUtf16RoundTripsThroughUtf8) {
   for (int round = 0; round < 400; ++round) {
-    const std::u16string text = oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 300)(rng));
+    const std::u16string text =
+        utility::testsupport::oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 300)(rng));
     SCOPED_TRACE("seed " + std::to_string(kSeed) + " round " + std::to_string(round));
     const std::string bytes = ToBytes(CP_ACP, WC_ERR_INVALID_CHARS, text);
-    ASSERT_EQ(bytes, oracle::Encode(text));
+    ASSERT_EQ(bytes, utility::testsupport::oracle::Encode(text));
     ASSERT_EQ(ToWide(CP_ACP, MB_ERR_INVALID_CHARS, bytes), text);
   }
 }
 
 TEST_F(GeneratedText, DecodingAgreesWithTheReferenceOnMalformedBytes) {
   for (int round = 0; round < 1500; ++round) {
-    const std::string bytes = oracle::RandomMostlyUtf8(rng, std::uniform_int_distribution<std::size_t>(1, 120)(rng));
+    const std::string bytes =
+        utility::testsupport::oracle::RandomMostlyUtf8(rng, std::uniform_int_distribution<std::size_t>(1, 120)(rng));
     SCOPED_TRACE("seed " + std::to_string(kSeed) + " round " + std::to_string(round));
     bool invalid = false;
-    const std::u16string expected = oracle::Decode(bytes, &invalid);
+    const std::u16string expected = utility::testsupport::oracle::Decode(bytes, &invalid);
     ASSERT_EQ(ToWide(CP_ACP, 0, bytes), expected);
     WCHAR probe[1];
     const int strict =
@@ -262,13 +264,14 @@ TEST_F(GeneratedText, DecodingAgreesWithTheReferenceOnMalformedBytes) {
 
 TEST_F(GeneratedText, EncodingAgreesWithTheReferenceWithLoneSurrogates) {
   for (int round = 0; round < 800; ++round) {
-    std::u16string text = oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
+    std::u16string text =
+        utility::testsupport::oracle::RandomValidUtf16(rng, std::uniform_int_distribution<std::size_t>(1, 100)(rng));
     for (int k = std::uniform_int_distribution<int>(0, 3)(rng); k > 0; --k) {
       const auto at = std::uniform_int_distribution<std::size_t>(0, text.size() - 1)(rng);
       text[at] = static_cast<char16_t>(std::uniform_int_distribution<int>(0xD800, 0xDFFF)(rng));
     }
     SCOPED_TRACE("seed " + std::to_string(kSeed) + " round " + std::to_string(round));
-    const std::string expected = oracle::Encode(text);
+    const std::string expected = utility::testsupport::oracle::Encode(text);
     ASSERT_EQ(ToBytes(CP_ACP, 0, text), expected);
     const int cap = std::uniform_int_distribution<int>(1, static_cast<int>(expected.size()))(rng);
     std::string out(static_cast<std::size_t>(cap) + 1, '\x7f');

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace oracle {
+namespace utility::testsupport::oracle {
 
 // The byte ranges that may follow a lead byte at each position of a well-formed sequence;
 // an empty list means the byte cannot start a sequence.
@@ -151,4 +151,4 @@ inline std::string RandomMostlyUtf8(std::mt19937& rng, std::size_t n) {
   return s;
 }
 
-}  // namespace oracle
+}  // namespace utility::testsupport::oracle
