@@ -6,10 +6,103 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
+#include <utility>
+
+#include <unistd.h>
 
 #include <Utility/Platform/Path.h>
+#include <Utility/Utility.h>
 
 namespace utility::cli {
+
+Value Text(std::string name, std::string what) { return {std::move(name), Kind::Text, std::move(what)}; }
+
+Value Integer(std::string name, std::string what, long long min, long long max) {
+  return {std::move(name), Kind::Integer, std::move(what), min, max};
+}
+
+Value Number(std::string name, std::string what) { return {std::move(name), Kind::Number, std::move(what)}; }
+
+Value Choice(std::string name, std::vector<std::string> choices, std::string what) {
+  Value v{std::move(name), Kind::Choice, std::move(what)};
+  v.choices = std::move(choices);
+  return v;
+}
+
+Value VariantType(std::string name) { return {std::move(name), Kind::VariantType}; }
+Value PathTo(std::string name) { return {std::move(name), Kind::Path}; }
+Value Input(std::string name) { return {std::move(name), Kind::Input}; }
+
+Value Optional(Value value) {
+  value.optional = true;
+  return value;
+}
+
+Option Flag(std::string name, std::string help, char shortName) {
+  return {std::move(name), std::move(help), {}, shortName};
+}
+
+Option With(std::string name, Value value, std::string help, char shortName) {
+  return {std::move(name), std::move(help), std::move(value), shortName};
+}
+
+const Option kJsonOption = Flag("json", "print the result as one JSON object");
+const Option kLibraryPathsOption = Flag("library-paths", "show paths as the library writes them (\\tmp\\a)");
+const Option kHelpOption = Flag("help", "show this help", 'h');
+
+std::vector<const Option*> AllOptions(const Command& command) {
+  std::vector<const Option*> options;
+  for (const Option& o : command.options) options.push_back(&o);
+  for (const Option* o : {&kJsonOption, &kLibraryPathsOption, &kHelpOption}) options.push_back(o);
+  return options;
+}
+
+std::string Placeholder(const Value& value) {
+  if (value.kind == Kind::Choice && value.choices.size() <= 3) {
+    std::string out;
+    for (const std::string& c : value.choices) out += (out.empty() ? "" : "|") + c;
+    return out;
+  }
+  return "<" + value.name + ">";
+}
+
+std::string Synopsis(const Command& command) {
+  std::string out;
+  for (const Value& a : command.args) {
+    if (!out.empty()) out += ' ';
+    out += a.optional ? "[" + Placeholder(a) + "]" : Placeholder(a);
+  }
+  return out;
+}
+
+namespace {
+
+const Value& ArgSpec(const Invocation& inv, std::size_t i) { return inv.command->args.at(i); }
+
+const Value& OptionSpec(const Invocation& inv, const std::string& name) {
+  for (const Option& o : inv.command->options) {
+    if (o.name == name) return o.value;
+  }
+  throw std::logic_error("no option --" + name);
+}
+
+std::string What(const Value& v) { return v.what.empty() ? v.name : v.what; }
+
+}  // namespace
+
+long long Invocation::Integer(std::size_t i) const {
+  const Value& v = ArgSpec(*this, i);
+  return ParseInteger(Arg(i), What(v), v.min, v.max);
+}
+
+double Invocation::Number(std::size_t i) const { return ParseNumber(Arg(i), What(ArgSpec(*this, i))); }
+
+long long Invocation::IntegerOption(const std::string& name, long long fallback) const {
+  if (!Has(name)) return fallback;
+  const Value& v = OptionSpec(*this, name);
+  return ParseInteger(Get(name), What(v), v.min, v.max);
+}
 
 bool Invocation::Flag(const std::string& name) const {
   auto it = flags.find(name);
@@ -28,6 +121,11 @@ void Reply::Text(const std::string& name, const std::string& value) {
 }
 
 void Reply::Number(const std::string& name, double value) {
+  // JSON has no literal for these; they travel as strings that jq and Python read back.
+  if (!std::isfinite(value)) {
+    m_fields.push_back({name, Kind::Text, std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf", {}});
+    return;
+  }
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.17g", value);
   m_fields.push_back({name, Kind::Raw, buffer, {}});
@@ -43,6 +141,57 @@ void Reply::Bool(const std::string& name, bool value) {
 
 void Reply::List(const std::string& name, const std::vector<std::string>& values) {
   m_fields.push_back({name, Kind::List, {}, values});
+}
+
+void Reply::Path(const std::string& name, const std::string& path) { m_fields.push_back({name, Kind::Path, path, {}}); }
+
+void Reply::Paths(const std::string& name, const std::vector<std::string>& paths) {
+  m_fields.push_back({name, Kind::Paths, {}, paths});
+}
+
+std::string RequireInstalled(const std::string& file, const CString& installedDirectory, const std::string& what) {
+  std::vector<std::string> looked;
+  for (const CString& dir : {CUtility::GetModulePath(), installedDirectory}) {
+    if (dir.IsEmpty()) continue;
+    const std::string path = utility::platform::NativePath(dir) + "/" + file;
+    if (access(path.c_str(), R_OK) == 0) return path;
+    looked.push_back(path);
+  }
+  std::string places;
+  for (const std::string& p : looked) places += (places.empty() ? "" : " or ") + Shown(p);
+  throw MissingFile("the " + what + " is not installed: no " + places);
+}
+
+std::string Shown(const std::string& path) {
+  const CString units = utility::platform::NativeText(path);
+  bool plain = true;
+  for (int i = 0; i < units.GetLength() && plain; ++i) {
+    const unsigned c = units[i];
+    plain = c >= 0x20 && c != 0x7F && !(c >= 0xDC80 && c <= 0xDCFF);
+  }
+  if (plain) return path;
+  // Bytes that are not valid UTF-8 come back from the lossless mapping as U+DC80..U+DCFF.
+  std::string out = "$'";
+  std::size_t at = 0;
+  for (int i = 0; i < units.GetLength(); ++i) {
+    const unsigned c = units[i];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF;
+    const std::size_t bytes = c < 0x80 || (c >= 0xDC80 && c <= 0xDCFF) ? 1 : c < 0x800 ? 2 : pair ? 4 : 3;
+    if (pair) ++i;
+    const unsigned char first = static_cast<unsigned char>(path[at]);
+    if (c < 0x20 || c == 0x7F || (c >= 0xDC80 && c <= 0xDCFF)) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\x%02x", first);
+      out += buffer;
+    } else if (c == '\'' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      out.append(path, at, bytes);
+    }
+    at += bytes;
+  }
+  return out + "'";
 }
 
 // Text reaches JSON as UTF-8. A byte that is not part of valid UTF-8 (a file name on disk can
@@ -92,7 +241,10 @@ std::string JsonQuote(const std::string& text) {
   return out + "\"";
 }
 
-void Reply::Print(bool json) const {
+void Reply::Print(bool json, bool libraryPaths) const {
+  const auto show = [libraryPaths](const std::string& path) {
+    return libraryPaths ? utility::platform::WindowsPath(path).ToUtf8() : Shown(path);
+  };
   if (json) {
     std::string out = "{";
     bool first = true;
@@ -100,13 +252,16 @@ void Reply::Print(bool json) const {
       if (!first) out += ", ";
       first = false;
       out += JsonQuote(f.name) + ": ";
-      if (f.kind == Kind::Text) {
-        out += JsonQuote(f.text);
+      if (f.kind == Kind::Text || f.kind == Kind::Path) {
+        out += JsonQuote(libraryPaths && f.kind == Kind::Path ? show(f.text) : f.text);
       } else if (f.kind == Kind::Raw) {
         out += f.text;
       } else {
         out += "[";
-        for (std::size_t i = 0; i < f.list.size(); ++i) out += (i ? ", " : "") + JsonQuote(f.list[i]);
+        for (std::size_t i = 0; i < f.list.size(); ++i) {
+          const bool converted = libraryPaths && f.kind == Kind::Paths;
+          out += (i ? ", " : "") + JsonQuote(converted ? show(f.list[i]) : f.list[i]);
+        }
         out += "]";
       }
     }
@@ -119,13 +274,14 @@ void Reply::Print(bool json) const {
     return;
   }
   for (const Field& f : m_fields) {
-    if (f.kind == Kind::List) {
+    if (f.kind == Kind::List || f.kind == Kind::Paths) {
       if (m_fields.size() > 1) std::cout << f.name << ":\n";
-      for (const std::string& item : f.list) std::cout << (m_fields.size() > 1 ? "  " : "") << item << '\n';
-    } else if (m_fields.size() == 1) {
-      std::cout << f.text << '\n';
+      for (const std::string& item : f.list) {
+        std::cout << (m_fields.size() > 1 ? "  " : "") << (f.kind == Kind::Paths ? show(item) : item) << '\n';
+      }
     } else {
-      std::cout << f.name << ": " << f.text << '\n';
+      const std::string text = f.kind == Kind::Path ? show(f.text) : f.text;
+      std::cout << (m_fields.size() == 1 ? "" : f.name + ": ") << text << '\n';
     }
   }
 }

@@ -7,38 +7,68 @@
 #include <iomanip>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace utility::cli {
 
+namespace {
+
+// A table's first column as wide as its longest entry, so that no name runs into its text.
+void Table(std::ostream& out, const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::size_t width = 0;
+  for (const auto& row : rows) width = std::max(width, row.first.size());
+  for (const auto& [name, text] : rows) {
+    out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << name << text << '\n';
+  }
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+  std::string list;
+  for (const std::string& w : words) list += (list.empty() ? "" : ", ") + w;
+  return list;
+}
+
+// What the help says a value must be, beyond its placeholder: a range, or the choices too
+// many for the placeholder to show.
+std::string KindNote(const Value& v) {
+  if (v.kind == Kind::Integer) return " (" + std::to_string(v.min) + " to " + std::to_string(v.max) + ")";
+  if (v.kind == Kind::Choice && v.choices.size() > 3) return " (one of: " + Joined(v.choices) + ")";
+  return "";
+}
+
+}  // namespace
+
 void PrintProgramHelp(std::ostream& out) {
   out << "usage: utility <group> <command> [options] [arguments]\n"
-         "       utility demo | --version | --help | completion bash\n\n"
+         "       utility help [<group> [<command>]] | version | demo | completion bash|zsh|fish\n\n"
          "Every operation of the Utility library from a shell. Exit status: 0 success, 1 a\n"
-         "negative answer or a failed operation, 2 bad usage. --json prints results as JSON.\n\n"
+         "negative answer or a failed operation, 2 bad usage, 3 a file the library needs is not\n"
+         "installed. --json prints results as JSON; -V prints the version.\n\n"
          "Groups:\n";
-  std::size_t width = 0;
-  for (const Group& g : Groups()) width = std::max(width, g.name.size());
-  for (const Group& g : Groups()) {
-    out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << g.name << g.summary << '\n';
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const Group& g : Groups()) rows.emplace_back(g.name, g.summary);
+  Table(out, rows);
+  out << "\nCommands:\n";
+  rows.clear();
+  for (const Command& c : ProgramCommands()) {
+    if (!c.hidden) rows.emplace_back(c.name, c.summary);
   }
+  Table(out, rows);
   out << "\nExamples:\n"
          "  utility demo                          # a short tour; leaves nothing behind\n"
          "  utility names check 'my var'          # exit status 1: not a valid name\n"
          "  utility encoding to-ansi 中文 --json   # the bytes, for scripts\n"
          "  source <(utility completion bash)     # tab completion in this shell\n"
-         "\nRun 'utility <group> --help' for a group's commands; start with 'utility demo'.\n";
+         "\nRun 'utility help <group>' for a group's commands; start with 'utility demo'.\n";
 }
 
 void PrintGroupHelp(std::ostream& out, const Group& group) {
   out << "usage: utility " << group.name << " <command> [options] [arguments]\n\n"
       << group.summary << "\n\nCommands:\n";
-  // The names' column is as wide as the longest name, so that a name never runs into its summary.
-  std::size_t width = 0;
-  for (const Command& c : group.commands) width = std::max(width, c.name.size());
-  for (const Command& c : group.commands) {
-    out << "  " << std::left << std::setw(static_cast<int>(width + 2)) << c.name << c.summary << '\n';
-  }
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const Command& c : group.commands) rows.emplace_back(c.name, c.summary);
+  Table(out, rows);
   // The first example of each command, so that the group page shows the grammar in use.
   out << "\nExamples:\n";
   for (const Command& c : group.commands) {
@@ -47,45 +77,39 @@ void PrintGroupHelp(std::ostream& out, const Group& group) {
   out << "\nRun 'utility " << group.name << " <command> --help' for details and more examples.\n";
 }
 
+std::string CommandWords(const Command& command) {
+  return command.group.empty() ? command.name : command.group + " " + command.name;
+}
+
 void PrintCommandHelp(std::ostream& out, const Command& command) {
-  out << "usage: utility " << command.group << ' ' << command.name;
+  out << "usage: utility " << CommandWords(command);
   if (!command.options.empty()) out << " [options]";
-  if (!command.synopsis.empty()) out << ' ' << command.synopsis;
-  out << "\n\n" << command.summary << "\n\nOptions:\n";
-  for (const Option& o : command.options) {
-    std::string head = "--" + o.name + (o.value.empty() ? "" : " " + o.value);
-    out << "  " << std::left << std::setw(22) << head << o.help << '\n';
+  const std::string synopsis = Synopsis(command);
+  if (!synopsis.empty()) out << ' ' << synopsis;
+  out << "\n\n" << command.summary << '\n';
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const Value& a : command.args) {
+    if (a.kind == Kind::Integer || a.kind == Kind::Input || (a.kind == Kind::Choice && a.choices.size() > 3)) {
+      rows.emplace_back(Placeholder(a),
+                        a.kind == Kind::Input ? "a file, or - for standard input" : KindNote(a).substr(1));
+    }
   }
-  out << "  " << std::left << std::setw(22) << "--json"
-      << "print the result as one JSON object\n";
-  out << "  " << std::left << std::setw(22) << "--help"
-      << "show this help\n";
+  if (!rows.empty()) {
+    out << "\nArguments:\n";
+    Table(out, rows);
+  }
+  rows.clear();
+  for (const Option* o : AllOptions(command)) {
+    std::string head = o->shortName != 0 ? std::string("-") + o->shortName + ", --" + o->name : "    --" + o->name;
+    if (!o->value.name.empty()) head += " " + Placeholder(o->value);
+    rows.emplace_back(head, o->help + (o->value.name.empty() ? "" : KindNote(o->value)));
+  }
+  out << "\nOptions:\n";
+  Table(out, rows);
   if (!command.examples.empty()) {
     out << "\nExamples:\n";
     for (const std::string& e : command.examples) out << "  " << e << '\n';
   }
-}
-
-void PrintBashCompletion(std::ostream& out) {
-  out << "# bash completion for utility, generated from its command table\n"
-         "_utility() {\n"
-         "  local cur=${COMP_WORDS[COMP_CWORD]}\n"
-         "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
-         "    COMPREPLY=($(compgen -W \"demo completion --help --version";
-  for (const Group& g : Groups()) out << ' ' << g.name;
-  out << "\" -- \"$cur\")); return\n  fi\n  case \"${COMP_WORDS[1]}\" in\n";
-  for (const Group& g : Groups()) {
-    out << "    " << g.name << ")\n      if [ \"$COMP_CWORD\" -eq 2 ]; then COMPREPLY=($(compgen -W \"--help";
-    for (const Command& c : g.commands) out << ' ' << c.name;
-    out << "\" -- \"$cur\")); return; fi\n      case \"${COMP_WORDS[2]}\" in\n";
-    for (const Command& c : g.commands) {
-      out << "        " << c.name << ") COMPREPLY=($(compgen -W \"--help --json";
-      for (const Option& o : c.options) out << " --" << o.name;
-      out << "\" -- \"$cur\")) ;;\n";
-    }
-    out << "      esac ;;\n";
-  }
-  out << "  esac\n}\ncomplete -F _utility utility\n";
 }
 
 namespace {

@@ -1,7 +1,8 @@
-// Help pages, the demo and the bash completion, all generated from the command table.
+// Help pages and the demo, generated from the command table.
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "Command.h"
 
@@ -10,7 +11,9 @@ namespace utility::cli {
 void PrintProgramHelp(std::ostream& out);
 void PrintGroupHelp(std::ostream& out, const Group& group);
 void PrintCommandHelp(std::ostream& out, const Command& command);
-void PrintBashCompletion(std::ostream& out);
 void RunDemo(std::ostream& out);
+
+// The words that name a command: "files list", or "help" for one of the program's own.
+std::string CommandWords(const Command& command);
 
 }  // namespace utility::cli

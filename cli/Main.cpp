@@ -1,5 +1,5 @@
 // The host program's entry: finds the command in the table, parses its arguments, runs it and
-// turns errors into one line on stderr and an exit status.
+// turns errors into one line on stderr, a hint that works, and an exit status.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -7,93 +7,85 @@
 
 #include "Command.h"
 #include "Help.h"
-#include "ManPage.h"
 #include "Parse.h"
+#include "Suggest.h"
 
 namespace {
 
 using namespace utility::cli;
 
+std::vector<std::string> FirstWords() {
+  std::vector<std::string> names;
+  for (const Group& g : Groups()) names.push_back(g.name);
+  for (const Command& c : ProgramCommands()) {
+    if (!c.hidden) names.push_back(c.name);
+  }
+  return names;
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& words) {
+  if (WantsHelp(words)) {
+    PrintCommandHelp(std::cout, command);
+    return kExitOk;
+  }
+  const Invocation inv = ParseInvocation(command, words);
+  Reply reply;
+  const int status = command.run(inv, reply);
+  reply.Print(inv.json, inv.libraryPaths);
+  return status;
+}
+
 int Run(const std::vector<std::string>& argv) {
-  if (argv.empty() || argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help") {
+  if (argv.empty()) throw UsageError("a command group is missing");
+  const std::string& first = argv[0];
+  if (first == "--help" || first == "-h") {
     PrintProgramHelp(std::cout);
-    return argv.empty() ? kExitUsage : kExitOk;
-  }
-  if (argv[0] == "--version") {
-    std::cout << "utility " << UTILITY_VERSION << '\n';
     return kExitOk;
   }
-  if (argv[0] == "demo") {
-    if (argv.size() > 1 && WantsHelp(argv)) {
-      std::cout << "usage: utility demo\n\nA short guided tour of the library. It leaves nothing behind.\n";
-      return kExitOk;
-    }
-    if (argv.size() > 1) throw UsageError("demo takes no arguments");
-    RunDemo(std::cout);
-    return kExitOk;
+  if (first == "--version" || first == "-V") return RunCommand(*FindProgramCommand("version"), {});
+  if (const Command* command = FindProgramCommand(first)) {
+    return RunCommand(*command, std::vector<std::string>(argv.begin() + 1, argv.end()));
   }
-  if (argv[0] == "completion") {
-    if (argv.size() != 2 || argv[1] != "bash") throw UsageError("usage: utility completion bash");
-    PrintBashCompletion(std::cout);
-    return kExitOk;
-  }
-  if (argv[0] == "manpage") {
-    // Used by the build to write the installed manual pages; --groups lists their names.
-    if (argv.size() == 2 && argv[1] == "--groups") {
-      for (const Group& g : Groups()) std::cout << g.name << '\n';
-      return kExitOk;
-    }
-    if (argv.size() > 2) throw UsageError("usage: utility manpage [GROUP | --groups]");
-    if (argv.size() == 1) {
-      PrintProgramManPage(std::cout);
-      return kExitOk;
-    }
-    const Group* group = FindGroup(argv[1]);
-    if (group == nullptr) throw UsageError("unknown command group " + Quoted(argv[1]));
-    PrintGroupManPage(std::cout, *group);
-    return kExitOk;
-  }
-  const Group* group = FindGroup(argv[0]);
-  if (group == nullptr) throw UsageError("unknown command group " + Quoted(argv[0]));
-  if (argv.size() == 1 || argv[1] == "--help" || argv[1] == "-h") {
+  const Group* group = FindGroup(first);
+  if (group == nullptr) throw UsageError("unknown command group " + Quoted(first) + DidYouMean(first, FirstWords()));
+  if (argv.size() == 1) throw UsageError("a command is missing after '" + group->name + "'");
+  if (argv[1] == "--help" || argv[1] == "-h") {
     PrintGroupHelp(std::cout, *group);
-    return argv.size() == 1 ? kExitUsage : kExitOk;
+    return kExitOk;
   }
   const Command* command = FindCommand(*group, argv[1]);
-  if (command == nullptr) throw UsageError("unknown command " + Quoted(argv[1]) + " in group " + group->name);
-  const std::vector<std::string> words(argv.begin() + 2, argv.end());
-  if (WantsHelp(words)) {
-    PrintCommandHelp(std::cout, *command);
-    return kExitOk;
+  if (command == nullptr) {
+    std::vector<std::string> names;
+    for (const Command& c : group->commands) names.push_back(c.name);
+    throw UsageError("unknown command " + Quoted(argv[1]) + " in group " + group->name + DidYouMean(argv[1], names));
   }
-  Invocation inv = ParseInvocation(*command, words);
-  Reply reply;
-  const int status = command->run(inv, reply);
-  reply.Print(inv.json);
-  return status;
+  return RunCommand(*command, std::vector<std::string>(argv.begin() + 2, argv.end()));
+}
+
+// The help page that covers the words given: never one of a mistyped word.
+std::string Hint(const std::vector<std::string>& words) {
+  if (words.empty()) return "utility --help";
+  if (const Command* command = FindProgramCommand(words[0])) return "utility " + command->name + " --help";
+  const Group* group = FindGroup(words[0]);
+  if (group == nullptr) return "utility --help";
+  if (words.size() >= 2 && FindCommand(*group, words[1]) != nullptr) {
+    return "utility " + group->name + " " + words[1] + " --help";
+  }
+  return "utility " + group->name + " --help";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> words(argv + 1, argv + argc);
+  const std::vector<std::string> words(argv + 1, argv + argc);
   try {
     return Run(words);
   } catch (const UsageError& e) {
-    std::cerr << "utility: " << e.what() << '\n';
-    // The hint names only what the table knows, never a mistyped word.
-    std::string hint = "utility --help";
-    if (const Group* group = words.empty() ? nullptr : FindGroup(words[0])) {
-      hint = "utility " + group->name + " --help";
-      if (words.size() >= 2 && FindCommand(*group, words[1]) != nullptr) {
-        hint = "utility " + group->name + " " + words[1] + " --help";
-      }
-    }
-    std::cerr << "Try '" << hint << "'.\n";
+    std::cerr << "utility: " << e.what() << "\nTry '" << Hint(words) << "'.\n";
     return kExitUsage;
-  } catch (const Failure& e) {
+  } catch (const MissingFile& e) {
     std::cerr << "utility: " << e.what() << '\n';
-    return kExitNo;
+    return kExitMissing;
   } catch (const std::exception& e) {
     std::cerr << "utility: " << e.what() << '\n';
     return kExitNo;

@@ -44,7 +44,8 @@ void PrintProgramManPage(std::ostream& out) {
   Header(out, "utility");
   out << ".SH NAME\nutility \\- every operation of the Utility library from a shell\n"
          ".SH SYNOPSIS\n.B utility\n.I group command\n[\\fIoptions\\fR] [\\fIarguments\\fR]\n.br\n"
-         ".B utility\n\\fBdemo\\fR | \\fB\\-\\-version\\fR | \\fB\\-\\-help\\fR | \\fBcompletion bash\\fR\n"
+         ".B utility help\n[\\fIgroup\\fR [\\fIcommand\\fR]]\n.br\n"
+         ".B utility\n\\fBversion\\fR | \\fBdemo\\fR | \\fBcompletion\\fR \\fBbash\\fR|\\fBzsh\\fR|\\fBfish\\fR\n"
          ".SH DESCRIPTION\nEach group of commands runs one part of the library. "
          "\\fButility\\fR \\fIgroup\\fR \\fB\\-\\-help\\fR lists a group's commands, and "
          "\\fButility demo\\fR gives a short tour that leaves nothing behind.\n"
@@ -55,7 +56,8 @@ void PrintProgramManPage(std::ostream& out) {
         << Roff(g.summary) << "; see \\fButility\\-" << Roff(g.name) << "\\fR(1).\n";
   }
   out << ".SH EXIT STATUS\n.TP\n.B 0\nsuccess\n.TP\n.B 1\na negative answer or a failed operation\n"
-         ".TP\n.B 2\nbad usage\n"
+         ".TP\n.B 2\nbad usage\n.TP\n.B 3\na file the library needs (the identity module, the keyword file) is not "
+         "installed\n"
          ".SH ENVIRONMENT\n.TP\n.B UTILITY_REGISTRY_DIR\nthe directory of the registry store's hives\n"
          ".SH SEE ALSO\n";
   bool first = true;
@@ -72,15 +74,17 @@ void PrintGroupManPage(std::ostream& out, const Group& group) {
   for (const Command& c : group.commands) {
     out << ".B utility " << Roff(group.name) << " " << Roff(c.name) << "\n";
     if (!c.options.empty()) out << "[\\fIoptions\\fR]\n";
-    if (!c.synopsis.empty()) out << ".I \"" << Roff(c.synopsis) << "\"\n";
+    if (!c.args.empty()) out << ".I \"" << Roff(Synopsis(c)) << "\"\n";
     out << ".br\n";
   }
   out << ".SH COMMANDS\n";
   for (const Command& c : group.commands) {
     out << ".SS " << Roff(c.name) << "\n" << Roff(c.summary) << "\n";
     for (const Option& o : c.options) {
-      out << ".TP\n.B \\-\\-" << Roff(o.name);
-      if (!o.value.empty()) out << " \\fI" << Roff(o.value) << "\\fR";
+      out << ".TP\n.B ";
+      if (o.shortName != 0) out << "\\-" << o.shortName << ", ";
+      out << "\\-\\-" << Roff(o.name);
+      if (!o.value.name.empty()) out << " \\fI" << Roff(Placeholder(o.value)) << "\\fR";
       out << "\n" << Roff(o.help) << "\n";
     }
     Examples(out, c.examples);

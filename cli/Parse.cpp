@@ -1,18 +1,101 @@
 // The command-line parser of the host program.
 #include "Parse.h"
 
-namespace utility::cli {
+#include <algorithm>
 
+#include "Suggest.h"
+
+namespace utility::cli {
 namespace {
 
 const Option* FindOption(const Command& command, const std::string& name) {
-  for (const Option& o : command.options) {
-    if (o.name == name) return &o;
+  for (const Option* o : AllOptions(command)) {
+    if (o->name == name) return o;
   }
   return nullptr;
 }
 
-std::string Expected(const Command& command) { return command.synopsis.empty() ? "no arguments" : command.synopsis; }
+const Option* FindShort(const Command& command, char letter) {
+  for (const Option* o : AllOptions(command)) {
+    if (o->shortName == letter) return o;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> OptionNames(const Command& command) {
+  std::vector<std::string> names;
+  for (const Option* o : AllOptions(command)) names.push_back("--" + o->name);
+  return names;
+}
+
+std::string Expected(const Command& command) {
+  const std::string synopsis = Synopsis(command);
+  return synopsis.empty() ? "no arguments" : synopsis;
+}
+
+// A word that is a short option: "-y", not "-", "-5" or "-0x10" (negative numbers are arguments).
+bool IsShortOption(const std::string& w) {
+  return w.size() == 2 && w[0] == '-' && ((w[1] >= 'a' && w[1] <= 'z') || (w[1] >= 'A' && w[1] <= 'Z'));
+}
+
+// Checks one value against its kind; the message names the value as the table does.
+void CheckValue(const Value& spec, const std::string& text) {
+  const std::string what = spec.what.empty() ? spec.name : spec.what;
+  switch (spec.kind) {
+    case Kind::Integer:
+      ParseInteger(text, what, spec.min, spec.max);
+      break;
+    case Kind::Number:
+      ParseNumber(text, what);
+      break;
+    case Kind::Choice:
+      if (std::find(spec.choices.begin(), spec.choices.end(), text) == spec.choices.end()) {
+        std::string list;
+        for (const std::string& c : spec.choices) list += (list.empty() ? "" : ", ") + c;
+        throw UsageError("unknown " + what + " " + Quoted(text) + " (one of " + list + ")" +
+                         DidYouMean(text, spec.choices));
+      }
+      break;
+    case Kind::Path:
+    case Kind::Input:
+      if (text.empty()) throw UsageError("an empty " + what + " names no file");
+      break;
+    case Kind::Text:
+    case Kind::VariantType:
+      break;
+  }
+}
+
+void SetOption(Invocation& inv, const Option& option, bool hasValue, std::string value) {
+  if (option.value.name.empty()) {
+    if (hasValue) throw UsageError("option --" + option.name + " takes no value");
+    if (&option == &kJsonOption) {
+      inv.json = true;
+    } else if (&option == &kLibraryPathsOption) {
+      inv.libraryPaths = true;
+    } else {
+      inv.flags[option.name] = true;
+    }
+    return;
+  }
+  CheckValue(option.value, value);
+  inv.options[option.name] = std::move(value);
+}
+
+void CheckCount(const Command& command, const Invocation& inv) {
+  const std::size_t given = inv.args.size();
+  const std::size_t required = static_cast<std::size_t>(
+      std::count_if(command.args.begin(), command.args.end(), [](const Value& v) { return !v.optional; }));
+  if (given < required) {
+    throw UsageError("missing argument: " + command.name + " expects " + Expected(command) + ", " +
+                     std::to_string(given) + " given");
+  }
+  if (given > command.args.size()) {
+    throw UsageError("too many arguments: " + command.name + " expects " + Expected(command) + ", " +
+                     std::to_string(given) + " given (the first extra one is " + Quoted(inv.args[command.args.size()]) +
+                     ")");
+  }
+}
 
 }  // namespace
 
@@ -30,16 +113,35 @@ const Command* FindCommand(const Group& group, const std::string& name) {
   return nullptr;
 }
 
+const Command* FindProgramCommand(const std::string& name) {
+  for (const Command& c : ProgramCommands()) {
+    if (c.name == name) return &c;
+  }
+  return nullptr;
+}
+
 Invocation ParseInvocation(const Command& command, const std::vector<std::string>& words) {
   Invocation inv;
+  inv.command = &command;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
-    if (optionsEnded || w.size() < 3 || w.compare(0, 2, "--") != 0) {
-      if (w == "--" && !optionsEnded) {
-        optionsEnded = true;
-        continue;
+    if (!optionsEnded && w == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && IsShortOption(w)) {
+      const Option* option = FindShort(command, w[1]);
+      if (option == nullptr) throw UsageError("unknown option " + Quoted(w));
+      std::string value;
+      if (!option->value.name.empty()) {
+        if (i + 1 >= words.size()) throw UsageError("option " + w + " needs a value " + Placeholder(option->value));
+        value = words[++i];
       }
+      SetOption(inv, *option, false, value);
+      continue;
+    }
+    if (optionsEnded || w.size() < 3 || w.compare(0, 2, "--") != 0) {
       inv.args.push_back(w);
       continue;
     }
@@ -51,34 +153,20 @@ Invocation ParseInvocation(const Command& command, const std::vector<std::string
       value = name.substr(eq + 1);
       name.erase(eq);
     }
-    if (name == "json") {
-      if (hasValue) throw UsageError("option --json takes no value");
-      inv.json = true;
-      continue;
-    }
     const Option* option = FindOption(command, name);
-    if (option == nullptr) throw UsageError("unknown option " + Quoted("--" + name));
-    if (option->value.empty()) {
-      if (hasValue) throw UsageError("option --" + name + " takes no value");
-      inv.flags[name] = true;
-      continue;
+    if (option == nullptr) {
+      throw UsageError("unknown option " + Quoted("--" + name) + DidYouMean("--" + name, OptionNames(command)));
     }
-    if (!hasValue) {
-      if (i + 1 >= words.size()) throw UsageError("option --" + name + " needs a value " + option->value);
+    if (!option->value.name.empty() && !hasValue) {
+      if (i + 1 >= words.size()) {
+        throw UsageError("option --" + name + " needs a value " + Placeholder(option->value));
+      }
       value = words[++i];
     }
-    inv.options[name] = value;
+    SetOption(inv, *option, hasValue, std::move(value));
   }
-  const std::size_t given = inv.args.size();
-  if (given < command.minArgs) {
-    throw UsageError("missing argument: " + command.name + " expects " + Expected(command) + ", " +
-                     std::to_string(given) + " given");
-  }
-  if (given > command.maxArgs) {
-    throw UsageError("too many arguments: " + command.name + " expects " + Expected(command) + ", " +
-                     std::to_string(given) + " given (the first extra one is " + Quoted(inv.args[command.maxArgs]) +
-                     ")");
-  }
+  CheckCount(command, inv);
+  for (std::size_t i = 0; i < inv.args.size(); ++i) CheckValue(command.args[i], inv.args[i]);
   return inv;
 }
 

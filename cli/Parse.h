@@ -17,10 +17,14 @@ namespace utility::cli {
 
 const Group* FindGroup(const std::string& name);
 const Command* FindCommand(const Group& group, const std::string& name);
+// One of the program's own commands (help, version, demo, completion), or nullptr.
+const Command* FindProgramCommand(const std::string& name);
 
-// The words after the command's name. Throws UsageError for an unknown option, a flag given a
-// value, an option without one, or too few or too many positional arguments; the message quotes
-// what was wrong (shortened) and says what the command expects.
+// The words after the command's name. Throws UsageError for an unknown option (suggesting the
+// closest known one), a flag given a value, an option without one, too few or too many
+// positional arguments, or a value that is not of its kind (a number out of range, a word not
+// among the choices); the message quotes what was wrong (shortened) and says what was expected.
+// -y stands for the option whose short name is y; "-", "-5" and words after "--" are arguments.
 Invocation ParseInvocation(const Command& command, const std::vector<std::string>& words);
 
 // True when --help or -h comes before any "--".

@@ -43,6 +43,7 @@ std::vector<std::string> Canonical(const Invocation& inv) {
     if (on) words.push_back("--" + name);
   }
   if (inv.json) words.push_back("--json");
+  if (inv.libraryPaths) words.push_back("--library-paths");
   words.push_back("--");
   words.insert(words.end(), inv.args.begin(), inv.args.end());
   return words;
@@ -75,11 +76,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     return 0;
   }
-  if (inv.args.size() < command.minArgs || inv.args.size() > command.maxArgs)
-    Fail("argument count out of range", command);
+  std::size_t required = 0;
+  for (const Value& a : command.args) required += a.optional ? 0 : 1;
+  if (inv.args.size() < required || inv.args.size() > command.args.size()) Fail("argument count out of range", command);
   for (const Option& o : command.options) {
-    if (o.value.empty() && inv.options.count(o.name) != 0) Fail("a flag took a value", command);
-    if (!o.value.empty() && inv.flags.count(o.name) != 0) Fail("an option lost its value", command);
+    if (o.value.name.empty() && inv.options.count(o.name) != 0) Fail("a flag took a value", command);
+    if (!o.value.name.empty() && inv.flags.count(o.name) != 0) Fail("an option lost its value", command);
+  }
+  // What the parser let through, the handlers' typed reads take without a usage error.
+  try {
+    for (std::size_t i = 0; i < inv.args.size(); ++i) {
+      if (command.args[i].kind == Kind::Integer) inv.Integer(i);
+      if (command.args[i].kind == Kind::Number) inv.Number(i);
+    }
+    for (const Option& o : command.options) {
+      if (o.value.kind == Kind::Integer) inv.IntegerOption(o.name, 0);
+    }
+  } catch (const UsageError& e) {
+    fprintf(stderr, "%s\n", e.what());
+    Fail("a checked value does not read as its kind", command);
   }
   Invocation again;
   try {
@@ -88,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     fprintf(stderr, "%s\n", e.what());
     Fail("a parsed command line does not parse again", command);
   }
-  if (again.args != inv.args || again.options != inv.options || again.flags != inv.flags || again.json != inv.json) {
+  if (again.args != inv.args || again.options != inv.options || again.flags != inv.flags || again.json != inv.json ||
+      again.libraryPaths != inv.libraryPaths) {
     Fail("a parsed command line parses to something else", command);
   }
   return 0;

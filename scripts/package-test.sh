@@ -20,7 +20,8 @@ declare -A wanted=(
                  /usr/lib/$triplet/utility/DiskID.dll /usr/share/utility/KeyWords.ini"
   [libutility-dev]="/usr/include/Utility/Utility.h /usr/lib/$triplet/libUtility.so
                     /usr/lib/$triplet/cmake/Utility/UtilityConfig.cmake /usr/lib/$triplet/pkgconfig/utility.pc"
-  [utility]="/usr/bin/utility /usr/share/bash-completion/completions/utility"
+  [utility]="/usr/bin/utility /usr/share/bash-completion/completions/utility /usr/share/zsh/vendor-completions/_utility
+             /usr/share/fish/vendor_completions.d/utility.fish /usr/share/man/man1/utility.1.gz"
 )
 root=$work/root
 for package in "${!wanted[@]}"; do
@@ -82,8 +83,10 @@ graded=$(cd "$work/run" && env HOME="$work/home" UTILITY_REGISTRY_DIR="$work/reg
 grep -q "^code: 4" <<<"$graded" || { echo "package-test: the shipped KeyWords.ini was not found: $graded" >&2; exit 1; }
 cpu=$("$root/usr/bin/utility" identity cpu-id)
 [[ -n $cpu ]] || { echo "package-test: the shipped DiskID.dll was not found" >&2; exit 1; }
-# The completion from the package is the program's own.
+# The completions from the package are the program's own.
 diff <("$root/usr/bin/utility" completion bash) "$root/usr/share/bash-completion/completions/utility"
+diff <("$root/usr/bin/utility" completion zsh) "$root/usr/share/zsh/vendor-completions/_utility"
+diff <("$root/usr/bin/utility" completion fish) "$root/usr/share/fish/vendor_completions.d/utility.fish"
 
 echo "== consumer build against the unpacked package"
 cmake -S "$source_dir/tests/install/consumer" -B "$work/consumer" -G Ninja \

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,16 @@
 namespace utility::cli {
 namespace {
 
-constexpr const char* kTypes = "char, uchar, short, ushort, int, uint, float, double";
-constexpr const char* kVariantTypes = "I1, UI1, I2, UI2, I4, UI4, R4, R8, BOOL";
+const Value kType = Choice("type", {"char", "uchar", "short", "ushort", "int", "uint", "float", "double"});
+const Value kVariantType = Choice("vt", {"I1", "UI1", "I2", "UI2", "I4", "UI4", "R4", "R8", "BOOL"}, "variant type");
+const Value kIndex = Integer("index", "bit index", INT32_MIN, INT32_MAX);
+Value Int32(const char* name) { return Integer(name, name, INT32_MIN, INT32_MAX); }
+const Value kFlag = Choice("flag", {"0", "1", "true", "false"});
 
 std::string Hex(std::uint64_t bits, int digits) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "0x%0*llX", digits, static_cast<unsigned long long>(bits));
   return buffer;
-}
-
-int ParseIndex(const std::string& text) {
-  return static_cast<int>(ParseInteger(text, "bit index", INT32_MIN, INT32_MAX));
 }
 
 // An integer of `bits` width, given signed or as an unsigned bit pattern.
@@ -35,16 +35,12 @@ long long ParseWidth(const std::string& text, const std::string& what, int bits)
   return ParseInteger(text, what, low, high);
 }
 
-bool ParseFlag(const std::string& text) {
-  if (text == "1" || text == "true") return true;
-  if (text == "0" || text == "false") return false;
-  throw UsageError("malformed flag: " + Quoted(text) + " (expected 0, 1, true or false)");
-}
+bool FlagArg(const std::string& text) { return text == "1" || text == "true"; }
 
 // Applies one of the typed overloads (get when `flag` is null) and reports the value.
 template <class T>
 int RunTyped(const Invocation& inv, Reply& reply, T value, const bool* flag) {
-  const int index = ParseIndex(inv.Arg(2));
+  const int index = static_cast<int>(inv.Integer(2));
   if (flag != nullptr) {
     CUtility::SetBit(value, index, *flag);
     if constexpr (std::is_floating_point_v<T>) {
@@ -78,13 +74,13 @@ int Typed(const Invocation& inv, Reply& reply, const bool* flag) {
     return RunTyped(inv, reply, static_cast<unsigned>(ParseInteger(text, "uint value", 0, UINT32_MAX)), flag);
   if (type == "float") return RunTyped(inv, reply, static_cast<float>(ParseNumber(text, "float value")), flag);
   if (type == "double") return RunTyped(inv, reply, ParseNumber(text, "double value"), flag);
-  throw UsageError("unknown type " + Quoted(type) + " (one of " + kTypes + ")");
+  throw std::logic_error("a type outside the table: " + type);
 }
 
 int Get(const Invocation& inv, Reply& reply) { return Typed(inv, reply, nullptr); }
 
 int Set(const Invocation& inv, Reply& reply) {
-  const bool flag = ParseFlag(inv.Arg(3));
+  const bool flag = FlagArg(inv.Arg(3));
   return Typed(inv, reply, &flag);
 }
 
@@ -118,7 +114,7 @@ COleVariant MakeVariant(const std::string& type, const std::string& text) {
     v.vt = VT_BOOL;
     v.boolVal = static_cast<VARIANT_BOOL>(ParseWidth(text, "BOOL value", 16));
   } else {
-    throw UsageError("unknown variant type " + Quoted(type) + " (one of " + kVariantTypes + ")");
+    throw std::logic_error("a variant type outside the table: " + type);
   }
   return v;
 }
@@ -157,28 +153,28 @@ void ReplyVariant(Reply& reply, const COleVariant& v) {
 
 int VariantGet(const Invocation& inv, Reply& reply) {
   const COleVariant v = MakeVariant(inv.Arg(0), inv.Arg(1));
-  reply.Integer("bit", CUtility::GetBit(v, ParseIndex(inv.Arg(2))));
+  reply.Integer("bit", CUtility::GetBit(v, static_cast<int>(inv.Integer(2))));
   return kExitOk;
 }
 
 int VariantSet(const Invocation& inv, Reply& reply) {
   COleVariant v = MakeVariant(inv.Arg(0), inv.Arg(1));
-  CUtility::SetBit(v, ParseIndex(inv.Arg(2)), ParseFlag(inv.Arg(3)));
+  CUtility::SetBit(v, static_cast<int>(inv.Integer(2)), FlagArg(inv.Arg(3)));
   ReplyVariant(reply, v);
   return kExitOk;
 }
 
 int Digit(const Invocation& inv, Reply& reply) {
-  const int value = static_cast<int>(ParseInteger(inv.Arg(0), "value", INT32_MIN, INT32_MAX));
-  const int position = static_cast<int>(ParseInteger(inv.Arg(1), "position", INT32_MIN, INT32_MAX));
+  const int value = static_cast<int>(inv.Integer(0));
+  const int position = static_cast<int>(inv.Integer(1));
   reply.Integer("digit", CUtility::GetDigit(value, position));
   return kExitOk;
 }
 
 int SetDigit(const Invocation& inv, Reply& reply) {
-  const int value = static_cast<int>(ParseInteger(inv.Arg(0), "value", INT32_MIN, INT32_MAX));
-  const int position = static_cast<int>(ParseInteger(inv.Arg(1), "position", INT32_MIN, INT32_MAX));
-  const int digit = static_cast<int>(ParseInteger(inv.Arg(2), "digit", INT32_MIN, INT32_MAX));
+  const int value = static_cast<int>(inv.Integer(0));
+  const int position = static_cast<int>(inv.Integer(1));
+  const int digit = static_cast<int>(inv.Integer(2));
   const ULONG result = CUtility::SetDigit(value, position, digit);
   reply.Integer("result", result);
   reply.Integer("signed", static_cast<LONG>(result));
@@ -186,9 +182,9 @@ int SetDigit(const Invocation& inv, Reply& reply) {
 }
 
 int Field(const Invocation& inv, Reply& reply) {
-  const int value = static_cast<int>(ParseWidth(inv.Arg(0), "value", 32));
-  const int shift = static_cast<int>(ParseInteger(inv.Arg(1), "shift", INT32_MIN, INT32_MAX));
-  const int width = static_cast<int>(ParseInteger(inv.Arg(2), "width", INT32_MIN, INT32_MAX));
+  const int value = static_cast<int>(inv.Integer(0));
+  const int shift = static_cast<int>(inv.Integer(1));
+  const int width = static_cast<int>(inv.Integer(2));
   const int field = CUtility::ConvertToBitValue(value, shift, width);
   reply.Integer("field", field);
   reply.Text("hex", Hex(static_cast<std::uint32_t>(field), 1));
@@ -234,30 +230,28 @@ void Demo(std::ostream& out) {
 // The table keeps one command to a few lines, laid out by hand.
 // clang-format off
 Group BitsGroup() {
-  const std::string typeList = std::string(" (") + kTypes + ")";
-  const std::string variantList = std::string(" (") + kVariantTypes + ")";
-  return {"bits",
+    return {"bits",
           "single bits of numbers and variants, decimal digits, bit fields and bytes",
           {
-              {"bits", "get", "<type> <value> <index>", "print bit (index modulo 32) of a value widened to 32 bits" + typeList, {},
-               {"utility bits get char -128 9   # 1: sign-extended", "utility bits get double 1.0 40   # 0"}, 3, 3, Get},
-              {"bits", "set", "<type> <value> <index> <flag>",
-               "flag 0 sets the bit, 1 clears it (the typed overloads' reversed sense); print the new value" + typeList, {},
-               {"utility bits set int 0 3 0   # 8", "utility bits set float 1.0 31 0   # -1"}, 4, 4, Set},
-              {"bits", "get-variant", "<vt> <value> <index>", "print a bit of a variant of the given type" + variantList, {},
-               {"utility bits get-variant BOOL -1 20   # 1", "utility bits get-variant UI1 255 20   # 0"}, 3, 3, VariantGet},
-              {"bits", "set-variant", "<vt> <value> <index> <flag>",
-               "flag 1 sets the bit, 0 clears it; print the variant's new value" + variantList, {},
-               {"utility bits set-variant I4 15 3 0   # 7", "utility bits set-variant BOOL 0 5 1   # -1"}, 4, 4, VariantSet},
-              {"bits", "digit", "<value> <position>", "print the decimal digit at a position (0 = units)", {},
-               {"utility bits digit 12345 2   # 3", "utility bits digit -123 0   # -3"}, 2, 2, Digit},
-              {"bits", "set-digit", "<value> <position> <digit>",
+              {"bits", "get", {kType, Text("value"), kIndex}, "print bit (index modulo 32) of a value widened to 32 bits", {},
+               {"utility bits get char -128 9   # 1: sign-extended", "utility bits get double 1.0 40   # 0"}, Get},
+              {"bits", "set", {kType, Text("value"), kIndex, kFlag},
+               "flag 0 sets the bit, 1 clears it (the typed overloads' reversed sense); print the new value", {},
+               {"utility bits set int 0 3 0   # 8", "utility bits set float 1.0 31 0   # -1"}, Set},
+              {"bits", "get-variant", {kVariantType, Text("value"), kIndex}, "print a bit of a variant of the given type", {},
+               {"utility bits get-variant BOOL -1 20   # 1", "utility bits get-variant UI1 255 20   # 0"}, VariantGet},
+              {"bits", "set-variant", {kVariantType, Text("value"), kIndex, kFlag},
+               "flag 1 sets the bit, 0 clears it; print the variant's new value", {},
+               {"utility bits set-variant I4 15 3 0   # 7", "utility bits set-variant BOOL 0 5 1   # -1"}, VariantSet},
+              {"bits", "digit", {Int32("value"), Int32("position")}, "print the decimal digit at a position (0 = units)", {},
+               {"utility bits digit 12345 2   # 3", "utility bits digit -123 0   # -3"}, Digit},
+              {"bits", "set-digit", {Int32("value"), Int32("position"), Int32("digit")},
                "replace the decimal digit at a position; print the unsigned result (0 for a digit outside 0-9)", {},
-               {"utility bits set-digit 12345 2 9   # 12945", "utility bits set-digit -123 1 5   # 4294967243"}, 3, 3, SetDigit},
-              {"bits", "field", "<value> <shift> <width>", "print the bit field of width bits at bit (shift modulo 32)", {},
-               {"utility bits field 0x1234 4 8   # 35 (0x23)", "utility bits field -1 28 8   # 255"}, 3, 3, Field},
-              {"bits", "byte", "<hex-bytes> <index>", "print one byte of a buffer given in hexadecimal", {},
-               {"utility bits byte 010203 2   # 3"}, 2, 2, Byte},
+               {"utility bits set-digit 12345 2 9   # 12945", "utility bits set-digit -123 1 5   # 4294967243"}, SetDigit},
+              {"bits", "field", {Integer("value", "value", INT32_MIN, UINT32_MAX), Int32("shift"), Int32("width")}, "print the bit field of width bits at bit (shift modulo 32)", {},
+               {"utility bits field 0x1234 4 8   # 35 (0x23)", "utility bits field -1 28 8   # 255"}, Field},
+              {"bits", "byte", {Text("hex-bytes"), Text("index")}, "print one byte of a buffer given in hexadecimal", {},
+               {"utility bits byte 010203 2   # 3"}, Byte},
           },
           Demo};
 }

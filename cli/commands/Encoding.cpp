@@ -15,10 +15,10 @@
 namespace utility::cli {
 namespace {
 
-const char* const kWideVia[] = {"ANSIToUnicode1", "ANSIToUnicode2", "ToWideString", "AnsiToUnicode",
-                                "ConvertCharToString"};
-const char* const kNarrowVia[] = {"UnicodeToANSI", "UnicodeToANSI-string", "ToMultiBytes", "UnicodeToAnsi",
-                                  "ConvertStringToChar"};
+const std::vector<std::string> kWideVia = {"ANSIToUnicode1", "ANSIToUnicode2", "ToWideString", "AnsiToUnicode",
+                                           "ConvertCharToString"};
+const std::vector<std::string> kNarrowVia = {"UnicodeToANSI", "UnicodeToANSI-string", "ToMultiBytes", "UnicodeToAnsi",
+                                             "ConvertStringToChar"};
 
 std::string Hex(unsigned value, int digits) {
   char buffer[16];
@@ -50,18 +50,7 @@ std::vector<unsigned> ParseHex(const std::string& text, int digits, const std::s
   return values;
 }
 
-std::string CheckVia(const std::string& via, const char* const (&names)[5]) {
-  for (const char* name : names) {
-    if (via == name) return via;
-  }
-  std::string list;
-  for (const char* name : names) list += (list.empty() ? "" : ", ") + std::string(name);
-  throw UsageError("unknown conversion " + Quoted(via) + " (one of " + list + ")");
-}
-
-int Length(const Invocation& inv) {
-  return static_cast<int>(ParseInteger(inv.Get("length", "-1"), "length", -1, 1 << 30));
-}
+int Length(const Invocation& inv) { return static_cast<int>(inv.IntegerOption("length", -1)); }
 
 void Show(Reply& reply, const std::string& via, const std::string& field, const std::vector<std::string>& items,
           long long count, const std::string& note) {
@@ -89,7 +78,7 @@ int ToWide(const Invocation& inv, Reply& reply) {
     bytes.clear();
     for (unsigned b : ParseHex(inv.Arg(0), 2, "bytes")) bytes += static_cast<char>(b);
   }
-  const std::string via = CheckVia(inv.Get("via", "ANSIToUnicode2"), kWideVia);
+  const std::string via = inv.Get("via", "ANSIToUnicode2");
   std::vector<std::string> items;
   std::string note;
   long long count = 0;
@@ -130,7 +119,7 @@ int ToAnsi(const Invocation& inv, Reply& reply) {
     for (unsigned u : ParseHex(inv.Arg(0), 4, "units")) units.push_back(static_cast<unsigned short>(u));
     text = CString(units.data(), static_cast<int>(units.size()));
   }
-  const std::string via = CheckVia(inv.Get("via", "UnicodeToANSI"), kNarrowVia);
+  const std::string via = inv.Get("via", "UnicodeToANSI");
   std::vector<std::string> items;
   std::string note;
   const auto bytesUpToZero = [&items](const char* p) {
@@ -196,30 +185,28 @@ void Demo(std::ostream& out) {
 // clang-format off
 Group EncodingGroup() {
   const std::vector<Option> wideOptions = {
-      {"via", "<conversion>",
-       "ANSIToUnicode1, ANSIToUnicode2 (default), ToWideString, AnsiToUnicode or ConvertCharToString"},
-      {"bytes", "", "read the text as hexadecimal bytes, e.g. 'e4 b8 ad ff'"},
-      {"length", "<n>", "source length in bytes for ToWideString (default -1: the whole text)"},
-      {"terminate", "", "ask ToWideString for room for a terminator"},
+      With("via", Choice("conversion", kWideVia),
+           "ANSIToUnicode1, ANSIToUnicode2 (default), ToWideString, AnsiToUnicode or ConvertCharToString"),
+      Flag("bytes", "read the text as hexadecimal bytes, e.g. 'e4 b8 ad ff'"),
+      With("length", Integer("n", "length", -1, 1 << 30), "source length in bytes for ToWideString (default -1: the whole text)"),
+      Flag("terminate", "ask ToWideString for room for a terminator"),
   };
   const std::vector<Option> narrowOptions = {
-      {"via", "<conversion>",
-       "UnicodeToANSI (default), UnicodeToANSI-string, ToMultiBytes, UnicodeToAnsi or ConvertStringToChar"},
-      {"units", "", "read the text as hexadecimal UTF-16 units, e.g. '0061 D800'"},
-      {"length", "<n>", "source length in units for ToMultiBytes (default -1: the whole text)"},
-      {"terminate", "", "ask ToMultiBytes for room for a terminator"},
+      With("via", Choice("conversion", kNarrowVia),
+           "UnicodeToANSI (default), UnicodeToANSI-string, ToMultiBytes, UnicodeToAnsi or ConvertStringToChar"),
+      Flag("units", "read the text as hexadecimal UTF-16 units, e.g. '0061 D800'"),
+      With("length", Integer("n", "length", -1, 1 << 30), "source length in units for ToMultiBytes (default -1: the whole text)"),
+      Flag("terminate", "ask ToMultiBytes for room for a terminator"),
   };
   return {"encoding",
           "conversions between 8-bit text (UTF-8) and UTF-16",
           {
-              {"encoding", "to-wide", "<text>", "convert 8-bit text to UTF-16 and show the code units", wideOptions,
+              {"encoding", "to-wide", {Text("text")}, "convert 8-bit text to UTF-16 and show the code units", wideOptions,
                {"utility encoding to-wide café", "utility encoding to-wide --bytes 'e4 b8 ad ff' --via AnsiToUnicode",
-                "utility encoding to-wide abcdef --via ToWideString --length 2 --terminate"},
-               1, 1, ToWide},
-              {"encoding", "to-ansi", "<text>", "convert text to 8-bit text and show the bytes", narrowOptions,
+                "utility encoding to-wide abcdef --via ToWideString --length 2 --terminate"}, ToWide},
+              {"encoding", "to-ansi", {Text("text")}, "convert text to 8-bit text and show the bytes", narrowOptions,
                {"utility encoding to-ansi 中文", "utility encoding to-ansi --units '0061 0000 0062' --via ConvertStringToChar",
-                "utility encoding to-ansi 中文 --via UnicodeToAnsi --json"},
-               1, 1, ToAnsi},
+                "utility encoding to-ansi 中文 --via UnicodeToAnsi --json"}, ToAnsi},
           },
           Demo};
 }

@@ -2,6 +2,8 @@
 // Paths typed on the command line are native; they reach the library in its backslash form and
 // come back native, so that `/tmp/a/b` and `\tmp\a\b` name the same directory.
 #include <dirent.h>
+#include <sys/stat.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -37,9 +39,11 @@ std::string TooLong(const std::string& path) { return Shortened(path) + ": the p
 // Whether the call that just failed refused a path as too long.
 bool RefusedAsTooLong() { return GetLastError() == static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE); }
 
-std::vector<std::string> NativeList(const CStringArray& paths) {
+// The listing in byte order (as `LC_ALL=C ls` sorts), unless the library's own order is asked for.
+std::vector<std::string> NativeList(const CStringArray& paths, bool sorted) {
   std::vector<std::string> out;
   for (INT_PTR i = 0; i < paths.GetSize(); ++i) out.push_back(Native(paths[i]));
+  if (sorted) std::sort(out.begin(), out.end());
   return out;
 }
 
@@ -52,7 +56,14 @@ void RequireReadableDirectory(const std::string& path) {
   closedir(dir);
 }
 
+// Whether something is at a path already, so that the answer says what the command changed.
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
 int Create(const Invocation& inv, Reply& reply) {
+  const bool existed = Exists(inv.Arg(0));
   SetLastError(ERROR_SUCCESS);
   const int result = CUtility::CreateAllDirectories(Library(inv.Arg(0)));
   const bool tooLong = result == 0 && RefusedAsTooLong();
@@ -60,6 +71,7 @@ int Create(const Invocation& inv, Reply& reply) {
   if (tooLong) throw Failure("could not create " + TooLong(inv.Arg(0)));
   if (result == 0)
     throw Failure("could not create " + Shortened(inv.Arg(0)) + " (a level is in the way or not allowed)");
+  reply.Human((existed ? "already there: " : "created ") + Shown(inv.Arg(0)));
   return kExitOk;
 }
 
@@ -68,12 +80,15 @@ int CreateParents(const Invocation& inv, Reply& reply) {
   for (char& c : path) {
     if (c == '/') c = '\\';
   }
+  const std::string parent = inv.Arg(0).substr(0, inv.Arg(0).find_last_of('/') + 1);
+  const bool existed = parent.empty() || Exists(parent);
   SetLastError(ERROR_SUCCESS);
   const int result = CUtility::CreateAllDirectoriesEx(path.c_str());
   const bool tooLong = result == 0 && RefusedAsTooLong();
   reply.Integer("result", result);
   if (tooLong) throw Failure("could not create the directories of " + TooLong(inv.Arg(0)));
   if (result == 0) throw Failure("could not create the directories of " + Shortened(inv.Arg(0)));
+  reply.Human((existed ? "already there: " : "created ") + Shown(parent.empty() ? "." : parent));
   return kExitOk;
 }
 
@@ -107,6 +122,7 @@ int Remove(const Invocation& inv, Reply& reply) {
     }
     if (result == 0)
       throw Failure("could not remove " + Shortened(path) + " (missing, not a directory, or something in it stayed)");
+    reply.Human("removed " + Shown(path) + " and everything in it");
   } catch (const CFileException& e) {
     throw Failure("stopped at " + Shortened(Native(e.m_strFileName)) + ": cannot delete it (Win32 error " +
                   std::to_string(e.m_lOsError) + "); files deleted before it stay deleted");
@@ -133,6 +149,7 @@ int Rename(const Invocation& inv, Reply& reply) {
     throw Failure("could not rename " + Shortened(inv.Arg(0)) + " to " + Shortened(inv.Arg(1)) +
                   " (missing, target exists, another directory, or too long)");
   }
+  reply.Human("renamed " + Shown(inv.Arg(0)) + " to " + Shown(inv.Arg(1)));
   return kExitOk;
 }
 
@@ -143,8 +160,8 @@ int List(const Invocation& inv, Reply& reply) {
   Progress progress("listing " + inv.Arg(0));
   CUtility::GetDirInfo(Library(inv.Arg(0)), CString(filter.c_str()), directories, files, inv.Flag("recursive") ? 1 : 0);
   progress.Done();
-  reply.List("directories", NativeList(directories));
-  reply.List("files", NativeList(files));
+  reply.Paths("directories", NativeList(directories, !inv.Flag("unsorted")));
+  reply.Paths("files", NativeList(files, !inv.Flag("unsorted")));
   return kExitOk;
 }
 
@@ -190,27 +207,26 @@ Group FilesGroup() {
   return {"files",
           "create, remove, rename and list directories",
           {
-              {"files", "create", "<path>",
+              {"files", "create", {PathTo("path")},
                "create a directory and every missing parent (a file under that name counts as existing)", {},
-               {"utility files create /tmp/a/b/c"}, 1, 1, Create},
-              {"files", "create-parents", "<path>",
+               {"utility files create /tmp/a/b/c"}, Create},
+              {"files", "create-parents", {PathTo("path")},
                "create the directories up to the last separator; what follows it is a file name", {},
                {"utility files create-parents /tmp/logs/2024/trace.log   # makes /tmp/logs/2024",
-                "utility files create-parents /tmp/a/b/   # makes /tmp/a and /tmp/a/b"},
-               1, 1, CreateParents},
-              {"files", "remove", "<path>",
+                "utility files create-parents /tmp/a/b/   # makes /tmp/a and /tmp/a/b"}, CreateParents},
+              {"files", "remove", {PathTo("path")},
                "delete a directory with everything in it; asks first unless --yes (links go as links)",
-               {{"yes", "", "remove without asking"}},
-               {"utility files remove /tmp/old", "utility files remove --yes /tmp/old"}, 1, 1, Remove},
-              {"files", "rename", "<from> <to>",
+               {Flag("yes", "remove without asking", 'y')},
+               {"utility files remove /tmp/old", "utility files remove --yes /tmp/old"}, Remove},
+              {"files", "rename", {PathTo("from"), PathTo("to")},
                "rename a folder or file within its directory; an existing target is never replaced", {},
-               {"utility files rename /tmp/old /tmp/new"}, 2, 2, Rename},
-              {"files", "list", "<directory>",
+               {"utility files rename /tmp/old /tmp/new"}, Rename},
+              {"files", "list", {PathTo("directory")},
                "list subdirectories and files whose extension matches the filter",
-               {{"filter", "<pattern>", "*.* for every file (the default), else only its extension counts: *.txt"},
-                {"recursive", "", "descend into subdirectories (links to directories are not entered)"}},
-               {"utility files list /tmp", "utility files list --filter '*.txt' --recursive /tmp/project"}, 1, 1,
-               List},
+               {With("filter", Text("pattern"), "*.* for every file (the default), else only its extension counts: *.txt"),
+                Flag("recursive", "descend into subdirectories (links to directories are not entered)", 'r'),
+                Flag("unsorted", "keep the order the directories give instead of sorting")},
+               {"utility files list /tmp", "utility files list --filter '*.txt' --recursive /tmp/project"}, List},
           },
           Demo};
 }

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include <Utility/Platform/InstallLayout.h>
 #include <Utility/Utility.h>
 
 #include "Command.h"
@@ -11,24 +12,33 @@
 namespace utility::cli {
 namespace {
 
+// The identifiers come from the module; without it the library answers 0 or "", which must not
+// pass for an answer.
+void RequireModule() {
+  RequireInstalled("DiskID.dll", utility::platform::InstalledModuleDirectory(), "identity module");
+}
+
 int DiskId(const Invocation&, Reply& reply) {
+  RequireModule();
   reply.Integer("id", CUtility::GetHardDriveComputerID());
   return kExitOk;
 }
 
 int CpuId(const Invocation&, Reply& reply) {
+  RequireModule();
   reply.Text("cpu", CUtility::GetCPUID().ToUtf8());
   return kExitOk;
 }
 
 int ComputerGuid(const Invocation&, Reply& reply) {
+  RequireModule();
   reply.Text("guid", CUtility::GetComputerGUID().ToUtf8());
   return kExitOk;
 }
 
 int GuidOf(const Invocation& inv, Reply& reply) {
   // Negative identifiers are taken by their 32-bit pattern, as the hard drive identifier is.
-  const long long id = ParseInteger(inv.Arg(0), "identifier", -0x80000000LL, 0xFFFFFFFFLL);
+  const long long id = inv.Integer(0);
   reply.Text("guid", CUtility::CreateGuidByID(static_cast<ULONG>(id)));
   return kExitOk;
 }
@@ -50,15 +60,14 @@ Group IdentityGroup() {
   return {"identity",
           "machine identifiers from DiskID.dll (beside this program or installed), and GUID text of identifiers",
           {
-              {"identity", "disk-id", "", "print the hard drive identifier (0 when not available)", {},
-               {"utility identity disk-id"}, 0, 0, DiskId},
-              {"identity", "cpu-id", "", "print the processor identifier (empty when not available)", {},
-               {"utility identity cpu-id"}, 0, 0, CpuId},
-              {"identity", "computer-guid", "", "print the GUID text of the hard drive identifier", {},
-               {"utility identity computer-guid"}, 0, 0, ComputerGuid},
-              {"identity", "guid-of", "<id>", "print the GUID text of a 32-bit identifier (decimal, 0x hex or negative)",
-               {}, {"utility identity guid-of 1", "utility identity guid-of 0x12345678", "utility identity guid-of -2"}, 1,
-               1, GuidOf},
+              {"identity", "disk-id", {}, "print the hard drive identifier (0 when not available)", {},
+               {"utility identity disk-id"}, DiskId},
+              {"identity", "cpu-id", {}, "print the processor identifier (empty when not available)", {},
+               {"utility identity cpu-id"}, CpuId},
+              {"identity", "computer-guid", {}, "print the GUID text of the hard drive identifier", {},
+               {"utility identity computer-guid"}, ComputerGuid},
+              {"identity", "guid-of", {Integer("id", "identifier", -0x80000000LL, 0xFFFFFFFFLL)}, "print the GUID text of a 32-bit identifier (decimal, 0x hex or negative)",
+               {}, {"utility identity guid-of 1", "utility identity guid-of 0x12345678", "utility identity guid-of -2"}, GuidOf},
           },
           Demo};
 }

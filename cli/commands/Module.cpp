@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include <Utility/Platform/Module.h>
+#include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
 #include "Command.h"
@@ -11,7 +12,7 @@ namespace utility::cli {
 namespace {
 
 int Path(const Invocation&, Reply& reply) {
-  reply.Text("path", CUtility::GetModulePath().ToUtf8());
+  reply.Path("path", utility::platform::NativePath(CUtility::GetModulePath()));
   return kExitOk;
 }
 
@@ -31,7 +32,7 @@ int FileName(const Invocation& inv, Reply& reply) {
 }
 
 int HelpFile(const Invocation&, Reply& reply) {
-  reply.Text("help", CUtility::GetHelpFile().ToUtf8());
+  reply.Path("help", utility::platform::NativePath(CUtility::GetHelpFile()));
   return kExitOk;
 }
 
@@ -51,15 +52,15 @@ Group ModuleGroup() {
   return {"module",
           "where the host program lies: its directory, module names, the help file",
           {
-              {"module", "path", "", "print the host directory, without a trailing backslash", {},
-               {"utility module path"}, 0, 0, Path},
-              {"module", "name", "[<module>]",
+              {"module", "path", {}, "print the host directory (--library-paths: as the library writes it, with no trailing backslash)", {},
+               {"utility module path"}, Path},
+              {"module", "name", {Optional(Text("module"))},
                "print the file name of a loaded module (the program itself when none is named)", {},
-               {"utility module name", "utility module name libUtility.so.1"}, 0, 1, Name},
-              {"module", "file-name", "<path>", "print the part of a path after its last backslash", {},
-               {"utility module file-name 'C:\\dir\\name.txt'   # name.txt"}, 1, 1, FileName},
-              {"module", "help-file", "", "print the help file's path (it is not opened)", {},
-               {"utility module help-file"}, 0, 0, HelpFile},
+               {"utility module name", "utility module name libUtility.so.1"}, Name},
+              {"module", "file-name", {Text("path")}, "print the part of a path after its last backslash", {},
+               {"utility module file-name 'C:\\dir\\name.txt'   # name.txt"}, FileName},
+              {"module", "help-file", {}, "print the help file's path (it is not opened)", {},
+               {"utility module help-file"}, HelpFile},
           },
           Demo};
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <Utility/Platform/InstallLayout.h>
 #include <Utility/Utility.h>
 
 #include "Command.h"
@@ -56,6 +57,7 @@ int KeyWord(const Invocation& inv, Reply& reply) {
   if (inv.Has("file") && !std::ifstream(inv.Get("file"))) {
     throw Failure("cannot read the keyword file " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
   }
+  if (!inv.Has("file")) RequireInstalled("KeyWords.ini", utility::platform::InstalledDataDirectory(), "keyword file");
   const int found =
       inv.Has("file") ? CUtility::IsKeyWords(CString(inv.Get("file").c_str()), word) : CUtility::IsKeyWords(word);
   return Answer(reply, "keyword", found);
@@ -115,32 +117,29 @@ Group NamesGroup() {
   return {"names",
           "name and path checks, keywords, whole-word replacement, numeric and IPv4 text",
           {
-              {"names", "check", "<name>",
+              {"names", "check", {Text("name")},
                "grade a name: 0 valid, 1 empty, 2 holds a space, 3 forbidden character or not an identifier, "
                "4 keyword",
-               {{"free-form", "", "skip the identifier rule"}, {"allow-space", "", "skip the space test"}},
+               {Flag("free-form", "skip the identifier rule"), Flag("allow-space", "skip the space test")},
                {"utility names check '  Count_1  '   # 0", "utility names check 'my var' --allow-space --free-form",
-                "utility names check If   # 4 with the starter KeyWords.ini"},
-               1, 1, Check},
-              {"names", "path", "<name>", "check one path component for \\ // : ? * < > |", {},
-               {"utility names path a/b   # true", "utility names path 'a//b'   # false"}, 1, 1, PathComponent},
-              {"names", "keyword", "<word>",
+                "utility names check If   # 4 with the starter KeyWords.ini"}, Check},
+              {"names", "path", {Text("name")}, "check one path component for \\ // : ? * < > |", {},
+               {"utility names path a/b   # true", "utility names path 'a//b'   # false"}, PathComponent},
+              {"names", "keyword", {Text("word")},
                "look a word up in KeyWords.ini beside the program (or in --file); the word is upper-cased, not trimmed",
-               {{"file", "<path>", "the keyword file to read instead"}},
-               {"utility names keyword if", "utility names keyword while --file ./Reserved.ini"}, 1, 1, KeyWord},
-              {"names", "replace", "<text> <delimiters> <old> <new>",
+               {With("file", PathTo("path"), "the keyword file to read instead")},
+               {"utility names keyword if", "utility names keyword while --file ./Reserved.ini"}, KeyWord},
+              {"names", "replace", {Text("text"), Text("delimiters"), Text("old"), Text("new")},
                "replace every whole word equal to <old>; words are runs between delimiter characters", {},
-               {"utility names replace 'A+B*A' '+-*/' A X   # X+B*X", "utility names replace 'AB+A' '+-*/' A X   # AB+X"},
-               4, 4, Replace},
-              {"names", "numeric", "<text>", "check plain decimal text (digits and at most one minus sign)",
-               {{"decimal", "", "allow one decimal point"}},
-               {"utility names numeric -12", "utility names numeric 1.5 --decimal"}, 1, 1, Numeric},
-              {"names", "ip", "<address>", "check a dotted IPv4 address of four decimal parts (first 1-254)", {},
-               {"utility names ip 192.168.1.1   # true", "utility names ip 0.1.2.3   # false"}, 1, 1, ValidIp},
-              {"names", "same-ip", "<first> <second>",
+               {"utility names replace 'A+B*A' '+-*/' A X   # X+B*X", "utility names replace 'AB+A' '+-*/' A X   # AB+X"}, Replace},
+              {"names", "numeric", {Text("text")}, "check plain decimal text (digits and at most one minus sign)",
+               {Flag("decimal", "allow one decimal point")},
+               {"utility names numeric -12", "utility names numeric 1.5 --decimal"}, Numeric},
+              {"names", "ip", {Text("address")}, "check a dotted IPv4 address of four decimal parts (first 1-254)", {},
+               {"utility names ip 192.168.1.1   # true", "utility names ip 0.1.2.3   # false"}, ValidIp},
+              {"names", "same-ip", {Text("first"), Text("second")},
                "compare two addresses as the BSD parser reads them (octal, hex, short forms)", {},
-               {"utility names same-ip 10.0.0.8 10.0.0.010   # true", "utility names same-ip 10.1 10.0.0.1   # true"},
-               2, 2, SameIp},
+               {"utility names same-ip 10.0.0.8 10.0.0.010   # true", "utility names same-ip 10.1 10.0.0.1   # true"}, SameIp},
           },
           Demo};
 }

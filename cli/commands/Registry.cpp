@@ -93,7 +93,21 @@ class Roots : public regtext::RootResolver {
   HKEY m_hive = nullptr;
 };
 
-const Option kHive{"hive", "<file>", "work on the hive in this file instead of HKCU/HKLM; keys are paths inside it"};
+const Option kHive =
+    With("hive", PathTo("file"), "work on the hive in this file instead of HKCU/HKLM; keys are paths inside it");
+
+// A key's root as completion offers it; any path may follow.
+Value Key() {
+  Value v = Text("key");
+  v.choices = {"HKCU\\", "HKLM\\", "HKEY_CURRENT_USER\\", "HKEY_LOCAL_MACHINE\\"};
+  return v;
+}
+
+Value Root() {
+  Value v = Optional(Text("root"));
+  v.choices = {"HKCU", "HKLM"};
+  return v;
+}
 
 struct OpenKey {
   HKEY key = nullptr;
@@ -149,6 +163,7 @@ int Set(const Invocation& inv, Reply& reply) {
   RegCloseKey(key);
   Check(rc, name.shown + " " + inv.Arg(1));
   reply.Text("set", regtext::FormatName(valueName) + "=" + regtext::FormatData(type, data));
+  reply.Human("set " + name.shown + " " + regtext::FormatName(valueName) + "=" + regtext::FormatData(type, data));
   return kExitOk;
 }
 
@@ -159,6 +174,7 @@ int Delete(const Invocation& inv, Reply& reply) {
   const std::u16string valueName = ValueNameArg(inv.Arg(1));
   Check(RegDeleteValueW(key.key, W(valueName)), name.shown + " " + inv.Arg(1));
   reply.Text("deleted", regtext::FormatName(valueName));
+  reply.Human("deleted the value " + regtext::FormatName(valueName) + " of " + name.shown);
   return kExitOk;
 }
 
@@ -242,6 +258,7 @@ int Import(const Invocation& inv, Reply& reply) {
     throw Failure(Shortened(shown) + ", " + e.what());
   }
   reply.Integer("values", written);
+  reply.Human("imported " + std::to_string(written) + (written == 1 ? " value" : " values") + " from " + shown);
   return kExitOk;
 }
 
@@ -349,51 +366,47 @@ void Demo(std::ostream& out) {
 // The table keeps one command to a few lines, laid out by hand.
 // clang-format off
 Group RegistryGroup() {
-  const Option file{"file", "<path>", "write the export to this file instead of standard output"};
+  const Option file = With("file", PathTo("path"), "write the export to this file instead of standard output");
   return {"reg",
           "see and repair registry values: query, set, delete, list, protect, export, import, recover",
           {
-              {"reg", "query", "<key> [<value>]",
+              {"reg", "query", {Key(), Optional(Text("value"))},
                "print one value, or every value of a key, as name=type:data ('@' is the default value)",
                {kHive},
-               {"utility reg query 'HKCU\\Software\\Tarnwell'", "utility reg query 'HKCU\\Software\\Tarnwell' Count"},
-               1, 2, Query},
-              {"reg", "set", "<key> <value> <type:data>",
+               {"utility reg query 'HKCU\\Software\\Tarnwell'", "utility reg query 'HKCU\\Software\\Tarnwell' Count"}, Query},
+              {"reg", "set", {Key(), Text("value"), Text("type:data")},
                "add or change a value; types sz, expand_sz, multi_sz, dword, qword, binary, hex(N)",
                {kHive},
                {"utility reg set 'HKCU\\Software\\Tarnwell' Count dword:42",
                 "utility reg set 'HKCU\\Software\\Tarnwell' Name 'sz:Tarnwell Pro'",
                 "utility reg set 'HKCU\\Software\\Tarnwell' Paths 'multi_sz:\"a\",\"b\"'",
-                "utility reg set 'HKCU\\Software\\Tarnwell' Blob binary:01,02,ff"},
-               3, 3, Set},
-              {"reg", "delete", "<key> <value>", "delete a value ('@' is the default value)", {kHive},
-               {"utility reg delete 'HKCU\\Software\\Tarnwell' Count"}, 2, 2, Delete},
-              {"reg", "keys", "<key>", "list the sub-keys of a key", {kHive},
-               {"utility reg keys 'HKCU\\Software'"}, 1, 1, Keys},
-              {"reg", "readonly", "<key> [on|off]",
+                "utility reg set 'HKCU\\Software\\Tarnwell' Blob binary:01,02,ff"}, Set},
+              {"reg", "delete", {Key(), Text("value")}, "delete a value ('@' is the default value)", {kHive},
+               {"utility reg delete 'HKCU\\Software\\Tarnwell' Count"}, Delete},
+              {"reg", "keys", {Key()}, "list the sub-keys of a key", {kHive},
+               {"utility reg keys 'HKCU\\Software'"}, Keys},
+              {"reg", "readonly", {Key(), Optional(Choice("state", {"on", "off"}))},
                "mark a key and everything below it read-only (on), clear the mark (off), or show it",
                {kHive},
-               {"utility reg readonly 'HKLM\\Software\\Tarnwell' on", "utility reg readonly 'HKLM\\Software\\Tarnwell'"},
-               1, 2, ReadOnly},
-              {"reg", "export", "<key>", "write a key, its values and every key below it as text",
+               {"utility reg readonly 'HKLM\\Software\\Tarnwell' on", "utility reg readonly 'HKLM\\Software\\Tarnwell'"}, ReadOnly},
+              {"reg", "export", {Key()}, "write a key, its values and every key below it as text",
                {kHive, file},
-               {"utility reg export 'HKCU\\Software\\Tarnwell' --file tarnwell.reg.txt"}, 1, 1, Export},
-              {"reg", "import", "<file>", "write the keys and values of an export ('-' reads standard input)",
+               {"utility reg export 'HKCU\\Software\\Tarnwell' --file tarnwell.reg.txt"}, Export},
+              {"reg", "import", {Input("file")}, "write the keys and values of an export ('-' reads standard input)",
                {kHive},
-               {"utility reg import tarnwell.reg.txt"}, 1, 1, Import},
-              {"reg", "check", "[<root>]", "check a hive file for damage (HKCU, HKLM, or the --hive file)",
+               {"utility reg import tarnwell.reg.txt"}, Import},
+              {"reg", "check", {Root()}, "check a hive file for damage (HKCU, HKLM, or the --hive file)",
                {kHive},
-               {"utility reg check HKLM", "utility reg check --hive settings.db"}, 0, 1, CheckHive},
-              {"reg", "recover", "[<root>]",
+               {"utility reg check HKLM", "utility reg check --hive settings.db"}, CheckHive},
+              {"reg", "recover", {Root()},
                "copy every readable key and value of a damaged hive into a new hive file; the damaged one stays",
                {kHive,
-                {"output", "<file>", "write the new hive here (default: the damaged file's name + .recovered)"},
-                {"force", "", "replace the --output file if it exists"}},
+                With("output", PathTo("file"), "write the new hive here (default: the damaged file's name + .recovered)", 'o'),
+                Flag("force", "replace the --output file if it exists")},
                {"utility reg recover --hive settings.db   # writes settings.db.recovered",
-                "utility reg recover HKCU --output ~/current-user.db.new"},
-               0, 1, Recover},
-              {"reg", "where", "", "print the files that hold HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE", {},
-               {"utility reg where"}, 0, 0, Where},
+                "utility reg recover HKCU --output ~/current-user.db.new"}, Recover},
+              {"reg", "where", {}, "print the files that hold HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE", {},
+               {"utility reg where"}, Where},
           },
           Demo};
 }

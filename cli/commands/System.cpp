@@ -35,10 +35,10 @@ int Processors(const Invocation&, Reply& reply) {
 }
 
 int Affinity(const Invocation& inv, Reply& reply) {
-  const auto mask = static_cast<ULONG>(ParseInteger(inv.Arg(0), "mask", 0, 0xFFFFFFFFLL));
+  const auto mask = static_cast<ULONG>(inv.Integer(0));
   HANDLE thread = GetCurrentThread();
   if (inv.Has("thread")) {
-    const auto id = static_cast<DWORD>(ParseInteger(inv.Get("thread"), "thread id", 1, 0x7FFFFFFFLL));
+    const auto id = static_cast<DWORD>(inv.IntegerOption("thread", 0));
     thread = OpenThread(THREAD_SET_INFORMATION | THREAD_QUERY_INFORMATION, FALSE, id);
     if (thread == nullptr) throw Failure("no thread has the id " + inv.Get("thread"));
   }
@@ -61,7 +61,7 @@ int Affinity(const Invocation& inv, Reply& reply) {
 }
 
 int ErrorText(const Invocation& inv, Reply& reply) {
-  const auto code = static_cast<int>(ParseInteger(inv.Arg(0), "error code", -0x80000000LL, 0xFFFFFFFFLL));
+  const auto code = static_cast<int>(inv.Integer(0));
   const std::string text = CUtility::GetLastErrorText(code).ToUtf8();
   if (text.empty()) throw Failure("the system has no message for code " + inv.Arg(0));
   reply.Text("text", text);
@@ -70,7 +70,7 @@ int ErrorText(const Invocation& inv, Reply& reply) {
 }
 
 int String(const Invocation& inv, Reply& reply) {
-  const auto id = static_cast<unsigned int>(ParseInteger(inv.Arg(1), "string id", 0, 0xFFFFFFFFLL));
+  const auto id = static_cast<unsigned int>(inv.Integer(1));
   HMODULE module = LoadLibraryW(CString(inv.Arg(0).c_str()).GetString());
   if (module == nullptr) throw Failure("cannot load the module " + Quoted(inv.Arg(0)));
   const std::string text = CUtility::GetStringFromResourceID(module, id).ToUtf8();
@@ -117,17 +117,17 @@ Group SystemGroup() {
   return {"system",
           "processors and thread affinity, system error texts, string resources, new GUIDs",
           {
-              {"system", "processors", "", "print the number of logical processors", {},
-               {"utility system processors"}, 0, 0, Processors},
-              {"system", "affinity", "<mask>",
+              {"system", "processors", {}, "print the number of logical processors", {},
+               {"utility system processors"}, Processors},
+              {"system", "affinity", {Integer("mask", "mask", 0, 0xFFFFFFFFLL)},
                "bind a thread to the processors of a mask and print its previous mask",
-               {{"thread", "<id>", "the kernel id of the thread to bind (default: this command's own)"}},
-               {"utility system affinity 0x1", "utility system affinity 3 --thread 12345"}, 1, 1, Affinity},
-              {"system", "error-text", "<code>", "print the system's message for a Win32 error code", {},
-               {"utility system error-text 2", "utility system error-text 5 --json"}, 1, 1, ErrorText},
-              {"system", "string", "<module> <id>", "print a string resource from a module's string table", {},
-               {"utility system string ./Texts.so 101"}, 2, 2, String},
-              {"system", "guid", "", "print a new random GUID", {}, {"utility system guid"}, 0, 0, Guid},
+               {With("thread", Integer("id", "thread id", 1, 0x7FFFFFFFLL), "the kernel id of the thread to bind (default: this command's own)")},
+               {"utility system affinity 0x1", "utility system affinity 3 --thread 12345"}, Affinity},
+              {"system", "error-text", {Integer("code", "error code", -0x80000000LL, 0xFFFFFFFFLL)}, "print the system's message for a Win32 error code", {},
+               {"utility system error-text 2", "utility system error-text 5 --json"}, ErrorText},
+              {"system", "string", {PathTo("module"), Integer("id", "string id", 0, 0xFFFFFFFFLL)}, "print a string resource from a module's string table", {},
+               {"utility system string ./Texts.so 101"}, String},
+              {"system", "guid", {}, "print a new random GUID", {}, {"utility system guid"}, Guid},
           },
           Demo};
 }

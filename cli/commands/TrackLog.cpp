@@ -1,13 +1,19 @@
 // `utility tracklog`: append timestamped entries to a track log, by path or by name in the
 // host directory.
 #include <sys/stat.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <ostream>
 #include <string>
 
+#include <Utility/Platform/CodePage.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
@@ -41,12 +47,13 @@ int Append(const std::string& native, const std::string& shown, const std::funct
   const FileState after = StateOf(native);
   const bool written = after.exists && (!before.exists || after.inode != before.inode || after.size != before.size ||
                                         after.changed != before.changed);
-  reply.Text("log", shown);
+  reply.Path("log", native);
   reply.Bool("written", written);
   if (!written) {
     throw Failure("no entry written to " + Shortened(shown) +
                   " (missing directory, read-only file, or in use by another writer)");
   }
+  reply.Human("appended an entry to " + Shown(native));
   return kExitOk;
 }
 
@@ -65,6 +72,36 @@ int SaveEx(const Invocation& inv, Reply& reply) {
   const std::string native = utility::platform::NativePath(CUtility::GetModulePath() + u"\\" + name);
   return Append(
       native, native, [&] { CUtility::SaveTrackLogEx(name, text, startNew); }, reply);
+}
+
+// A log as UTF-8 text for reading: its code page 936 bytes decoded (a byte that is not valid
+// there becomes U+FFFD), and its CR LF line ends as the terminal's LF.
+int Show(const Invocation& inv, Reply& reply) {
+  const std::string& file = inv.Arg(0);
+  std::string bytes;
+  if (file == "-") {
+    bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+  }
+  std::u16string units;
+  if (!bytes.empty()) {
+    const int size = static_cast<int>(bytes.size());
+    units.resize(static_cast<std::size_t>(MultiByteToWideChar(936, 0, bytes.data(), size, nullptr, 0)));
+    MultiByteToWideChar(936, 0, bytes.data(), size, reinterpret_cast<WCHAR*>(units.data()),
+                        static_cast<int>(units.size()));
+  }
+  std::string text = CString(std::u16string_view(units)).ToUtf8();
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  }
+  reply.Text("text", out);
+  reply.Human(out);
+  return kExitOk;
 }
 
 // Shows the bytes of a log with its line ends visible.
@@ -115,15 +152,16 @@ Group TrackLogGroup() {
   return {"tracklog",
           "append timestamped entries to a track log (code page 936 text, CR LF line ends)",
           {
-              {"tracklog", "save", "<log> <text>",
+              {"tracklog", "save", {PathTo("log"), Text("text")},
                "append one entry to the log file at <log>; a busy or read-only file drops it",
-               {{"new", "", "delete the file first, so that it holds this entry alone"}},
-               {"utility tracklog save /tmp/app.log 'started'", "utility tracklog save --new /tmp/app.log 'fresh start'"},
-               2, 2, Save},
-              {"tracklog", "save-ex", "<name> <text>",
+               {Flag("new", "delete the file first, so that it holds this entry alone")},
+               {"utility tracklog save /tmp/app.log 'started'", "utility tracklog save --new /tmp/app.log 'fresh start'"}, Save},
+              {"tracklog", "save-ex", {Text("name"), Text("text")},
                "append one entry to the log <name> in the program's directory (sub-directories allowed)",
-               {{"new", "", "delete the file first, so that it holds this entry alone"}},
-               {"utility tracklog save-ex trace.log 'started'"}, 2, 2, SaveEx},
+               {Flag("new", "delete the file first, so that it holds this entry alone")},
+               {"utility tracklog save-ex trace.log 'started'"}, SaveEx},
+              {"tracklog", "show", {Input("log")}, "print a log as UTF-8 text with the terminal's line ends", {},
+               {"utility tracklog show /tmp/app.log", "utility tracklog show - < app.log"}, Show},
           },
           Demo};
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include <Utility/Platform/Date.h>
 #include <Utility/Utility.h>
@@ -28,6 +29,13 @@ constexpr TypeName kTypeNames[] = {
     {"UI8", VT_UI8},     {"INT", VT_INT},   {"UINT", VT_UINT},       {"VECTOR", VT_VECTOR},   {"ARRAY", VT_ARRAY},
     {"BYREF", VT_BYREF},
 };
+
+// A type argument; completion offers the names of the catalogue.
+Value TypeArg(std::string name) {
+  Value v = VariantType(std::move(name));
+  for (const TypeName& t : kTypeNames) v.choices.emplace_back(t.name);
+  return v;
+}
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -160,9 +168,7 @@ COleVariant ValueArgs(const Invocation& inv, std::size_t first) {
   return BuildValue(vt, inv.args.size() > first + 1 ? &inv.Arg(first + 1) : nullptr);
 }
 
-int Places(const Invocation& inv) {
-  return static_cast<int>(ParseInteger(inv.Get("places", "0"), "place count", -1000, 100000));
-}
+int Places(const Invocation& inv) { return static_cast<int>(inv.IntegerOption("places", 0)); }
 
 int Show(const Invocation& inv, Reply& reply) {
   COleVariant v = ValueArgs(inv, 0);
@@ -214,7 +220,7 @@ int Number(const Invocation& inv, Reply& reply) {
 
 int Store(const Invocation& inv, Reply& reply) {
   const VARTYPE vt = ParseType(inv.Arg(0));
-  const double value = ParseNumber(inv.Arg(1), "number");
+  const double value = inv.Number(1);
   COleVariant v;
   v.llVal = 0;
   v.vt = vt;
@@ -267,8 +273,8 @@ int Type(const Invocation& inv, Reply& reply) {
   const int ranged = CUtility::GetVarTypeLimit(vt, lo, hi);
   Limit(reply, "range-", ranged, lo, hi);
   if (inv.Has("format")) {
-    const int format = static_cast<int>(ParseInteger(inv.Get("format"), "data format", INT32_MIN, INT32_MAX));
-    const int hex = static_cast<int>(ParseInteger(inv.Get("hex-mode", "0"), "hex mode", INT32_MIN, INT32_MAX));
+    const int format = static_cast<int>(inv.IntegerOption("format", 0));
+    const int hex = static_cast<int>(inv.IntegerOption("hex-mode", 0));
     lo = hi = NAN;
     const int result = CUtility::GetVarLimit(hex, format, vt, lo, hi);
     Limit(reply, "format-", result, lo, hi);
@@ -314,36 +320,30 @@ Group VariantGroup() {
   return {"variant",
           "typed values: show, parse, store, read back, compare, and the type catalogue",
           {
-              {"variant", "show", "<type> [<value>]",
+              {"variant", "show", {TypeArg("type"), Optional(Text("value"))},
                "show a value of a type (I4, VT_R8, DATE, 3, ARRAY|I4 ...) as text, with places or in hexadecimal",
-               {{"places", "<n>", "decimal places (display format; 0 or less: plain integers)"},
-                {"hex", "", "hexadecimal: integer digits or the IEEE bit pattern"}},
+               {With("places", Integer("n", "place count", -1000, 100000), "decimal places (display format; 0 or less: plain integers)"),
+                Flag("hex", "hexadecimal: integer digits or the IEEE bit pattern")},
                {"utility variant show I4 -5 --places 2      # -5.00", "utility variant show I2 -1 --hex         # 0xFFFFFFFF",
                 "utility variant show R8 1.5                # 1.500000000000000",
-                "utility variant show DATE 45356.5          # 2024-03-05 12:00:00"},
-               1, 2, Show},
-              {"variant", "parse", "<type> <text>", "read text into a variant of a type, as StrToVar does", {},
+                "utility variant show DATE 45356.5          # 2024-03-05 12:00:00"}, Show},
+              {"variant", "parse", {TypeArg("type"), Text("text")}, "read text into a variant of a type, as StrToVar does", {},
                {"utility variant parse I2 ' 2.5 '   # 3", "utility variant parse DATE '3/5/2024 2 PM'",
-                "utility variant parse UI1 300      # 44, and exit 1: it does not fit"},
-               2, 2, Parse},
-              {"variant", "number", "<type> [<value>]", "read a value as a number, optionally as another type holds it",
-               {{"as", "<type>", "give the number as a variant of this type would hold it"},
-                {"raw", "", "with --as: give the number unchanged"}},
-               {"utility variant number R8 3.7 --as I2   # 4", "utility variant number BSTR 12   # 0"},
-               1, 2, Number},
-              {"variant", "store", "<type> <number>", "store a number into a variant of a type, as DoubleToVar does", {},
-               {"utility variant store I2 40000   # -25536", "utility variant store BOOL 1"},
-               2, 2, Store},
-              {"variant", "compare", "<type> <value> <type> <value>",
+                "utility variant parse UI1 300      # 44, and exit 1: it does not fit"}, Parse},
+              {"variant", "number", {TypeArg("type"), Optional(Text("value"))}, "read a value as a number, optionally as another type holds it",
+               {With("as", TypeArg("type"), "give the number as a variant of this type would hold it"),
+                Flag("raw", "with --as: give the number unchanged")},
+               {"utility variant number R8 3.7 --as I2   # 4", "utility variant number BSTR 12   # 0"}, Number},
+              {"variant", "store", {TypeArg("type"), Number("number")}, "store a number into a variant of a type, as DoubleToVar does", {},
+               {"utility variant store I2 40000   # -25536", "utility variant store BOOL 1"}, Store},
+              {"variant", "compare", {TypeArg("type"), Text("value"), TypeArg("type"), Text("value")},
                "compare two typed values: same type and bits, and equal data (exit 1 when not equal)", {},
                {"utility variant compare I2 5 R8 5.0   # same: false, equal: true",
-                "utility variant compare BSTR 5 I4 5  # equal: false"},
-               4, 4, Compare},
-              {"variant", "type", "<type>", "print a type's name, size, numeric status and range",
-               {{"format", "<n>", "also the range in data format n (0 to 14)"},
-                {"hex-mode", "<n>", "with --format: 1 reads digit formats as hexadecimal"}},
-               {"utility variant type I2", "utility variant type 'ARRAY|UI1'", "utility variant type I2 --format 13"},
-               1, 1, Type},
+                "utility variant compare BSTR 5 I4 5  # equal: false"}, Compare},
+              {"variant", "type", {TypeArg("type")}, "print a type's name, size, numeric status and range",
+               {With("format", Integer("n", "data format", INT32_MIN, INT32_MAX), "also the range in data format n (0 to 14)"),
+                With("hex-mode", Integer("n", "hex mode", INT32_MIN, INT32_MAX), "with --format: 1 reads digit formats as hexadecimal")},
+               {"utility variant type I2", "utility variant type 'ARRAY|UI1'", "utility variant type I2 --format 13"}, Type},
           },
           Demo};
 }

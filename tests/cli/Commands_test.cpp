@@ -26,6 +26,12 @@ struct Row {
   std::string err = "";
 };
 
+std::string JsonEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
 void ExpectRows(const std::vector<Row>& rows) {
   TempDir dir;
   for (const Row& row : rows) {
@@ -149,8 +155,9 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
 }
 
 TEST(Commands, SystemIdentityAndModuleAnswers) {
-  std::string programDir = UtilityProgram().parent_path().string();
-  for (char& c : programDir) c = c == '/' ? '\\' : c;
+  const std::string programDir = UtilityProgram().parent_path().string();
+  std::string libraryForm = programDir;
+  for (char& c : libraryForm) c = c == '/' ? '\\' : c;
   ExpectRows({
       {{"system", "processors"}, 0, std::to_string(CUtility::GetNumberOfProcessors()) + "\n"},
       {{"system", "error-text", "2"}, 0, "No such file or directory\n"},
@@ -159,6 +166,10 @@ TEST(Commands, SystemIdentityAndModuleAnswers) {
       {{"identity", "guid-of", "-2"}, 0, "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF\n"},
       {{"identity", "guid-of", "4294967295"}, 0, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF\n"},
       {{"module", "path"}, 0, programDir + "\n"},
+      {{"module", "path", "--library-paths"}, 0, libraryForm + "\n"},
+      {{"module", "help-file", "--json", "--library-paths"},
+       0,
+       "{\"help\": \"" + JsonEscaped(libraryForm) + "\\\\Help\\\\TarnwellHelp.chm\"}\n"},
       {{"module", "name", "--json"}, 0, "{\"name\": \"utility\"}\n"},
       {{"module", "file-name", "C:\\dir\\name.txt"}, 0, "name.txt\n"},
   });

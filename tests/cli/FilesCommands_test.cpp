@@ -26,19 +26,31 @@ TEST(FilesCommands, CreateListRenameAndRemoveAfterAYes) {
     line.insert(line.end(), args.begin(), args.end());
     return RunProgram(UtilityProgram(), line, dir.path(), input);
   };
-  EXPECT_EQ(files({"create", root + "/a/b"}).status, 0);
+  // Each change is said, and what was there already is told apart from what was made.
+  EXPECT_EQ(files({"create", root + "/a/b"}).out, "created " + root + "/a/b\n");
   EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "b"));
+  EXPECT_EQ(files({"create", root + "/a/b"}).out, "already there: " + root + "/a/b\n");
   EXPECT_EQ(files({"create-parents", root + "/x/y/file.txt"}).status, 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "x" / "y"));
   EXPECT_FALSE(fs::exists(dir.path() / "x" / "y" / "file.txt"));
 
   utility::testsupport::WriteBytes(dir.path() / "a" / "b" / "n.TXT", "");
   utility::testsupport::WriteBytes(dir.path() / "a" / "skip.doc", "");
-  auto r = files({"list", "--filter", "*.txt", "--recursive", "--json", root + "/a"});
+  auto r = files({"list", "--filter", "*.txt", "-r", "--json", root + "/a"});
   EXPECT_EQ(r.out, "{\"directories\": [\"" + root + "/a/b\"], \"files\": [\"" + root + "/a/b/n.TXT\"]}\n");
+  // Sorted by bytes unless asked otherwise; the library's own form on request.
+  for (const char* name : {"b.txt", "B.txt", "a.txt", "c.txt"})
+    utility::testsupport::WriteBytes(dir.path() / "a" / name, "");
+  EXPECT_EQ(files({"list", root + "/a"}).out, "directories:\n  " + root + "/a/b\nfiles:\n  " + root + "/a/B.txt\n  " +
+                                                  root + "/a/a.txt\n  " + root + "/a/b.txt\n  " + root +
+                                                  "/a/c.txt\n  " + root + "/a/skip.doc\n");
+  std::string library = root;
+  for (char& c : library) c = c == '/' ? '\\' : c;
+  EXPECT_EQ(files({"list", "--library-paths", "--filter", "*.doc", root + "/a"}).out,
+            "directories:\n  " + library + "\\a\\b\nfiles:\n  " + library + "\\a\\skip.doc\n");
 
   EXPECT_EQ(files({"rename", root + "/a", root + "/x"}).status, 1);  // the target exists: nothing is replaced
-  EXPECT_EQ(files({"rename", root + "/a", root + "/renamed"}).status, 0);
+  EXPECT_EQ(files({"rename", root + "/a", root + "/renamed"}).out, "renamed " + root + "/a to " + root + "/renamed\n");
   EXPECT_TRUE(fs::exists(dir.path() / "renamed" / "skip.doc"));
 
   // Removal asks first; anything but yes keeps the tree.
@@ -50,18 +62,18 @@ TEST(FilesCommands, CreateListRenameAndRemoveAfterAYes) {
   }
   EXPECT_EQ(files({"remove", root + "/renamed"}, "y\n").status, 0);
   EXPECT_FALSE(fs::exists(dir.path() / "renamed"));
-  EXPECT_EQ(files({"remove", "--yes", root + "/x"}).status, 0);
+  EXPECT_EQ(files({"remove", "-y", root + "/x"}).out, "removed " + root + "/x and everything in it\n");
   EXPECT_FALSE(fs::exists(dir.path() / "x"));
 
-  // A link named as a directory goes as a link; a name that is not UTF-8 is listed as it is,
-  // in JSON as an escape, and removed exactly.
+  // A link named as a directory goes as a link; a name that is not UTF-8 is listed quoted as the
+  // shell would type it, in JSON as an escape, and removed exactly.
   fs::create_directories(dir.path() / "outside");
   fs::create_directories(dir.path() / "t" / "\xFF");
   fs::create_directory_symlink(dir.path() / "outside", dir.path() / "t" / "link");
   EXPECT_EQ(files({"remove", "--yes", root + "/t/link/"}).status, 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "t" / "link")));
   EXPECT_TRUE(fs::exists(dir.path() / "outside"));
-  EXPECT_EQ(files({"list", root + "/t"}).out, "directories:\n  " + root + "/t/\xFF\nfiles:\n");
+  EXPECT_EQ(files({"list", root + "/t"}).out, "directories:\n  $'" + root + "/t/\\xff'\nfiles:\n");
   EXPECT_NE(files({"list", "--json", root + "/t"}).out.find("/t/\\udcff\""), std::string::npos);
   EXPECT_EQ(files({"remove", "--yes", root + "/t/\xFF"}).status, 0);
   EXPECT_FALSE(fs::exists(dir.path() / "t" / "\xFF"));
@@ -104,13 +116,27 @@ TEST(FilesCommands, AStoppedOperationSaysWhy) {
   }
 }
 
-TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
+TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgramAndShowAsUtf8) {
   TempDir dir;
-  auto r = RunProgram(UtilityProgram(), {"tracklog", "save", (dir.path() / "app.log").string(), "hello"}, dir.path());
+  // A relative path is relative to the current directory, as everywhere in a shell.
+  auto r = RunProgram(UtilityProgram(), {"tracklog", "save", "app.log", "hello \xE4\xB8\xAD\nnext"}, dir.path());
   EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "appended an entry to app.log\n");
   const std::string log = ReadBytes(dir.path() / "app.log");
   EXPECT_EQ(log.substr(0, 60), std::string(58, '=') + "\r\n");
-  EXPECT_EQ(log.substr(83), " : hello\r\n\r\n");
+  EXPECT_EQ(log.substr(83), " : hello \xD6\xD0\r\nnext\r\n\r\n");  // code page 936, CR LF
+  // show gives the same entry back as UTF-8 with LF line ends, from a file or standard input.
+  for (const auto& [args, input] :
+       {std::pair<std::vector<std::string>, std::string>{{"tracklog", "show", "app.log"}, ""},
+        {{"tracklog", "show", "-"}, log}}) {
+    r = RunProgram(UtilityProgram(), args, dir.path(), input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 59), std::string(58, '=') + "\n");
+    EXPECT_EQ(r.out.substr(82), " : hello \xE4\xB8\xAD\nnext\n\n");
+  }
+  r = RunProgram(UtilityProgram(), {"tracklog", "show", "none.log"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "utility: cannot read none.log: No such file or directory\n");
 
   // A copy of the program in the test's directory makes that directory the host directory.
   const fs::path bin = dir.path() / "bin";
@@ -125,4 +151,16 @@ TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgram) {
   const std::string trace = ReadBytes(bin / "trace.log");
   EXPECT_EQ(trace.size(), 60u + 26u + 3u + 4u);
   EXPECT_EQ(trace.substr(83), " : two\r\n\r\n");
+
+  // Neither beside the copy nor in the staged tree's installed directories are the identity
+  // module and the keyword file: the answer is status 3 with the places named, not a silent 0.
+  for (const auto& [args, file] :
+       {std::pair<std::vector<std::string>, std::string>{{"identity", "disk-id"}, "DiskID.dll"},
+        {{"identity", "computer-guid"}, "DiskID.dll"},
+        {{"names", "keyword", "if"}, "KeyWords.ini"}}) {
+    r = RunProgram(bin / "utility", args, dir.path(), "", {libs});
+    EXPECT_EQ(r.status, 3) << file;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("is not installed: no " + (bin / file).string() + " or "), std::string::npos) << r.err;
+  }
 }

@@ -75,17 +75,22 @@ TEST(Grammar, HelpAtEveryLevelSucceedsAndShowsUsage) {
   TempDir dir;
   struct Case {
     std::vector<std::string> args;
-    int status;  // 2 when nothing but the help was asked for
-    const char* shown;
+    const char* shown;  // what the page starts with
   };
-  for (const Case& c : {Case{{"--help"}, 0, "Groups:"}, Case{{"help"}, 0, "Groups:"}, Case{{}, 2, "Groups:"},
-                        Case{{"module", "--help"}, 0, "Commands:"}, Case{{"module"}, 2, "Commands:"},
-                        Case{{"module", "file-name", "-h"}, 0, "usage: utility module file-name"},
-                        Case{{"demo", "--help"}, 0, "usage: utility demo"}, Case{{"--version"}, 0, "utility "}}) {
+  for (const Case& c :
+       {Case{{"--help"}, "usage: utility <group>"}, Case{{"help"}, "usage: utility <group>"},
+        Case{{"module", "--help"}, "usage: utility module <command>"},
+        Case{{"help", "module"}, "usage: utility module <command>"},
+        Case{{"module", "file-name", "-h"}, "usage: utility module file-name <path>"},
+        Case{{"help", "module", "file-name"}, "usage: utility module file-name <path>"},
+        Case{{"demo", "--help"}, "usage: utility demo"},
+        Case{{"completion", "-h"}, "usage: utility completion bash|zsh|fish"},
+        Case{{"--version"}, "utility " UTILITY_VERSION "\n"}, Case{{"-V"}, "utility " UTILITY_VERSION "\n"},
+        Case{{"version"}, "utility " UTILITY_VERSION "\n"}}) {
     SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_NE(r.out.find(c.shown), std::string::npos) << r.out;
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind(c.shown, 0), 0u) << r.out;
     EXPECT_EQ(r.err, "");
   }
 }
@@ -112,14 +117,25 @@ TEST(Grammar, EveryCommandHasHelpWithExamplesAndACompletionEntry) {
       EXPECT_NE(r.out.find("\nExamples:\n  utility " + group + " " + command), std::string::npos) << r.out;
       EXPECT_NE(r.out.find("--json"), std::string::npos);
       // The completion offers the command within its group, with every option its help lists
-      // as a whole word of its quoted, blank-separated list.
-      const auto line = completion.out.find("\n        " + command + ") ", groupCase);
+      // (long and short forms) as a whole word of its quoted, blank-separated list.
+      const std::string groupLine =
+          completion.out.substr(groupCase, completion.out.find("cmd=", groupCase) - groupCase);
+      EXPECT_TRUE(std::regex_search(groupLine, std::regex(" " + command + "[ ']"))) << groupLine;
+      const auto line = completion.out.find("\n    '" + group + " " + command + "|options') echo '");
       ASSERT_NE(line, std::string::npos);
       const std::string entry = completion.out.substr(line, completion.out.find('\n', line + 1) - line) + " ";
-      for (const std::string& option : Section(r.out, "Options:")) {
-        const std::regex word("[ \"]" + option + "[ \"]");
-        EXPECT_TRUE(std::regex_search(entry, word)) << option << " in " << entry;
+      std::size_t options = 0;
+      const std::string page = r.out.substr(r.out.find("\nOptions:\n"));
+      const std::regex optionName(R"(\n  (?:(-[a-zA-Z]), |    )(--[a-z-]+))");
+      for (auto it = std::sregex_iterator(page.begin(), page.end(), optionName); it != std::sregex_iterator(); ++it) {
+        ++options;
+        for (const std::string& name : {(*it)[2].str(), (*it)[1].str()}) {
+          if (!name.empty()) {
+            EXPECT_TRUE(std::regex_search(entry, std::regex("[ ']" + name + "[ ']"))) << name;
+          }
+        }
       }
+      EXPECT_GE(options, 3u) << r.out;  // --json, --library-paths and --help at least
     }
   }
   EXPECT_GE(commands, 30u);  // every group of the table, not an empty parse
@@ -149,7 +165,26 @@ TEST(Grammar, BadUsageNamesTheMistakeAndTheHelpToRead) {
              "utility module file-name --help"},
         Case{{"module", "path", "--colour"}, "unknown option '--colour'", "utility module path --help"},
         Case{{"module", "path", "--json=yes"}, "option --json takes no value", "utility module path --help"},
-        Case{{"demo", "extra"}, "demo takes no arguments", "utility --help"}}) {
+        Case{{"demo", "extra"},
+             "too many arguments: demo expects no arguments, 1 given (the first extra one is 'extra')",
+             "utility demo --help"},
+        // A bare program or group is a usage error too, never a page of help on stdout.
+        Case{{}, "a command group is missing", "utility --help"},
+        Case{{"module"}, "a command is missing after 'module'", "utility module --help"},
+        // A likely typing error is answered with the word meant; the hint is never the typo's.
+        Case{{"nmaes"}, "unknown command group 'nmaes'; did you mean 'names'?", "utility --help"},
+        Case{{"names", "chekc"},
+             "unknown command 'chekc' in group names; did you mean 'check'?",
+             "utility names --help"},
+        Case{{"names", "check", "--fre-form", "x"},
+             "unknown option '--fre-form'; did you mean '--free-form'?",
+             "utility names check --help"},
+        Case{{"files", "remove", "-q", "x"}, "unknown option '-q'", "utility files remove --help"},
+        Case{{"help", "fils"},
+             "unknown group 'fils' (one of module, encoding, variant, bits, names, files, tracklog, system, identity, "
+             "reg); did you mean 'files'?",
+             "utility help --help"},
+        Case{{"completion", "tcsh"}, "unknown shell 'tcsh' (one of bash, zsh, fish)", "utility completion --help"}}) {
     SCOPED_TRACE(c.error);
     const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
     EXPECT_EQ(r.status, 2);
@@ -175,7 +210,7 @@ TEST(Grammar, BadInputIsOneLineAndWritesNothing) {
       // unknown names and malformed numbers: usage errors
       {{"bits", "get", "quad", "1", "1"}, 2, "unknown type 'quad'"},
       {{"bits", "get-variant", "I8", "1", "1"}, 2, "unknown variant type 'I8'"},
-      {{"bits", "set", "int", "1", "1", "maybe"}, 2, "malformed flag: 'maybe'"},
+      {{"bits", "set", "int", "1", "1", "maybe"}, 2, "unknown flag 'maybe' (one of 0, 1, true, false)"},
       {{"bits", "digit", "12x", "1"}, 2, "malformed value: '12x'"},
       {{"bits", "get", "uchar", "256", "1"}, 2, "uchar value out of range"},
       {{"bits", "get", "double", "1.0e", "1"}, 2, "malformed double value"},

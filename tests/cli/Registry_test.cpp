@@ -77,7 +77,7 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
   const std::string second = (reg.dir.path() / "b.db").string();
   const auto imported = reg({"import", "-"}, exported.out, second);
   ASSERT_EQ(imported.status, 0) << imported.err;
-  EXPECT_EQ(imported.out, std::to_string(std::size(cases)) + "\n");
+  EXPECT_EQ(imported.out, "imported " + std::to_string(std::size(cases)) + " values from standard input\n");
   EXPECT_EQ(reg({"export", "Software"}, "", second).out, exported.out);
   EXPECT_EQ(reg({"readonly", "Software\\T"}, "", second).out, "read-only\n");
 }
