@@ -139,6 +139,8 @@ void Reply::Bool(const std::string& name, bool value) {
   m_fields.push_back({name, Kind::Raw, value ? "true" : "false", {}});
 }
 
+void Reply::Json(const std::string& name, const std::string& json) { m_fields.push_back({name, Kind::Raw, json, {}}); }
+
 void Reply::List(const std::string& name, const std::vector<std::string>& values) {
   m_fields.push_back({name, Kind::List, {}, values});
 }

@@ -121,6 +121,8 @@ class Reply {
   void Number(const std::string& name, double value);
   void Integer(const std::string& name, long long value);
   void Bool(const std::string& name, bool value);
+  // A JSON value built by the command (an object or a list); text output shows Human().
+  void Json(const std::string& name, const std::string& json);
   void List(const std::string& name, const std::vector<std::string>& values);
   // A path, or a list of them, in the system's form (/tmp/a): printed as Shown() writes it, or
   // in the library's form with --library-paths; JSON carries the exact bytes.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "Command.h"
 #include "Groups.h"
 #include "Progress.h"
+#include "commands/RegFile.h"
 #include "commands/RegistryText.h"
 
 namespace utility::cli {
@@ -133,16 +135,18 @@ int Query(const Invocation& inv, Reply& reply) {
     std::vector<BYTE> data(size);
     Check(RegQueryValueExW(key.key, W(valueName), nullptr, &type, data.data(), &size), name.shown + " " + inv.Arg(1));
     data.resize(size);
-    const std::string shown = regtext::FormatData(type, data);
-    reply.Text("name", regtext::FormatName(valueName));
-    reply.Text("type", shown.substr(0, shown.find(':')));
-    reply.Text("data", shown.substr(shown.find(':') + 1));
-    reply.Human(regtext::FormatName(valueName) + "=" + shown);
+    const regtext::Value value{valueName, type, data};
+    reply.Json("value", regtext::ValueJson(value));
+    reply.Human(regtext::FormatValue(value));
     return kExitOk;
   }
   std::vector<std::string> lines;
-  for (const regtext::Value& v : regtext::ReadValues(key.key)) lines.push_back(regtext::FormatValue(v));
-  reply.List("values", lines);
+  std::string json;
+  for (const regtext::Value& v : regtext::ReadValues(key.key)) {
+    lines.push_back(regtext::FormatValue(v));
+    json += (json.empty() ? "" : ", ") + regtext::ValueJson(v);
+  }
+  reply.Json("values", "[" + json + "]");
   std::string human;
   for (const std::string& l : lines) human += l + "\n";
   if (!human.empty()) human.pop_back();
@@ -167,9 +171,29 @@ int Set(const Invocation& inv, Reply& reply) {
   return kExitOk;
 }
 
+// A key with nothing below it goes; one with sub-keys only with --recursive, so that a typing
+// error never takes a tree with it.
+int DeleteKey(const KeyName& name, bool recursive, Reply& reply) {
+  if (name.path.empty()) throw UsageError("a whole root cannot be deleted: name a key below it");
+  std::size_t below = 0;
+  {
+    OpenKey key(name, KEY_READ);
+    below = regtext::ReadSubKeys(key.key).size();
+  }
+  if (below > 0 && !recursive) {
+    throw Failure(Shortened(name.shown) + " has " + std::to_string(below) + (below == 1 ? " sub-key" : " sub-keys") +
+                  "; --recursive deletes them too");
+  }
+  regtext::DeleteTree(name.root, name.path, name.shown);
+  reply.Text("deleted", name.shown);
+  reply.Human("deleted the key " + name.shown + (below > 0 ? " and everything below it" : ""));
+  return kExitOk;
+}
+
 int Delete(const Invocation& inv, Reply& reply) {
   const Roots roots(inv);
   const KeyName name = roots.Name(inv.Arg(0));
+  if (inv.args.size() == 1) return DeleteKey(name, inv.Flag("recursive"), reply);
   OpenKey key(name, KEY_SET_VALUE);
   const std::u16string valueName = ValueNameArg(inv.Arg(1));
   Check(RegDeleteValueW(key.key, W(valueName)), name.shown + " " + inv.Arg(1));
@@ -213,25 +237,33 @@ int ReadOnly(const Invocation& inv, Reply& reply) {
 int Export(const Invocation& inv, Reply& reply) {
   const Roots roots(inv);
   const KeyName name = roots.Name(inv.Arg(0));
+  const bool regFile = inv.Get("format", "text") == "reg";
   std::ostringstream text;
-  text << "; utility registry export\n";
   Progress progress("exporting " + inv.Arg(0));
-  regtext::ExportTree(name.root, name.label, name.path, text);
-  progress.Done();
-  if (inv.Has("file")) {
-    std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
-    if (!(out << text.str()) || !out.flush()) {
-      throw Failure("cannot write " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
-    }
-    reply.Text("file", inv.Get("file"));
-    return kExitOk;
+  if (regFile) {
+    text << "Windows Registry Editor Version 5.00\r\n\r\n" << regfile::ExportTree(name.root, name.label, name.path);
+  } else {
+    text << "; utility registry export\n";
+    regtext::ExportTree(name.root, name.label, name.path, text);
   }
+  progress.Done();
   // With --json the export text travels as one string field, so that scripts parse it back.
-  if (inv.json) {
+  if (inv.json && !inv.Has("file")) {
     reply.Text("export", text.str());
     return kExitOk;
   }
-  std::cout << text.str();
+  // A standard export file is UTF-16LE with its byte order mark, wherever it goes.
+  const std::string bytes = regFile ? regfile::EncodeFile(text.str()) : text.str();
+  if (inv.Has("file")) {
+    std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
+    if (!(out << bytes) || !out.flush()) {
+      throw Failure("cannot write " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
+    }
+    reply.Path("file", inv.Get("file"));
+    reply.Human("exported " + name.shown + " to " + Shown(inv.Get("file")));
+    return kExitOk;
+  }
+  std::cout << bytes;
   return kExitOk;
 }
 
@@ -242,15 +274,18 @@ int Import(const Invocation& inv, Reply& reply) {
   int written = 0;
   // Every message names the file, and a line of it where the text is at fault.
   try {
+    std::string bytes;
     if (file == "-") {
-      written = regtext::ImportText(std::cin, roots);
+      bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     } else {
       std::ifstream in(file, std::ios::binary);
       if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
-      Progress progress("importing " + file);
-      written = regtext::ImportText(in, roots);
+      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
       if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
     }
+    Progress progress("importing " + shown);
+    std::istringstream text(regfile::DecodeFile(bytes));
+    written = regtext::ImportText(text, roots);
   } catch (const UsageError& e) {
     throw UsageError(Shortened(shown) + ", " + e.what());
   } catch (const Failure& e) {
@@ -381,8 +416,11 @@ Group RegistryGroup() {
                 "utility reg set 'HKCU\\Software\\Tarnwell' Name 'sz:Tarnwell Pro'",
                 "utility reg set 'HKCU\\Software\\Tarnwell' Paths 'multi_sz:\"a\",\"b\"'",
                 "utility reg set 'HKCU\\Software\\Tarnwell' Blob binary:01,02,ff"}, Set},
-              {"reg", "delete", {Key(), Text("value")}, "delete a value ('@' is the default value)", {kHive},
-               {"utility reg delete 'HKCU\\Software\\Tarnwell' Count"}, Delete},
+              {"reg", "delete", {Key(), Optional(Text("value"))},
+               "delete a value ('@' is the default value), or a key when no value is named",
+               {kHive, Flag("recursive", "delete a key's sub-keys too (without it a key with sub-keys stays)", 'r')},
+               {"utility reg delete 'HKCU\\Software\\Tarnwell' Count", "utility reg delete -r 'HKCU\\Software\\Tarnwell'"},
+               Delete},
               {"reg", "keys", {Key()}, "list the sub-keys of a key", {kHive},
                {"utility reg keys 'HKCU\\Software'"}, Keys},
               {"reg", "readonly", {Key(), Optional(Choice("state", {"on", "off"}))},
@@ -390,9 +428,12 @@ Group RegistryGroup() {
                {kHive},
                {"utility reg readonly 'HKLM\\Software\\Tarnwell' on", "utility reg readonly 'HKLM\\Software\\Tarnwell'"}, ReadOnly},
               {"reg", "export", {Key()}, "write a key, its values and every key below it as text",
-               {kHive, file},
-               {"utility reg export 'HKCU\\Software\\Tarnwell' --file tarnwell.reg.txt"}, Export},
-              {"reg", "import", {Input("file")}, "write the keys and values of an export ('-' reads standard input)",
+               {kHive, file, With("format", Choice("format", {"text", "reg"}),
+                                  "text (this program's, the default) or reg (the standard export file, UTF-16)")},
+               {"utility reg export 'HKCU\\Software\\Tarnwell' --file tarnwell.reg.txt",
+                "utility reg export --format reg 'HKCU\\Software\\Tarnwell' --file tarnwell.reg"}, Export},
+              {"reg", "import", {Input("file")},
+               "write the keys and values of an export of either format ('-' reads standard input)",
                {kHive},
                {"utility reg import tarnwell.reg.txt"}, Import},
               {"reg", "check", {Root()}, "check a hive file for damage (HKCU, HKLM, or the --hive file)",

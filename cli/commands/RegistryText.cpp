@@ -1,6 +1,7 @@
 // The text form of registry values and key trees: formatting, parsing, export and import.
 #include "commands/RegistryText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <Utility/Platform/String.h>
 
 #include "Command.h"
+#include "commands/RegFile.h"
 
 namespace utility::cli::regtext {
 
@@ -344,6 +346,35 @@ std::string FormatData(DWORD type, const std::vector<BYTE>& data) {
   return "hex(" + std::to_string(type) + "):" + Hex(data);
 }
 
+std::string ValueJson(const Value& value) {
+  std::string type;
+  for (const TypeName& t : kTypeNames) {
+    if (t.type == value.type) type = JsonQuote(t.name);
+  }
+  if (type.empty()) type = std::to_string(value.type);
+  std::string data;
+  std::u16string text;
+  std::vector<std::u16string> items;
+  if ((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && AsText(value.data, text)) {
+    data = JsonQuote(ToUtf8(text));
+  } else if (value.type == REG_MULTI_SZ && AsMulti(value.data, items) && MultiBytes(items) == value.data) {
+    for (const std::u16string& item : items) data += (data.empty() ? "" : ", ") + JsonQuote(ToUtf8(item));
+    data = "[" + data + "]";
+  } else if (value.type == REG_DWORD && value.data.size() == 4) {
+    DWORD n = 0;
+    std::memcpy(&n, value.data.data(), 4);
+    data = std::to_string(n);
+  } else if (value.type == REG_QWORD && value.data.size() == 8) {
+    ULONGLONG n = 0;
+    std::memcpy(&n, value.data.data(), 8);
+    data = std::to_string(n);
+  } else {
+    for (BYTE b : value.data) data += (data.empty() ? "" : ", ") + std::to_string(b);
+    data = "[" + data + "]";
+  }
+  return "{\"name\": " + JsonQuote(ToUtf8(value.name)) + ", \"type\": " + type + ", \"data\": " + data + "}";
+}
+
 std::string FormatValue(const Value& value) {
   return FormatName(value.name) + "=" + FormatData(value.type, value.data);
 }
@@ -483,8 +514,44 @@ void ExportTree(HKEY root, const std::string& label, const std::u16string& path,
     ExportTree(root, label, path.empty() ? sub : path + u"\\" + sub, out);
 }
 
+void DeleteTree(HKEY root, const std::u16string& path, const std::string& shown) {
+  HKEY key = nullptr;
+  Check(RegOpenKeyExW(root, W(path), 0, KEY_READ, &key), shown);
+  std::vector<std::u16string> subs;
+  try {
+    subs = ReadSubKeys(key);
+  } catch (...) {
+    RegCloseKey(key);
+    throw;
+  }
+  RegCloseKey(key);
+  for (const std::u16string& sub : subs) DeleteTree(root, path + u"\\" + sub, shown + "\\" + ToUtf8(sub));
+  Check(RegDeleteKeyW(root, W(path)), shown);
+}
+
+namespace {
+
+// The next logical line: a line that ends with a backslash goes on in the next one (long hex
+// data of an export file), whose leading blanks are dropped.
+bool NextLine(std::istream& in, std::string& line, int& lineNumber) {
+  if (!std::getline(in, line)) return false;
+  ++lineNumber;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::string more;
+  while (!line.empty() && line.back() == '\\' && std::getline(in, more)) {
+    ++lineNumber;
+    if (!more.empty() && more.back() == '\r') more.pop_back();
+    line.pop_back();
+    line += more.substr(std::min(more.find_first_not_of(" \t"), more.size()));
+  }
+  return true;
+}
+
+}  // namespace
+
 int ImportText(std::istream& in, const RootResolver& resolve) {
   std::string line;
+  int version = 0;  // of a standard export file's header; 0 for this program's own text
   int lineNumber = 0;
   int written = 0;
   HKEY key = nullptr;
@@ -499,12 +566,26 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
   std::string currentText;
   std::vector<std::pair<HKEY, std::u16string>> marks;
   auto where = [&]() { return "line " + std::to_string(lineNumber) + ": "; };
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (NextLine(in, line, lineNumber)) {
     if (line.empty() || line[0] == ';') continue;
     try {
-      if (line[0] == '[') {
+      if (key == nullptr && version == 0 && regfile::HeaderVersion(line) != 0) {
+        version = regfile::HeaderVersion(line);
+      } else if (version != 0 && line.rfind("[-", 0) == 0) {
+        if (line.back() != ']') throw UsageError("a key line ends with ']'");
+        if (key != nullptr) RegCloseKey(key);
+        key = nullptr;
+        const std::string text = line.substr(2, line.size() - 3);
+        HKEY root = nullptr;
+        std::u16string path;
+        resolve.Resolve(text, root, path);
+        HKEY probe = nullptr;
+        // Deleting what is not there leaves it not there, as registry editors take it.
+        if (RegOpenKeyExW(root, W(path), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
+          RegCloseKey(probe);
+          DeleteTree(root, path, text);
+        }
+      } else if (line[0] == '[') {
         if (line.back() != ']') throw UsageError("a key line ends with ']'");
         if (key != nullptr) RegCloseKey(key);
         key = nullptr;
@@ -517,7 +598,25 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
         marks.emplace_back(currentRoot, currentPath);
       } else {
         if (key == nullptr) throw UsageError("a value before any [key] line");
-        const Value v = ParseValue(line);
+        Value v;
+        if (version == 0) {
+          v = ParseValue(line);
+        } else {
+          Reader r(line);
+          if (r.Peek() == '@') {
+            r.Expect('@', "'@'");
+          } else {
+            v.name = r.Quoted();
+          }
+          r.Expect('=', "'='");
+          const std::string data = r.Rest();
+          if (data == "-") {
+            const LONG rc = RegDeleteValueW(key, W(v.name));
+            if (rc != ERROR_FILE_NOT_FOUND) Check(rc, currentText + " " + FormatName(v.name));
+            continue;
+          }
+          regfile::ParseData(data, version, v.type, v.data);
+        }
         Check(RegSetValueExW(key, W(v.name), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size())),
               currentText + " " + FormatName(v.name));
         ++written;

@@ -32,6 +32,12 @@ std::string FormatValue(const Value& value);
 std::string FormatName(const std::u16string& name);
 std::string FormatData(DWORD type, const std::vector<BYTE>& data);
 
+// A value as JSON: {"name": "Count", "type": "dword", "data": 42}. The data is a number
+// (dword, qword), a string (sz, expand_sz), a list of strings (multi_sz), or, when it does not
+// have its type's form (a string without terminator, a dword of 3 bytes, another type), the
+// list of its bytes; the type is a name, or the type's number for types without one.
+std::string ValueJson(const Value& value);
+
 // Reads "type:data" (as FormatData writes it, or typed by a person: `sz:text` needs no quotes,
 // `dword:42` and `dword:0x2a` are numbers). Throws UsageError on malformed text.
 void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data);
@@ -59,6 +65,12 @@ struct RootResolver {
   virtual void Resolve(const std::string& keyText, HKEY& root, std::u16string& path) const = 0;
 };
 int ImportText(std::istream& in, const RootResolver& resolve);
+// The text accepted is this program's own export, or a standard registry export file (see
+// RegFile.h) once its header line is read: then [-key] lines delete a key with everything
+// below it and "name"=- lines delete a value.
+
+// Deletes the key at path below root and every key below it (deepest first). Throws Failure.
+void DeleteTree(HKEY root, const std::u16string& path, const std::string& shown);
 
 // A registry error as one line: "the system cannot find the file specified (2)".
 std::string ErrorText(LONG code);

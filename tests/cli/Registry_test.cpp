@@ -80,6 +80,66 @@ TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
   EXPECT_EQ(imported.out, "imported " + std::to_string(std::size(cases)) + " values from standard input\n");
   EXPECT_EQ(reg({"export", "Software"}, "", second).out, exported.out);
   EXPECT_EQ(reg({"readonly", "Software\\T"}, "", second).out, "read-only\n");
+
+  // The standard export file carries every value too (not the read-only mark, which it has
+  // no line for): UTF-16LE with its byte order mark, read back into a third hive.
+  const std::string file = (reg.dir.path() / "t.reg").string();
+  ASSERT_EQ(reg({"export", "--format", "reg", "Software", "--file", file}).status, 0);
+  const std::string bytes = ReadBytes(file);
+  EXPECT_EQ(bytes.substr(0, 6), std::string("\xFF\xFEW\0i\0", 6));
+  const std::string third = (reg.dir.path() / "c.db").string();
+  const auto fromFile = reg({"import", file}, "", third);
+  ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+  EXPECT_EQ(fromFile.out, "imported " + std::to_string(std::size(cases)) + " values from " + file + "\n");
+  std::string unmarked = exported.out;
+  unmarked.erase(unmarked.find("!readonly\n"), 10);
+  EXPECT_EQ(reg({"export", "Software"}, "", third).out, unmarked);
+}
+
+TEST(RegCommand, ImportsStandardFilesOfBothVersions) {
+  Reg reg;
+  ASSERT_EQ(reg({"set", "K", "Gone", "dword:1"}).status, 0);
+  ASSERT_EQ(reg({"set", "K\\Sub\\Deeper", "v", "dword:1"}).status, 0);
+  // Version 5 as UTF-16LE: a continued hex line, a deleted value, a deleted tree, CR LF.
+  const std::string v5 =
+      "Windows Registry Editor Version 5.00\r\n\r\n[K]\r\n@=\"de\\\\fault \\\"x\\\"\"\r\n"
+      "\"Path\"=hex(2):25,00,41,00,\\\r\n  25,00,00,00\r\n\"Gone\"=-\r\n\"Big\"=hex(b):01,00,00,00,00,00,00,00\r\n"
+      "\"Bytes\"=hex:0a,ff\r\n\"N\"=dword:0000002a\r\n\r\n[-K\\Sub]\r\n[-K\\Never\\There]\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : v5) utf16 += std::string{c, '\0'};
+  auto r = reg({"import", "-"}, utf16);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "imported 5 values from standard input\n");
+  EXPECT_EQ(reg({"query", "K", "--json"}).out,
+            "{\"values\": [{\"name\": \"\", \"type\": \"sz\", \"data\": \"de\\\\fault \\\"x\\\"\"}, "
+            "{\"name\": \"Path\", \"type\": \"expand_sz\", \"data\": \"%A%\"}, "
+            "{\"name\": \"Big\", \"type\": \"qword\", \"data\": 1}, "
+            "{\"name\": \"Bytes\", \"type\": \"binary\", \"data\": [10, 255]}, "
+            "{\"name\": \"N\", \"type\": \"dword\", \"data\": 42}]}\n");
+  EXPECT_EQ(reg({"keys", "K"}).out, "(no sub-keys)\n");
+  // Version 4 is 8-bit, and so is the text of its hex(2) data.
+  r = reg({"import", "-"}, "REGEDIT4\n\n[K4]\n\"e\"=hex(2):25,41,25,00\n\"s\"=\"plain\"\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(reg({"query", "K4"}).out, "\"e\"=expand_sz:\"%A%\"\n\"s\"=sz:\"plain\"\n");
+  // Malformed data names its line, counted in the file's own lines.
+  r = reg({"import", "-"}, "REGEDIT4\n\n[K4]\n\"x\"=hex:01,\\\n  0\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 5: malformed hexadecimal bytes"), std::string::npos) << r.err;
+}
+
+TEST(RegCommand, DeletesAKeyWithItsSubKeysOnlyWhenAsked) {
+  Reg reg;
+  ASSERT_EQ(reg({"set", "K\\A\\B", "v", "dword:1"}).status, 0);
+  auto r = reg({"delete", "K\\A"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "utility: K\\A has 1 sub-key; --recursive deletes them too\n");
+  EXPECT_EQ(reg({"keys", "K"}).out, "A\n");
+  r = reg({"delete", "-r", "K\\A"});
+  EXPECT_EQ(r.out, "deleted the key K\\A and everything below it\n");
+  EXPECT_EQ(reg({"keys", "K"}).out, "(no sub-keys)\n");
+  EXPECT_EQ(reg({"delete", "K"}).out, "deleted the key K\n");
+  EXPECT_EQ(reg({"query", "K"}).status, 1);
+  EXPECT_EQ(reg({"delete", "\\"}).status, 2);  // never a whole root
 }
 
 TEST(RegCommand, RefusalsAndBadInput) {

@@ -22,7 +22,8 @@ open(os.path.join(work, "keys.ini"), "w").write("while\r\n")
 os.makedirs(os.path.join(work, "tree", "sub"))
 open(os.path.join(work, "tree", "sub", "a.txt"), "w").write("")
 
-S, I, B, L, N = str, int, bool, list, (int, float)
+S, I, B, L, N, D = str, int, bool, list, (int, float), dict
+LD = "list of objects"
 # (arguments, exit status, {field: type})
 cases = [
     (["module", "path"], 0, {"path": S}),
@@ -63,8 +64,8 @@ cases = [
     (["identity", "guid-of", "0x12345678"], 0, {"guid": S}),
     (["reg", "set", "HKCU\\Software\\App", "Name", "sz:a \"quoted\" name"], 0, {"set": S}),
     (["reg", "set", "HKCU\\Software\\App\\Sub", "Count", "dword:42"], 0, {"set": S}),
-    (["reg", "query", "HKCU\\Software\\App", "Name"], 0, {"name": S, "type": S, "data": S}),
-    (["reg", "query", "HKCU\\Software\\App"], 0, {"values": L}),
+    (["reg", "query", "HKCU\\Software\\App", "Name"], 0, {"value": D}),
+    (["reg", "query", "HKCU\\Software\\App"], 0, {"values": LD}),
     (["reg", "keys", "HKCU\\Software\\App"], 0, {"keys": L}),
     (["reg", "readonly", "HKCU\\Software\\App"], 0, {"readonly": B}),
     (["reg", "export", "HKCU\\Software\\App"], 0, {"export": S}),
@@ -100,6 +101,10 @@ for args, status, fields in cases:
         for name, kind in fields.items():
             if name not in value:
                 raise ValueError(f"no field {name}")
+            if kind is LD:
+                if not isinstance(value[name], list) or not all(isinstance(x, dict) for x in value[name]):
+                    raise ValueError(f"field {name} is not a list of objects")
+                continue
             if not isinstance(value[name], kind) or (kind is I and isinstance(value[name], bool)):
                 raise ValueError(f"field {name} is {type(value[name]).__name__}")
             if kind is L and not all(isinstance(x, str) for x in value[name]):
@@ -117,6 +122,13 @@ checks = [
     (answer("encoding", "to-wide", "café")["units"], ["0063", "0061", "0066", "00E9"]),
     (answer("files", "list", os.path.join(work, "tree"))["directories"], [os.path.join(work, "tree", "sub")]),
     (answer("reg", "keys", "HKCU\\Software\\App")["keys"], ["Sub"]),
+    # Registry data as JSON data: a string, a number, a list; never text to parse again.
+    (answer("reg", "query", "HKCU\\Software\\App", "Name")["value"], {"name": "Name", "type": "sz", "data": "a \"quoted\" name"}),
+    (answer("reg", "set", "HKCU\\Software\\App", "N", "dword:42") and
+     answer("reg", "set", "HKCU\\Software\\App", "M", "multi_sz:\"x\",\"y\"") and
+     [v["data"] for v in answer("reg", "query", "HKCU\\Software\\App")["values"] if v["name"] in ("N", "M")], [42, ["x", "y"]]),
+    # Numbers JSON cannot write travel as strings.
+    (answer("variant", "number", "R8", "1e999")["number"], "inf"),
     (answer("reg", "where")["HKEY_CURRENT_USER"], os.path.join(work, "registry", "current-user.db")),
 ]
 for got, expected in checks:
