@@ -2,6 +2,7 @@
 #include "ManPage.h"
 
 #include <cctype>
+#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -12,13 +13,22 @@ namespace {
 // options can be searched and copied), and a line that starts with a control character guarded.
 std::string Roff(const std::string& text) {
   std::string out;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
     if (c == '\\') {
       out += "\\e";
     } else if (c == '-') {
       out += "\\-";
+    } else if (c >= 0x80) {
+      // A character beyond ASCII as groff's \[uXXXX], so that the page needs no input encoding.
+      const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+      unsigned code = c & (length == 4 ? 0x07u : length == 3 ? 0x0Fu : 0x1Fu);
+      for (std::size_t k = 1; k < length && i + 1 < text.size(); ++k) code = (code << 6) | (text[++i] & 0x3Fu);
+      char buffer[16];
+      std::snprintf(buffer, sizeof buffer, "\\[u%04X]", code);
+      out += buffer;
     } else {
-      out += c;
+      out += static_cast<char>(c);
     }
   }
   if (!out.empty() && (out.front() == '.' || out.front() == '\'')) out.insert(0, "\\&");

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when any is missing. Safe to run again.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-dev pkgconf python3 libgtest-dev libbenchmark-dev
-          libsqlite3-dev dpkg-dev file clang-format clang-tidy lintian zsh fish)
+          libsqlite3-dev dpkg-dev file clang-format clang-tidy lintian zsh fish groff-base)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,8 @@
 // check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any
 // hive file.
 #include <unistd.h>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -208,6 +210,14 @@ int Keys(const Invocation& inv, Reply& reply) {
   OpenKey key(name, KEY_READ);
   std::vector<std::string> names;
   for (const std::u16string& n : regtext::ReadSubKeys(key.key)) names.push_back(ToUtf8(n));
+  // Key names compare without case, so they are listed that way (as registry editors do).
+  if (!inv.Flag("unsorted")) {
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+      });
+    });
+  }
   reply.List("keys", names);
   std::string human;
   for (const std::string& n : names) human += n + "\n";
@@ -421,7 +431,8 @@ Group RegistryGroup() {
                {kHive, Flag("recursive", "delete a key's sub-keys too (without it a key with sub-keys stays)", 'r')},
                {"utility reg delete 'HKCU\\Software\\Tarnwell' Count", "utility reg delete -r 'HKCU\\Software\\Tarnwell'"},
                Delete},
-              {"reg", "keys", {Key()}, "list the sub-keys of a key", {kHive},
+              {"reg", "keys", {Key()}, "list the sub-keys of a key, sorted without regard to case",
+               {kHive, Flag("unsorted", "keep the order the store gives")},
                {"utility reg keys 'HKCU\\Software'"}, Keys},
               {"reg", "readonly", {Key(), Optional(Choice("state", {"on", "off"}))},
                "mark a key and everything below it read-only (on), clear the mark (off), or show it",

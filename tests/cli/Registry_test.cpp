@@ -140,6 +140,13 @@ TEST(RegCommand, DeletesAKeyWithItsSubKeysOnlyWhenAsked) {
   EXPECT_EQ(reg({"delete", "K"}).out, "deleted the key K\n");
   EXPECT_EQ(reg({"query", "K"}).status, 1);
   EXPECT_EQ(reg({"delete", "\\"}).status, 2);  // never a whole root
+
+  // What set changed is said; sub-keys are listed sorted without regard to case.
+  for (const char* name : {"b", "C", "a"}) {
+    EXPECT_EQ(reg({"set", std::string("L\\") + name, "v", "dword:1"}).out,
+              std::string("set L\\") + name + " \"v\"=dword:00000001\n");
+  }
+  EXPECT_EQ(reg({"keys", "L"}).out, "a\nb\nC\n");
 }
 
 TEST(RegCommand, RefusalsAndBadInput) {
