@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -190,6 +191,12 @@ TEST(Grammar, BadUsageNamesTheMistakeAndTheHelpToRead) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "utility: " + c.error + "\nTry '" + c.hint + "'.\n");
+    // The hint is a command that works.
+    std::istringstream words(c.hint);
+    std::vector<std::string> hint{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    const auto help = RunProgram(UtilityProgram(), std::vector<std::string>(hint.begin() + 1, hint.end()), dir.path());
+    EXPECT_EQ(help.status, 0) << c.hint;
+    EXPECT_EQ(help.out.rfind("usage: utility", 0), 0u) << c.hint;
   }
 }
 
