@@ -5,7 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -149,6 +152,15 @@ void Reply::Path(const std::string& name, const std::string& path) { m_fields.pu
 
 void Reply::Paths(const std::string& name, const std::vector<std::string>& paths) {
   m_fields.push_back({name, Kind::Paths, {}, paths});
+}
+
+std::string ReadInput(const std::string& file) {
+  if (file == "-") return {std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
+  return bytes;
 }
 
 std::string RequireInstalled(const std::string& file, const CString& installedDirectory, const std::string& what) {

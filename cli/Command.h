@@ -191,6 +191,10 @@ std::string Quoted(const std::string& text);
 // A number as messages write it: integers in full, others with the digits that tell them apart.
 std::string ShortNumber(double value);
 
+// The bytes of a file named on the command line, or of standard input for "-". Throws Failure
+// naming the file and the system's reason.
+std::string ReadInput(const std::string& file);
+
 // The first of the places the library looks for one of its files (the host directory, then the
 // installed directory) that holds it; otherwise MissingFile naming both places.
 //   RequireInstalled("DiskID.dll", utility::platform::InstalledModuleDirectory(), "identity module");

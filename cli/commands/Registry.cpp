@@ -284,15 +284,7 @@ int Import(const Invocation& inv, Reply& reply) {
   int written = 0;
   // Every message names the file, and a line of it where the text is at fault.
   try {
-    std::string bytes;
-    if (file == "-") {
-      bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-      std::ifstream in(file, std::ios::binary);
-      if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
-    }
+    const std::string bytes = ReadInput(file);
     Progress progress("importing " + shown);
     std::istringstream text(regfile::DecodeFile(bytes));
     written = regtext::ImportText(text, roots);

@@ -444,16 +444,29 @@ void ParseData(const std::string& text, DWORD& type, std::vector<BYTE>& data) {
   }
 }
 
-Value ParseValue(const std::string& line) {
-  Value v;
+namespace {
+
+// The name of a value line ("@" or a quoted string) and the text after its '='.
+std::u16string SplitValueLine(const std::string& line, std::string& data) {
+  std::u16string name;
   Reader r(line);
   if (r.Peek() == '@') {
     r.Expect('@', "'@'");
   } else {
-    v.name = r.Quoted();
+    name = r.Quoted();
   }
   r.Expect('=', "'='");
-  ParseData(r.Rest(), v.type, v.data);
+  data = r.Rest();
+  return name;
+}
+
+}  // namespace
+
+Value ParseValue(const std::string& line) {
+  Value v;
+  std::string data;
+  v.name = SplitValueLine(line, data);
+  ParseData(data, v.type, v.data);
   return v;
 }
 
@@ -602,14 +615,8 @@ int ImportText(std::istream& in, const RootResolver& resolve) {
         if (version == 0) {
           v = ParseValue(line);
         } else {
-          Reader r(line);
-          if (r.Peek() == '@') {
-            r.Expect('@', "'@'");
-          } else {
-            v.name = r.Quoted();
-          }
-          r.Expect('=', "'='");
-          const std::string data = r.Rest();
+          std::string data;
+          v.name = SplitValueLine(line, data);
           if (data == "-") {
             const LONG rc = RegDeleteValueW(key, W(v.name));
             if (rc != ERROR_FILE_NOT_FOUND) Check(rc, currentText + " " + FormatName(v.name));

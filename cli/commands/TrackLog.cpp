@@ -77,16 +77,7 @@ int SaveEx(const Invocation& inv, Reply& reply) {
 // A log as UTF-8 text for reading: its code page 936 bytes decoded (a byte that is not valid
 // there becomes U+FFFD), and its CR LF line ends as the terminal's LF.
 int Show(const Invocation& inv, Reply& reply) {
-  const std::string& file = inv.Arg(0);
-  std::string bytes;
-  if (file == "-") {
-    bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
-  }
+  const std::string bytes = ReadInput(inv.Arg(0));
   std::u16string units;
   if (!bytes.empty()) {
     const int size = static_cast<int>(bytes.size());
