@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <Utility/Platform/Bstr.h>
-#include <Utility/Platform/Memory.h>
 
 #include "support/TempDir.h"
 
@@ -66,18 +65,6 @@ TEST(Bstr, NullAndEmptyTexts) {
   EXPECT_EQ(SysStringLen(empty), 0u);
   EXPECT_EQ(empty[0], 0);
   SysFreeString(empty);
-}
-
-TEST(TaskMemory, BlocksAreDistinctAndFreeable) {
-  void* a = CoTaskMemAlloc(0);
-  void* b = CoTaskMemAlloc(16);
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(b, nullptr);
-  EXPECT_NE(a, b);
-  std::memset(b, 0x5A, 16);
-  CoTaskMemFree(a);
-  CoTaskMemFree(b);
-  CoTaskMemFree(nullptr);
 }
 
 }  // namespace

@@ -102,33 +102,21 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     const std::string ours = "<" + directive + m.ours + conv + ">";
     const std::string glibcFmt = "<" + directive + m.glibc + conv + ">";
     // The argument arrives with one of several C++ types; the conversion decides the width.
-    switch (rng() % 4) {
-      case 0:
-        args.emplace_back(v);
-        break;
-      case 1:
-        args.emplace_back(static_cast<unsigned long long>(v));
-        break;
-      case 2:
-        args.emplace_back(static_cast<int>(v));
-        v = static_cast<int>(v);
-        break;
-      default:
-        args.emplace_back(static_cast<short>(v));
-        v = static_cast<short>(v);
-        break;
-    }
-    std::string expected;
+    const auto type = rng() % 4;
+    if (type == 2) v = static_cast<int>(v);
+    if (type == 3) v = static_cast<short>(v);
+    args.push_back(type == 1   ? FormatArg(static_cast<unsigned long long>(v))
+                   : type == 2 ? FormatArg(static_cast<int>(v))
+                   : type == 3 ? FormatArg(static_cast<short>(v))
+                               : FormatArg(v));
     const bool isSigned = conv == 'd' || conv == 'i';
     auto call = [&](auto value) {
       if (stars.size() == 2) return C(glibcFmt, stars[0], stars[1], value);
       if (stars.size() == 1) return C(glibcFmt, stars[0], value);
       return C(glibcFmt, value);
     };
-    if (m.bits == 64)
-      expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
-    else
-      expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
+    const std::string expected = m.bits == 64 ? (isSigned ? call(v) : call(static_cast<unsigned long long>(v)))
+                                              : (isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v)));
     ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours << " value "
                                          << v;
   }
@@ -160,11 +148,7 @@ TEST(FormatParity, FloatingMatchesPrintf) {
     if (rng() % 4 != 0) directive += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);
     directive += conv;
     const bool asFloat = rng() % 5 == 0;
-    std::vector<FormatArg> args;
-    if (asFloat)
-      args.emplace_back(static_cast<float>(v));
-    else
-      args.emplace_back(v);
+    const std::vector<FormatArg> args = {asFloat ? FormatArg(static_cast<float>(v)) : FormatArg(v)};
     const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
     ASSERT_EQ(Fmt(directive, args), C(directive, passed))
         << "seed " << kSeed << " iteration " << iter << " format " << directive;
