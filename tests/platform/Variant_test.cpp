@@ -64,6 +64,10 @@ TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
   ASSERT_EQ(fromUnits.vt, VT_BSTR);
   EXPECT_EQ(SysStringLen(fromUnits.bstrVal), 4u);
 
+  COleVariant fromEmpty{CString()};
+  ASSERT_NE(fromEmpty.bstrVal, nullptr) << "an empty text is a real BSTR";
+  EXPECT_EQ(SysStringLen(fromEmpty.bstrVal), 0u);
+
   COleVariant fromNull(static_cast<const WCHAR*>(nullptr));
   EXPECT_EQ(fromNull.vt, VT_BSTR);
   EXPECT_EQ(fromNull.bstrVal, nullptr);
