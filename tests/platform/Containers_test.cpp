@@ -17,25 +17,22 @@ namespace {
 
 using utility::testsupport::Utf8;
 
-std::vector<std::string> Items(const CStringArray& a) {
-  std::vector<std::string> out;
+using V = std::vector<std::string>;
+
+V Items(const CStringArray& a) {
+  V out;
   for (INT_PTR i = 0; i < a.GetSize(); ++i) out.push_back(Utf8(a[i]));
   return out;
 }
 
-std::vector<std::string> Forward(const CStringList& l) {
-  std::vector<std::string> out;
-  for (POSITION p = l.GetHeadPosition(); p != nullptr;) out.push_back(Utf8(l.GetNext(p)));
-  return out;
+// The list's texts from head to tail; the walk from tail to head must give them in reverse.
+V Items(const CStringList& l) {
+  V forward, backward;
+  for (POSITION p = l.GetHeadPosition(); p != nullptr;) forward.push_back(Utf8(l.GetNext(p)));
+  for (POSITION p = l.GetTailPosition(); p != nullptr;) backward.insert(backward.begin(), Utf8(l.GetPrev(p)));
+  EXPECT_EQ(backward, forward) << "the walks in the two directions disagree";
+  return forward;
 }
-
-std::vector<std::string> Backward(const CStringList& l) {
-  std::vector<std::string> out;
-  for (POSITION p = l.GetTailPosition(); p != nullptr;) out.insert(out.begin(), Utf8(l.GetPrev(p)));
-  return out;
-}
-
-using V = std::vector<std::string>;
 
 TEST(CStringArray, AddInsertRemove) {
   CStringArray a;
@@ -104,8 +101,7 @@ TEST(CStringList, FindMatchesWholeTextsOrdinallyAfterAPosition) {
   EXPECT_EQ(l.FindIndex(-1), nullptr);
   l.SetAt(c1, u"C");
   EXPECT_EQ(l.GetAt(c1), CString(u"C"));
-  EXPECT_EQ(Forward(l), (V{"a", "b", "C", "c"}));
-  EXPECT_EQ(Backward(l), Forward(l));
+  EXPECT_EQ(Items(l), (V{"a", "b", "C", "c"}));
 }
 
 TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
@@ -113,13 +109,13 @@ TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
   l.AddTail(u"x");
   l.AddTail(u"y");
   l.AddTail(l);
-  EXPECT_EQ(Forward(l), (V{"x", "y", "x", "y"}));
+  EXPECT_EQ(Items(l), (V{"x", "y", "x", "y"}));
   CStringList copy(l);
   l.GetHead() = u"changed";
-  EXPECT_EQ(Forward(copy), (V{"x", "y", "x", "y"}));
+  EXPECT_EQ(Items(copy), (V{"x", "y", "x", "y"}));
   copy = l;
   copy = copy;
-  EXPECT_EQ(Forward(copy), Forward(l));
+  EXPECT_EQ(Items(copy), Items(l));
   l.RemoveAll();
   EXPECT_TRUE(l.IsEmpty());
   EXPECT_EQ(l.GetTailPosition(), nullptr);
@@ -141,7 +137,7 @@ TEST(CStringList, EmptyListAndNullPositionsThrow) {
   EXPECT_EQ(h, l.GetHeadPosition());
   const POSITION t = l.InsertAfter(nullptr, u"t");
   EXPECT_EQ(t, l.GetTailPosition());
-  EXPECT_EQ(Forward(l), (V{"h", "t"}));
+  EXPECT_EQ(Items(l), (V{"h", "t"}));
 }
 
 TEST(CStringList, RandomOperationsMatchADeque) {
@@ -187,8 +183,7 @@ TEST(CStringList, RandomOperationsMatchADeque) {
     }
     ASSERT_EQ(l.GetCount(), static_cast<INT_PTR>(oracle.size()));
   }
-  EXPECT_EQ(Forward(l), V(oracle.begin(), oracle.end()));
-  EXPECT_EQ(Backward(l), V(oracle.begin(), oracle.end()));
+  EXPECT_EQ(Items(l), V(oracle.begin(), oracle.end()));
 }
 
 }  // namespace

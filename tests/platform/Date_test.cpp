@@ -16,7 +16,6 @@ namespace {
 
 struct Fields {
   int year, month, day, hour, minute, second;
-  bool operator==(const Fields&) const = default;
 };
 
 std::string Show(const Fields& f) {

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -23,10 +23,7 @@ using utility::testsupport::Utf8;
 
 constexpr unsigned kSeed = 20261206;
 
-CString Widen(const std::string& ascii) {
-  std::u16string w(ascii.begin(), ascii.end());
-  return CString(std::u16string_view(w));
-}
+CString Widen(const std::string& ascii) { return CString(std::u16string(ascii.begin(), ascii.end())); }
 
 // The oracle: glibc's own printf of a narrow format.
 template <class... T>
@@ -130,19 +127,11 @@ TEST(FormatParity, FloatingMatchesPrintf) {
   const char convs[] = {'e', 'E', 'f', 'F', 'g', 'G', 'a', 'A'};
   for (int iter = 0; iter < 20000; ++iter) {
     const char conv = convs[rng() % std::size(convs)];
-    double v;
-    switch (rng() % 3) {
-      case 0:
-        v = interesting[rng() % std::size(interesting)];
-        break;
-      case 1:
-        v = std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100);
-        break;
-      default: {
-        const std::uint64_t bits = rng();
-        std::memcpy(&v, &bits, sizeof v);
-      }
-    }
+    const auto source = rng() % 3;  // an interesting value, a scaled decimal, or any bits at all
+    const double v =
+        source == 0   ? interesting[rng() % std::size(interesting)]
+        : source == 1 ? std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100)
+                      : std::bit_cast<double>(static_cast<std::uint64_t>(rng()));
     std::string directive = "%" + Flags(rng);
     if (rng() % 3 == 0) directive += std::to_string(rng() % 40 + 1);
     if (rng() % 4 != 0) directive += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);

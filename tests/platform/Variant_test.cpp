@@ -101,10 +101,7 @@ TEST(COleVariant, CopiesDuplicateAndMovesTransfer) {
 }
 
 TEST(COleVariant, AttachAndDetachHandOverOwnership) {
-  VARIANT raw;
-  VariantInit(&raw);
-  raw.vt = VT_BSTR;
-  raw.bstrVal = SysAllocString(W(u"x"));
+  VARIANT raw = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"x")));
   COleVariant holder(static_cast<LONG>(4));
   holder.Attach(raw);
   EXPECT_EQ(raw.vt, VT_EMPTY);
