@@ -17,25 +17,22 @@ namespace {
 
 using utility::testsupport::Utf8;
 
-std::vector<std::string> Items(const CStringArray& a) {
-  std::vector<std::string> out;
+using V = std::vector<std::string>;
+
+V Items(const CStringArray& a) {
+  V out;
   for (INT_PTR i = 0; i < a.GetSize(); ++i) out.push_back(Utf8(a[i]));
   return out;
 }
 
-std::vector<std::string> Forward(const CStringList& l) {
-  std::vector<std::string> out;
-  for (POSITION p = l.GetHeadPosition(); p != nullptr;) out.push_back(Utf8(l.GetNext(p)));
-  return out;
+// The list's texts from head to tail; the walk from tail to head must give them in reverse.
+V Items(const CStringList& l) {
+  V forward, backward;
+  for (POSITION p = l.GetHeadPosition(); p != nullptr;) forward.push_back(Utf8(l.GetNext(p)));
+  for (POSITION p = l.GetTailPosition(); p != nullptr;) backward.insert(backward.begin(), Utf8(l.GetPrev(p)));
+  EXPECT_EQ(backward, forward) << "the walks in the two directions disagree";
+  return forward;
 }
-
-std::vector<std::string> Backward(const CStringList& l) {
-  std::vector<std::string> out;
-  for (POSITION p = l.GetTailPosition(); p != nullptr;) out.insert(out.begin(), Utf8(l.GetPrev(p)));
-  return out;
-}
-
-using V = std::vector<std::string>;
 
 TEST(CStringArray, AddInsertRemove) {
   CStringArray a;
@@ -85,17 +82,15 @@ TEST(CStringArray, BadIndexesThrow) {
   EXPECT_EQ(Items(a), (V{"x"}));
 }
 
-TEST(CStringList, AddWalkFindAndRemove) {
+// Insertion and removal at every place are left to the random test below; this one is about
+// what Find and FindIndex match.
+TEST(CStringList, FindMatchesWholeTextsOrdinallyAfterAPosition) {
   CStringList l;
-  EXPECT_TRUE(l.IsEmpty());
   EXPECT_EQ(l.GetHeadPosition(), nullptr);
   const POSITION b = l.AddTail(u"b");
   l.AddHead(u"a");
   const POSITION c1 = l.AddTail(u"c");
   const POSITION c2 = l.AddTail(u"c");
-  EXPECT_EQ(Forward(l), (V{"a", "b", "c", "c"}));
-  EXPECT_EQ(Backward(l), Forward(l));
-  EXPECT_EQ(l.GetCount(), 4);
   EXPECT_EQ(l.Find(u"c"), c1);
   EXPECT_EQ(l.Find(u"c", c1), c2);
   EXPECT_EQ(l.Find(u"c", c2), nullptr);
@@ -104,23 +99,9 @@ TEST(CStringList, AddWalkFindAndRemove) {
   EXPECT_EQ(l.FindIndex(1), b);
   EXPECT_EQ(l.FindIndex(4), nullptr);
   EXPECT_EQ(l.FindIndex(-1), nullptr);
-  l.InsertAfter(b, u"b2");
-  l.InsertBefore(b, u"b0");
-  l.InsertBefore(l.GetHeadPosition(), u"0");
-  l.InsertAfter(l.GetTailPosition(), u"d");
-  EXPECT_EQ(Forward(l), (V{"0", "a", "b0", "b", "b2", "c", "c", "d"}));
-  l.RemoveAt(b);
-  l.RemoveAt(l.GetHeadPosition());
-  l.RemoveAt(l.GetTailPosition());
-  EXPECT_EQ(Forward(l), (V{"a", "b0", "b2", "c", "c"}));
-  EXPECT_EQ(Backward(l), Forward(l));
   l.SetAt(c1, u"C");
   EXPECT_EQ(l.GetAt(c1), CString(u"C"));
-  EXPECT_EQ(l.RemoveHead(), CString(u"a"));
-  EXPECT_EQ(l.RemoveTail(), CString(u"c"));
-  EXPECT_EQ(l.GetHead(), CString(u"b0"));
-  EXPECT_EQ(l.GetTail(), CString(u"C"));
-  EXPECT_EQ(l.GetSize(), 3);
+  EXPECT_EQ(Items(l), (V{"a", "b", "C", "c"}));
 }
 
 TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
@@ -128,13 +109,13 @@ TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
   l.AddTail(u"x");
   l.AddTail(u"y");
   l.AddTail(l);
-  EXPECT_EQ(Forward(l), (V{"x", "y", "x", "y"}));
+  EXPECT_EQ(Items(l), (V{"x", "y", "x", "y"}));
   CStringList copy(l);
   l.GetHead() = u"changed";
-  EXPECT_EQ(Forward(copy), (V{"x", "y", "x", "y"}));
+  EXPECT_EQ(Items(copy), (V{"x", "y", "x", "y"}));
   copy = l;
   copy = copy;
-  EXPECT_EQ(Forward(copy), Forward(l));
+  EXPECT_EQ(Items(copy), Items(l));
   l.RemoveAll();
   EXPECT_TRUE(l.IsEmpty());
   EXPECT_EQ(l.GetTailPosition(), nullptr);
@@ -156,7 +137,7 @@ TEST(CStringList, EmptyListAndNullPositionsThrow) {
   EXPECT_EQ(h, l.GetHeadPosition());
   const POSITION t = l.InsertAfter(nullptr, u"t");
   EXPECT_EQ(t, l.GetTailPosition());
-  EXPECT_EQ(Forward(l), (V{"h", "t"}));
+  EXPECT_EQ(Items(l), (V{"h", "t"}));
 }
 
 TEST(CStringList, RandomOperationsMatchADeque) {
@@ -165,62 +146,44 @@ TEST(CStringList, RandomOperationsMatchADeque) {
   CStringList l;
   std::deque<std::string> oracle;
   for (int step = 0; step < 5000; ++step) {
+    SCOPED_TRACE("seed " + std::to_string(kSeed) + " step " + std::to_string(step));
     const std::string v = std::to_string(rng() % 20);
     const CString cv(v.c_str());
-    switch (rng() % 7) {
-      case 0:
-        l.AddHead(cv);
-        oracle.push_front(v);
-        break;
-      case 1:
-        l.AddTail(cv);
-        oracle.push_back(v);
-        break;
-      case 2:
-        if (!oracle.empty()) {
-          EXPECT_EQ(Utf8(l.RemoveHead()), oracle.front());
-          oracle.pop_front();
-        }
-        break;
-      case 3:
-        if (!oracle.empty()) {
-          EXPECT_EQ(Utf8(l.RemoveTail()), oracle.back());
-          oracle.pop_back();
-        }
-        break;
-      case 4: {  // remove the first match
-        const POSITION p = l.Find(cv);
-        auto it = std::find(oracle.begin(), oracle.end(), v);
-        ASSERT_EQ(p == nullptr, it == oracle.end()) << "seed " << kSeed << " step " << step;
-        if (p != nullptr) {
-          l.RemoveAt(p);
-          oracle.erase(it);
-        }
-        break;
+    const auto op = rng() % 7;
+    if (op == 0) {
+      l.AddHead(cv), oracle.push_front(v);
+    } else if (op == 1) {
+      l.AddTail(cv), oracle.push_back(v);
+    } else if (op == 2 && !oracle.empty()) {
+      ASSERT_EQ(Utf8(l.RemoveHead()), oracle.front());
+      oracle.pop_front();
+    } else if (op == 3 && !oracle.empty()) {
+      ASSERT_EQ(Utf8(l.RemoveTail()), oracle.back());
+      oracle.pop_back();
+    } else if (op == 4) {  // remove the first match, or the second, found after the first
+      POSITION p = l.Find(cv);
+      auto it = std::find(oracle.begin(), oracle.end(), v);
+      ASSERT_EQ(p == nullptr, it == oracle.end());
+      if (p != nullptr && rng() % 2 == 0) {
+        p = l.Find(cv, p);
+        it = std::find(it + 1, oracle.end(), v);
+        ASSERT_EQ(p == nullptr, it == oracle.end());
       }
-      case 5: {  // insert before or after an index
-        if (oracle.empty()) break;
-        const std::size_t i = rng() % oracle.size();
-        const POSITION p = l.FindIndex(static_cast<INT_PTR>(i));
-        if (rng() % 2 == 0) {
-          l.InsertBefore(p, cv);
-          oracle.insert(oracle.begin() + static_cast<long>(i), v);
-        } else {
-          l.InsertAfter(p, cv);
-          oracle.insert(oracle.begin() + static_cast<long>(i) + 1, v);
-        }
-        break;
+      if (p != nullptr) l.RemoveAt(p), oracle.erase(it);
+    } else if (op == 5 && !oracle.empty()) {  // insert before or after an index
+      const std::size_t i = rng() % oracle.size();
+      const POSITION p = l.FindIndex(static_cast<INT_PTR>(i));
+      if (rng() % 2 == 0) {
+        l.InsertBefore(p, cv), oracle.insert(oracle.begin() + static_cast<long>(i), v);
+      } else {
+        l.InsertAfter(p, cv), oracle.insert(oracle.begin() + static_cast<long>(i) + 1, v);
       }
-      default:
-        if (rng() % 50 == 0) {
-          l.RemoveAll();
-          oracle.clear();
-        }
+    } else if (op == 6 && rng() % 50 == 0) {
+      l.RemoveAll(), oracle.clear();
     }
-    ASSERT_EQ(l.GetCount(), static_cast<INT_PTR>(oracle.size())) << "seed " << kSeed << " step " << step;
+    ASSERT_EQ(l.GetCount(), static_cast<INT_PTR>(oracle.size()));
   }
-  EXPECT_EQ(Forward(l), V(oracle.begin(), oracle.end()));
-  EXPECT_EQ(Backward(l), V(oracle.begin(), oracle.end()));
+  EXPECT_EQ(Items(l), V(oracle.begin(), oracle.end()));
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 #include <limits>
 #include <random>
 #include <string>
@@ -16,7 +16,6 @@ namespace {
 
 struct Fields {
   int year, month, day, hour, minute, second;
-  bool operator==(const Fields&) const = default;
 };
 
 std::string Show(const Fields& f) {
@@ -57,12 +56,6 @@ double Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) 
   return value;
 }
 
-// Seconds from the origin on a single time line.
-double Moment(double value) {
-  const double day = std::trunc(value);
-  return day * 86400.0 + std::fabs(value - day) * 86400.0;
-}
-
 int ThisYear() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -78,16 +71,11 @@ TEST(VariantTimeToSystemTime, SplitsKnownDates) {
   };
   const Case cases[] = {
       {0.0, {1899, 12, 30, 0, 0, 0}, 6},
-      {45356.5, {2024, 3, 5, 12, 0, 0}, 2},
       {-1.25, {1899, 12, 29, 6, 0, 0}, 5},  // the fraction runs forward on negative days
       {-0.5, {1899, 12, 30, 12, 0, 0}, 6},  // between -1 and 0 the day is day 0
-      {1.0, {1899, 12, 31, 0, 0, 0}, 0},
-      {60.0, {1900, 2, 28, 0, 0, 0}, 3},  // 1900 is no leap year
+      {60.0, {1900, 2, 28, 0, 0, 0}, 3},    // 1900 is no leap year
       {61.0, {1900, 3, 1, 0, 0, 0}, 4},
-      {36526.0, {2000, 1, 1, 0, 0, 0}, 6},
       {36585.0, {2000, 2, 29, 0, 0, 0}, 2},  // 2000 is one
-      {-657434.0, {100, 1, 1, 0, 0, 0}, 5},
-      {2958465.0, {9999, 12, 31, 0, 0, 0}, 5},
       {2958465.0 + 86399.0 / 86400.0, {9999, 12, 31, 23, 59, 59}, 5},
       {0.6 / 86400.0, {1899, 12, 30, 0, 0, 1}, 6},  // over half a second rounds up
       {0.49 / 86400.0, {1899, 12, 30, 0, 0, 0}, 6},
@@ -106,15 +94,8 @@ TEST(VariantTimeToSystemTime, SplitsKnownDates) {
 }
 
 TEST(VariantTimeToSystemTime, FailsOutsideTheYears100To9999AndLeavesTheOutputAlone) {
-  const double cases[] = {-657435.0,
-                          -657434.0 - 1.0,
-                          2958466.0,
-                          2958465.0 + 86399.6 / 86400.0,
-                          1e300,
-                          -1e300,
-                          std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(),
-                          std::numeric_limits<double>::quiet_NaN()};
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  const double cases[] = {-657435.0, 2958466.0, 2958465.0 + 86399.6 / 86400.0, 1e300, -1e300, inf, -inf, nan};
   for (double value : cases) {
     SCOPED_TRACE(value);
     SYSTEMTIME st{1, 2, 3, 4, 5, 6, 7, 8};
@@ -181,153 +162,111 @@ TEST(SystemTimeToVariantTime, RefusesImpossibleFields) {
   EXPECT_EQ(Make(2024, 3, 5, 12), 45356.5);
 }
 
-struct ParseCase {
+// The forms Windows reads for a United States user, each with the date and time it gives (a
+// year of 0 is this year).
+struct Reading {
   const char16_t* text;
-  double want;
+  int year, month, day, hour, minute, second;
 };
 
-void ExpectParses(const ParseCase& c) {
-  SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)).c_str());
-  DATE got = -12345.0;
-  ASSERT_EQ(VarDateFromStr(c.text, LANG_USER_DEFAULT, 0, &got), S_OK);
-  EXPECT_EQ(got, c.want);
-}
-
-TEST(VarDateFromStr, ReadsTheLibrarysDateText) {
-  const ParseCase cases[] = {
-      {u"2024-03-05 14:07:09", Make(2024, 3, 5, 14, 7, 9)},
-      {u"1899-12-30 00:00:00", 0.0},
-      {u"1899-12-29 00:00:00", -1.0},
-      {u"0100-01-01 00:00:00", -657434.0},
-      {u"9999-12-31 23:59:59", Make(9999, 12, 31, 23, 59, 59)},
-      {u"  2000-02-29 12:30:00\t", Make(2000, 2, 29, 12, 30)},
-  };
-  for (const ParseCase& c : cases) ExpectParses(c);
-}
-
-TEST(VarDateFromStr, ReadsTheCommonUnitedStatesForms) {
+void ExpectReadings(std::initializer_list<Reading> readings) {
   const int year = ThisYear();
-  const ParseCase cases[] = {
-      {u"2024-03-05", Make(2024, 3, 5)},
-      {u"2024/3/5", Make(2024, 3, 5)},
-      {u"2024.03.05", Make(2024, 3, 5)},
-      {u"3/5/2024", Make(2024, 3, 5)},
-      {u"03-05-2024", Make(2024, 3, 5)},
-      {u"3/5/24", Make(2024, 3, 5)},
-      {u"3/5/29", Make(2029, 3, 5)},
-      {u"3/5/49", Make(2049, 3, 5)},
-      {u"3/5/50", Make(1950, 3, 5)},
-      {u"12/31/99", Make(1999, 12, 31)},
-      {u"1/1/00", Make(2000, 1, 1)},
-      {u"3/5", Make(year, 3, 5)},
-      {u"2024-03", Make(2024, 3, 1)},
-      {u"3/2024", Make(2024, 3, 1)},
-      {u"March 5, 2024", Make(2024, 3, 5)},
-      {u"march 5 2024", Make(2024, 3, 5)},
-      {u"Mar 5, 2024", Make(2024, 3, 5)},
-      {u"Mar. 5, 2024", Make(2024, 3, 5)},
-      {u"Sept 30 2024", Make(2024, 9, 30)},
-      {u"5 March 2024", Make(2024, 3, 5)},
-      {u"5-Mar-2024", Make(2024, 3, 5)},
-      {u"5-MAR-24", Make(2024, 3, 5)},
-      {u"5 Mar", Make(year, 3, 5)},
-      {u"Mar 5", Make(year, 3, 5)},
-      {u"March 2024", Make(2024, 3, 1)},
-      {u"Tuesday, March 5, 2024", Make(2024, 3, 5)},
-      {u"Tue 5 Mar 2024", Make(2024, 3, 5)},
-      {u"3/5/2024 2:07 PM", Make(2024, 3, 5, 14, 7)},
-      {u"3/5/2024 2:07:09 pm", Make(2024, 3, 5, 14, 7, 9)},
-      {u"3/5/2024 12:00 AM", Make(2024, 3, 5, 0, 0)},
-      {u"3/5/2024 12:00 PM", Make(2024, 3, 5, 12, 0)},
-      {u"3/5/2024 2 PM", Make(2024, 3, 5, 14)},
-      {u"3/5/2024 2PM", Make(2024, 3, 5, 14)},
-      {u"3/5/2024 2 a.m.", Make(2024, 3, 5, 2)},
-      {u"2024-03-05T14:07:09", Make(2024, 3, 5, 14, 7, 9)},
-      {u"2024-03-05 14:07", Make(2024, 3, 5, 14, 7)},
-      {u"2024-03-05 14:07:09.250", Make(2024, 3, 5, 14, 7, 9, 250)},
-      {u"14:07 2024-03-05", Make(2024, 3, 5, 14, 7)},
-      {u"14:07:09", Make(1899, 12, 30, 14, 7, 9)},
-      {u"2:30 pm", Make(1899, 12, 30, 14, 30)},
-      {u"1899-12-29 06:00", -1.25},
-  };
-  for (const ParseCase& c : cases) ExpectParses(c);
+  for (const Reading& r : readings) {
+    SCOPED_TRACE(std::string(r.text, r.text + std::char_traits<char16_t>::length(r.text)));
+    DATE got = -12345.0;
+    ASSERT_EQ(VarDateFromStr(r.text, LANG_USER_DEFAULT, 0, &got), S_OK);
+    EXPECT_EQ(got, Make(r.year == 0 ? year : r.year, r.month, r.day, r.hour, r.minute, r.second));
+  }
+}
+
+TEST(VarDateFromStr, ReadsDatesWithSeparatorsAndMonthNames) {
+  ExpectReadings({
+      {u"  2000-02-29 12:30:00\t", 2000, 2, 29, 12, 30, 0},
+      {u"2024-03-05", 2024, 3, 5, 0, 0, 0},
+      {u"2024.03.05", 2024, 3, 5, 0, 0, 0},
+      {u"3/5/2024", 2024, 3, 5, 0, 0, 0},
+      {u"3/5/49", 2049, 3, 5, 0, 0, 0},
+      {u"3/5/50", 1950, 3, 5, 0, 0, 0},
+      {u"3/5", 0, 3, 5, 0, 0, 0},
+      {u"2024-03", 2024, 3, 1, 0, 0, 0},
+      {u"3/2024", 2024, 3, 1, 0, 0, 0},
+      {u"March 5, 2024", 2024, 3, 5, 0, 0, 0},
+      {u"Mar. 5, 2024", 2024, 3, 5, 0, 0, 0},
+      {u"Sept 30 2024", 2024, 9, 30, 0, 0, 0},
+      {u"5 March 2024", 2024, 3, 5, 0, 0, 0},
+      {u"5-MAR-24", 2024, 3, 5, 0, 0, 0},
+      {u"5 Mar", 0, 3, 5, 0, 0, 0},
+      {u"Mar 5", 0, 3, 5, 0, 0, 0},
+      {u"March 2024", 2024, 3, 1, 0, 0, 0},
+      {u"Tue 5 Mar 2024", 2024, 3, 5, 0, 0, 0},
+      {u"3/5/2024 2:07:09 pm", 2024, 3, 5, 14, 7, 9},
+      {u"3/5/2024 2PM", 2024, 3, 5, 14, 0, 0},
+      {u"3/5/2024 2 a.m.", 2024, 3, 5, 2, 0, 0},
+      {u"2024-03-05T14:07:09", 2024, 3, 5, 14, 7, 9},
+      {u"2024-03-05 14:07", 2024, 3, 5, 14, 7, 0},
+      {u"14:07 2024-03-05", 2024, 3, 5, 14, 7, 0},
+      {u"14:07:09", 1899, 12, 30, 14, 7, 9},
+      {u"1899-12-29 06:00", 1899, 12, 29, 6, 0, 0},
+  });
+  DATE got = 0;
+  ASSERT_EQ(VarDateFromStr(u"2024-03-05 14:07:09.250", LANG_USER_DEFAULT, 0, &got), S_OK);
+  EXPECT_EQ(got, Make(2024, 3, 5, 14, 7, 9, 250));
 }
 
 // Blanks between numbers separate a date's parts. Two numbers are month and day of this year;
-// a number that cannot be a month makes the other one the month, and one that cannot be a day in
-// that month is a year (the first of the month).
+// a number that cannot be a month makes the other one the month, and one that cannot be a day
+// in that month ("4 31", "2 30") is a year, the first of the month. Three numbers are month,
+// day, year; day, month, year; or year, month, day.
 TEST(VarDateFromStr, ReadsNumbersSeparatedByBlanks) {
+  ExpectReadings({
+      {u"3 5", 0, 3, 5, 0, 0, 0},
+      {u"12 13", 0, 12, 13, 0, 0, 0},
+      {u"13 12", 0, 12, 13, 0, 0, 0},
+      {u"4 31", 2031, 4, 1, 0, 0, 0},
+      {u"31 4", 2031, 4, 1, 0, 0, 0},
+      {u"30 4", 0, 4, 30, 0, 0, 0},
+      {u"2 30", 2030, 2, 1, 0, 0, 0},
+      {u"6 49", 2049, 6, 1, 0, 0, 0},
+      {u"6 50", 1950, 6, 1, 0, 0, 0},
+      {u"3 2024", 2024, 3, 1, 0, 0, 0},
+      {u"2024 3", 2024, 3, 1, 0, 0, 0},
+      {u"3 0", 2000, 3, 1, 0, 0, 0},
+      {u"3 5 2024", 2024, 3, 5, 0, 0, 0},
+      {u"13 5 2024", 2024, 5, 13, 0, 0, 0},
+      {u"2024 03 05", 2024, 3, 5, 0, 0, 0},
+      {u"32 5 13", 2032, 5, 13, 0, 0, 0},
+      {u"99 12 31", 1999, 12, 31, 0, 0, 0},
+      {u"2 29 2024", 2024, 2, 29, 0, 0, 0},
+      {u"1 1 0100", 100, 1, 1, 0, 0, 0},
+      {u"1 1 99", 1999, 1, 1, 0, 0, 0},
+      {u"3 5 2024 2 pm", 2024, 3, 5, 14, 0, 0},
+  });
   const int year = ThisYear();
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  const ParseCase cases[] = {
-      {u"3 5", Make(year, 3, 5)},
-      {u"12 13", Make(year, 12, 13)},
-      {u"13 12", Make(year, 12, 13)},
-      {u"12 12", Make(year, 12, 12)},
-      {u"1 31", Make(year, 1, 31)},
-      {u"4 30", Make(year, 4, 30)},
-      {u"4 31", Make(2031, 4, 1)},  // April has no 31st: a year
-      {u"31 4", Make(2031, 4, 1)},
-      {u"30 4", Make(year, 4, 30)},
-      {u"2 28", Make(year, 2, 28)},
-      {u"2 29", leap ? Make(year, 2, 29) : Make(2029, 2, 1)},
-      {u"2 30", Make(2030, 2, 1)},
-      {u"6 49", Make(2049, 6, 1)},
-      {u"6 50", Make(1950, 6, 1)},
-      {u"3 2024", Make(2024, 3, 1)},
-      {u"2024 3", Make(2024, 3, 1)},
-      {u"3 0", Make(2000, 3, 1)},
-      // Three numbers: month, day, year; day, month, year; year, month, day.
-      {u"3 5 2024", Make(2024, 3, 5)},
-      {u"12 31 99", Make(1999, 12, 31)},
-      {u"13 5 2024", Make(2024, 5, 13)},
-      {u"31 12 2024", Make(2024, 12, 31)},
-      {u"2024 03 05", Make(2024, 3, 5)},
-      {u"2024 2 29", Make(2024, 2, 29)},
-      {u"32 5 13", Make(2032, 5, 13)},
-      {u"99 12 31", Make(1999, 12, 31)},
-      {u"2 29 2024", Make(2024, 2, 29)},
-      {u"1 1 100", Make(100, 1, 1)},
-      {u"1 1 0100", Make(100, 1, 1)},
-      {u"3 5 2024 2 pm", Make(2024, 3, 5, 14)},
-  };
-  for (const ParseCase& c : cases) ExpectParses(c);
-  DATE got = 0;
-  EXPECT_EQ(VarDateFromStr(u"2 29 2023", LANG_USER_DEFAULT, 0, &got), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(VarDateFromStr(u"1 1 99", LANG_USER_DEFAULT, 0, &got), S_OK);              // two digits: 1999
-  EXPECT_EQ(VarDateFromStr(u"1 1 099", LANG_USER_DEFAULT, 0, &got), DISP_E_OVERFLOW);  // three: year 99
+  ExpectReadings({{u"2 29", leap ? 0 : 2029, 2, leap ? 29 : 1, 0, 0, 0}});
 }
 
 // Numbers joined by dots are a time, hours.minutes[.seconds], alone or beside a date; twelve-hour
 // designators of one letter, hour 0 and hours of the 24-hour clock; the time before the date.
 TEST(VarDateFromStr, ReadsTimesAsWindowsDoes) {
-  const int year = ThisYear();
-  const ParseCase cases[] = {
-      {u"10.30", Make(1899, 12, 30, 10, 30)},
-      {u"3.5", Make(1899, 12, 30, 3, 5)},
-      {u"23.59.59", Make(1899, 12, 30, 23, 59, 59)},
-      {u"0.00", 0.0},
-      {u"3.5.24", Make(1899, 12, 30, 3, 5, 24)},
-      {u"10.30 pm", Make(1899, 12, 30, 22, 30)},
-      {u"2024-03-05 10.30", Make(2024, 3, 5, 10, 30)},
-      {u"10.30.15 3/5/2024", Make(2024, 3, 5, 10, 30, 15)},
-      {u"2024.03.05 10.30", Make(2024, 3, 5, 10, 30)},
-      {u"0 pm", Make(1899, 12, 30, 12)},
-      {u"0:30 PM", Make(1899, 12, 30, 12, 30)},
-      {u"0 am", 0.0},
-      {u"12 am", 0.0},
-      {u"12 pm", Make(1899, 12, 30, 12)},
-      {u"3 p", Make(1899, 12, 30, 15)},
-      {u"3:15 a", Make(1899, 12, 30, 3, 15)},
-      {u"13:00 PM", Make(1899, 12, 30, 13)},
-      {u"2024-03-05 13:00 AM", Make(2024, 3, 5, 13)},
-      {u"23 pm", Make(1899, 12, 30, 23)},
-      {u"3 am 1 2", Make(year, 1, 2, 3)},
-      {u"3:30 pm 2024 3 5", Make(2024, 3, 5, 15, 30)},
-      {u"1 2 3 am", Make(year, 1, 2, 3)},
-      {u"14:07 March 5, 2024", Make(2024, 3, 5, 14, 7)},
-  };
-  for (const ParseCase& c : cases) ExpectParses(c);
+  ExpectReadings({
+      {u"10.30", 1899, 12, 30, 10, 30, 0},
+      {u"23.59.59", 1899, 12, 30, 23, 59, 59},
+      {u"0.00", 1899, 12, 30, 0, 0, 0},
+      {u"3.5.24", 1899, 12, 30, 3, 5, 24},
+      {u"10.30 pm", 1899, 12, 30, 22, 30, 0},
+      {u"2024-03-05 10.30", 2024, 3, 5, 10, 30, 0},
+      {u"10.30.15 3/5/2024", 2024, 3, 5, 10, 30, 15},
+      {u"2024.03.05 10.30", 2024, 3, 5, 10, 30, 0},
+      {u"0 pm", 1899, 12, 30, 12, 0, 0},
+      {u"12 am", 1899, 12, 30, 0, 0, 0},
+      {u"12 pm", 1899, 12, 30, 12, 0, 0},
+      {u"3 p", 1899, 12, 30, 15, 0, 0},
+      {u"2024-03-05 13:00 AM", 2024, 3, 5, 13, 0, 0},
+      {u"3 am 1 2", 0, 1, 2, 3, 0, 0},
+      {u"1 2 3 am", 0, 1, 2, 3, 0, 0},
+      {u"14:07 March 5, 2024", 2024, 3, 5, 14, 7, 0},
+  });
 }
 
 TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
@@ -337,50 +276,38 @@ TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
   };
   const Case cases[] = {
       {u"", DISP_E_TYPEMISMATCH},
-      {u"   ", DISP_E_TYPEMISMATCH},
       {u"abc", DISP_E_TYPEMISMATCH},
       {u"2024", DISP_E_TYPEMISMATCH},
-      {u"12", DISP_E_TYPEMISMATCH},
       {u"2024-02-30", DISP_E_TYPEMISMATCH},
       {u"2023-02-29", DISP_E_TYPEMISMATCH},
       {u"2024-13-01", DISP_E_TYPEMISMATCH},
       {u"13/5/2024", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 25:00", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 12:60", DISP_E_TYPEMISMATCH},
-      {u"2024-03-05 12:00:60", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 24:00 PM", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 100 PM", DISP_E_TYPEMISMATCH},
       {u"2024-03/05", DISP_E_TYPEMISMATCH},
       {u"2024-03-05-", DISP_E_TYPEMISMATCH},
       {u"2 30 2024", DISP_E_TYPEMISMATCH},
       {u"13 13", DISP_E_TYPEMISMATCH},
-      {u"13 13 2024", DISP_E_TYPEMISMATCH},
       {u"5 3 2024 6", DISP_E_TYPEMISMATCH},
       // Day.month.year with dots, and the ISO form with a fraction of a second.
       {u"5.3.2024", DISP_E_TYPEMISMATCH},
-      {u"3.5.2024", DISP_E_TYPEMISMATCH},
-      {u"25.12.2024", DISP_E_TYPEMISMATCH},
       {u"2024-03-05T14:07:09.5", DISP_E_TYPEMISMATCH},
-      {u"2024-03-05T14:07:09.250", DISP_E_TYPEMISMATCH},
       // Dotted times out of range or too long.
       {u"24.00", DISP_E_TYPEMISMATCH},
-      {u"10.60", DISP_E_TYPEMISMATCH},
       {u"10.30.60", DISP_E_TYPEMISMATCH},
       {u"1.2.3.4", DISP_E_TYPEMISMATCH},
       {u"10.30.", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 10.30 x", DISP_E_TYPEMISMATCH},
       {u"Smarch 5, 2024", DISP_E_TYPEMISMATCH},
       {u"2024-03-05 14:07 2024-03-05", DISP_E_TYPEMISMATCH},
-      {u"2024-03-05 x", DISP_E_TYPEMISMATCH},
-      {u"0x1A", DISP_E_TYPEMISMATCH},
-      {u"-001--1--1 -1:-1:-1", DISP_E_TYPEMISMATCH},
       {u"2024-03-05\u00e9", DISP_E_TYPEMISMATCH},
       {u"10000-01-01", DISP_E_OVERFLOW},
       {u"0099-12-31 23:59:59", DISP_E_OVERFLOW},
-      {u"0000-01-01", DISP_E_OVERFLOW},
       {u"12/31/99999", DISP_E_OVERFLOW},
       {u"99999999999-01-01", DISP_E_OVERFLOW},
-      {u"March 5, 12000", DISP_E_OVERFLOW},
+      {u"1 1 099", DISP_E_OVERFLOW},  // three digits: the year 99
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)).c_str());
@@ -414,8 +341,6 @@ TEST(VarDateFromStr, ReadsBackTheDateTextOfEveryDateToTheSecond) {
     DATE general = 0;
     ASSERT_EQ(VarDateFromStr(joined.c_str(), LANG_USER_DEFAULT, 0, &general), S_OK);
     EXPECT_EQ(general, back);
-    // Compared as moments on one time line: before day 0 the fraction runs forward.
-    EXPECT_LE(std::fabs(Moment(back) - Moment(value)), 0.5 + 1e-4) << text;
   }
 }
 

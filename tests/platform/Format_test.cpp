@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -23,10 +23,7 @@ using utility::testsupport::Utf8;
 
 constexpr unsigned kSeed = 20261206;
 
-CString Widen(const std::string& ascii) {
-  std::u16string w(ascii.begin(), ascii.end());
-  return CString(std::u16string_view(w));
-}
+CString Widen(const std::string& ascii) { return CString(std::u16string(ascii.begin(), ascii.end())); }
 
 // The oracle: glibc's own printf of a narrow format.
 template <class... T>
@@ -69,7 +66,8 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     int bits;
   };
   const Mod mods[] = {{"", "", 32},     {"h", "h", 16},    {"hh", "hh", 8}, {"l", "", 32},
-                      {"ll", "ll", 64}, {"I64", "ll", 64}, {"I32", "", 32}};
+                      {"ll", "ll", 64}, {"I64", "ll", 64}, {"I32", "", 32}, {"I", "ll", 64},
+                      {"z", "ll", 64},  {"t", "ll", 64},   {"j", "ll", 64}, {"L", "ll", 64}};
   const char convs[] = {'d', 'i', 'u', 'o', 'x', 'X'};
   for (int iter = 0; iter < 20000; ++iter) {
     const Mod& m = mods[rng() % std::size(mods)];
@@ -101,33 +99,21 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     const std::string ours = "<" + directive + m.ours + conv + ">";
     const std::string glibcFmt = "<" + directive + m.glibc + conv + ">";
     // The argument arrives with one of several C++ types; the conversion decides the width.
-    switch (rng() % 4) {
-      case 0:
-        args.emplace_back(v);
-        break;
-      case 1:
-        args.emplace_back(static_cast<unsigned long long>(v));
-        break;
-      case 2:
-        args.emplace_back(static_cast<int>(v));
-        v = static_cast<int>(v);
-        break;
-      default:
-        args.emplace_back(static_cast<short>(v));
-        v = static_cast<short>(v);
-        break;
-    }
-    std::string expected;
+    const auto type = rng() % 4;
+    if (type == 2) v = static_cast<int>(v);
+    if (type == 3) v = static_cast<short>(v);
+    args.push_back(type == 1   ? FormatArg(static_cast<unsigned long long>(v))
+                   : type == 2 ? FormatArg(static_cast<int>(v))
+                   : type == 3 ? FormatArg(static_cast<short>(v))
+                               : FormatArg(v));
     const bool isSigned = conv == 'd' || conv == 'i';
     auto call = [&](auto value) {
       if (stars.size() == 2) return C(glibcFmt, stars[0], stars[1], value);
       if (stars.size() == 1) return C(glibcFmt, stars[0], value);
       return C(glibcFmt, value);
     };
-    if (m.bits == 64)
-      expected = isSigned ? call(v) : call(static_cast<unsigned long long>(v));
-    else
-      expected = isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v));
+    const std::string expected = m.bits == 64 ? (isSigned ? call(v) : call(static_cast<unsigned long long>(v)))
+                                              : (isSigned ? call(static_cast<int>(v)) : call(static_cast<unsigned>(v)));
     ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours << " value "
                                          << v;
   }
@@ -141,89 +127,32 @@ TEST(FormatParity, FloatingMatchesPrintf) {
   const char convs[] = {'e', 'E', 'f', 'F', 'g', 'G', 'a', 'A'};
   for (int iter = 0; iter < 20000; ++iter) {
     const char conv = convs[rng() % std::size(convs)];
-    double v;
-    switch (rng() % 3) {
-      case 0:
-        v = interesting[rng() % std::size(interesting)];
-        break;
-      case 1:
-        v = std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100);
-        break;
-      default: {
-        const std::uint64_t bits = rng();
-        std::memcpy(&v, &bits, sizeof v);
-      }
-    }
+    const auto source = rng() % 3;  // an interesting value, a scaled decimal, or any bits at all
+    const double v =
+        source == 0   ? interesting[rng() % std::size(interesting)]
+        : source == 1 ? std::ldexp(static_cast<double>(rng() % 1000000) / 1000.0, static_cast<int>(rng() % 200) - 100)
+                      : std::bit_cast<double>(static_cast<std::uint64_t>(rng()));
     std::string directive = "%" + Flags(rng);
     if (rng() % 3 == 0) directive += std::to_string(rng() % 40 + 1);
     if (rng() % 4 != 0) directive += "." + std::to_string(rng() % 10 == 0 ? rng() % 400 : rng() % 31);
     directive += conv;
     const bool asFloat = rng() % 5 == 0;
-    std::vector<FormatArg> args;
-    if (asFloat)
-      args.emplace_back(static_cast<float>(v));
-    else
-      args.emplace_back(v);
+    const std::vector<FormatArg> args = {asFloat ? FormatArg(static_cast<float>(v)) : FormatArg(v)};
     const double passed = asFloat ? static_cast<double>(static_cast<float>(v)) : v;
     ASSERT_EQ(Fmt(directive, args), C(directive, passed))
         << "seed " << kSeed << " iteration " << iter << " format " << directive;
   }
 }
 
-TEST(FormatParity, PlacesZeroToThirtyAndVeryLongPrecision) {
-  for (double v : {0.0, 1.0 / 3.0, -2.5, 12345.678901234567, 1e-20, 5e-324, 1.7976931348623157e308}) {
-    for (int places = 0; places <= 30; ++places) {
-      const std::string directive = "%." + std::to_string(places) + "f";
-      SCOPED_TRACE(directive);
-      EXPECT_EQ(Fmt(directive, {v}), C(directive, v));
-    }
-    EXPECT_EQ(Fmt("%.6f", {v}), C("%.6f", v));
-    EXPECT_EQ(Fmt("%.15f", {v}), C("%.15f", v));
-    EXPECT_EQ(Fmt("%.1000f", {v}), C("%.1000f", v));
-    EXPECT_EQ(Fmt("%1200.1100e", {v}), C("%1200.1100e", v));
-  }
-}
-
-TEST(FormatParity, FloatingConversionsTakeIntegers) {
-  EXPECT_EQ(Fmt("%.2f", {3}), "3.00");
-  EXPECT_EQ(Fmt("%.2f", {4294967295u}), "4294967295.00");
-  EXPECT_EQ(Fmt("%g", {-7LL}), "-7");
-}
-
-TEST(FormatWidths, LongIsThirtyTwoBitsAndOthersCutLikeACast) {
-  struct Case {
-    const char16_t* fmt;
-    FormatArg arg;
-    const char* out;
-  };
-  const Case cases[] = {
-      {u"%ld", FormatArg(0x100000005LL), "5"},
-      {u"%ld", FormatArg(-1LL), "-1"},
-      {u"%lu", FormatArg(-1), "4294967295"},
-      {u"%lx", FormatArg(0xFFFFFFFFFFLL), "ffffffff"},
-      {u"%d", FormatArg(0x80000000u), "-2147483648"},
-      {u"%u", FormatArg(-2), "4294967294"},
-      {u"%hd", FormatArg(65535), "-1"},
-      {u"%hu", FormatArg(-1), "65535"},
-      {u"%hhd", FormatArg(200), "-56"},
-      {u"%hhu", FormatArg(257), "1"},
-      {u"%lld", FormatArg(-1), "-1"},
-      {u"%llu", FormatArg(-1), "18446744073709551615"},
-      {u"%I64d", FormatArg(LLONG_MIN), "-9223372036854775808"},
-      {u"%I64X", FormatArg(0xDEADBEEFCAFEULL), "DEADBEEFCAFE"},
-      {u"%I32x", FormatArg(0x1FFFFFFFFLL), "ffffffff"},
-      {u"%zu", FormatArg(static_cast<std::size_t>(-1)), "18446744073709551615"},
-      {u"0x%.2X", FormatArg(static_cast<signed char>(-128)), "0xFFFFFF80"},
-      {u"0x%.4X", FormatArg(static_cast<short>(-1)), "0xFFFFFFFF"},
-      {u"%5d|%-5d|%05d", FormatArg(42), "   42|42   |00042"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(Utf8(c.fmt));
-    CString s;
-    const FormatArg args[] = {c.arg, c.arg, c.arg};
-    s.FormatV(c.fmt, args, 3);
-    EXPECT_EQ(Utf8(s), c.out);
-  }
+// The parity tests generate the widths; here the Windows model spelled out (a 32-bit long,
+// 64-bit sizes), argument types they do not generate, and floating conversions of integers.
+TEST(FormatWidths, LongIsThirtyTwoBitsAndSizesAreSixtyFour) {
+  EXPECT_EQ(Fmt("%ld|%lx", {0x100000005LL, 0x100000005LL}), "5|5");
+  const auto most = static_cast<std::size_t>(-1);
+  EXPECT_EQ(Fmt("%zu|%Iu", {most, most}), "18446744073709551615|18446744073709551615");
+  EXPECT_EQ(Fmt("0x%.2X", {static_cast<signed char>(-128)}), "0xFFFFFF80");
+  EXPECT_EQ(Fmt("%5d|%-5d|%05d", {42, 42, 42}), "   42|42   |00042");
+  EXPECT_EQ(Fmt("%.2f|%.2f|%g", {3, 4294967295u, -7LL}), "3.00|4294967295.00|-7");
 }
 
 TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
@@ -240,6 +169,8 @@ TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
   EXPECT_EQ(s, CString(u"[ \U0001F600][\u00e9]"));
   s.Format(u"%s|%hs|%s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr), nullptr);
   EXPECT_EQ(s, CString(u"(null)|(null)|(null)"));
+  s.Format(u"<%s>", CString(u"a\0b", 3));  // a CString argument keeps its embedded zeros
+  EXPECT_EQ(s, CString(u"<a\0b>", 5));
   // Precision limits text the way it limits printf's %s (compare on ASCII).
   for (int w = 0; w < 8; ++w)
     for (int p = 0; p < 8; ++p) {
@@ -247,16 +178,6 @@ TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
       SCOPED_TRACE(directive);
       EXPECT_EQ(Fmt(directive, {u"hello"}), C(directive, "hello"));
     }
-}
-
-TEST(FormatText, CStringArgumentKeepsEmbeddedZeros) {
-  const char16_t units[] = {u'a', 0, u'b'};
-  const CString withZero(units, 3);
-  CString s;
-  s.Format(u"<%s>", withZero);
-  EXPECT_EQ(s.GetLength(), 5);
-  EXPECT_EQ(s.GetAt(2), 0);
-  EXPECT_EQ(s.GetAt(3), u'b');
 }
 
 TEST(FormatText, Characters) {

@@ -1,6 +1,7 @@
 // UnitString, the storage of CString, against std::u16string as a model: random runs of every
 // operation, with sources inside the string itself, across the change from units held in the
-// object to a heap block and back; copies, moves and swaps of both kinds.
+// object to a heap block and back, its searches and order checked after each step; copies,
+// moves and swaps of both kinds.
 #include <Utility/Platform/UnitString.h>
 
 #include <gtest/gtest.h>
@@ -30,11 +31,13 @@ TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
   std::mt19937 random(20261206);
   auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % (n + 1)); };
   for (int run = 0; run < 300; ++run) {
-    UnitString s;
-    std::u16string model;
+    UnitString s, before;
+    std::u16string model, beforeModel;
     for (int step = 0; step < 60; ++step) {
       SCOPED_TRACE(testing::Message() << "run " << run << " step " << step);
-      const auto unit = static_cast<char16_t>(u'a' + random() % 26);
+      // Mostly letters; now and then a zero unit or the highest unit, which compares as unsigned.
+      const auto kind = random() % 16;
+      const auto unit = static_cast<char16_t>(kind == 0 ? 0 : kind == 1 ? 0xFFFF : u'a' + random() % 26);
       const std::size_t n = pick(random() % 4 == 0 ? 40 : 6);
       const std::size_t pos = pick(model.size());
       const std::size_t count = pick(model.size() - pos);
@@ -94,27 +97,18 @@ TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
       }
       ExpectSame(s, model);
       if (HasFatalFailure()) return;
+      // Searches from every kind of start, the end and past it included.
+      const std::size_t at = pick(model.size() + 1);
+      const std::u16string needle = model.substr(pick(model.size()), random() % 4);
+      EXPECT_EQ(s.find(unit, at), model.find(unit, at));
+      EXPECT_EQ(s.rfind(unit, at), model.rfind(unit, at));
+      EXPECT_EQ(s.find(W(needle), at, needle.size()), model.find(needle, at));
+      // Ordered and equal as the model is to the text of the step before.
+      EXPECT_EQ(s < before, model < beforeModel);
+      EXPECT_EQ(s == before, model == beforeModel);
+      before = s, beforeModel = model;
     }
   }
-}
-
-TEST(UnitString, SearchesLikeTheStandardString) {
-  const std::u16string model = u"abcabcXabc-long enough to live on the heap-abc";
-  for (const std::size_t length : {std::size_t{7}, model.size()}) {
-    const std::u16string m = model.substr(0, length);
-    const UnitString s(W(m.c_str()), m.size());
-    for (std::size_t pos = 0; pos <= m.size() + 1; ++pos) {
-      SCOPED_TRACE(testing::Message() << "length " << length << " pos " << pos);
-      EXPECT_EQ(s.find(u'c', pos), m.find(u'c', pos));
-      EXPECT_EQ(s.find(u'Z', pos), m.find(u'Z', pos));
-      EXPECT_EQ(s.find(W(u"abc"), pos, 3), m.find(u"abc", pos, 3));
-      EXPECT_EQ(s.find(W(u"abc"), pos, 0), m.find(u"abc", pos, 0));
-      EXPECT_EQ(s.rfind(u'a', pos), m.rfind(u'a', pos));
-    }
-    EXPECT_EQ(s.rfind(u'a'), m.rfind(u'a'));
-  }
-  EXPECT_EQ(UnitString().rfind(u'a'), UnitString::npos);
-  EXPECT_EQ(UnitString().find(W(u""), 0, 0), 0u);
 }
 
 TEST(UnitString, CopiesMovesAndSwapsLeaveEachStringItsOwnUnits) {
@@ -141,17 +135,6 @@ TEST(UnitString, CopiesMovesAndSwapsLeaveEachStringItsOwnUnits) {
       ExpectSame(y, u"reused");
     }
   }
-}
-
-TEST(UnitString, ComparesUnitsAsUnsignedValues) {
-  const UnitString high(W(u"\xFFFF"), 1), low(W(u"a"), 1), prefix(W(u"ab"), 1), longer(W(u"ab"), 2);
-  EXPECT_TRUE(low < high);
-  EXPECT_FALSE(high < low);
-  EXPECT_TRUE(prefix < longer);
-  EXPECT_TRUE(prefix == low);
-  EXPECT_FALSE(prefix == longer);
-  const UnitString embedded(W(u"a\0b"), 3), cut(W(u"a\0c"), 3);
-  EXPECT_FALSE(embedded == cut) << "units past an embedded zero count";
 }
 
 }  // namespace
