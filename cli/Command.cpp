@@ -1,6 +1,7 @@
 // Invocation access, replies, and strict number parsing for the host program.
 #include "Command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -256,9 +257,14 @@ std::string JsonQuote(const std::string& text) {
 }
 
 void Reply::Print(bool json, bool libraryPaths) const {
-  const auto show = [libraryPaths](const std::string& path) {
-    return libraryPaths ? utility::platform::WindowsPath(path).ToUtf8() : Shown(path);
+  // JSON carries a path's bytes (escaped by JsonQuote); text shows it as the shell would type it.
+  // The library's form differs from the system's only in its separators (see WindowsPath).
+  const auto form = [libraryPaths](std::string path) {
+    if (libraryPaths) std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
   };
+  // A command that prints its own output (the demo, a completion script) has no answer to add.
+  if (m_fields.empty() && !m_hasHuman) return;
   if (json) {
     std::string out = "{";
     bool first = true;
@@ -267,14 +273,13 @@ void Reply::Print(bool json, bool libraryPaths) const {
       first = false;
       out += JsonQuote(f.name) + ": ";
       if (f.kind == Kind::Text || f.kind == Kind::Path) {
-        out += JsonQuote(libraryPaths && f.kind == Kind::Path ? show(f.text) : f.text);
+        out += JsonQuote(f.kind == Kind::Path ? form(f.text) : f.text);
       } else if (f.kind == Kind::Raw) {
         out += f.text;
       } else {
         out += "[";
         for (std::size_t i = 0; i < f.list.size(); ++i) {
-          const bool converted = libraryPaths && f.kind == Kind::Paths;
-          out += (i ? ", " : "") + JsonQuote(converted ? show(f.list[i]) : f.list[i]);
+          out += (i ? ", " : "") + JsonQuote(f.kind == Kind::Paths ? form(f.list[i]) : f.list[i]);
         }
         out += "]";
       }
@@ -291,10 +296,10 @@ void Reply::Print(bool json, bool libraryPaths) const {
     if (f.kind == Kind::List || f.kind == Kind::Paths) {
       if (m_fields.size() > 1) std::cout << f.name << ":\n";
       for (const std::string& item : f.list) {
-        std::cout << (m_fields.size() > 1 ? "  " : "") << (f.kind == Kind::Paths ? show(item) : item) << '\n';
+        std::cout << (m_fields.size() > 1 ? "  " : "") << (f.kind == Kind::Paths ? Shown(form(item)) : item) << '\n';
       }
     } else {
-      const std::string text = f.kind == Kind::Path ? show(f.text) : f.text;
+      const std::string text = f.kind == Kind::Path ? Shown(form(f.text)) : f.text;
       std::cout << (m_fields.size() == 1 ? "" : f.name + ": ") << text << '\n';
     }
   }

@@ -74,6 +74,10 @@ TEST(FilesCommands, CreateListRenameAndRemoveAfterAYes) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "t" / "link")));
   EXPECT_TRUE(fs::exists(dir.path() / "outside"));
   EXPECT_EQ(files({"list", root + "/t"}).out, "directories:\n  $'" + root + "/t/\\xff'\nfiles:\n");
+  std::string quotedLibraryForm;
+  for (char c : library) quotedLibraryForm += c == '\\' ? "\\\\" : std::string(1, c);
+  EXPECT_EQ(files({"list", "--library-paths", root + "/t"}).out,
+            "directories:\n  $'" + quotedLibraryForm + "\\\\t\\\\\\xff'\nfiles:\n");
   EXPECT_NE(files({"list", "--json", root + "/t"}).out.find("/t/\\udcff\""), std::string::npos);
   EXPECT_EQ(files({"remove", "--yes", root + "/t/\xFF"}).status, 0);
   EXPECT_FALSE(fs::exists(dir.path() / "t" / "\xFF"));
