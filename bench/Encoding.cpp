@@ -1,4 +1,4 @@
-// Throughput of ANSIToUnicode2 and UnicodeToANSI on ASCII, Latin-1-range and CJK text of
+// Throughput of ANSIToUnicode2, UnicodeToANSI and CString's UTF-8 conversions on ASCII, Latin-1-range and CJK text of
 // 1 KiB and 1 MiB (UTF-8 bytes), each beside glibc iconv doing the same conversion and a
 // memcpy of the same bytes, in the same run. Names read Role/Operation/text/size, so that
 // bench/ratios.py can set every "Ours" case against its baselines.
@@ -131,6 +131,30 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
   });
   benchmark::RegisterBenchmark(("Memcpy/UnicodeToANSI" + suffix).c_str(),
                                [narrow](benchmark::State& state) { Memcpy(state, *narrow); });
+
+  // CString's own conversions, which every platform call that takes or gives UTF-8 uses.
+  benchmark::RegisterBenchmark(("Ours/CStringFromUtf8" + suffix).c_str(), [narrow](benchmark::State& state) {
+    for (auto _ : state) {
+      CString s = CString::FromUtf8(*narrow);
+      benchmark::DoNotOptimize(s.GetString());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+  benchmark::RegisterBenchmark(("Iconv/CStringFromUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
+  });
+  benchmark::RegisterBenchmark(("Ours/CStringToUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    const CString s{std::u16string_view(*wide)};
+    for (auto _ : state) {
+      std::string out = s.ToUtf8();
+      benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+  benchmark::RegisterBenchmark(("Iconv/CStringToUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
+          narrow->size());
+  });
 }
 
 const bool kRegistered = [] {

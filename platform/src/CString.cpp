@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "CodePageBackend.h"
+
 namespace {
 
 std::size_t Clamp(int value, std::size_t limit) {
@@ -27,63 +29,14 @@ bool InSet(WCHAR ch, CStringRef set) {
   return std::find(set.data(), set.data() + set.size(), ch) != set.data() + set.size();
 }
 
+// Decodes through the platform's one UTF-8 codec; each ill-formed sequence (maximal subpart)
+// becomes U+FFFD. No byte gives more than one unit, so the text's size is room enough.
 void AppendUtf8(CString::Storage& out, std::string_view in) {
-  // Decodes UTF-8; each ill-formed sequence (maximal subpart) becomes U+FFFD.
-  const auto* p = reinterpret_cast<const unsigned char*>(in.data());
-  const std::size_t n = in.size();
-  std::size_t i = 0;
-  out.reserve(out.size() + n);
-  while (i < n) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    std::uint32_t cp = 0;
-    std::size_t need = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1;
-      cp = b & 0x1Fu;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2;
-      cp = b & 0x0Fu;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3;
-      cp = b & 0x07u;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    } else {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    std::size_t j = 1;
-    for (; j <= need; ++j) {
-      if (i + j >= n) break;
-      const unsigned char c = p[i + j];
-      if (c < lo || c > hi) break;
-      lo = 0x80;
-      hi = 0xBF;
-      cp = (cp << 6) | (c & 0x3Fu);
-    }
-    if (j <= need) {
-      out.push_back(0xFFFD);
-      i += j;
-      continue;
-    }
-    i += need + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<WCHAR>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<WCHAR>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<WCHAR>(cp));
-    }
-  }
+  const std::size_t at = out.size();
+  out.resize(at + in.size());
+  const auto done = utility::platform::codepage::Utf8ToUtf16(reinterpret_cast<const unsigned char*>(in.data()),
+                                                             in.size(), out.data() + at, in.size(), false);
+  out.resize(at + done.count);
 }
 
 }  // namespace
@@ -428,33 +381,12 @@ void CString::ReleaseBuffer(int newLength) noexcept {
   }
 }
 
+// Encodes through the same codec; a lone surrogate becomes U+FFFD. No unit gives more than
+// three bytes.
 std::string CString::ToUtf8() const {
-  std::string out;
-  out.reserve(m_s.size());
-  for (std::size_t i = 0; i < m_s.size(); ++i) {
-    std::uint32_t cp = m_s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < m_s.size() && m_s[i + 1] >= 0xDC00 && m_s[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (m_s[i + 1] - 0xDC00u);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
+  std::string out(m_s.size() * 3, '\0');
+  const auto done = utility::platform::codepage::Utf16ToUtf8(m_s.data(), m_s.size(), out.data(), out.size(), false);
+  out.resize(done.count);
   return out;
 }
 
