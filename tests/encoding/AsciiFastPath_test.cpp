@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace conversions;
+using namespace utility::testsupport::conversions;
 
 // Both directions against the plain codecs, including the extra unit or byte past the
 // terminator that the new-array forms allocate.

@@ -1,9 +1,10 @@
-// The type catalogue: numeric set, names, sizes, type ranges and data-format ranges, checked
-// through what the types are (the C++ integer of the same width and sign, the largest finite
-// reals) rather than a copy of the catalogue.
+// The type catalogue, checked through what the types hold rather than a copy of the catalogue:
+// a range is what the type's bytes store (DoubleToVar keeps its ends and wraps one past them),
+// a code has a range exactly when VarToDouble reads a number from it, and the digit formats
+// are the largest digit runs that fit the type's data.
+#include <algorithm>
 #include <cfloat>
-#include <cstdint>
-#include <limits>
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,139 +13,134 @@
 
 namespace {
 
-using varianttest::U8;
+using namespace utility::testsupport::variants;
 
-struct Known {
-  VARTYPE vt;
-  const char16_t* name;
-  int size;
-  bool numeric;
-  double minimum, maximum;  // both 0 for a type without a range
-};
-
-template <class T>
-Known Integer(VARTYPE vt, const char16_t* name) {
-  return {vt,
-          name,
-          static_cast<int>(sizeof(T)),
-          true,
-          static_cast<double>(std::numeric_limits<T>::min()),
-          static_cast<double>(std::numeric_limits<T>::max())};
+// The stored value of d in a variant of type vt, read back.
+double Held(double d, VARTYPE vt) {
+  COleVariant v = Raw(vt, 0);
+  CUtility::DoubleToVar(d, &v);
+  return CUtility::VarToDouble(&v);
 }
 
-// The listed types, their ranges taken from the C++ types they hold.
-const Known kKnown[] = {
-    Integer<std::int16_t>(VT_I2, u"2 byte signed int"),
-    Integer<std::int32_t>(VT_I4, u"4 byte signed int"),
-    {VT_R4, u"4 byte real", 4, true, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)},
-    {VT_R8, u"8 byte real", 8, true, -DBL_MAX, DBL_MAX},
-    {VT_DATE, u"date", 8, false, 0, 0},
-    {VT_BSTR, u"string", -1, false, 0, 0},
-    {VT_BOOL, u"bool", 1, true, 0, 1},
-    Integer<std::int8_t>(VT_I1, u"signed char"),
-    Integer<std::uint8_t>(VT_UI1, u"unsigned char"),
-    Integer<std::uint16_t>(VT_UI2, u"unsigned short"),
-    Integer<std::uint32_t>(VT_UI4, u"4 byte unsigned short"),
-    {VT_I8, u"Native", 8, false, 0, 0},
-    {VT_UI8, u"Native", 8, false, 0, 0},
-    {VT_INT, u"Native", -1, true, 0, 0},
-    {VT_UINT, u"Native", -1, true, 0, 0},
-};
-
-const Known* Find(VARTYPE vt) {
-  for (const Known& k : kKnown) {
-    if (k.vt == vt) return &k;
-  }
-  return nullptr;
-}
-
-TEST(Catalogue, ListedTypesHaveTheirSizeNameAndRange) {
-  for (const Known& k : kKnown) {
-    SCOPED_TRACE(k.vt);
-    EXPECT_EQ(CUtility::IsNumVar(k.vt), k.numeric ? 1 : 0);
-    EXPECT_EQ(CUtility::GetSizeByVT(k.vt), k.size);
-    CString name(u"previous text");
-    CUtility::StringFromVartype(k.vt, name);  // assigns, never appends
-    EXPECT_EQ(U8(name), U8(CString(k.name)));
-    double lo = 11.0, hi = 22.0;
-    const bool ranged = k.minimum != k.maximum;
-    EXPECT_EQ(CUtility::GetVarTypeLimit(k.vt, lo, hi), ranged ? 1 : 0);
-    EXPECT_EQ(lo, ranged ? k.minimum : 11.0);
-    EXPECT_EQ(hi, ranged ? k.maximum : 22.0);
-  }
-}
-
-// Every other code, and every flagged form of any code, is an unknown native type.
-TEST(Catalogue, EveryOtherCodeIsNativeWithoutSizeOrRange) {
+TEST(Catalogue, RangesAreWhatTheTypesHold) {
+  int ranged = 0;
   for (unsigned code = 0; code <= 0xFFFF; ++code) {
     const VARTYPE vt = static_cast<VARTYPE>(code);
-    if (Find(vt) != nullptr) continue;
     SCOPED_TRACE("vt " + std::to_string(code));
-    ASSERT_EQ(CUtility::IsNumVar(vt), 0);
-    ASSERT_EQ(CUtility::GetSizeByVT(vt), -1);
     double lo = 11.0, hi = 22.0;
-    ASSERT_EQ(CUtility::GetVarTypeLimit(vt, lo, hi), 0);
-    ASSERT_EQ(lo, 11.0);
-    ASSERT_EQ(hi, 22.0);
+    const int hasRange = CUtility::GetVarTypeLimit(vt, lo, hi);
+    COleVariant one = Raw(vt, 1);  // the smallest nonzero pattern reads as nonzero in every number type
+    const bool readsANumber = CUtility::VarToDouble(&one) != 0.0;
+    one.vt = VT_EMPTY;  // the pattern is no string to release
+    ASSERT_EQ(hasRange, readsANumber ? 1 : 0);
+    if (hasRange == 0) {
+      ASSERT_EQ(lo, 11.0);
+      ASSERT_EQ(hi, 22.0);
+      // Of the codes without a range, only the machine-sized integers count as numeric.
+      ASSERT_EQ(CUtility::IsNumVar(vt), vt == VT_INT || vt == VT_UINT ? 1 : 0);
+      continue;
+    }
+    ++ranged;
+    ASSERT_EQ(CUtility::IsNumVar(vt), 1);
+    const int size = CUtility::GetSizeByVT(vt);
+    if (vt == VT_R4 || vt == VT_R8) {
+      ASSERT_EQ(hi, size == 4 ? static_cast<double>(FLT_MAX) : DBL_MAX);
+      ASSERT_EQ(lo, -hi);
+      continue;
+    }
+    // Integers: both ends are stored exactly, one step past either is not.
+    ASSERT_EQ(Held(lo, vt), lo);
+    ASSERT_EQ(Held(hi, vt), hi);
+    ASSERT_NE(Held(hi + 1, vt), hi + 1);
+    ASSERT_NE(Held(lo - 1, vt), lo - 1);
+    // A VT_BOOL is one byte of data, 0 or 1; the others span all values of their bytes.
+    ASSERT_EQ(hi - lo + 1, vt == VT_BOOL ? 2.0 : std::ldexp(1.0, 8 * size));
   }
+  EXPECT_EQ(ranged, 9);
 }
 
-TEST(IsNumVar, PointerFormReadsTheTypeAndRefusesNull) {
+TEST(Catalogue, NamesAndTheSizesOfTypesWithoutARange) {
+  struct Row {
+    VARTYPE vt;
+    const char* name;
+    int size;  // -1: none
+  };
+  const Row rows[] = {
+      {VT_I2, "2 byte signed int", 2},
+      {VT_I4, "4 byte signed int", 4},
+      {VT_R4, "4 byte real", 4},
+      {VT_R8, "8 byte real", 8},
+      {VT_DATE, "date", 8},
+      {VT_BSTR, "string", -1},
+      {VT_BOOL, "bool", 1},
+      {VT_I1, "signed char", 1},
+      {VT_UI1, "unsigned char", 1},
+      {VT_UI2, "unsigned short", 2},
+      {VT_UI4, "4 byte unsigned short", 4},
+      {VT_I8, "Native", 8},
+      {VT_UI8, "Native", 8},
+      {VT_INT, "Native", -1},
+      {VT_UINT, "Native", -1},
+      {VT_CY, "Native", -1},
+      {VT_EMPTY, "Native", -1},
+      {0xFFF, "Native", -1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.vt);
+    EXPECT_EQ(CUtility::GetSizeByVT(r.vt), r.size);
+    CString name(u"previous text");
+    CUtility::StringFromVartype(r.vt, name);  // assigns, never appends
+    EXPECT_EQ(U8(name), r.name);
+  }
+  // Only the array bit is looked past; any other flag makes a type Native.
+  for (unsigned code = 0; code < 0x1000; ++code) {
+    SCOPED_TRACE(code);
+    CString plain, name;
+    CUtility::StringFromVartype(static_cast<VARTYPE>(code), plain);
+    CUtility::StringFromVartype(static_cast<VARTYPE>(code | VT_ARRAY), name);
+    ASSERT_EQ(U8(name), U8(plain) + " Array");
+    for (unsigned flag : {unsigned{VT_BYREF}, unsigned{VT_VECTOR}}) {
+      const VARTYPE flagged = static_cast<VARTYPE>(code | flag);
+      CUtility::StringFromVartype(flagged, name);
+      ASSERT_EQ(U8(name), "Native");
+      CUtility::StringFromVartype(static_cast<VARTYPE>(flagged | VT_ARRAY), name);
+      ASSERT_EQ(U8(name), "Native Array");
+      ASSERT_EQ(CUtility::GetSizeByVT(flagged), -1);
+      ASSERT_EQ(CUtility::IsNumVar(flagged), 0);
+    }
+  }
   EXPECT_EQ(CUtility::IsNumVar(static_cast<COleVariant*>(nullptr)), 0);
-  COleVariant b = varianttest::Int(VT_BOOL, -1);
+  COleVariant b = Int(VT_BOOL, -1), d = R8(1.0, VT_DATE);
   EXPECT_EQ(CUtility::IsNumVar(&b), 1);
-  COleVariant d = varianttest::R8(1.0, VT_DATE);
   EXPECT_EQ(CUtility::IsNumVar(&d), 0);
 }
 
-// The array bit adds " Array" to the name of the type below it; any other flag makes it Native.
-TEST(StringFromVartype, LooksPastTheArrayBitOnly) {
-  for (const Known& k : kKnown) {
-    SCOPED_TRACE(k.vt);
-    CString name;
-    CUtility::StringFromVartype(static_cast<VARTYPE>(VT_ARRAY | k.vt), name);
-    EXPECT_EQ(U8(name), U8(CString(k.name)) + " Array");
-    for (unsigned flag : {unsigned{VT_BYREF}, unsigned{VT_VECTOR}}) {
-      CUtility::StringFromVartype(static_cast<VARTYPE>(flag | k.vt), name);
-      EXPECT_EQ(U8(name), "Native");
-      CUtility::StringFromVartype(static_cast<VARTYPE>(flag | VT_ARRAY | k.vt), name);
-      EXPECT_EQ(U8(name), "Native Array");
-    }
-  }
-  CString name;
-  CUtility::StringFromVartype(VT_CY, name);
-  EXPECT_EQ(U8(name), "Native");
-}
-
-// GetVarLimit: formats 0, 5 and 14 are the type's own range; the fixed-width formats have fixed
-// ranges whatever the type; the digit formats depend on the width of the type's data.
-TEST(GetVarLimit, FollowsTheTypeOrTheFormat) {
+// Formats 0, 5 and 14 are the type's own range; the bit formats are 0 to 2^bits - 1 whatever the
+// type; formats outside 0..14 succeed without writing.
+TEST(GetVarLimit, TypeRangesBitFormatsAndFormatsOutside) {
+  struct BitFormat {
+    int format;
+    int bits;
+  };
+  const BitFormat bitFormats[] = {{1, 12}, {2, 12}, {3, 15}, {4, 15}, {9, 13}, {10, 13}, {11, 8}, {12, 8}};
   for (unsigned code = 0; code <= 25; ++code) {
     for (unsigned flag : {0u, unsigned{VT_ARRAY}}) {
       const VARTYPE vt = static_cast<VARTYPE>(code | flag);
+      SCOPED_TRACE("vt " + std::to_string(vt));
       for (int format : {0, 5, 14}) {
-        SCOPED_TRACE("vt " + std::to_string(vt) + " format " + std::to_string(format));
         double lo = -7, hi = -9, typeLo = -7, typeHi = -9;
-        const int typed = CUtility::GetVarTypeLimit(vt, typeLo, typeHi);
-        EXPECT_EQ(CUtility::GetVarLimit(0, format, vt, lo, hi), typed);
+        EXPECT_EQ(CUtility::GetVarLimit(0, format, vt, lo, hi), CUtility::GetVarTypeLimit(vt, typeLo, typeHi));
         EXPECT_EQ(lo, typeLo);
         EXPECT_EQ(hi, typeHi);
       }
-      struct Fixed {
-        int format;
-        double maximum;
-      };
-      for (const Fixed f : {Fixed{1, 4095}, Fixed{2, 4095}, Fixed{3, 32767}, Fixed{4, 32767}, Fixed{9, 8191},
-                            Fixed{10, 8191}, Fixed{11, 255}, Fixed{12, 255}}) {
-        SCOPED_TRACE("vt " + std::to_string(vt) + " format " + std::to_string(f.format));
+      for (const BitFormat f : bitFormats) {
         for (int hex : {0, 1, 7}) {
           double lo = -7, hi = -9;
-          EXPECT_EQ(CUtility::GetVarLimit(hex, f.format, vt, lo, hi), 1);
-          EXPECT_EQ(lo, 0);
-          EXPECT_EQ(hi, f.maximum);
+          EXPECT_EQ(CUtility::GetVarLimit(hex, f.format, vt, lo, hi), 1) << f.format;
+          EXPECT_EQ(lo, 0) << f.format;
+          EXPECT_EQ(hi, std::ldexp(1.0, f.bits) - 1) << f.format;
         }
       }
-      // Formats outside 0..14 succeed and leave both limits alone.
       for (int format : {-2, -1, 15, 16}) {
         double lo = -7, hi = -9;
         EXPECT_EQ(CUtility::GetVarLimit(0, format, vt, lo, hi), 1) << format;
@@ -155,45 +151,41 @@ TEST(GetVarLimit, FollowsTheTypeOrTheFormat) {
   }
 }
 
-TEST(GetVarLimit, DigitFormatsByTheWidthOfTheData) {
-  struct Case {
-    VARTYPE vt;
-    double f6, f7, f8, f13;  // the decimal maxima; -1 where the type is refused
+// The digit formats 6, 7, 8 and 13 hold 3, 4, 8 and 4 decimal digits, at most two per byte of
+// the type's data; format 13 keeps the sign bit of a signed integer, so its leading digit is
+// 7. In hex mode the maximum is the run of nines read as hexadecimal, whatever the type.
+TEST(GetVarLimit, DigitFormatsAreTheLongestDigitRunThatFits) {
+  const VARTYPE accepted[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_I8, VT_UI8, VT_R4, VT_R8};
+  const bool isSigned[] = {true, false, true, false, true, false, true, false, false, false};
+  struct DigitFormat {
+    int format;
+    int digits;
   };
-  const Case cases[] = {
-      {VT_I1, 99, 99, 99, 79},
-      {VT_UI1, 99, 99, 99, 99},
-      {VT_I2, 999, 9999, 9999, 7999},
-      {VT_UI2, 999, 9999, 9999, 9999},
-      {VT_I4, 999, 9999, 99999999, 7999},
-      {VT_UI4, 999, 9999, 99999999, 9999},
-      {VT_R8, 999, 9999, 99999999, 9999},
-      {VT_BOOL, -1, -1, -1, -1},
-      {VT_INT, -1, -1, -1, -1},
-      {static_cast<VARTYPE>(VT_ARRAY | VT_I2), -1, -1, -1, -1},
-  };
-  for (const Case& c : cases) {
-    struct Column {
-      int format;
-      double maximum;
-      double hexMaximum;
-    };
-    for (const Column col :
-         {Column{6, c.f6, 2457}, Column{7, c.f7, 39321}, Column{8, c.f8, 2576980377.0}, Column{13, c.f13, 39321}}) {
-      SCOPED_TRACE("vt " + std::to_string(c.vt) + " format " + std::to_string(col.format));
-      const bool refused = col.maximum < 0;
+  for (unsigned code = 0; code < 0x2100; ++code) {
+    const VARTYPE vt = static_cast<VARTYPE>(code);
+    const auto at = std::find(std::begin(accepted), std::end(accepted), vt);
+    const bool accepts = at != std::end(accepted);
+    for (const DigitFormat f : {DigitFormat{6, 3}, DigitFormat{7, 4}, DigitFormat{8, 8}, DigitFormat{13, 4}}) {
+      SCOPED_TRACE("vt " + std::to_string(code) + " format " + std::to_string(f.format));
+      double decimal = 0, hexMaximum = 0;
+      if (accepts) {
+        const int digits = std::min(f.digits, 2 * CUtility::GetSizeByVT(vt));
+        decimal = std::pow(10.0, digits) - 1;
+        if (f.format == 13 && isSigned[at - std::begin(accepted)]) decimal -= 2 * std::pow(10.0, digits - 1);
+      }
+      for (int i = 0; i < f.digits; ++i) hexMaximum = hexMaximum * 16 + 9;
       double lo = -7, hi = -9;
-      EXPECT_EQ(CUtility::GetVarLimit(0, col.format, c.vt, lo, hi), refused ? 0 : 1);
-      EXPECT_EQ(lo, 0);
-      EXPECT_EQ(hi, refused ? -9 : col.maximum);
+      ASSERT_EQ(CUtility::GetVarLimit(0, f.format, vt, lo, hi), accepts ? 1 : 0);
+      ASSERT_EQ(lo, 0);
+      ASSERT_EQ(hi, accepts ? decimal : -9);
       lo = -7, hi = -9;
-      EXPECT_EQ(CUtility::GetVarLimit(1, col.format, c.vt, lo, hi), refused ? 0 : 1);
-      EXPECT_EQ(hi, refused ? -9 : col.hexMaximum);
+      ASSERT_EQ(CUtility::GetVarLimit(1, f.format, vt, lo, hi), accepts ? 1 : 0);
+      ASSERT_EQ(hi, accepts ? hexMaximum : -9);
       // A mode other than decimal (0) or hex (1) succeeds with the maximum untouched.
       lo = -7, hi = -9;
-      EXPECT_EQ(CUtility::GetVarLimit(2, col.format, c.vt, lo, hi), 1);
-      EXPECT_EQ(lo, 0);
-      EXPECT_EQ(hi, -9);
+      ASSERT_EQ(CUtility::GetVarLimit(2, f.format, vt, lo, hi), 1);
+      ASSERT_EQ(lo, 0);
+      ASSERT_EQ(hi, -9);
     }
   }
 }

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace varianttest;
+using namespace utility::testsupport::variants;
 
 TEST(RoundTrip, DateTextReadsBackToTheSameSecond) {
   const unsigned seed = 31415926;
