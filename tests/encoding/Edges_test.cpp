@@ -1,7 +1,7 @@
 // The edges of every conversion: null and empty texts, the cut at a zero unit, explicit lengths,
 // the terminators asked for, and the sizes of the blocks handed back (each test writes or reads
 // the last element it is owed, so AddressSanitizer catches a short array). The converted text
-// itself is checked against the plain codecs in AsciiFastPath_test and ConversionFamily_test.
+// itself is checked against the plain codecs in ConversionFamily_test.
 #include <cstring>
 #include <string>
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -30,65 +31,52 @@ struct Lookup {
   int expected;
 };
 
-void ExpectLookups(const CString& path, std::initializer_list<Lookup> lookups) {
-  for (const Lookup& l : lookups) {
-    SCOPED_TRACE("word '" + Utf8(l.word) + "'");
-    EXPECT_EQ(CUtility::IsKeyWords(path, CString(l.word)), l.expected);
-  }
-}
-
-TEST(IsKeyWords, UpperCasesBothSidesButTrimsOnlyTheFile) {
-  TempDir dir;
-  WriteBytes(dir.path() / "k.ini", "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast");
-  ExpectLookups(dir.Windows("k.ini"), {{u"If", 1},
-                                       {u"IF", 1},
-                                       {u"if", 1},
-                                       {u" IF ", 0},
-                                       {u"while", 1},
-                                       {u"THEN", 1},
-                                       {u";Comment", 1},
-                                       {u"comment", 0},
-                                       {u"two words", 1},
-                                       {u"TWO  WORDS", 0},
-                                       {u"LAST", 1},
-                                       {u"", 0},
-                                       {u"els", 0}});
-}
-
-TEST(IsKeyWords, BlankLinesAreTheEmptyEntry) {
-  TempDir dir;
-  WriteBytes(dir.path() / "blank.ini", "a\r\n   \r\nb\n");
-  WriteBytes(dir.path() / "none.ini", "a\nb\n");
-  WriteBytes(dir.path() / "empty.ini", "");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"")), 1);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("none.ini"), CString(u"")), 0);  // no line after the last LF
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("empty.ini"), CString(u"")), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"   ")), 0);
-}
-
-TEST(IsKeyWords, ReadsCodePage936) {
-  TempDir dir;
-  // "中文" and the full-width letters "ａｂ" in code page 936, then a plain line.
-  WriteBytes(dir.path() / "gbk.ini", "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n");
-  ExpectLookups(
-      dir.Windows("gbk.ini"),
-      {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1}, {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}});
-}
-
-TEST(IsKeyWords, InvalidBytesBecomeReplacementCharactersAndReadingGoesOn) {
-  TempDir dir;
-  // 0xFF is no lead byte; 0x81 at a line end lacks its trail byte.
-  WriteBytes(dir.path() / "bad.ini", "ab\xFF\r\nx\x81\r\nafter\r\n");
-  ExpectLookups(dir.Windows("bad.ini"), {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}});
-}
-
-TEST(IsKeyWords, TextModeLineRules) {
-  TempDir dir;
-  // A lone CR is a character of its line; Ctrl-Z ends the text; a zero byte ends its entry.
+// Each file's bytes and what is looked up in it: both sides are upper-cased, only the file's
+// lines are trimmed; a blank line is the empty entry; code page 936 text is read and invalid
+// bytes become replacement characters; text mode: CR LF ends a line, a lone CR belongs to it,
+// Ctrl-Z ends the text, a zero byte ends its entry.
+TEST(IsKeyWords, ReadsEachLineOfTheFileAsAnEntry) {
   using namespace std::string_literals;
-  WriteBytes(dir.path() / "modes.ini", "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s);
-  ExpectLookups(dir.Windows("modes.ini"),
-                {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0}, {u"END", 1}, {u"HIDDEN", 0}});
+  struct File {
+    const char* why;
+    std::string bytes;
+    std::vector<Lookup> lookups;
+  };
+  const File files[] = {
+      {"case and white space",
+       "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast",
+       {{u"If", 1},
+        {u"IF", 1},
+        {u" IF ", 0},
+        {u"while", 1},
+        {u"THEN", 1},
+        {u";Comment", 1},
+        {u"comment", 0},
+        {u"two words", 1},
+        {u"TWO  WORDS", 0},
+        {u"LAST", 1},
+        {u"", 0},
+        {u"els", 0}}},
+      {"a blank line", "a\r\n   \r\nb\n", {{u"", 1}, {u"   ", 0}}},
+      {"no line after the last line end", "a\nb\n", {{u"", 0}}},
+      {"empty", "", {{u"", 0}}},
+      {"code page 936",
+       "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n",
+       {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1}, {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}}},
+      {"invalid bytes", "ab\xFF\r\nx\x81\r\nafter\r\n", {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}}},
+      {"text mode",
+       "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s,
+       {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0}, {u"END", 1}, {u"HIDDEN", 0}}},
+  };
+  for (const File& f : files) {
+    SCOPED_TRACE(f.why);
+    TempDir dir;
+    WriteBytes(dir.path() / "k.ini", f.bytes);
+    for (const Lookup& l : f.lookups) {
+      EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("k.ini"), CString(l.word)), l.expected)
+          << "word '" << Utf8(l.word) << "'";
+    }
+  }
 }
 
 TEST(IsKeyWords, FilesThatCannotBeReadListNothing) {

@@ -70,12 +70,6 @@ TEST(CheckNameValidiy, ForbidsExactlyTheThirtyCharacters) {
   }
 }
 
-TEST(CheckNameValidiy, LeavesTheCallersNameAlone) {
-  const CString name(u"  mixed Case ");
-  CUtility::CheckNameValidiy(name, 1, 1);
-  EXPECT_EQ(name, CString(u"  mixed Case "));
-}
-
 TEST(IsPathNameValid, RejectsTheEightTexts) {
   struct PathCase {
     const char16_t* name;

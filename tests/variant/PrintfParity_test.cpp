@@ -1,5 +1,5 @@
-// Number texts against the C library's printf over generated values: VarToStr's "%.6f" and
-// "%.15f", and ConVarToStr's fixed texts and hexadecimal bits.
+// Number texts against the C library's printf over generated values: VarToStr's "%.6f", "%.15f"
+// and "%d", and ConVarToStr's fixed texts and hexadecimal bits.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -77,7 +77,7 @@ std::string Fixed(double value, int decimals) {
 }
 
 // Without hex: a real is its fixed text; an integer type with places is the fixed text of its
-// value, and without places its decimal text. With hex: the bits in hexadecimal.
+// value, and without places its decimal text (as VarToStr's). With hex: the bits in hexadecimal.
 TEST(PrintfParity, ConVarToStrIsTheFixedTextOrTheBitsInHex) {
   const unsigned seed = 777001;
   std::mt19937_64 rng(seed);
@@ -87,15 +87,25 @@ TEST(PrintfParity, ConVarToStrIsTheFixedTextOrTheBitsInHex) {
     COleVariant v = Raw(vt, rng());
     if (vt == VT_R8) v.dblVal = Generate(rng);
     if (vt == VT_R4) v.fltVal = static_cast<float>(Generate(rng));
-    if (rng() % 4 == 0 && vt != VT_R4 && vt != VT_R8) v.llVal = static_cast<long long>(rng() % 3) - 1;  // 0, ±1
-    const int decimals = static_cast<int>(rng() % 33) - 2;                                              // -2 to 30
+    const bool real = vt == VT_R4 || vt == VT_R8;
+    if (!real && rng() % 2 == 0) {
+      // 0, and the numbers next to a power of ten of either sign, where the digit count changes.
+      long long n = 1;
+      for (auto k = rng() % 10; k > 0; --k) n *= 10;
+      n = rng() % 4 == 0 ? 0 : n + static_cast<long long>(rng() % 3) - 1;
+      v.llVal = rng() % 2 ? n : -n;
+    }
+    const int decimals = static_cast<int>(rng() % 33) - 2;  // -2 to 30
     const int hex = rng() % 5 != 0 ? 0 : rng() % 2 ? -1 : static_cast<int>(1 + rng() % 7);
     SCOPED_TRACE("seed " + std::to_string(seed) + " i " + std::to_string(i) + " vt " + std::to_string(vt) + " bits " +
                  std::to_string(v.llVal) + " decimals " + std::to_string(decimals) + " hex " + std::to_string(hex));
     const std::string text = U8(CUtility::ConVarToStr(&v, decimals, hex));
-    const bool real = vt == VT_R4 || vt == VT_R8;
     // The value as the type holds it (VT_BOOL shows 1 for true); VarToDouble reads no VT_INT.
     const double value = vt == VT_INT ? v.intVal : vt == VT_UINT ? v.uintVal : CUtility::VarToDouble(&v);
+    // VarToStr writes the integers it knows in decimal, read from the type's own bytes.
+    if (!real && vt != VT_INT && vt != VT_UINT) {
+      ASSERT_EQ(U8(CUtility::VarToStr(v)), std::to_string(static_cast<long long>(value)));
+    }
     if (hex == 0) {
       if (real || decimals > 0) {
         ASSERT_EQ(text, Fixed(value, decimals));
@@ -126,6 +136,7 @@ TEST(PrintfParity, ConVarToStrIsTheFixedTextOrTheBitsInHex) {
 }
 
 TEST(PrintfParity, EveryPlaceCountOfAwkwardValues) {
+  // Halves and other ties, values below and above every place count, the extremes of the range.
   const double values[] = {0.5,
                            1.5,
                            2.5,

@@ -13,39 +13,37 @@ namespace {
 using namespace utility::testsupport::variants;
 
 // How much of a text is read as the number, seen through VT_R8, which keeps the value, and
-// VT_R4, which narrows it.
+// VT_R4, which narrows it. Digits of other scripts (U+0663) are not digits here.
 TEST(StrToVar, ReadsTheLeadingDecimalNumber) {
   struct Case {
     const char16_t* text;
     double want;
   };
   const double inf = std::numeric_limits<double>::infinity();
-  const Case cases[] = {
-      {u"  42  ", 42},
-      {u"", 0},
-      {u"12abc", 12},
-      {u"1e3", 1000},
-      {u"0x1A", 0},
-      {u"+7", 7},
-      {u".5", 0.5},
-      {u"5.", 5},
-      {u".", 0},
-      {u"-", 0},
-      {u"1e+", 1},
-      {u"1.5e1x", 15},
-      {u"2E-1", 0.2},
-      {u"1,5", 1},
-      {u"\u00a0 7 \u3000", 7},
-      {u"\u0663", 0},  // digits of other scripts are not digits here
-      {u"inf", 0},
-      {u"nan", 0},
-      {u"-0", -0.0},
-      {u"1e999", inf},
-      {u"-1e999", -inf},
-      {u"1e-400", 0.0},
-      {u"4.9406564584124654e-324", 4.9406564584124654e-324},
-      {u"123456789012345678901234567890", 1.2345678901234568e29},
-  };
+  const Case cases[] = {{u"  42  ", 42},
+                        {u"", 0},
+                        {u"12abc", 12},
+                        {u"1e3", 1000},
+                        {u"0x1A", 0},
+                        {u"+7", 7},
+                        {u".5", 0.5},
+                        {u"5.", 5},
+                        {u".", 0},
+                        {u"-", 0},
+                        {u"1e+", 1},
+                        {u"1.5e1x", 15},
+                        {u"2E-1", 0.2},
+                        {u"1,5", 1},
+                        {u"\u00a0 7 \u3000", 7},
+                        {u"\u0663", 0},
+                        {u"inf", 0},
+                        {u"nan", 0},
+                        {u"-0", -0.0},
+                        {u"1e999", inf},
+                        {u"-1e999", -inf},
+                        {u"1e-400", 0.0},
+                        {u"4.9406564584124654e-324", 4.9406564584124654e-324},
+                        {u"123456789012345678901234567890", 1.2345678901234568e29}};
   for (const Case& c : cases) {
     SCOPED_TRACE(U8(CString(c.text)));
     const COleVariant r8 = CUtility::StrToVar(CString(c.text), VT_R8);
