@@ -46,6 +46,13 @@ TEST(Catalogue, RangesAreWhatTheTypesHold) {
       ASSERT_EQ(hi, 22.0);
       // Of the codes without a range, only the machine-sized integers count as numeric.
       ASSERT_EQ(CUtility::IsNumVar(vt), vt == VT_INT || vt == VT_UINT ? 1 : 0);
+      // DoubleToVar has nothing to store in them: the value is left as it was.
+      COleVariant kept = Raw(vt, 0x1122334455667788ull);
+      if (vt != VT_BSTR) CUtility::DoubleToVar(9.0, &kept);
+      const VARTYPE keptType = kept.vt;
+      kept.vt = VT_EMPTY;  // the pattern is no string to release
+      ASSERT_EQ(keptType, vt);
+      ASSERT_EQ(static_cast<unsigned long long>(kept.llVal), 0x1122334455667788ull);
       continue;
     }
     ++ranged;

@@ -40,22 +40,17 @@ TEST(DoubleToVar, RoundsTruncatesAndWrapsAsEachTypeSays) {
   };
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  // Halves, wraps, the rounding sum of the largest double below 0.5 (1), VT_BOOL without
-  // normalisation; then values the intermediate integer cannot hold (NaN, or a rounding sum out
-  // of range), which become its most negative value.
-  const Case cases[] = {{2.5, VT_I2, 3},
-                        {-2.5, VT_I2, -3},
-                        {40000.0, VT_I2, -25536},
+  // A wrap for each type (the model test below covers the rest of the range), the rounding sum
+  // of the largest double below 0.5 (1), VT_BOOL without normalisation; then values the
+  // intermediate integer cannot hold (NaN, or a rounding sum out of range), which become its
+  // most negative value.
+  const Case cases[] = {{40000.0, VT_I2, -25536},
                         {0.49999999999999994, VT_I4, 1},
-                        {2147483647.4, VT_I4, 2147483647},
                         {65535.5, VT_UI2, 0},
                         {5000000000.0, VT_UI4, 705032704},
-                        {4294967295.5, VT_UI4, 0},
                         {300.0, VT_UI1, 44},
                         {-2.9, VT_I1, -2},
-                        {0.7, VT_BOOL, 0},
                         {5.0, VT_BOOL, 5},
-                        {65536.0, VT_BOOL, 0},
                         {3e9, VT_I4, -2147483648LL},
                         {nan, VT_I4, -2147483648LL},
                         {2147483647.5, VT_I4, -2147483648LL},
@@ -75,7 +70,9 @@ TEST(DoubleToVar, RoundsTruncatesAndWrapsAsEachTypeSays) {
   }
 }
 
-TEST(DoubleToVar, RealsAndTypesWithoutANumber) {
+// Reals are only narrowed; a string is left alone (the other types without a number are checked
+// with the catalogue).
+TEST(DoubleToVar, RealsAndStrings) {
   COleVariant r4 = R4(0.0f);
   CUtility::DoubleToVar(1e300, &r4);
   EXPECT_TRUE(std::isinf(r4.fltVal));
@@ -87,14 +84,6 @@ TEST(DoubleToVar, RealsAndTypesWithoutANumber) {
   CUtility::DoubleToVar(5.0, &text);
   EXPECT_EQ(text.vt, VT_BSTR);
   EXPECT_EQ(text.bstrVal, before);
-  for (unsigned code : {unsigned{VT_DATE}, unsigned{VT_EMPTY}, unsigned{VT_CY}, unsigned{VT_INT}, unsigned{VT_UINT},
-                        unsigned{VT_I8}, unsigned{VT_ARRAY | VT_I4}, unsigned{VT_BYREF | VT_I2}}) {
-    COleVariant v = Raw(static_cast<VARTYPE>(code), 0x1122334455667788ull);
-    CUtility::DoubleToVar(9.0, &v);
-    EXPECT_EQ(v.vt, code);
-    EXPECT_EQ(static_cast<unsigned long long>(v.llVal), 0x1122334455667788ull) << code;
-    EXPECT_EQ(CUtility::VarToDouble(&v), 0.0) << code;
-  }
   CUtility::DoubleToVar(1.0, nullptr);  // ignored
   EXPECT_EQ(CUtility::VarToDouble(nullptr), 0.0);
   EXPECT_EQ(CUtility::VarToDouble(nullptr, VT_I4, 0), 0.0);
