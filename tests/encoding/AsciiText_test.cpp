@@ -2,7 +2,7 @@
 // around the vector widths at each alignment (with non-ASCII bytes before the text and after
 // its terminator in the same aligned blocks), a non-ASCII unit at each position, and text that
 // ends at the end of a readable page or starts at the start of one. (The narrowing pass is
-// checked through UnicodeToANSI in ConversionFamily_test.)
+// checked through UnicodeToANSI in Conversions_test.)
 //
 // The source file is included so that the variants themselves are reachable, not only the
 // entry points that pick one.
