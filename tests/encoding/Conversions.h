@@ -6,7 +6,7 @@
 
 #include <Utility/Utility.h>
 
-namespace conversions {
+namespace utility::testsupport::conversions {
 
 inline const unsigned short* W(const char16_t* s) { return reinterpret_cast<const unsigned short*>(s); }
 inline const unsigned short* W(const std::u16string& s) { return reinterpret_cast<const unsigned short*>(s.c_str()); }
@@ -17,4 +17,4 @@ inline std::u16string Units(const unsigned short* p, std::size_t n) {
 
 inline std::u16string Text(const CString& s) { return std::u16string(s.View()); }
 
-}  // namespace conversions
+}  // namespace utility::testsupport::conversions

@@ -46,30 +46,23 @@ TEST(FileNameOnly, KeepsWhatFollowsTheLastBackslash) {
   }
 }
 
-TEST(GetModulePath, IsTheExecutablesDirectoryWithoutTrailingBackslash) {
-  TempDir dir;
-  const auto out = RunProbe(dir.path() / "app" / "host");
-  const std::string hostDir = Backslashed((dir.path() / "app").string());
-  EXPECT_EQ(out.at("path"), hostDir);
-  EXPECT_EQ(out.at("name"), "host");
-  EXPECT_EQ(out.at("help"), hostDir + "\\Help\\TarnwellHelp.chm");
-}
-
-TEST(GetModulePath, SeesAModulePathCutTo259Units) {
-  TempDir dir;
-  // Nest directories until the executable's path is well past 259 units.
-  fs::path exe = dir.path();
-  const std::string part(40, 'd');
-  while (exe.string().size() < 300) exe /= part;
-  exe /= "host-with-a-long-name";
-  const auto out = RunProbe(exe);
-  const std::string full = Backslashed(exe.string());
-  const std::string cut = full.substr(0, 259);
-  ASSERT_GT(full.size(), 259u);
-  // The directory is what precedes the last backslash of the cut text.
-  EXPECT_EQ(out.at("path"), cut.substr(0, cut.rfind('\\')));
-  EXPECT_EQ(out.at("name"), cut.substr(cut.rfind('\\') + 1));
-  EXPECT_EQ(out.at("help"), cut.substr(0, cut.rfind('\\')) + "\\Help\\TarnwellHelp.chm");
+// The executable's directory without a trailing backslash, its name and the help file beside
+// it, from the executable's path as a MAX_PATH buffer holds it: a longer one is cut to 259 units.
+TEST(GetModulePath, IsTheExecutablesDirectoryFromAPathCutTo259Units) {
+  for (const std::size_t nesting : {std::size_t{0}, std::size_t{300}}) {
+    TempDir dir;
+    fs::path exe = dir.path() / "app";
+    while (exe.string().size() < nesting) exe /= std::string(40, 'd');
+    exe /= "host-with-a-long-name";
+    const auto out = RunProbe(exe);
+    const std::string full = Backslashed(exe.string());
+    ASSERT_EQ(full.size() > 259, nesting > 0);
+    const std::string seen = full.substr(0, 259);
+    const std::string directory = seen.substr(0, seen.rfind('\\'));
+    EXPECT_EQ(out.at("path"), directory);
+    EXPECT_EQ(out.at("name"), seen.substr(seen.rfind('\\') + 1));
+    EXPECT_EQ(out.at("help"), directory + "\\Help\\TarnwellHelp.chm");
+  }
 }
 
 TEST(GetModuleName, NamesLoadedModulesAndNothingElse) {

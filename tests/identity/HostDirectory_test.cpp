@@ -1,11 +1,13 @@
-// The identity queries through DiskID.dll in the host directory: a probe host program is laid
-// out with the libraries as an installation is (bin/ and lib/), with or without a module.
+// The identity queries through DiskID.dll: a probe host program is laid out with the libraries
+// as an installation is (bin/host, <libdir>/ with the libraries, <libdir>/utility/ for the
+// package's modules), with or without a module beside the host or in the package's directory.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <Utility/Utility.h>
 
@@ -19,14 +21,22 @@ namespace {
 
 const char* const kGuidOfZero = "00000000-0000-0000-0000-000000000000";
 
-// Lays out root/bin/host and root/lib/<libraries>, and copies module (if any) to where.
-void LayOut(const fs::path& root, const char* module, const fs::path& where) {
+const fs::path kModules = UTILITY_MODULEDIR;
+
+// A module copied to root/<where>/DiskID.dll.
+struct Placed {
+  const char* module;
+  fs::path where;
+};
+
+// Lays out root/bin/host and root/<libdir>/<libraries>, then the modules.
+void LayOut(const fs::path& root, const std::vector<Placed>& modules) {
   fs::create_directories(root / "bin");
-  fs::create_directories(root / "lib");
+  fs::create_directories(root / kModules);
   fs::copy_file(IDENTITY_PROBE, root / "bin" / "host");
-  fs::copy_file(UTILITY_LIBRARY, root / "lib" / UTILITY_LIBRARY_SONAME);
-  fs::copy_file(PLATFORM_LIBRARY, root / "lib" / PLATFORM_LIBRARY_SONAME);
-  if (module != nullptr) fs::copy_file(module, root / where / "DiskID.dll");
+  fs::copy_file(UTILITY_LIBRARY, root / UTILITY_LIBDIR / UTILITY_LIBRARY_SONAME);
+  fs::copy_file(PLATFORM_LIBRARY, root / UTILITY_LIBDIR / PLATFORM_LIBRARY_SONAME);
+  for (const Placed& p : modules) fs::copy_file(p.module, root / p.where / "DiskID.dll");
 }
 
 std::map<std::string, std::string> RunHost(const fs::path& root) {
@@ -35,30 +45,51 @@ std::map<std::string, std::string> RunHost(const fs::path& root) {
 
 }  // namespace
 
-// Without a usable module beside the host, or with one that lacks an export, the queries
-// answer what they have and nothing for the rest.
-TEST(IdentityQueries, AnswerOnlyWhatAModuleBesideTheHostExports) {
+// Without a usable module, or with one that lacks an export, the queries answer what they have
+// and nothing for the rest; the module beside the host wins over the package's.
+TEST(IdentityQueries, AnswerOnlyWhatTheModuleFoundExports) {
   struct Case {
     const char* why;
-    const char* module;  // copied as DiskID.dll, or null
-    const char* where;
-    const char* notAModule;  // written as DiskID.dll instead, when not null
+    std::vector<Placed> modules;
+    const char* notAModule;  // written as bin/DiskID.dll, when not null
     const char* id;
     const char* cpu;
     const char* guid;
   };
+  const char* const partialGuid = "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF";
   const Case cases[] = {
-      {"no module", nullptr, "bin", nullptr, "0", "", kGuidOfZero},
-      {"a module beside the library only", REAL_DISKID, "lib", nullptr, "0", "", kGuidOfZero},
-      {"a file that is no module", nullptr, "bin", "not a shared object\n", "0", "", kGuidOfZero},
-      {"no GetCPUID, a negative identifier", PARTIAL_DISKID, "bin", nullptr, "-2", "",
-       "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF"},
-      {"no GetHardDriveComputerID", CPUONLY_DISKID, "bin", nullptr, "0", "FAKE-CPU-0001", kGuidOfZero},
+      {"no module", {}, nullptr, "0", "", kGuidOfZero},
+      {"a module beside the library, not in its module directory",
+       {{REAL_DISKID, UTILITY_LIBDIR}},
+       nullptr,
+       "0",
+       "",
+       kGuidOfZero},
+      {"a file that is no module beside the host",
+       {{REAL_DISKID, kModules}},
+       "not a shared object\n",
+       "0",
+       "",
+       kGuidOfZero},
+      {"no GetCPUID, a negative identifier", {{PARTIAL_DISKID, "bin"}}, nullptr, "-2", "", partialGuid},
+      {"no GetHardDriveComputerID", {{CPUONLY_DISKID, "bin"}}, nullptr, "0", "FAKE-CPU-0001", kGuidOfZero},
+      {"the host's module before the package's",
+       {{PARTIAL_DISKID, "bin"}, {CPUONLY_DISKID, kModules}},
+       nullptr,
+       "-2",
+       "",
+       partialGuid},
+      {"the package's module when the host has none",
+       {{CPUONLY_DISKID, kModules}},
+       nullptr,
+       "0",
+       "FAKE-CPU-0001",
+       kGuidOfZero},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     TempDir dir;
-    LayOut(dir.path(), c.module, c.where);
+    LayOut(dir.path(), c.modules);
     if (c.notAModule != nullptr) std::ofstream(dir.path() / "bin" / "DiskID.dll") << c.notAModule;
     const auto out = RunHost(dir.path());
     EXPECT_EQ(out.at("id"), c.id);
@@ -68,16 +99,18 @@ TEST(IdentityQueries, AnswerOnlyWhatAModuleBesideTheHostExports) {
   }
 }
 
+// The real module gives the same identifiers wherever it is found, in every new process, as it
+// gives this process from beside it.
 TEST(IdentityQueries, GiveTheRealModulesStableIdentifiers) {
-  TempDir dir;
-  LayOut(dir.path(), REAL_DISKID, "bin");
-  const auto first = RunHost(dir.path());
-  const auto second = RunHost(dir.path());
-  EXPECT_EQ(first, second);  // the same in a new process
-  EXPECT_EQ(first.at("loaded"), "0");
-  const auto id = static_cast<ULONG>(std::stol(first.at("id")));
-  EXPECT_EQ(first.at("guid"), CUtility::CreateGuidByID(id));
-  // The same identifiers as this process gets from the module staged beside it.
-  EXPECT_EQ(std::stol(first.at("id")), CUtility::GetHardDriveComputerID());
-  EXPECT_EQ(first.at("cpu"), CUtility::GetCPUID().ToUtf8());
+  for (const fs::path& where : {fs::path("bin"), kModules}) {
+    SCOPED_TRACE(where.string());
+    TempDir dir;
+    LayOut(dir.path(), {{REAL_DISKID, where}});
+    const auto first = RunHost(dir.path());
+    EXPECT_EQ(RunHost(dir.path()), first);
+    EXPECT_EQ(first.at("loaded"), "0");
+    EXPECT_EQ(first.at("guid"), CUtility::CreateGuidByID(static_cast<ULONG>(std::stol(first.at("id")))));
+    EXPECT_EQ(std::stol(first.at("id")), CUtility::GetHardDriveComputerID());
+    EXPECT_EQ(first.at("cpu"), CUtility::GetCPUID().ToUtf8());
+  }
 }

@@ -1,5 +1,6 @@
-// The identity module DiskID.dll: its four exports, stable identifiers read without
-// privileges, and the library's queries through it (this test program is staged beside it).
+// The identity module DiskID.dll: its exports, stable identifiers read without privileges, and
+// the library's queries through it (this test program is staged beside it); CreateGuidByID's
+// fields of fixed identifiers, and its one shared buffer.
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Module.h>
 #include <Utility/Utility.h>
@@ -36,13 +37,6 @@ class DiskIDModule : public testing::Test {
 };
 
 }  // namespace
-
-TEST_F(DiskIDModule, ExportsTheFourFunctionsByTheirNames) {
-  for (const char* name : {"GetHardDriveComputerID", "GetCPUID", "GetMACaddress", "CreateGuidByID"}) {
-    SCOPED_TRACE(name);
-    EXPECT_NE(GetProcAddress(m_module, name), nullptr);
-  }
-}
 
 TEST_F(DiskIDModule, SpellsGuidTextAsTheLibraryDoes) {
   auto create = Export<const char* (*)(ULONG)>(m_module, "CreateGuidByID");
@@ -98,4 +92,21 @@ TEST(IdentityQueries, AreStableAndReleaseTheModule) {
 #if defined(__x86_64__) || defined(__i386__)
   EXPECT_EQ(cpu.GetLength(), 16);
 #endif
+}
+
+TEST(CreateGuidByID, WritesTheFieldsOfFixedIdentifiers) {
+  EXPECT_STREQ(CUtility::CreateGuidByID(1), "00000100-0010-0004-0010-000200000000");
+  EXPECT_STREQ(CUtility::CreateGuidByID(0x12345678), "34567800-6780-59E0-0080-9EF056679E3C");
+  EXPECT_STREQ(CUtility::CreateGuidByID(0xFFFFFFFF), "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF");  // shifted out
+  // A negative identifier is formatted by its bit pattern.
+  EXPECT_STREQ(CUtility::CreateGuidByID(static_cast<ULONG>(LONG{-2})), "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF");
+}
+
+TEST(CreateGuidByID, ReturnsOneBufferThatTheNextCallOverwrites) {
+  const char* first = CUtility::CreateGuidByID(1);
+  const std::string firstText = first;
+  const char* second = CUtility::CreateGuidByID(0x12345678);
+  EXPECT_EQ(first, second);
+  EXPECT_STREQ(first, "34567800-6780-59E0-0080-9EF056679E3C");
+  EXPECT_NE(firstText, std::string(first));
 }

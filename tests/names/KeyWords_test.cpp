@@ -1,12 +1,19 @@
 // IsKeyWords against files of our own: line ends, case, white space, code page 936 text,
-// missing and unreadable files, and the exactness of what is remembered between calls.
+// missing and unreadable files, and the exactness of what is remembered between calls; and
+// name checks that read code page 936 text without touching the process's locale.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <locale>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -30,65 +37,52 @@ struct Lookup {
   int expected;
 };
 
-void ExpectLookups(const CString& path, std::initializer_list<Lookup> lookups) {
-  for (const Lookup& l : lookups) {
-    SCOPED_TRACE("word '" + Utf8(l.word) + "'");
-    EXPECT_EQ(CUtility::IsKeyWords(path, CString(l.word)), l.expected);
-  }
-}
-
-TEST(IsKeyWords, UpperCasesBothSidesButTrimsOnlyTheFile) {
-  TempDir dir;
-  WriteBytes(dir.path() / "k.ini", "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast");
-  ExpectLookups(dir.Windows("k.ini"), {{u"If", 1},
-                                       {u"IF", 1},
-                                       {u"if", 1},
-                                       {u" IF ", 0},
-                                       {u"while", 1},
-                                       {u"THEN", 1},
-                                       {u";Comment", 1},
-                                       {u"comment", 0},
-                                       {u"two words", 1},
-                                       {u"TWO  WORDS", 0},
-                                       {u"LAST", 1},
-                                       {u"", 0},
-                                       {u"els", 0}});
-}
-
-TEST(IsKeyWords, BlankLinesAreTheEmptyEntry) {
-  TempDir dir;
-  WriteBytes(dir.path() / "blank.ini", "a\r\n   \r\nb\n");
-  WriteBytes(dir.path() / "none.ini", "a\nb\n");
-  WriteBytes(dir.path() / "empty.ini", "");
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"")), 1);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("none.ini"), CString(u"")), 0);  // no line after the last LF
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("empty.ini"), CString(u"")), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("blank.ini"), CString(u"   ")), 0);
-}
-
-TEST(IsKeyWords, ReadsCodePage936) {
-  TempDir dir;
-  // "中文" and the full-width letters "ａｂ" in code page 936, then a plain line.
-  WriteBytes(dir.path() / "gbk.ini", "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n");
-  ExpectLookups(
-      dir.Windows("gbk.ini"),
-      {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1}, {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}});
-}
-
-TEST(IsKeyWords, InvalidBytesBecomeReplacementCharactersAndReadingGoesOn) {
-  TempDir dir;
-  // 0xFF is no lead byte; 0x81 at a line end lacks its trail byte.
-  WriteBytes(dir.path() / "bad.ini", "ab\xFF\r\nx\x81\r\nafter\r\n");
-  ExpectLookups(dir.Windows("bad.ini"), {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}});
-}
-
-TEST(IsKeyWords, TextModeLineRules) {
-  TempDir dir;
-  // A lone CR is a character of its line; Ctrl-Z ends the text; a zero byte ends its entry.
+// Each file's bytes and what is looked up in it: both sides are upper-cased, only the file's
+// lines are trimmed; a blank line is the empty entry; code page 936 text is read and invalid
+// bytes become replacement characters; text mode: CR LF ends a line, a lone CR belongs to it,
+// Ctrl-Z ends the text, a zero byte ends its entry.
+TEST(IsKeyWords, ReadsEachLineOfTheFileAsAnEntry) {
   using namespace std::string_literals;
-  WriteBytes(dir.path() / "modes.ini", "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s);
-  ExpectLookups(dir.Windows("modes.ini"),
-                {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0}, {u"END", 1}, {u"HIDDEN", 0}});
+  struct File {
+    const char* why;
+    std::string bytes;
+    std::vector<Lookup> lookups;
+  };
+  const File files[] = {
+      {"case and white space",
+       "  if \r\nWhile\n\tthen\t\r\n;comment\nTwo Words\nlast",
+       {{u"If", 1},
+        {u"IF", 1},
+        {u" IF ", 0},
+        {u"while", 1},
+        {u"THEN", 1},
+        {u";Comment", 1},
+        {u"comment", 0},
+        {u"two words", 1},
+        {u"TWO  WORDS", 0},
+        {u"LAST", 1},
+        {u"", 0},
+        {u"els", 0}}},
+      {"a blank line", "a\r\n   \r\nb\n", {{u"", 1}, {u"   ", 0}}},
+      {"no line after the last line end", "a\nb\n", {{u"", 0}}},
+      {"empty", "", {{u"", 0}}},
+      {"code page 936",
+       "\xD6\xD0\xCE\xC4\r\n\xA3\xE1\xA3\xE2\r\n\xC4\xE3\xBA\xC3 ok\r\nplain\r\n",
+       {{u"中文", 1}, {u"ａｂ", 1}, {u"ＡＢ", 1}, {u"你好 OK", 1}, {u"你好 ok", 1}, {u"plain", 1}, {u"中", 0}}},
+      {"invalid bytes", "ab\xFF\r\nx\x81\r\nafter\r\n", {{u"AB\uFFFD", 1}, {u"X\uFFFD", 1}, {u"after", 1}, {u"ab", 0}}},
+      {"text mode",
+       "a\rb\nc\r\r\nnul\0tail\nend\x1A\nhidden\n"s,
+       {{u"A\rB", 1}, {u"A", 0}, {u"C", 1}, {u"NUL", 1}, {u"TAIL", 0}, {u"END", 1}, {u"HIDDEN", 0}}},
+  };
+  for (const File& f : files) {
+    SCOPED_TRACE(f.why);
+    TempDir dir;
+    WriteBytes(dir.path() / "k.ini", f.bytes);
+    for (const Lookup& l : f.lookups) {
+      EXPECT_EQ(CUtility::IsKeyWords(dir.Windows("k.ini"), CString(l.word)), l.expected)
+          << "word '" << Utf8(l.word) << "'";
+    }
+  }
 }
 
 TEST(IsKeyWords, FilesThatCannotBeReadListNothing) {
@@ -174,6 +168,62 @@ TEST(IsKeyWords, HostDirectoryFileIsTheStagedStarterList) {
   }
   EXPECT_EQ(CUtility::IsKeyWords(CString(u"COUNT_1")), 0);
   EXPECT_EQ(CUtility::IsKeyWords(CString(u" IF")), 0);
+}
+
+struct LocaleSnapshot {
+  std::string all;
+  std::string ctype;
+  std::string cxxGlobal;
+  std::size_t maxCharBytes;
+
+  static LocaleSnapshot Take() {
+    return {std::setlocale(LC_ALL, nullptr), std::setlocale(LC_CTYPE, nullptr), std::locale().name(), MB_CUR_MAX};
+  }
+  bool operator==(const LocaleSnapshot&) const = default;
+};
+
+TEST(LocaleWatch, NameChecksNeverChangeTheLocale) {
+  utility::testsupport::TempDir dir;
+  {
+    std::ofstream out(dir.path() / "gbk.ini", std::ios::binary);
+    for (int i = 0; i < 200; ++i) out << "word" << i << "\r\n\xD6\xD0\xCE\xC4" << i << "\r\n";
+  }
+  const CString path = dir.Windows("gbk.ini");
+  const LocaleSnapshot before = LocaleSnapshot::Take();
+
+  std::atomic<bool> done{false};
+  std::atomic<long> observations{0};
+  std::atomic<long> changes{0};
+  std::thread watcher([&] {
+    while (!done.load()) {
+      if (!(LocaleSnapshot::Take() == before)) changes.fetch_add(1);
+      observations.fetch_add(1);
+    }
+  });
+
+  std::atomic<int> wrongAnswers{0};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < 300; ++i) {
+        const std::u16string word = u"\u4e2d\u6587" + std::u16string(1, static_cast<char16_t>(u'0' + (i + t) % 10));
+        if (CUtility::IsKeyWords(path, CString(std::u16string_view(word))) != 1) wrongAnswers.fetch_add(1);
+        if (CUtility::IsKeyWords(path, CString(u"WORD7")) != 1) wrongAnswers.fetch_add(1);
+        if (CUtility::CheckNameValidiy(CString(u" if "), 0, 0) != 4) wrongAnswers.fetch_add(1);
+        if (CUtility::CheckNameValidiy(CString(u"name_1"), 0, 0) != 0) wrongAnswers.fetch_add(1);
+        // The thread's own locale is still the global one.
+        if (uselocale(static_cast<locale_t>(nullptr)) != LC_GLOBAL_LOCALE) wrongAnswers.fetch_add(1);
+      }
+    });
+  }
+  for (std::thread& w : workers) w.join();
+  done.store(true);
+  watcher.join();
+
+  EXPECT_EQ(wrongAnswers.load(), 0);
+  EXPECT_GT(observations.load(), 0);
+  EXPECT_EQ(changes.load(), 0);
+  EXPECT_TRUE(LocaleSnapshot::Take() == before);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // IsVarSame (same type, same bits) and IsDataEqual (same data across types).
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -10,7 +11,7 @@
 
 namespace {
 
-using namespace varianttest;
+using namespace utility::testsupport::variants;
 
 COleVariant Bstr(const char16_t* units, unsigned length) {
   COleVariant v;
@@ -25,51 +26,28 @@ struct Pair {
   int same, equal;
 };
 
+// The pairs that the generated comparison below does not reach: texts with zeros, reals'
+// signed zeros and NaN, and the types without a numeric reading.
 TEST(Compare, WorkedPairs) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   Pair pairs[] = {
-      {"I4 1 and I2 1", Int(VT_I4, 1), Int(VT_I2, 1), 0, 1},
       {"BOOL -1 and BOOL 1", Int(VT_BOOL, -1), Int(VT_BOOL, 1), 0, 1},
       {"R8 NaN with itself", R8(nan), R8(nan), 0, 0},
       {"R8 0 and -0", R8(0.0), R8(-0.0), 1, 1},
       {"R4 0 and -0", R4(0.0f), R4(-0.0f), 1, 1},
-      {"texts differing in case", Text(u"Abc"), Text(u"abc"), 0, 0},
-      {"same text", Text(u"abc"), Text(u"abc"), 1, 1},
       {"null and empty BSTR", Raw(VT_BSTR, 0), Text(u""), 1, 1},
       {"texts differing after a zero", Bstr(u"ab\0c", 4), Bstr(u"ab\0d", 4), 0, 1},
+      {"texts differing in the last unit", Bstr(u"abc", 3), Bstr(u"abd", 3), 0, 0},
       {"text and its prefix before a zero", Bstr(u"ab\0c", 4), Text(u"ab"), 0, 1},
-      {"I8 with an equal I8", Int(VT_I8, 5), Int(VT_I8, 5), 0, 1},
-      {"EMPTY and NULL", Raw(VT_EMPTY, 0), Raw(VT_NULL, 0), 0, 1},
-      {"EMPTY and EMPTY", Raw(VT_EMPTY, 0), Raw(VT_EMPTY, 7), 1, 1},
-      {"NULL and NULL", Raw(VT_NULL, 1), Raw(VT_NULL, 2), 1, 1},
-      {"EMPTY and I4 0", Raw(VT_EMPTY, 0), Int(VT_I4, 0), 0, 1},
-      {"EMPTY and I4 1", Raw(VT_EMPTY, 0), Int(VT_I4, 1), 0, 0},
-      {"text 5 and I4 5", Text(u"5"), Int(VT_I4, 5), 0, 0},
-      {"text 5 and I4 0", Text(u"5"), Int(VT_I4, 0), 0, 1},
-      {"date and the same date as text", R8(45356.5, VT_DATE), Text(u"2024-03-05 12:00:00"), 0, 1},
       {"date and any text", R8(45356.5, VT_DATE), Text(u"anything"), 0, 1},
-      {"date and a number", R8(5.0, VT_DATE), R8(5.0), 0, 0},
-      {"date and zero", R8(5.0, VT_DATE), Int(VT_I2, 0), 0, 1},
-      {"dates a millisecond apart", R8(45356.5, VT_DATE), R8(45356.5 + 0.001 / 86400, VT_DATE), 0, 0},
-      {"same dates", R8(45356.5, VT_DATE), R8(45356.5, VT_DATE), 1, 1},
-      {"R4 0.1 and R8 0.1", R4(0.1f), R8(0.1), 0, 0},
-      {"I2 5, R8 5", Int(VT_I2, 5), R8(5.0), 0, 1},
-      {"I2 5, UI1 5", Int(VT_I2, 5), Int(VT_UI1, 5), 0, 1},
-      {"BOOL 9 and I4 1", Int(VT_BOOL, 9), Int(VT_I4, 1), 0, 1},
       {"I1 -1 and UI1 255", Raw(VT_I1, 0xFF), Raw(VT_UI1, 0xFF), 0, 0},
-      {"I2 and UI2 same bits", Int(VT_UI2, 65535), Int(VT_UI2, 65535), 1, 1},
-      {"UI4 same", Int(VT_UI4, 4294967295LL), Int(VT_UI4, 4294967295LL), 1, 1},
       {"ERROR same", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020004LL), 1, 1},
-      {"CY halves", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x100000002LL), 1, 1},
+      {"ERROR differs", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020005LL), 0, 1},
+      {"CY same", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x100000002LL), 1, 1},
       {"CY high half differs", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x200000002LL), 0, 1},
-      {"two CY read as 0.0", Int(VT_CY, 1), Int(VT_CY, 2), 0, 1},
-      {"two INT", Int(VT_INT, 1), Int(VT_INT, 2), 0, 1},
       {"DECIMAL", Raw(VT_DECIMAL, 0), Raw(VT_DECIMAL, 0), 0, 1},
       {"VARIANT", Raw(VT_VARIANT, 0), Raw(VT_VARIANT, 0), 0, 1},
       {"code 15", Raw(15, 0), Raw(15, 0), 0, 1},
-      {"byref", Raw(static_cast<VARTYPE>(VT_BYREF | VT_I4), 8), Raw(static_cast<VARTYPE>(VT_BYREF | VT_I4), 8), 0, 1},
-      {"I2 reads 16 bits only", Raw(VT_I2, 0x10005), Raw(VT_I2, 0x20005), 1, 1},
-      {"UI1 reads 8 bits only", Raw(VT_UI1, 0x105), Raw(VT_UI1, 0x205), 1, 1},
   };
   for (Pair& p : pairs) {
     SCOPED_TRACE(p.why);
@@ -83,18 +61,14 @@ TEST(Compare, WorkedPairs) {
   }
 }
 
-TEST(IsVarSame, NeverTheSameAboveUi4EvenWithItself) {
+TEST(IsVarSame, NeverTheSameAboveUi4AndInterfacesByPointer) {
   for (unsigned code : {unsigned{VT_I8}, unsigned{VT_UI8}, unsigned{VT_INT}, unsigned{VT_UINT}, 24u,
                         unsigned{VT_ARRAY | VT_I4}, unsigned{VT_VECTOR | VT_I2}, unsigned{VT_BYREF | VT_EMPTY}}) {
-    SCOPED_TRACE(code);
     COleVariant v = Raw(static_cast<VARTYPE>(code), 0);
-    EXPECT_EQ(CUtility::IsVarSame(v, v), 0);
+    EXPECT_EQ(CUtility::IsVarSame(v, v), 0) << code;
   }
   COleVariant n = R8(std::numeric_limits<double>::quiet_NaN(), VT_DATE);
   EXPECT_EQ(CUtility::IsVarSame(n, n), 0);
-}
-
-TEST(IsVarSame, InterfacePointersCompareAsPointers) {
   int object = 0, other = 0;
   for (VARTYPE vt : {VT_DISPATCH, VT_UNKNOWN}) {
     COleVariant a = Raw(vt, 0), b = Raw(vt, 0), c = Raw(vt, 0);
@@ -105,7 +79,10 @@ TEST(IsVarSame, InterfacePointersCompareAsPointers) {
   }
 }
 
-TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
+// Over generated pairs of small values: IsDataEqual is symmetric and follows the model (absent
+// values equal each other, dates compare as dates, texts as texts, all else by VarToDouble);
+// IsVarSame holds exactly for equal types whose own bytes are equal.
+TEST(Compare, GeneratedPairsFollowTheModel) {
   const unsigned seed = 8675309;
   std::mt19937_64 rng(seed);
   const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_I2,  VT_I4,  VT_R4,  VT_R8, VT_CY,  VT_DATE, VT_BSTR,
@@ -114,8 +91,9 @@ TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
   auto make = [&]() {
     const VARTYPE vt = types[rng() % std::size(types)];
     if (vt == VT_BSTR) return Text(texts[rng() % std::size(texts)]);
-    // Small payloads so that equal values across types come up often.
-    COleVariant v = Raw(vt, rng() % 3);
+    // Small payloads so that equal values across types come up often; high bytes the type
+    // does not read.
+    COleVariant v = Raw(vt, (rng() % 3) | (rng() % 2 ? 0x0100000000000000ull : 0));
     if (vt == VT_R4) v.fltVal = static_cast<float>(rng() % 3);
     if (vt == VT_R8 || vt == VT_DATE) v.dblVal = static_cast<double>(rng() % 3) / (rng() % 2 ? 1.0 : 2.0);
     return v;
@@ -126,23 +104,31 @@ TEST(IsDataEqual, IsSymmetricAndAgreesWithTheNumbersOverRandomPairs) {
                  std::to_string(b.vt));
     const int ab = CUtility::IsDataEqual(a, b);
     ASSERT_EQ(ab, CUtility::IsDataEqual(b, a));
-    const bool bothAbsent = (a.vt <= VT_NULL) && (b.vt <= VT_NULL);
-    const bool bothDates = a.vt == VT_DATE && b.vt == VT_DATE;
-    const bool bothTexts = a.vt == VT_BSTR && b.vt == VT_BSTR;
     int want = 0;
-    if (bothAbsent) {
+    if (a.vt <= VT_NULL && b.vt <= VT_NULL) {
       want = 1;
-    } else if (bothDates) {
+    } else if (a.vt == VT_DATE && b.vt == VT_DATE) {
       want = a.date == b.date ? 1 : 0;
-    } else if (bothTexts) {
+    } else if (a.vt == VT_BSTR && b.vt == VT_BSTR) {
       want = CString(a.bstrVal) == CString(b.bstrVal) ? 1 : 0;
     } else {
       want = CUtility::VarToDouble(&a) == CUtility::VarToDouble(&b) ? 1 : 0;
     }
     ASSERT_EQ(ab, want);
-    // The same value is always equal to itself, and IsVarSame implies IsDataEqual for non-NaN.
     ASSERT_EQ(CUtility::IsDataEqual(a, a), 1);
-    if (CUtility::IsVarSame(a, b)) {
+    int same = 0;
+    if (a.vt == b.vt && a.vt <= VT_UI4) {
+      if (a.vt == VT_BSTR) {
+        same = CString(a.bstrVal) == CString(b.bstrVal);
+      } else if (a.vt <= VT_NULL) {
+        same = 1;
+      } else {
+        const int size = a.vt == VT_BOOL ? 2 : a.vt == VT_CY ? 8 : CUtility::GetSizeByVT(a.vt);
+        same = std::memcmp(&a.llVal, &b.llVal, static_cast<std::size_t>(size)) == 0;
+      }
+    }
+    ASSERT_EQ(CUtility::IsVarSame(a, b), same);
+    if (same != 0) {
       ASSERT_EQ(ab, 1);
     }
   }

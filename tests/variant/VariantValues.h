@@ -8,7 +8,7 @@
 
 #include "support/TempDir.h"
 
-namespace varianttest {
+namespace utility::testsupport::variants {
 
 // A variant of type vt whose 8 value bytes are the given bits (the low bytes are what the
 // small types read).
@@ -33,4 +33,4 @@ inline COleVariant Text(const char16_t* text) { return COleVariant(text); }
 
 inline std::string U8(const CString& s) { return utility::testsupport::Utf8(s); }
 
-}  // namespace varianttest
+}  // namespace utility::testsupport::variants

@@ -1,0 +1,190 @@
+// SetBit and GetBit. On plain values, against the rule: the index is taken modulo 32; GetBit
+// reads bit i of the value widened to 32 bits (by sign for signed types, a float's stored bits,
+// a double's low half); SetBit sets on false and clears on true (the typed overloads' reversed
+// flag) bit i of the type's own bits, and nothing when i reaches past the type's width. On
+// variants: the usual flag sense, the width by type, VT_BOOL's widening and the types that have
+// no bits to address.
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <Utility/Utility.h>
+
+namespace {
+
+int Index(int index) { return ((index % 32) + 32) % 32; }
+
+// Bit i of a value widened to 32 bits, read with an arithmetic shift.
+int ExpectedBit(std::int64_t widened, int index) { return static_cast<int>((widened >> Index(index)) & 1); }
+
+// The type's stored bits after SetBit(value, index, flag).
+template <class T>
+std::uint64_t ExpectedSet(T value, int index, bool flag) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof value);
+  const int width = sizeof(T) >= 4 ? 32 : 8 * static_cast<int>(sizeof(T));  // a double's low half only
+  if (Index(index) >= width) return bits;
+  const std::uint64_t mask = std::uint64_t{1} << Index(index);
+  return flag ? (bits & ~mask) : (bits | mask);
+}
+
+template <class T>
+void ExpectSetBit(T value, int index, bool flag) {
+  T changed = value;
+  CUtility::SetBit(changed, index, flag);
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &changed, sizeof changed);
+  ASSERT_EQ(bits, ExpectedSet(value, index, flag)) << sizeof(T) << "-byte value, index " << index << " flag " << flag;
+  if (Index(index) < 8 * static_cast<int>(sizeof(T))) {
+    ASSERT_EQ(CUtility::GetBit(changed, index), flag ? 0 : 1) << "read back, index " << index;
+  }
+}
+
+TEST(BitAccess, SetAndGetFollowTheRuleOverGeneratedValues) {
+  const unsigned seed = 20261206;
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937_64 rng(seed);
+  for (int round = 0; round < 400; ++round) {
+    const std::uint64_t bits64 = rng();
+    const auto bits = static_cast<std::uint32_t>(bits64);
+    for (int index = -70; index <= 70; ++index) {
+      const auto c = static_cast<char>(static_cast<std::int8_t>(bits));
+      const auto uc = static_cast<unsigned char>(bits);
+      const auto s = static_cast<short>(static_cast<std::int16_t>(bits));
+      const auto us = static_cast<unsigned short>(bits);
+      const double d = std::bit_cast<double>(bits64);
+      ASSERT_EQ(CUtility::GetBit(c, index), ExpectedBit(static_cast<std::int8_t>(bits), index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(uc, index), ExpectedBit(uc, index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(s, index), ExpectedBit(static_cast<std::int16_t>(bits), index))
+          << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(us, index), ExpectedBit(us, index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(static_cast<int>(bits), index), ExpectedBit(bits, index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(bits, index), ExpectedBit(bits, index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(std::bit_cast<float>(bits), index), ExpectedBit(bits, index)) << bits << " " << index;
+      ASSERT_EQ(CUtility::GetBit(d, index), ExpectedBit(bits, index)) << bits << " " << index;
+      for (bool flag : {false, true}) {
+        ExpectSetBit(c, index, flag);
+        ExpectSetBit(uc, index, flag);
+        ExpectSetBit(s, index, flag);
+        ExpectSetBit(us, index, flag);
+        ExpectSetBit(static_cast<int>(bits), index, flag);
+        ExpectSetBit(bits, index, flag);
+        ExpectSetBit(std::bit_cast<float>(bits), index, flag);
+        ExpectSetBit(d, index, flag);
+        if (HasFatalFailure()) return;
+      }
+    }
+  }
+}
+
+TEST(BitAccess, BoolStoresTheFlagWhateverTheIndex) {
+  for (int index : {0, 31, 32, -1, 1000}) {
+    bool b = false;
+    CUtility::SetBit(b, index, true);
+    EXPECT_TRUE(b);
+    CUtility::SetBit(b, index, false);
+    EXPECT_FALSE(b);
+  }
+}
+
+COleVariant Make(VARTYPE vt, std::uint64_t bits) {
+  COleVariant v;
+  v.vt = vt;
+  std::memcpy(&v.llVal, &bits, sizeof bits);
+  return v;
+}
+
+std::uint64_t BitsOf(const VARIANT& v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v.llVal, sizeof bits);
+  return bits;
+}
+
+// Each numeric type behaves as its typed overload, SetBit with the flag reversed, and keeps its
+// type; GetBit widens VT_BOOL as the 16-bit signed value it holds.
+TEST(VariantBits, MatchTheTypedOverloads) {
+  const unsigned seed = 4102;
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937_64 rng(seed);
+  for (int round = 0; round < 200; ++round) {
+    const std::uint64_t bits = rng();
+    for (int index = -33; index <= 40; ++index) {
+      for (bool flag : {false, true}) {
+        SCOPED_TRACE("bits " + std::to_string(bits) + " index " + std::to_string(index) + " flag " +
+                     std::to_string(flag));
+        const auto check = [&](VARTYPE vt, auto typed) {
+          COleVariant v = Make(vt, bits);
+          EXPECT_EQ(CUtility::GetBit(v, index), CUtility::GetBit(typed, index)) << "vt " << vt;
+          CUtility::SetBit(v, index, flag);
+          CUtility::SetBit(typed, index, !flag);
+          EXPECT_EQ(v.vt, vt);
+          std::uint64_t expected = bits;
+          std::memcpy(&expected, &typed, sizeof typed);  // the untouched bytes stay as they were
+          EXPECT_EQ(BitsOf(v), expected) << "vt " << vt;
+        };
+        check(VT_I1, static_cast<char>(bits));
+        check(VT_UI1, static_cast<unsigned char>(bits));
+        check(VT_I2, static_cast<short>(bits));
+        check(VT_UI2, static_cast<unsigned short>(bits));
+        check(VT_I4, static_cast<int>(bits));
+        check(VT_UI4, static_cast<unsigned>(bits));
+        check(VT_R4, std::bit_cast<float>(static_cast<std::uint32_t>(bits)));
+        check(VT_R8, std::bit_cast<double>(bits));
+        EXPECT_EQ(CUtility::GetBit(Make(VT_BOOL, bits), index), CUtility::GetBit(static_cast<short>(bits), index));
+      }
+    }
+  }
+}
+
+TEST(VariantSetBit, BoolBecomesTrueOrFalseByTheWidenedValue) {
+  struct Case {
+    VARIANT_BOOL start;
+    int index;
+    bool flag;
+    VARIANT_BOOL expected;
+    const char* what;
+  };
+  for (const Case& c : {Case{VARIANT_FALSE, 0, true, VARIANT_TRUE, "setting any bit of false"},
+                        Case{VARIANT_FALSE, 31, true, VARIANT_TRUE, "setting a sign-extended bit"},
+                        Case{VARIANT_TRUE, 5, false, VARIANT_TRUE, "clearing one bit of true"},
+                        Case{VARIANT_TRUE, 20, false, VARIANT_TRUE, "clearing a widened bit of true"},
+                        Case{VARIANT_FALSE, 7, false, VARIANT_FALSE, "clearing a bit of false"},
+                        Case{1, 0, false, VARIANT_FALSE, "clearing the only bit of a non-standard true"},
+                        Case{1, 1, false, VARIANT_TRUE, "clearing another bit of it normalises it"},
+                        Case{2, 33, false, VARIANT_FALSE, "index 33 is bit 1"}}) {
+    SCOPED_TRACE(c.what);
+    COleVariant v = Make(VT_BOOL, static_cast<std::uint16_t>(c.start));
+    CUtility::SetBit(v, c.index, c.flag);
+    EXPECT_EQ(v.vt, VT_BOOL);
+    EXPECT_EQ(v.boolVal, c.expected);
+  }
+}
+
+TEST(VariantBits, TypesWithoutBitsAreLeftAloneAndReadZero) {
+  const std::uint64_t pattern = 0xFFFFFFFFFFFFFFFFull;
+  const VARTYPE types[] = {VT_EMPTY, VT_NULL, VT_CY,  VT_DATE,          VT_ERROR,         VT_INT,
+                           VT_UINT,  VT_I8,   VT_UI8, VT_I4 | VT_BYREF, VT_UI1 | VT_BYREF};
+  for (VARTYPE vt : types) {
+    SCOPED_TRACE("vt " + std::to_string(vt));
+    for (int index = -1; index <= 32; ++index) {
+      COleVariant v = Make(vt, pattern);
+      CUtility::SetBit(v, index, false);
+      EXPECT_EQ(BitsOf(v), pattern);
+      EXPECT_EQ(v.vt, vt);
+      EXPECT_EQ(CUtility::GetBit(Make(vt, pattern), index), 0);
+      v.vt = VT_EMPTY;  // the pattern is no value a clear could release
+    }
+  }
+  COleVariant text(u"text");
+  const BSTR before = text.bstrVal;
+  CUtility::SetBit(text, 0, true);
+  EXPECT_EQ(text.bstrVal, before);
+  EXPECT_EQ(text.vt, VT_BSTR);
+  for (int index = 0; index < 32; ++index) EXPECT_EQ(CUtility::GetBit(text, index), 0);
+}
+
+}  // namespace
