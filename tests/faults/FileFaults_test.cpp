@@ -9,11 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "faults/FileFaultTest.h"
+#include "faults/LibcFaults.h"
+#include "faults/Sweep.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
 
 namespace {
 
-using namespace faults::filetest;
+namespace fs = std::filesystem;
+using faults::Fault;
+using faults::LibcFaultScope;
+using utility::testsupport::ReadBytes;
+using utility::testsupport::TempDir;
 
 // The code a failed call reports for a fault, or 0 where the call must succeed.
 LONG ExpectedCode(Fault fault) {
@@ -39,7 +46,7 @@ std::string Pattern(std::size_t n, char seed) {
 TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
   // Chunks of a page, more than a page, one byte and many pages.
   const std::vector<std::string> chunks = {Pattern(4096, 'a'), Pattern(5000, 'A'), "z", Pattern(70000, '0')};
-  for (Fault fault : kEveryFault) {
+  for (Fault fault : faults::kEveryFault) {
     SCOPED_TRACE(faults::Name(fault));
     TempDir dir;
     const CString name = dir.Windows("data.bin");
@@ -173,20 +180,6 @@ TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsM
       EXPECT_EQ(points, static_cast<int>(levels.size()));
     }
   }
-}
-
-// The hooks reach the library's calls, and only those inside the armed directory.
-TEST(FaultHooks, OnlyCallsInsideTheArmedDirectoryAreCounted) {
-  TempDir armed, other;
-  LibcFaultScope scope(armed.path(), faults::kEveryCall, 1000, Fault::kIoError);
-  CUtility::SaveTrackLog(other.Windows("log.txt"), CString(u"elsewhere"), 0);
-  EXPECT_EQ(CUtility::CreateAllDirectories(other.Windows("x\\y")), 1);
-  EXPECT_EQ(scope.Seen(), 0);
-  CUtility::SaveTrackLog(armed.Windows("log.txt"), CString(u"here"), 0);
-  EXPECT_EQ(scope.Seen(), 1);
-  EXPECT_EQ(CUtility::CreateAllDirectories(armed.Windows("x\\y")), 1);
-  EXPECT_EQ(scope.Seen(), 3);
-  EXPECT_FALSE(scope.Fired());
 }
 
 }  // namespace

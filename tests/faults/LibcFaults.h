@@ -9,7 +9,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 
 namespace faults {
 
@@ -21,7 +20,6 @@ enum Call : unsigned {
   kLink = 1u << 3,    // link
   kMkdir = 1u << 4,   // mkdir
 };
-inline constexpr unsigned kEveryCall = kWrite | kSync | kRename | kLink | kMkdir;
 
 enum class Fault {
   kNoSpace,        // ENOSPC, and every later write fails with ENOSPC too: the disk stays full
@@ -30,6 +28,8 @@ enum class Fault {
   kShortWrite,     // a write stores part of its data and returns the short count; later ones work
   kShortThenFull,  // a write stores part of its data; every later write fails with ENOSPC
 };
+inline constexpr Fault kEveryFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
+                                        Fault::kShortThenFull};
 
 const char* Name(Fault fault);
 // The calls a fault applies to (the short writes only to writes).
@@ -45,10 +45,8 @@ class LibcFaultScope {
   LibcFaultScope(const LibcFaultScope&) = delete;
   LibcFaultScope& operator=(const LibcFaultScope&) = delete;
 
-  // How many armed calls were seen, and whether the fault was injected.
-  int Seen() const;
+  // Whether the fault was injected, and the kind of the call that got it (0 while none did).
   bool Fired() const;
-  // The kind of the call that got the fault (0 while none did).
   unsigned FiredCall() const;
 };
 
