@@ -12,7 +12,6 @@
 #include <random>
 #include <set>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace faults {
@@ -59,9 +58,8 @@ struct File {
   std::string* path;  // null for a file without a name
 };
 
-bool Inside(const Shim& shim, const std::string& p) { return shim.counter.Inside(p); }
-bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && Inside(shim, *path); }
-bool Inside(const Shim& shim, const char* path) { return path != nullptr && Inside(shim, std::string(path)); }
+bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && shim.counter.Inside(*path); }
+bool Inside(const Shim& shim, const char* path) { return path != nullptr && shim.counter.Inside(path); }
 
 std::string Contents(const std::string& path, bool& exists) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -83,15 +81,7 @@ void Track(Shim& shim, const std::string& path) {
 }
 
 int ErrorFor(VfsCall call) {
-  switch (call) {
-    case kVfsWrite:
-      return SQLITE_IOERR_WRITE;
-    case kVfsSync:
-      return SQLITE_IOERR_FSYNC;
-    case kVfsTruncate:
-      return SQLITE_IOERR_TRUNCATE;
-  }
-  return SQLITE_IOERR;
+  return call == kVfsWrite ? SQLITE_IOERR_WRITE : call == kVfsSync ? SQLITE_IOERR_FSYNC : SQLITE_IOERR_TRUNCATE;
 }
 
 constexpr int kProceed = SQLITE_OK;
@@ -104,18 +94,10 @@ int Decide(File* f, VfsCall call) {
   if (!Inside(shim, f->path)) return kProceed;
   if (shim.dead) return ErrorFor(call);
   if (!shim.armed || !shim.counter.Hit(call)) return kProceed;
-  switch (shim.fault) {
-    case VfsFault::kFull:
-      return SQLITE_FULL;
-    case VfsFault::kIoError:
-      return ErrorFor(call);
-    case VfsFault::kShortWrite:
-      return call == kVfsWrite ? kShorten : ErrorFor(call);
-    case VfsFault::kPowerCut:
-      shim.dead = true;
-      return ErrorFor(call);
-  }
-  return kProceed;
+  if (shim.fault == VfsFault::kFull) return SQLITE_FULL;
+  if (shim.fault == VfsFault::kShortWrite && call == kVfsWrite) return kShorten;
+  shim.dead = shim.fault == VfsFault::kPowerCut;
+  return ErrorFor(call);
 }
 
 bool Dead(File* f) {
@@ -298,6 +280,14 @@ int Delete(sqlite3_vfs*, const char* name, int syncDirectory) {
   return sqlite3_vfs_register(&shim.vfs, 1) == SQLITE_OK;
 }();
 
+// Power back, nothing armed, nothing kept.
+void PowerOn(Shim& shim) {
+  shim.armed = false;
+  shim.dead = false;
+  shim.tracking = false;
+  shim.files.clear();
+}
+
 // Applies a write to content, growing it with zero bytes where needed.
 void Apply(std::string& content, std::int64_t offset, const std::string& data) {
   const auto at = static_cast<std::size_t>(offset);
@@ -308,17 +298,8 @@ void Apply(std::string& content, std::int64_t offset, const std::string& data) {
 }  // namespace
 
 const char* Name(VfsFault fault) {
-  switch (fault) {
-    case VfsFault::kFull:
-      return "SQLITE_FULL";
-    case VfsFault::kIoError:
-      return "SQLITE_IOERR";
-    case VfsFault::kShortWrite:
-      return "short write";
-    case VfsFault::kPowerCut:
-      return "power cut";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"SQLITE_FULL", "SQLITE_IOERR", "short write", "power cut"};
+  return kNames[static_cast<int>(fault)];
 }
 
 unsigned VfsCallsFor(VfsFault fault, unsigned calls) {
@@ -339,10 +320,7 @@ VfsFaultScope::VfsFaultScope(const std::filesystem::path& directory, unsigned ca
 VfsFaultScope::~VfsFaultScope() {
   Shim& shim = TheShim();
   std::lock_guard<std::mutex> lock(shim.mutex);
-  shim.armed = false;
-  shim.dead = false;
-  shim.tracking = false;
-  shim.files.clear();
+  PowerOn(shim);
   shim.counter.Disarm();
 }
 
@@ -363,8 +341,7 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
   for (auto& [path, t] : shim.files) {
     bool exists = t.exists;
     std::string content = t.synced;
-    for (const Unsynced& change : t.since) {
-      if (mode == AfterCut::kLoseUnsynced) break;
+    for (const Unsynced& change : mode == AfterCut::kRandomMix ? t.since : std::vector<Unsynced>{}) {
       const int fate = pick(3);  // 0 lost, 1 kept, 2 torn
       if (fate == 0) continue;
       switch (change.kind) {
@@ -395,27 +372,20 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
           break;
       }
     }
-    std::error_code ec;
     if (!exists) {
-      std::filesystem::remove(path, ec);
+      std::filesystem::remove(path);
       continue;
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
   }
   // The shared memory index is memory, not disk: nothing of it survives.
-  std::error_code ec;
   std::vector<std::filesystem::path> memory;
-  for (auto it = std::filesystem::recursive_directory_iterator(shim.counter.directory, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().string();
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, "-shm") == 0) memory.push_back(it->path());
+  for (const auto& entry : std::filesystem::directory_iterator(shim.counter.directory)) {
+    if (entry.path().string().ends_with("-shm")) memory.push_back(entry.path());
   }
-  for (const auto& file : memory) std::filesystem::remove(file, ec);
-  shim.files.clear();
-  shim.dead = false;
-  shim.armed = false;
-  shim.tracking = false;
+  for (const auto& file : memory) std::filesystem::remove(file);
+  PowerOn(shim);
   return true;
 }
 
