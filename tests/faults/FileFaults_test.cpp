@@ -24,17 +24,8 @@ using utility::testsupport::TempDir;
 
 // The code a failed call reports for a fault, or 0 where the call must succeed.
 LONG ExpectedCode(Fault fault) {
-  switch (fault) {
-    case Fault::kNoSpace:
-    case Fault::kShortThenFull:
-      return ERROR_DISK_FULL;
-    case Fault::kIoError:
-      return ERROR_GEN_FAILURE;
-    case Fault::kInterrupted:
-    case Fault::kShortWrite:
-      return ERROR_SUCCESS;
-  }
-  return -1;
+  if (fault == Fault::kIoError) return ERROR_GEN_FAILURE;
+  return fault == Fault::kNoSpace || fault == Fault::kShortThenFull ? ERROR_DISK_FULL : ERROR_SUCCESS;
 }
 
 std::string Pattern(std::size_t n, char seed) {
@@ -93,7 +84,6 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
     // One call per chunk for the plain faults (a short write needs a second call), and the sync.
     EXPECT_GE(points,
               static_cast<int>(faults::CallsFor(fault, faults::kSync) != 0 ? chunks.size() + 1 : chunks.size()));
-    ::testing::Test::RecordProperty(std::string("points ") + faults::Name(fault), points);
   }
 }
 
@@ -162,11 +152,8 @@ TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsM
         bool fired = false;
         {
           LibcFaultScope scope(dir.path(), faults::kMkdir, n, fault);
-          if (op.ex) {
-            result = CUtility::CreateAllDirectoriesEx((dir.path() / "a/b/c/d/file.txt").string().c_str());
-          } else {
-            result = CUtility::CreateAllDirectories(dir.Windows("a\\b\\c\\d"));
-          }
+          result = op.ex ? CUtility::CreateAllDirectoriesEx((dir.path() / "a/b/c/d/file.txt").string().c_str())
+                         : CUtility::CreateAllDirectories(dir.Windows("a\\b\\c\\d"));
           fired = scope.Fired();
         }
         const bool mustSucceed = !fired || ExpectedCode(fault) == ERROR_SUCCESS;

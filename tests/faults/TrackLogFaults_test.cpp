@@ -70,7 +70,6 @@ TEST(SaveTrackLogUnderFaults, ALogHoldsOnlyWholeEntriesAndEveryEntryNotFailed) {
         return fired;
       });
       EXPECT_EQ(points, static_cast<int>(appends.size()));
-      ::testing::Test::RecordProperty(std::string("points ") + faults::Name(fault) + " " + std::to_string(w), points);
     }
   }
 }

@@ -114,22 +114,12 @@ TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
 
 TEST(CFile, NamesBecomeNativeUtf8PathsWithSlashes) {
   TempDir dir;
-  fs::create_directory(dir.path() / "sub");
   fs::create_directory(dir.path() / "\xe7\x9b\xae");  // 目
-  struct Case {
-    const char16_t* name;
-    const char* native;
-  };
-  for (const Case& c : {Case{u"plain.txt", "plain.txt"}, Case{u"sub\\a.txt", "sub/a.txt"},
-                        Case{u"\u4e2d\u6587.txt", "\xe4\xb8\xad\xe6\x96\x87.txt"},
-                        Case{u"\u76ee\\caf\u00e9", "\xe7\x9b\xae/caf\xc3\xa9"}}) {
-    SCOPED_TRACE(c.native);
-    CFile f;
-    ASSERT_TRUE(f.Open(dir.Windows() + u"\\" + c.name, CFile::modeCreate | CFile::modeWrite));
-    f.Write(c.native, static_cast<UINT>(std::string(c.native).size()));
-    f.Close();
-    EXPECT_EQ(ReadBytes(dir.path() / c.native), c.native);
-  }
+  CFile f;
+  ASSERT_TRUE(f.Open(dir.Windows() + u"\\\u76ee\\caf\u00e9", CFile::modeCreate | CFile::modeWrite));
+  f.Write("x", 1);
+  f.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "\xe7\x9b\xae/caf\xc3\xa9"), "x");
 }
 
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
