@@ -147,11 +147,6 @@ INTERPOSED int fsync(int fd) {
   return Fails(Decide(faults::kSync, nullptr, fd)) ? -1 : real(fd);
 }
 
-INTERPOSED int rename(const char* from, const char* to) noexcept {
-  static const auto real = Next<int (*)(const char*, const char*)>("rename");
-  return Fails(Decide(faults::kRename, from, -1)) ? -1 : real(from, to);
-}
-
 INTERPOSED int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) noexcept {
   static const auto real = Next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
   return Fails(Decide(faults::kRename, from, -1)) ? -1 : real(fromDir, from, toDir, to, flags);

@@ -1,6 +1,6 @@
 // Fault injection for the C library calls through which the platform's file layer changes the
-// file system. The test executable defines write, fsync, rename, renameat2, link and mkdir
-// itself, so the dynamic linker binds every call the libraries make to these definitions; each
+// file system. The test executable defines write, fsync, renameat2, link and mkdir itself, so
+// the dynamic linker binds every call the libraries make to these definitions; each
 // forwards to the next definition in the search order (a sanitizer's interceptor when there is
 // one, else the C library) unless a fault is armed for it.
 //
@@ -16,7 +16,7 @@ namespace faults {
 enum Call : unsigned {
   kWrite = 1u << 0,   // write
   kSync = 1u << 1,    // fsync
-  kRename = 1u << 2,  // rename, renameat2
+  kRename = 1u << 2,  // renameat2 (the no-replace rename)
   kLink = 1u << 3,    // link
   kMkdir = 1u << 4,   // mkdir
 };

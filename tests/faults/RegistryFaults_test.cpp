@@ -225,7 +225,7 @@ TEST(RegistryUnderFileFaults, HiveCreationReportsFailedSyncsAndLinksAndRetriesIn
       bool fired = false;
       unsigned call = 0;
       {
-        faults::LibcFaultScope scope(run, faults::kSync | faults::kLink | faults::kRename | faults::kMkdir, n, fault);
+        faults::LibcFaultScope scope(run, faults::kSync | faults::kLink | faults::kMkdir, n, fault);
         rc = LoadHive(file, root);
         fired = scope.Fired();
         call = scope.FiredCall();

@@ -129,19 +129,14 @@ TEST_F(RegistryApi, QueryInfoDescribesTheKey) {
     ASSERT_EQ(RegCreateKeyExW(key, W(n), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_SUCCESS);
     RegCloseKey(sub);
   }
-  DWORD subKeys = 99, maxSub = 99, maxClass = 99, values = 99, maxName = 99, maxData = 99, sd = 99;
+  DWORD info[7] = {99, 99, 99, 99, 99, 99, 99};  // sub-keys, longest name, class; values, longest name, data; sd
   FILETIME written{};
   WCHAR cls[4] = {u'x'};
   DWORD clsSize = 4;
-  ASSERT_EQ(RegQueryInfoKeyW(key, cls, &clsSize, nullptr, &subKeys, &maxSub, &maxClass, &values, &maxName, &maxData,
-                             &sd, &written),
+  ASSERT_EQ(RegQueryInfoKeyW(key, cls, &clsSize, nullptr, &info[0], &info[1], &info[2], &info[3], &info[4], &info[5],
+                             &info[6], &written),
             ERROR_SUCCESS);
-  EXPECT_EQ(subKeys, 2u);
-  EXPECT_EQ(maxSub, 7u);
-  EXPECT_EQ(values, 2u);
-  EXPECT_EQ(maxName, 13u);
-  EXPECT_EQ(maxData, 300u);
-  EXPECT_EQ(maxClass, 0u);
+  EXPECT_EQ(std::vector<DWORD>(info, info + 7), (std::vector<DWORD>{2, 7, 0, 2, 13, 300, 0}));
   EXPECT_EQ(clsSize, 0u);
   EXPECT_EQ(cls[0], 0);
   // Last change is recent: after 2020 in FILETIME ticks.
