@@ -3,10 +3,11 @@
 #include "faults/VfsShim.h"
 
 #include "faults/ArmedCalls.h"
+#include "support/Files.h"
 
 #include <sqlite3.h>
 
-#include <fstream>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <random>
@@ -62,14 +63,8 @@ bool Inside(const Shim& shim, const std::string* path) { return path != nullptr 
 bool Inside(const Shim& shim, const char* path) { return path != nullptr && shim.counter.Inside(path); }
 
 std::string Contents(const std::string& path, bool& exists) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  exists = static_cast<bool>(in);
-  if (!exists) return {};
-  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
+  exists = std::filesystem::exists(path);
+  return utility::testsupport::ReadBytes(path);
 }
 
 // Starts tracking a file as it is on disk now, unless it is tracked already.
@@ -222,14 +217,8 @@ int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out
   if (name != nullptr) {
     std::lock_guard<std::mutex> lock(shim.mutex);
     if (shim.dead && Inside(shim, name)) return SQLITE_CANTOPEN;
-    try {
-      f->path = new std::string(name);
-      if (Inside(shim, f->path)) Track(shim, *f->path);
-    } catch (...) {
-      delete f->path;
-      f->path = nullptr;
-      return SQLITE_NOMEM;
-    }
+    f->path = new std::string(name);
+    if (Inside(shim, f->path)) Track(shim, *f->path);
   }
   const int rc = Real()->xOpen(Real(), name, f->real, flags, outFlags);
   if (f->real->pMethods == nullptr) {
@@ -376,8 +365,7 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
       std::filesystem::remove(path);
       continue;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    utility::testsupport::WriteBytes(path, content);
   }
   // The shared memory index is memory, not disk: nothing of it survives.
   std::vector<std::filesystem::path> memory;
