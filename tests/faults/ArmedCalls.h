@@ -19,20 +19,10 @@ struct ArmedCalls {
   bool fired = false;
 
   void Arm(const std::filesystem::path& dir, unsigned kinds, int n) {
-    directory = dir.string() + "/";
     std::error_code ec;
-    canonical = std::filesystem::canonical(dir, ec).string() + "/";
-    calls = kinds;
-    nth = n;
-    seen = 0;
-    fired = false;
+    *this = ArmedCalls{dir.string() + "/", std::filesystem::canonical(dir, ec).string() + "/", kinds, n};
   }
-
-  void Disarm() {
-    directory.clear();
-    canonical.clear();
-    calls = 0;
-  }
+  void Disarm() { *this = ArmedCalls{}; }
 
   bool Inside(std::string_view path) const {
     const auto under = [&](const std::string& dir) { return !dir.empty() && path.substr(0, dir.size()) == dir; };

@@ -68,6 +68,16 @@ inline std::string Bytes(std::size_t n, unsigned seed) {
   return s;
 }
 
+// The hive file of one attempt of a sweep, in a directory of its own below dir; a copy of
+// templ when one is given.
+inline std::filesystem::path NewAttempt(const std::filesystem::path& dir, const std::filesystem::path& templ = {}) {
+  static int attempt = 0;
+  const std::filesystem::path run = dir / ("run" + std::to_string(++attempt));
+  std::filesystem::create_directory(run);
+  if (!templ.empty()) std::filesystem::copy_file(templ, run / "hive.db");
+  return run / "hive.db";
+}
+
 // Whether any file of a half-made hive (a ".new-" sibling) was left in dir.
 inline bool LeftoverTemporaries(const std::filesystem::path& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {

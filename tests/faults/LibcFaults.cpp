@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <mutex>
 
 namespace faults {
@@ -33,8 +32,6 @@ Plan& ThePlan() {
   return *plan;
 }
 
-bool Inside(const Plan& plan, const char* path) { return path != nullptr && plan.armed.Inside(path); }
-
 bool DescriptorInside(const Plan& plan, int fd) {
   char link[64];
   std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -42,56 +39,50 @@ bool DescriptorInside(const Plan& plan, int fd) {
   const ssize_t n = ::readlink(link, target, sizeof target - 1);
   if (n <= 0) return false;
   target[n] = 0;
-  return Inside(plan, target);
+  return plan.armed.Inside(target);
 }
 
-// What an interposed call is to do.
+// What an interposed call is to do: fail with an errno (error != 0), store part of the data
+// (a write), or run as asked.
 struct Verdict {
-  bool fail = false;  // return -1 with error
   int error = 0;
-  bool shorten = false;  // a write: store part of the data only
+  bool shorten = false;
 };
 
 // Decides for one call of a kind on a path or a descriptor (fd >= 0).
 Verdict Decide(Call call, const char* path, int fd) {
-  Verdict v;
-  if (!g_armed.load(std::memory_order_acquire)) return v;
+  if (!g_armed.load(std::memory_order_acquire)) return {};
   const int saved = errno;
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  const bool inside = fd >= 0 ? DescriptorInside(plan, fd) : Inside(plan, path);
+  const bool inside = fd >= 0 ? DescriptorInside(plan, fd) : path != nullptr && plan.armed.Inside(path);
   errno = saved;
-  if (!inside) return v;
-  if (plan.diskFull && call == kWrite) {
-    v.fail = true;
-    v.error = ENOSPC;
-    return v;
-  }
-  if (!plan.armed.Hit(call)) return v;
+  if (!inside) return {};
+  if (plan.diskFull && call == kWrite) return {ENOSPC};
+  if (!plan.armed.Hit(call)) return {};
   plan.firedCall = call;
   switch (plan.fault) {
     case Fault::kNoSpace:
-      v.fail = true;
-      v.error = ENOSPC;
       plan.diskFull = true;
-      break;
+      return {ENOSPC};
     case Fault::kIoError:
-      v.fail = true;
-      v.error = EIO;
-      break;
+      return {EIO};
     case Fault::kInterrupted:
-      v.fail = true;
-      v.error = EINTR;
-      break;
-    case Fault::kShortWrite:
-      v.shorten = true;
-      break;
+      return {EINTR};
     case Fault::kShortThenFull:
-      v.shorten = true;
       plan.diskFull = true;
-      break;
+      return {0, true};
+    case Fault::kShortWrite:
+      return {0, true};
   }
-  return v;
+  return {};
+}
+
+// True, with errno set, when the call is to fail.
+bool Fails(const Verdict& v) {
+  if (v.error == 0) return false;
+  errno = v.error;
+  return true;
 }
 
 // The next definition of a C library function after this executable's.
@@ -103,19 +94,8 @@ F Next(const char* name) {
 }  // namespace
 
 const char* Name(Fault fault) {
-  switch (fault) {
-    case Fault::kNoSpace:
-      return "ENOSPC";
-    case Fault::kIoError:
-      return "EIO";
-    case Fault::kInterrupted:
-      return "EINTR";
-    case Fault::kShortWrite:
-      return "short write";
-    case Fault::kShortThenFull:
-      return "short write, then ENOSPC";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"ENOSPC", "EIO", "EINTR", "short write", "short write, then ENOSPC"};
+  return kNames[static_cast<int>(fault)];
 }
 
 unsigned CallsFor(Fault fault, unsigned calls) {
@@ -134,12 +114,6 @@ LibcFaultScope::LibcFaultScope(const std::filesystem::path& directory, unsigned 
 
 LibcFaultScope::~LibcFaultScope() { g_armed.store(false, std::memory_order_release); }
 
-int LibcFaultScope::Seen() const {
-  Plan& plan = ThePlan();
-  std::lock_guard<std::mutex> lock(plan.mutex);
-  return plan.armed.seen;
-}
-
 bool LibcFaultScope::Fired() const {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
@@ -154,70 +128,36 @@ unsigned LibcFaultScope::FiredCall() const {
 
 }  // namespace faults
 
-using faults::Call;
 using faults::Decide;
-using faults::Verdict;
+using faults::Fails;
+using faults::Next;
 
 // The project builds with hidden visibility; these must be seen by the dynamic linker.
 #define INTERPOSED extern "C" __attribute__((visibility("default")))
 
 INTERPOSED ssize_t write(int fd, const void* buffer, size_t count) {
-  static const auto real = faults::Next<ssize_t (*)(int, const void*, size_t)>("write");
-  const Verdict v = Decide(faults::kWrite, nullptr, fd);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  if (v.shorten && count > 1) return real(fd, buffer, count / 2);
-  return real(fd, buffer, count);
+  static const auto real = Next<ssize_t (*)(int, const void*, size_t)>("write");
+  const faults::Verdict v = Decide(faults::kWrite, nullptr, fd);
+  if (Fails(v)) return -1;
+  return real(fd, buffer, v.shorten && count > 1 ? count / 2 : count);
 }
 
 INTERPOSED int fsync(int fd) {
-  static const auto real = faults::Next<int (*)(int)>("fsync");
-  const Verdict v = Decide(faults::kSync, nullptr, fd);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  return real(fd);
-}
-
-INTERPOSED int rename(const char* from, const char* to) noexcept {
-  static const auto real = faults::Next<int (*)(const char*, const char*)>("rename");
-  const Verdict v = Decide(faults::kRename, from, -1);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  return real(from, to);
+  static const auto real = Next<int (*)(int)>("fsync");
+  return Fails(Decide(faults::kSync, nullptr, fd)) ? -1 : real(fd);
 }
 
 INTERPOSED int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) noexcept {
-  static const auto real = faults::Next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
-  const Verdict v = Decide(faults::kRename, from, -1);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  return real(fromDir, from, toDir, to, flags);
+  static const auto real = Next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
+  return Fails(Decide(faults::kRename, from, -1)) ? -1 : real(fromDir, from, toDir, to, flags);
 }
 
 INTERPOSED int link(const char* from, const char* to) noexcept {
-  static const auto real = faults::Next<int (*)(const char*, const char*)>("link");
-  const Verdict v = Decide(faults::kLink, to, -1);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  return real(from, to);
+  static const auto real = Next<int (*)(const char*, const char*)>("link");
+  return Fails(Decide(faults::kLink, to, -1)) ? -1 : real(from, to);
 }
 
 INTERPOSED int mkdir(const char* path, mode_t mode) noexcept {
-  static const auto real = faults::Next<int (*)(const char*, mode_t)>("mkdir");
-  const Verdict v = Decide(faults::kMkdir, path, -1);
-  if (v.fail) {
-    errno = v.error;
-    return -1;
-  }
-  return real(path, mode);
+  static const auto real = Next<int (*)(const char*, mode_t)>("mkdir");
+  return Fails(Decide(faults::kMkdir, path, -1)) ? -1 : real(path, mode);
 }

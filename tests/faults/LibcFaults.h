@@ -1,6 +1,6 @@
 // Fault injection for the C library calls through which the platform's file layer changes the
-// file system. The test executable defines write, fsync, rename, renameat2, link and mkdir
-// itself, so the dynamic linker binds every call the libraries make to these definitions; each
+// file system. The test executable defines write, fsync, renameat2, link and mkdir itself, so
+// the dynamic linker binds every call the libraries make to these definitions; each
 // forwards to the next definition in the search order (a sanitizer's interceptor when there is
 // one, else the C library) unless a fault is armed for it.
 //
@@ -9,7 +9,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 
 namespace faults {
 
@@ -17,11 +16,10 @@ namespace faults {
 enum Call : unsigned {
   kWrite = 1u << 0,   // write
   kSync = 1u << 1,    // fsync
-  kRename = 1u << 2,  // rename, renameat2
+  kRename = 1u << 2,  // renameat2 (the no-replace rename)
   kLink = 1u << 3,    // link
   kMkdir = 1u << 4,   // mkdir
 };
-inline constexpr unsigned kEveryCall = kWrite | kSync | kRename | kLink | kMkdir;
 
 enum class Fault {
   kNoSpace,        // ENOSPC, and every later write fails with ENOSPC too: the disk stays full
@@ -30,6 +28,8 @@ enum class Fault {
   kShortWrite,     // a write stores part of its data and returns the short count; later ones work
   kShortThenFull,  // a write stores part of its data; every later write fails with ENOSPC
 };
+inline constexpr Fault kEveryFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
+                                        Fault::kShortThenFull};
 
 const char* Name(Fault fault);
 // The calls a fault applies to (the short writes only to writes).
@@ -45,10 +45,8 @@ class LibcFaultScope {
   LibcFaultScope(const LibcFaultScope&) = delete;
   LibcFaultScope& operator=(const LibcFaultScope&) = delete;
 
-  // How many armed calls were seen, and whether the fault was injected.
-  int Seen() const;
+  // Whether the fault was injected, and the kind of the call that got it (0 while none did).
   bool Fired() const;
-  // The kind of the call that got the fault (0 while none did).
   unsigned FiredCall() const;
 };
 

@@ -3,16 +3,16 @@
 #include "faults/VfsShim.h"
 
 #include "faults/ArmedCalls.h"
+#include "support/Files.h"
 
 #include <sqlite3.h>
 
-#include <fstream>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <random>
 #include <set>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace faults {
@@ -59,19 +59,12 @@ struct File {
   std::string* path;  // null for a file without a name
 };
 
-bool Inside(const Shim& shim, const std::string& p) { return shim.counter.Inside(p); }
-bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && Inside(shim, *path); }
-bool Inside(const Shim& shim, const char* path) { return path != nullptr && Inside(shim, std::string(path)); }
+bool Inside(const Shim& shim, const std::string* path) { return path != nullptr && shim.counter.Inside(*path); }
+bool Inside(const Shim& shim, const char* path) { return path != nullptr && shim.counter.Inside(path); }
 
 std::string Contents(const std::string& path, bool& exists) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  exists = static_cast<bool>(in);
-  if (!exists) return {};
-  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
+  exists = std::filesystem::exists(path);
+  return utility::testsupport::ReadBytes(path);
 }
 
 // Starts tracking a file as it is on disk now, unless it is tracked already.
@@ -83,15 +76,7 @@ void Track(Shim& shim, const std::string& path) {
 }
 
 int ErrorFor(VfsCall call) {
-  switch (call) {
-    case kVfsWrite:
-      return SQLITE_IOERR_WRITE;
-    case kVfsSync:
-      return SQLITE_IOERR_FSYNC;
-    case kVfsTruncate:
-      return SQLITE_IOERR_TRUNCATE;
-  }
-  return SQLITE_IOERR;
+  return call == kVfsWrite ? SQLITE_IOERR_WRITE : call == kVfsSync ? SQLITE_IOERR_FSYNC : SQLITE_IOERR_TRUNCATE;
 }
 
 constexpr int kProceed = SQLITE_OK;
@@ -104,18 +89,10 @@ int Decide(File* f, VfsCall call) {
   if (!Inside(shim, f->path)) return kProceed;
   if (shim.dead) return ErrorFor(call);
   if (!shim.armed || !shim.counter.Hit(call)) return kProceed;
-  switch (shim.fault) {
-    case VfsFault::kFull:
-      return SQLITE_FULL;
-    case VfsFault::kIoError:
-      return ErrorFor(call);
-    case VfsFault::kShortWrite:
-      return call == kVfsWrite ? kShorten : ErrorFor(call);
-    case VfsFault::kPowerCut:
-      shim.dead = true;
-      return ErrorFor(call);
-  }
-  return kProceed;
+  if (shim.fault == VfsFault::kFull) return SQLITE_FULL;
+  if (shim.fault == VfsFault::kShortWrite && call == kVfsWrite) return kShorten;
+  shim.dead = shim.fault == VfsFault::kPowerCut;
+  return ErrorFor(call);
 }
 
 bool Dead(File* f) {
@@ -194,95 +171,37 @@ int Sync(sqlite3_file* file, int flags) {
   return SQLITE_OK;
 }
 
-int FileSize(sqlite3_file* file, sqlite3_int64* size) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xFileSize(f->real, size);
-}
-
-int Lock(sqlite3_file* file, int level) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xLock(f->real, level);
-}
-
-int Unlock(sqlite3_file* file, int level) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xUnlock(f->real, level);
-}
-
-int CheckReservedLock(sqlite3_file* file, int* out) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xCheckReservedLock(f->real, out);
-}
-
-int FileControl(sqlite3_file* file, int op, void* arg) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xFileControl(f->real, op, arg);
-}
-
-int SectorSize(sqlite3_file* file) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xSectorSize(f->real);
-}
-
-int DeviceCharacteristics(sqlite3_file* file) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xDeviceCharacteristics(f->real);
-}
+// The real file behind ours.
+sqlite3_file* RealOf(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
 
 int ShmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out) {
-  File* f = reinterpret_cast<File*>(file);
-  if (Dead(f)) return SQLITE_IOERR_SHMMAP;
-  return f->real->pMethods->xShmMap(f->real, region, size, extend, out);
+  if (Dead(reinterpret_cast<File*>(file))) return SQLITE_IOERR_SHMMAP;
+  return RealOf(file)->pMethods->xShmMap(RealOf(file), region, size, extend, out);
 }
 
-int ShmLock(sqlite3_file* file, int offset, int n, int flags) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xShmLock(f->real, offset, n, flags);
-}
-
-void ShmBarrier(sqlite3_file* file) {
-  File* f = reinterpret_cast<File*>(file);
-  f->real->pMethods->xShmBarrier(f->real);
-}
-
-int ShmUnmap(sqlite3_file* file, int deleteFlag) {
-  File* f = reinterpret_cast<File*>(file);
-  return f->real->pMethods->xShmUnmap(f->real, deleteFlag);
-}
-
-int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** out) {
-  File* f = reinterpret_cast<File*>(file);
-  *out = nullptr;
-  if (f->real->pMethods->iVersion < 3) return SQLITE_OK;
-  return f->real->pMethods->xFetch(f->real, offset, amount, out);
-}
-
-int Unfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
-  File* f = reinterpret_cast<File*>(file);
-  if (f->real->pMethods->iVersion < 3) return SQLITE_OK;
-  return f->real->pMethods->xUnfetch(f->real, offset, page);
-}
-
+// Version 2: no memory-mapped reads (xFetch), which the store leaves off.
 const sqlite3_io_methods kMethods = {
-    3,
+    2,
     Close,
     Read,
     Write,
     Truncate,
     Sync,
-    FileSize,
-    Lock,
-    Unlock,
-    CheckReservedLock,
-    FileControl,
-    SectorSize,
-    DeviceCharacteristics,
+    [](sqlite3_file* f, sqlite3_int64* size) { return RealOf(f)->pMethods->xFileSize(RealOf(f), size); },
+    [](sqlite3_file* f, int level) { return RealOf(f)->pMethods->xLock(RealOf(f), level); },
+    [](sqlite3_file* f, int level) { return RealOf(f)->pMethods->xUnlock(RealOf(f), level); },
+    [](sqlite3_file* f, int* out) { return RealOf(f)->pMethods->xCheckReservedLock(RealOf(f), out); },
+    [](sqlite3_file* f, int op, void* arg) { return RealOf(f)->pMethods->xFileControl(RealOf(f), op, arg); },
+    [](sqlite3_file* f) { return RealOf(f)->pMethods->xSectorSize(RealOf(f)); },
+    [](sqlite3_file* f) { return RealOf(f)->pMethods->xDeviceCharacteristics(RealOf(f)); },
     ShmMap,
-    ShmLock,
-    ShmBarrier,
-    ShmUnmap,
-    Fetch,
-    Unfetch,
+    [](sqlite3_file* f, int offset, int n, int flags) {
+      return RealOf(f)->pMethods->xShmLock(RealOf(f), offset, n, flags);
+    },
+    [](sqlite3_file* f) { RealOf(f)->pMethods->xShmBarrier(RealOf(f)); },
+    [](sqlite3_file* f, int deleteFlag) { return RealOf(f)->pMethods->xShmUnmap(RealOf(f), deleteFlag); },
+    nullptr,
+    nullptr,
 };
 
 // The VFS methods.
@@ -298,14 +217,8 @@ int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out
   if (name != nullptr) {
     std::lock_guard<std::mutex> lock(shim.mutex);
     if (shim.dead && Inside(shim, name)) return SQLITE_CANTOPEN;
-    try {
-      f->path = new std::string(name);
-      if (Inside(shim, f->path)) Track(shim, *f->path);
-    } catch (...) {
-      delete f->path;
-      f->path = nullptr;
-      return SQLITE_NOMEM;
-    }
+    f->path = new std::string(name);
+    if (Inside(shim, f->path)) Track(shim, *f->path);
   }
   const int rc = Real()->xOpen(Real(), name, f->real, flags, outFlags);
   if (f->real->pMethods == nullptr) {
@@ -341,53 +254,28 @@ int Delete(sqlite3_vfs*, const char* name, int syncDirectory) {
   return Real()->xDelete(Real(), name, syncDirectory);
 }
 
-int Access(sqlite3_vfs*, const char* name, int flags, int* out) { return Real()->xAccess(Real(), name, flags, out); }
-int FullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
-  return Real()->xFullPathname(Real(), name, n, out);
-}
-void* DlOpen(sqlite3_vfs*, const char* name) { return Real()->xDlOpen(Real(), name); }
-void DlError(sqlite3_vfs*, int n, char* out) { Real()->xDlError(Real(), n, out); }
-void (*DlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) { return Real()->xDlSym(Real(), handle, symbol); }
-void DlClose(sqlite3_vfs*, void* handle) { Real()->xDlClose(Real(), handle); }
-int Randomness(sqlite3_vfs*, int n, char* out) { return Real()->xRandomness(Real(), n, out); }
-int Sleep(sqlite3_vfs*, int micros) { return Real()->xSleep(Real(), micros); }
-int CurrentTime(sqlite3_vfs*, double* out) { return Real()->xCurrentTime(Real(), out); }
-int GetLastError(sqlite3_vfs*, int n, char* out) { return Real()->xGetLastError(Real(), n, out); }
-int CurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) { return Real()->xCurrentTimeInt64(Real(), out); }
-int SetSystemCall(sqlite3_vfs*, const char* name, sqlite3_syscall_ptr p) {
-  return Real()->xSetSystemCall(Real(), name, p);
-}
-sqlite3_syscall_ptr GetSystemCall(sqlite3_vfs*, const char* name) { return Real()->xGetSystemCall(Real(), name); }
-const char* NextSystemCall(sqlite3_vfs*, const char* name) { return Real()->xNextSystemCall(Real(), name); }
-
-// Registered before main: the library opens its hives only later.
-const bool g_installed = [] {
+// Registered before main, as the default: the library opens its hives only later. The other
+// methods are the default VFS's own, which do not depend on the VFS object they are called with.
+[[maybe_unused]] const bool g_installed = [] {
   Shim& shim = TheShim();
   shim.real = sqlite3_vfs_find(nullptr);
   if (shim.real == nullptr) return false;
-  sqlite3_vfs& v = shim.vfs;
-  v.iVersion = shim.real->iVersion < 3 ? shim.real->iVersion : 3;
-  v.szOsFile = static_cast<int>(sizeof(File)) + shim.real->szOsFile;
-  v.mxPathname = shim.real->mxPathname;
-  v.zName = "faults";
-  v.xOpen = Open;
-  v.xDelete = Delete;
-  v.xAccess = Access;
-  v.xFullPathname = FullPathname;
-  v.xDlOpen = DlOpen;
-  v.xDlError = DlError;
-  v.xDlSym = DlSym;
-  v.xDlClose = DlClose;
-  v.xRandomness = Randomness;
-  v.xSleep = Sleep;
-  v.xCurrentTime = CurrentTime;
-  v.xGetLastError = GetLastError;
-  v.xCurrentTimeInt64 = CurrentTimeInt64;
-  v.xSetSystemCall = SetSystemCall;
-  v.xGetSystemCall = GetSystemCall;
-  v.xNextSystemCall = NextSystemCall;
-  return sqlite3_vfs_register(&v, 1) == SQLITE_OK;
+  shim.vfs = *shim.real;
+  shim.vfs.pNext = nullptr;
+  shim.vfs.szOsFile = static_cast<int>(sizeof(File)) + shim.real->szOsFile;
+  shim.vfs.zName = "faults";
+  shim.vfs.xOpen = Open;
+  shim.vfs.xDelete = Delete;
+  return sqlite3_vfs_register(&shim.vfs, 1) == SQLITE_OK;
 }();
+
+// Power back, nothing armed, nothing kept.
+void PowerOn(Shim& shim) {
+  shim.armed = false;
+  shim.dead = false;
+  shim.tracking = false;
+  shim.files.clear();
+}
 
 // Applies a write to content, growing it with zero bytes where needed.
 void Apply(std::string& content, std::int64_t offset, const std::string& data) {
@@ -399,24 +287,13 @@ void Apply(std::string& content, std::int64_t offset, const std::string& data) {
 }  // namespace
 
 const char* Name(VfsFault fault) {
-  switch (fault) {
-    case VfsFault::kFull:
-      return "SQLITE_FULL";
-    case VfsFault::kIoError:
-      return "SQLITE_IOERR";
-    case VfsFault::kShortWrite:
-      return "short write";
-    case VfsFault::kPowerCut:
-      return "power cut";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"SQLITE_FULL", "SQLITE_IOERR", "short write", "power cut"};
+  return kNames[static_cast<int>(fault)];
 }
 
 unsigned VfsCallsFor(VfsFault fault, unsigned calls) {
   return fault == VfsFault::kShortWrite ? calls & kVfsWrite : calls;
 }
-
-bool VfsShimInstalled() { return g_installed && sqlite3_vfs_find(nullptr) == &TheShim().vfs; }
 
 VfsFaultScope::VfsFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, VfsFault fault) {
   Shim& shim = TheShim();
@@ -432,17 +309,8 @@ VfsFaultScope::VfsFaultScope(const std::filesystem::path& directory, unsigned ca
 VfsFaultScope::~VfsFaultScope() {
   Shim& shim = TheShim();
   std::lock_guard<std::mutex> lock(shim.mutex);
-  shim.armed = false;
-  shim.dead = false;
-  shim.tracking = false;
-  shim.files.clear();
+  PowerOn(shim);
   shim.counter.Disarm();
-}
-
-int VfsFaultScope::Seen() const {
-  Shim& shim = TheShim();
-  std::lock_guard<std::mutex> lock(shim.mutex);
-  return shim.counter.seen;
 }
 
 bool VfsFaultScope::Fired() const {
@@ -462,8 +330,7 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
   for (auto& [path, t] : shim.files) {
     bool exists = t.exists;
     std::string content = t.synced;
-    for (const Unsynced& change : t.since) {
-      if (mode == AfterCut::kLoseUnsynced) break;
+    for (const Unsynced& change : mode == AfterCut::kRandomMix ? t.since : std::vector<Unsynced>{}) {
       const int fate = pick(3);  // 0 lost, 1 kept, 2 torn
       if (fate == 0) continue;
       switch (change.kind) {
@@ -494,27 +361,19 @@ bool VfsFaultScope::Restore(AfterCut mode, std::uint32_t seed) {
           break;
       }
     }
-    std::error_code ec;
     if (!exists) {
-      std::filesystem::remove(path, ec);
+      std::filesystem::remove(path);
       continue;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    utility::testsupport::WriteBytes(path, content);
   }
   // The shared memory index is memory, not disk: nothing of it survives.
-  std::error_code ec;
   std::vector<std::filesystem::path> memory;
-  for (auto it = std::filesystem::recursive_directory_iterator(shim.counter.directory, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().string();
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, "-shm") == 0) memory.push_back(it->path());
+  for (const auto& entry : std::filesystem::directory_iterator(shim.counter.directory)) {
+    if (entry.path().string().ends_with("-shm")) memory.push_back(entry.path());
   }
-  for (const auto& file : memory) std::filesystem::remove(file, ec);
-  shim.files.clear();
-  shim.dead = false;
-  shim.armed = false;
-  shim.tracking = false;
+  for (const auto& file : memory) std::filesystem::remove(file);
+  PowerOn(shim);
   return true;
 }
 

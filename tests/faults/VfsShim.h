@@ -47,7 +47,6 @@ class VfsFaultScope {
   VfsFaultScope(const VfsFaultScope&) = delete;
   VfsFaultScope& operator=(const VfsFaultScope&) = delete;
 
-  int Seen() const;
   bool Fired() const;
 
   // After a power cut, once every connection to the directory's files is closed: writes each
@@ -56,8 +55,5 @@ class VfsFaultScope {
   // when a file is still open.
   bool Restore(AfterCut mode, std::uint32_t seed);
 };
-
-// Whether the shim is the default VFS (it is, from the start of the test executable).
-bool VfsShimInstalled();
 
 }  // namespace faults

@@ -39,7 +39,9 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
 
 }  // namespace
 
-TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
+// Each kind of entry as GetFileAttributesW reports it, and as both searches report it: the full
+// one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
+TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
   TempDir dir;
   utility::testsupport::WriteBytes(dir.path() / "file.txt", "x");
   utility::testsupport::WriteBytes(dir.path() / "locked.txt", "x");
@@ -49,159 +51,156 @@ TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinks) {
   fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
   fs::create_symlink(dir.path() / "file.txt", dir.path() / "filelink");
   fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
-  struct Case {
-    const char* name;
-    DWORD attributes;
+  const std::map<std::string, DWORD> expected = {
+      {"file.txt", FILE_ATTRIBUTE_ARCHIVE},
+      {"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
+      {".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
+      {"sub", FILE_ATTRIBUTE_DIRECTORY},
+      {"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
+      {"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
+      {"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
   };
-  for (const Case& c :
-       {Case{"file.txt", FILE_ATTRIBUTE_ARCHIVE}, Case{"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
-        Case{".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN}, Case{"sub", FILE_ATTRIBUTE_DIRECTORY},
-        Case{"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
-        Case{"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-        Case{"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}}) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(GetFileAttributesW(dir.Windows(c.name)), c.attributes);
+  for (const auto& [name, attributes] : expected) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(GetFileAttributesW(dir.Windows(name)), attributes);
     // The native separator works as well as the backslash.
-    EXPECT_EQ(GetFileAttributesW(CString((dir.path() / c.name).string().c_str())), c.attributes);
+    EXPECT_EQ(GetFileAttributesW(CString((dir.path() / name).string().c_str())), attributes);
   }
+  for (DWORD flags : {DWORD{0}, DWORD{FIND_FIRST_EX_ENTRY_TYPE_ONLY}}) {
+    SCOPED_TRACE(flags);
+    std::map<std::string, DWORD> found;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, flags);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    do {
+      const std::string name = CString(data.cFileName).ToUtf8();
+      if (name != "." && name != "..") found[name] = data.dwFileAttributes;
+      EXPECT_TRUE(flags == 0 || data.nFileSizeLow == 0) << name;  // no stat: no size
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    std::map<std::string, DWORD> wanted = expected;
+    if (flags != 0) wanted["locked.txt"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(found, wanted);
+  }
+  WIN32_FIND_DATAW data;
+  EXPECT_EQ(
+      FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0),
+      INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }
 
 TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
   TempDir dir;
-  EXPECT_EQ(GetFileAttributesW(dir.Windows("none")), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(GetFileAttributesW(dir.Windows("none") + u"\\deeper"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-  // A path too long for the system is refused before it is converted.
-  CString huge(u'a', 100000);
-  EXPECT_EQ(GetFileAttributesW(huge), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  struct Case {
+    CString path;
+    DWORD error;
+  };
+  for (const Case& c :
+       {Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND}, Case{dir.Windows("none") + u"\\deeper", ERROR_PATH_NOT_FOUND},
+        Case{CString(u'a', 100000), ERROR_FILENAME_EXCED_RANGE}}) {  // refused before it is converted
+    EXPECT_EQ(GetFileAttributesW(c.path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
 }
 
-TEST(CreateDirectoryW, CreatesOneLevelAndReportsWhyNot) {
-  TempDir dir;
-  EXPECT_TRUE(CreateDirectoryW(dir.Windows("a"), nullptr));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
-  EXPECT_FALSE(CreateDirectoryW(dir.Windows("a"), nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  EXPECT_FALSE(CreateDirectoryW(dir.Windows("x") + u"\\y", nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-  EXPECT_FALSE(fs::exists(dir.path() / "x"));
-}
-
-TEST(RemoveDirectoryW, RemovesOnlyEmptyDirectoriesAndLinksAsLinks) {
+// The calls that create, remove and probe one entry: each result and code, and afterwards the
+// tree holds exactly what the successful calls left; links go as links.
+TEST(FileSystemCalls, ActOnTheEntryTheyNameOrReportWhyNot) {
   TempDir dir;
   fs::create_directories(dir.path() / "full" / "inner");
   fs::create_directory(dir.path() / "empty");
   utility::testsupport::WriteBytes(dir.path() / "file", "x");
-  fs::create_directory_symlink(dir.path() / "full", dir.path() / "link");
-
-  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("full")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
-  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("file")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
-  EXPECT_TRUE(fs::exists(dir.path() / "file"));
-  EXPECT_FALSE(RemoveDirectoryW(dir.Windows("none")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-
-  EXPECT_TRUE(RemoveDirectoryW(dir.Windows("link")));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "full" / "inner"));  // the target is untouched
-  EXPECT_TRUE(RemoveDirectoryW(dir.Windows("empty")));
-  EXPECT_FALSE(fs::exists(dir.path() / "empty"));
-}
-
-TEST(DeleteFileW, RefusesReadOnlyFilesAndDirectoriesEvenForTheSuperuser) {
-  TempDir dir;
   utility::testsupport::WriteBytes(dir.path() / "locked", "keep");
   utility::testsupport::MakeReadOnly(dir.path() / "locked");
-  fs::create_directory(dir.path() / "sub");
-  EXPECT_FALSE(DeleteFileW(dir.Windows("locked")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "locked"), "keep");
-  EXPECT_FALSE(DeleteFileW(dir.Windows("sub")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
-  EXPECT_FALSE(DeleteFileW(dir.Windows("none")));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST(DeleteFileW, DeletesALinkAndNotWhatItLeadsTo) {
-  TempDir dir;
-  utility::testsupport::WriteBytes(dir.path() / "target", "keep");
-  utility::testsupport::MakeReadOnly(dir.path() / "target");
-  fs::create_symlink(dir.path() / "target", dir.path() / "link");
-  EXPECT_TRUE(DeleteFileW(dir.Windows("link")));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
-  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "target"), "keep");
-}
-
-TEST(PathFileExistsW, SeesFilesDirectoriesAndDanglingLinks) {
-  TempDir dir;
-  utility::testsupport::WriteBytes(dir.path() / "f", "");
+  fs::create_directory_symlink(dir.path() / "full", dir.path() / "dirlink");
+  fs::create_symlink(dir.path() / "locked", dir.path() / "filelink");
   fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
-  EXPECT_TRUE(PathFileExistsW(dir.Windows("f")));
-  EXPECT_TRUE(PathFileExistsW(dir.Windows()));
-  EXPECT_TRUE(PathFileExistsW(dir.Windows("dangling")));
-  EXPECT_FALSE(PathFileExistsW(dir.Windows("none")));
+  using Call = BOOL (*)(const WCHAR*);
+  const Call create = [](const WCHAR* path) { return CreateDirectoryW(path, nullptr); };
+  const Call remove = RemoveDirectoryW, erase = DeleteFileW, exists = PathFileExistsW;
+  struct Case {
+    const char* what;
+    Call call;
+    const char* name;
+    DWORD error;  // 0: the call succeeds
+  };
+  const Case cases[] = {
+      {"create", create, "new", 0},
+      {"create", create, "new", ERROR_ALREADY_EXISTS},
+      {"create", create, "x\\y", ERROR_PATH_NOT_FOUND},
+      {"remove", remove, "full", ERROR_DIR_NOT_EMPTY},
+      {"remove", remove, "file", ERROR_DIRECTORY},
+      {"remove", remove, "none", ERROR_FILE_NOT_FOUND},
+      {"remove", remove, "dirlink", 0},
+      {"remove", remove, "empty", 0},
+      {"delete", erase, "locked", ERROR_ACCESS_DENIED},  // read-only, even for the superuser
+      {"delete", erase, "full", ERROR_ACCESS_DENIED},
+      {"delete", erase, "none", ERROR_FILE_NOT_FOUND},
+      {"delete", erase, "filelink", 0},
+      {"exists", exists, "file", 0},
+      {"exists", exists, "dangling", 0},
+      {"exists", exists, "none", ERROR_FILE_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + " " + c.name);
+    SetLastError(0);
+    EXPECT_EQ(c.call(dir.Windows(c.name)), c.error == 0 ? TRUE : FALSE);
+    if (c.error != 0) {
+      EXPECT_EQ(GetLastError(), c.error);
+    }
+  }
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
+            (std::set<std::string>{"new", "full", "full/inner", "file", "locked", "dangling"}));
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "locked"), "keep");
 }
 
 TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
   TempDir dir;
-  const std::vector<std::string> names = {"a.txt",    "B.TXT", "README",          ".profile",
-                                          "x.tar.gz", "sub",   "\xe4\xb8\xad.txt"};
-  for (const std::string& n : names) {
-    if (n == "sub") {
-      fs::create_directory(dir.path() / n);
-    } else {
-      utility::testsupport::WriteBytes(dir.path() / n, n);
-    }
-  }
+  const std::set<std::string> names = {"a.txt", "B.TXT", "README", ".profile", "x.tar.gz", "\xe4\xb8\xad.txt"};
+  for (const std::string& n : names) utility::testsupport::WriteBytes(dir.path() / n, n);
+  fs::create_directory(dir.path() / "sub");
+  utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
+  std::set<std::string> expected = names;
+  expected.insert({".", "..", "sub", "size"});
   for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"}) {
     SCOPED_TRACE(Utf8(all));
     std::vector<std::string> order;
-    const std::set<std::string> found = SearchAll(dir.Windows() + all, &order);
-    std::set<std::string> expected(names.begin(), names.end());
-    expected.insert(".");
-    expected.insert("..");
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(SearchAll(dir.Windows() + all, &order), expected);
     ASSERT_GE(order.size(), 2u);
     EXPECT_EQ(order[0], ".");
     EXPECT_EQ(order[1], "..");
   }
-  WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(dir.Windows("sub"), &data);  // a plain name: that entry alone
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CString(data.cFileName), CString(u"sub"));
-  EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-  EXPECT_FALSE(FindNextFileW(h, &data));
-  FindClose(h);
-
-  utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
-  h = FindFirstFileW(dir.Windows("size"), &data);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(data.nFileSizeLow, 70000u);
-  EXPECT_EQ(data.nFileSizeHigh, 0u);
-  FindClose(h);
-}
-
-TEST(FindFirstFileW, FailsWithTheWin32Codes) {
-  TempDir dir;
-  fs::create_directory(dir.path() / "empty");
-  utility::testsupport::WriteBytes(dir.path() / "file", "");
-  WIN32_FIND_DATAW data;
-  struct Case {
+  // A plain name: that entry alone.
+  struct Entry {
+    const char* name;
+    DWORD attributes;
+    DWORD size;
+  };
+  for (const Entry& e : {Entry{"sub", FILE_ATTRIBUTE_DIRECTORY, 0}, Entry{"size", FILE_ATTRIBUTE_ARCHIVE, 70000}}) {
+    SCOPED_TRACE(e.name);
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(dir.Windows(e.name), &data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CString(data.cFileName), CString(e.name));
+    EXPECT_EQ(data.dwFileAttributes, e.attributes);
+    EXPECT_EQ(data.nFileSizeLow, e.size);
+    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    EXPECT_FALSE(FindNextFileW(h, &data));
+    FindClose(h);
+  }
+  struct Failure {
     CString pattern;
     DWORD error;
   };
-  for (const Case& c :
-       {Case{dir.Windows("empty") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
-        Case{dir.Windows("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
-        Case{dir.Windows("file") + u"\\*.*", ERROR_PATH_NOT_FOUND}, Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND},
-        Case{dir.Windows() + u"\\", ERROR_FILE_NOT_FOUND}}) {
-    SCOPED_TRACE(Utf8(c.pattern));
-    EXPECT_EQ(FindFirstFileW(c.pattern, &data), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), c.error);
+  for (const Failure& f :
+       {Failure{dir.Windows("sub") + u"\\*.txt", ERROR_FILE_NOT_FOUND},
+        Failure{dir.Windows("none") + u"\\*.*", ERROR_PATH_NOT_FOUND},
+        Failure{dir.Windows("size") + u"\\*.*", ERROR_PATH_NOT_FOUND},
+        Failure{dir.Windows("none"), ERROR_FILE_NOT_FOUND}, Failure{dir.Windows() + u"\\", ERROR_FILE_NOT_FOUND}}) {
+    SCOPED_TRACE(Utf8(f.pattern));
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileW(f.pattern, &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), f.error);
   }
 }
 
@@ -265,24 +264,26 @@ TEST(FindFirstFileW, WildcardsAgreeWithALiteralMatcher) {
 TEST(MakeSureDirectoryPathExists, CreatesEveryLevelBeforeTheLastSeparator) {
   struct Case {
     const char* path;
-    BOOL result;
+    DWORD error;  // 0: TRUE
     std::vector<const char*> made;
     std::vector<const char*> absent;
   };
   const std::vector<Case> cases = {
-      {"a\\b", TRUE, {"a"}, {"a/b"}},
-      {"a\\b\\", TRUE, {"a", "a/b"}, {}},
-      {"a/b/c/file.txt", TRUE, {"a", "a/b", "a/b/c"}, {"a/b/c/file.txt"}},
-      {"a\\\\b\\", TRUE, {"a", "a/b"}, {}},
-      {"name", TRUE, {}, {"name"}},
-      {"plain\\sub\\", FALSE, {}, {"plain/sub"}},  // "plain" is a file
+      {"a\\b", 0, {"a"}, {"a/b"}},
+      {"a\\b\\", 0, {"a", "a/b"}, {}},
+      {"a/b/c/file.txt", 0, {"a", "a/b", "a/b/c"}, {"a/b/c/file.txt"}},
+      {"a\\\\b\\", 0, {"a", "a/b"}, {}},
+      {"name", 0, {}, {"name"}},
+      {"plain\\", ERROR_DIRECTORY, {}, {}},  // "plain" is a file
+      {"plain\\sub\\", ERROR_DIRECTORY, {}, {"plain/sub"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     TempDir dir;
     utility::testsupport::WriteBytes(dir.path() / "plain", "");
     const std::string full = dir.path().string() + "/" + c.path;
-    EXPECT_EQ(MakeSureDirectoryPathExists(full.c_str()), c.result);
+    EXPECT_EQ(MakeSureDirectoryPathExists(full.c_str()), c.error == 0 ? TRUE : FALSE);
+    EXPECT_EQ(GetLastError(), c.error);
     for (const char* made : c.made) EXPECT_TRUE(fs::is_directory(dir.path() / made)) << made;
     for (const char* absent : c.absent) EXPECT_FALSE(fs::is_directory(dir.path() / absent)) << absent;
   }
@@ -291,12 +292,17 @@ TEST(MakeSureDirectoryPathExists, CreatesEveryLevelBeforeTheLastSeparator) {
 
 namespace {
 
-int Rename(const CString& from, const CString& to) {
-  std::vector<WCHAR> source(from.GetString(), from.GetString() + from.GetLength());
-  std::vector<WCHAR> target(to.GetString(), to.GetString() + to.GetLength());
-  source.insert(source.end(), {0, 0});
-  target.insert(target.end(), {0, 0});
-  SHFILEOPSTRUCTW op{nullptr, FO_RENAME, source.data(), target.data(), 0x0610, 0, nullptr, nullptr};
+// Names in the shell's list form: each ends in a zero, and the list in one more.
+std::vector<WCHAR> List(const std::vector<CString>& names) {
+  std::vector<WCHAR> list;
+  for (const CString& n : names) list.insert(list.end(), n.GetString(), n.GetString() + n.GetLength() + 1);
+  list.push_back(0);
+  return list;
+}
+
+int Shell(UINT function, const std::vector<CString>& from, const CString& to) {
+  std::vector<WCHAR> source = List(from), target = List({to});
+  SHFILEOPSTRUCTW op{nullptr, function, source.data(), target.data(), 0x0610, 0, nullptr, nullptr};
   return SHFileOperationW(&op);
 }
 
@@ -305,71 +311,24 @@ int Rename(const CString& from, const CString& to) {
 TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   TempDir dir;
   fs::create_directories(dir.path() / "old" / "inner");
-  fs::create_directory(dir.path() / "taken");
   fs::create_directory(dir.path() / "elsewhere");
-  utility::testsupport::WriteBytes(dir.path() / "taken" / "keep", "keep");
-
-  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("taken")), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken" / "keep"), "keep");
-  EXPECT_TRUE(fs::is_directory(dir.path() / "old" / "inner"));
-  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("elsewhere") + u"\\old"), DE_DIFFDIR);
-  EXPECT_EQ(Rename(dir.Windows("none"), dir.Windows("new")), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Rename(dir.Windows("old"), dir.Windows("new")), 0);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "new" / "inner"));
-  EXPECT_FALSE(fs::exists(dir.path() / "old"));
-
-  // Two sources in one list are more than a rename takes.
-  const CString a = dir.Windows("new"), b = dir.Windows("taken");
-  std::vector<WCHAR> list(a.GetString(), a.GetString() + a.GetLength() + 1);
-  list.insert(list.end(), b.GetString(), b.GetString() + b.GetLength() + 1);
-  list.push_back(0);
-  const CString to = dir.Windows("other");
-  std::vector<WCHAR> target(to.GetString(), to.GetString() + to.GetLength() + 1);
-  target.push_back(0);
-  SHFILEOPSTRUCTW op{nullptr, FO_RENAME, list.data(), target.data(), 0, 0, nullptr, nullptr};
-  EXPECT_EQ(SHFileOperationW(&op), DE_MANYSRC1DEST);
-  op.wFunc = FO_DELETE;
-  EXPECT_EQ(SHFileOperationW(&op), ERROR_CALL_NOT_IMPLEMENTED);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "taken"));
-}
-
-TEST(FindFirstFileExW, TypeOnlySearchAgreesOnKindsWithTheFullSearch) {
-  TempDir dir;
-  utility::testsupport::WriteBytes(dir.path() / "file", "abc");
-  utility::testsupport::WriteBytes(dir.path() / "locked", "abc");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked");
-  utility::testsupport::WriteBytes(dir.path() / ".dot", "");
-  fs::create_directory(dir.path() / "sub");
-  fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
-  fs::create_symlink(dir.path() / "file", dir.path() / "filelink");
-  const auto collect = [&](DWORD flags) {
-    std::map<std::string, DWORD> found;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, flags);
-    EXPECT_NE(h, INVALID_HANDLE_VALUE);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    do {
-      found[CString(data.cFileName).ToUtf8()] = data.dwFileAttributes;
-      if (flags != 0) {
-        EXPECT_EQ(data.nFileSizeLow, 0u);
-      }
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
-    return found;
+  utility::testsupport::WriteBytes(dir.path() / "taken", "keep");
+  struct Case {
+    UINT function;
+    std::vector<CString> from;
+    CString to;
+    int result;
   };
-  const std::map<std::string, DWORD> full = collect(0), fast = collect(FIND_FIRST_EX_ENTRY_TYPE_ONLY);
-  ASSERT_EQ(full.size(), 8u);
-  ASSERT_EQ(fast.size(), full.size());
-  for (const auto& [name, attributes] : full) {
-    SCOPED_TRACE(name);
-    ASSERT_TRUE(fast.count(name));
-    EXPECT_EQ(fast.at(name), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  }
-  EXPECT_EQ(full.at("locked") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  WIN32_FIND_DATAW data;
-  EXPECT_EQ(
-      FindFirstFileExW(dir.Windows() + u"\\*", FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0),
-      INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  const Case cases[] = {
+      {FO_RENAME, {dir.Windows("old")}, dir.Windows("taken"), ERROR_ALREADY_EXISTS},
+      {FO_RENAME, {dir.Windows("old")}, dir.Windows("elsewhere\\old"), DE_DIFFDIR},
+      {FO_RENAME, {dir.Windows("none")}, dir.Windows("new"), ERROR_FILE_NOT_FOUND},
+      {FO_RENAME, {dir.Windows("old"), dir.Windows("taken")}, dir.Windows("new"), DE_MANYSRC1DEST},
+      {FO_DELETE, {dir.Windows("old")}, dir.Windows("new"), ERROR_CALL_NOT_IMPLEMENTED},
+      {FO_RENAME, {dir.Windows("old")}, dir.Windows("new"), 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Shell(c.function, c.from, c.to), c.result) << Utf8(c.to);
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
+            (std::set<std::string>{"new", "new/inner", "elsewhere", "taken"}));
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken"), "keep");
 }

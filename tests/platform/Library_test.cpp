@@ -74,14 +74,6 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
   FreeLibrary(module);
 }
 
-TEST(GetProcAddress, RefusesAHandleThatNamesNoModule) {
-  int local = 0;
-  SetLastError(0);
-  EXPECT_EQ(GetProcAddress(reinterpret_cast<HMODULE>(&local), "malloc"), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-  EXPECT_EQ(GetProcAddress(nullptr, "malloc"), nullptr);
-}
-
 TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
   HMODULE first = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
@@ -96,8 +88,13 @@ TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   EXPECT_EQ(answer(), 42);
   EXPECT_TRUE(FreeLibrary(second));
   EXPECT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
-  // The handle is stale now.
-  SetLastError(0);
-  EXPECT_FALSE(FreeLibrary(second));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  // The handle is stale now, like one that never named a module.
+  int local = 0;
+  for (HMODULE stale : {second, reinterpret_cast<HMODULE>(&local)}) {
+    SetLastError(0);
+    EXPECT_EQ(GetProcAddress(stale, "StringsModuleAnswer"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_FALSE(FreeLibrary(stale));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  }
 }

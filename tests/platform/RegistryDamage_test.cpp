@@ -117,7 +117,7 @@ LONG CheckFile(const fs::path& file) {
 
 }  // namespace
 
-TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
+TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWasUntilReplaced) {
   utility::testsupport::TempDir dir;
   const fs::path file = dir.path() / "hive.db";
   const DamagedHive h = MakeDamaged(file);
@@ -147,16 +147,10 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWas) {
   int ignored = 0;
   EXPECT_EQ(Readable(file, &ignored).count(intact), 1u);
   EXPECT_EQ(ReadBytes(file), h.damaged);
-  EXPECT_TRUE(fs::exists(file.string() + "-damaged"));
-}
-
-TEST(RegistryDamage, TheMarkFollowsTheFileNotTheName) {
-  utility::testsupport::TempDir dir;
-  const fs::path file = dir.path() / "hive.db";
-  const DamagedHive h = MakeDamaged(file);
-  EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
+  // A later opening of the file meets the mark beside it; a sound copy put back under the name
+  // takes writes again, though the old mark lies beside it: the mark follows the file.
+  ASSERT_TRUE(fs::exists(file.string() + "-damaged"));
   EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
-  // A sound copy put back under the name takes writes again, though the old mark lies beside it.
   fs::remove(file);
   WriteBytes(file, h.sound);
   EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
@@ -195,30 +189,74 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
     EXPECT_TRUE(effective);
   }
   RegCloseKey(root);
-  // An existing file is not replaced unless asked, and never by the damaged file's own name.
-  const std::string before = ReadBytes(out);
-  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, nullptr), ERROR_FILE_EXISTS);
-  EXPECT_EQ(ReadBytes(out), before);
+  // Never into the damaged file itself, even when asked to replace.
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), REG_SALVAGE_REPLACE, &counts),
-            ERROR_SUCCESS);
-  EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   EXPECT_EQ(ReadBytes(file), h.damaged);
 }
 
-TEST(RegistryDamage, SalvageOfWhatIsNoHiveSaysSo) {
+// Files that are no hive, or a hive cut short: each call reports an error code, never a crash
+// or a reset, and the file is left as it was.
+TEST(RegistryDamage, FilesThatAreNoSoundHiveAreReportedAndLeftAsTheyWere) {
   utility::testsupport::TempDir dir;
-  const fs::path out = dir.path() / "out.db";
-  WriteBytes(dir.path() / "text.db", std::string(9000, 'x'));
+  const std::string sound = MakeDamaged(dir.path() / "source.db").sound;
+  std::mt19937 rng(7);
+  std::string garbage(8192, '\0');
+  for (char& c : garbage) c = static_cast<char>(rng());
+  std::string foreign = sound;  // another program's database: a hive's with another application id
+  foreign[68] = 'X';
   struct Case {
-    const char* name;
-    LONG rc;
+    const char* what;
+    std::string bytes;
+    bool hive;  // a hive cut short, which may open: what is missing is met as damage
   };
-  for (const Case& c : {Case{"text.db", ERROR_BADDB}, Case{"missing.db", ERROR_FILE_NOT_FOUND}}) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(utility::platform::SalvageHive(CString((dir.path() / c.name).c_str()), CString(out.c_str()), 0, nullptr),
-              c.rc);
-    EXPECT_FALSE(fs::exists(out));
+  const Case cases[] = {
+      {"random bytes", garbage, false},
+      {"an empty file", "", false},
+      {"a text file", "[Settings]\nname=value\n", false},
+      {"a header and nothing else", std::string("SQLite format 3\0", 16), false},
+      {"another program's database", foreign, false},
+      {"truncated to half", sound.substr(0, sound.size() / 2), true},
+      {"cut in the middle of a page", sound.substr(0, 4096 * 5 + 1000), true},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path file = dir.path() / ("case" + std::to_string(++index) + ".db");
+    const fs::path out = dir.path() / ("out" + std::to_string(index) + ".db");
+    WriteBytes(file, c.bytes);
+    HKEY root = nullptr;
+    const LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0);
+    if (rc == ERROR_SUCCESS) {
+      EXPECT_TRUE(c.hive) << "only a hive cut short may open";
+      EXPECT_EQ(utility::platform::CheckHive(root), ERROR_REGISTRY_CORRUPT);
+      RegCloseKey(root);
+      int failures = 0;
+      Readable(file, &failures);
+      EXPECT_GT(failures, 0);
+    } else {
+      EXPECT_TRUE(rc == ERROR_BADDB || rc == ERROR_REGISTRY_CORRUPT) << rc;
+      EXPECT_EQ(root, nullptr);
+    }
+    if (!c.hive) {
+      const LONG salvaged = utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, nullptr);
+      EXPECT_TRUE(salvaged == ERROR_BADDB || salvaged == ERROR_REGISTRY_CORRUPT) << salvaged;
+      EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_EQ(ReadBytes(file), c.bytes) << "a damaged hive must never be rewritten";
   }
+  EXPECT_EQ(utility::platform::SalvageHive(CString((dir.path() / "missing.db").c_str()),
+                                           CString((dir.path() / "out.db").c_str()), 0, nullptr),
+            ERROR_FILE_NOT_FOUND);
+}
+
+TEST(RegistryDamage, ADirectoryInPlaceOfTheHiveFileHasItsOwnCode) {
+  utility::testsupport::TempDir dir;
+  const fs::path file = dir.path() / "hive.db";
+  fs::create_directories(file / "inside");
+  HKEY k = nullptr;
+  EXPECT_EQ(RegLoadAppKeyW(CString(file.c_str()), &k, KEY_ALL_ACCESS, 0, 0), ERROR_DIRECTORY);
+  EXPECT_EQ(k, nullptr);
+  // Nothing is created or removed in it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(file), fs::directory_iterator()), 1);
 }

@@ -9,10 +9,9 @@
 #include <sched.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <future>
 #include <thread>
 
 namespace {
@@ -32,37 +31,6 @@ DWORD_PTR LowestBit(DWORD_PTR mask) { return mask & (~mask + 1); }
 
 // Runs body on a new thread and waits for it.
 void OnNewThread(const std::function<void()>& body) { std::thread(body).join(); }
-
-// A thread that waits until released, so that another thread can act on it.
-class ParkedThread {
- public:
-  ParkedThread()
-      : m_thread([this] {
-          std::unique_lock<std::mutex> lock(m_lock);
-          m_id = GetCurrentThreadId();
-          m_changed.notify_all();
-          m_changed.wait(lock, [this] { return m_released; });
-        }) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    m_changed.wait(lock, [this] { return m_id != 0; });
-  }
-  ~ParkedThread() {
-    {
-      std::lock_guard<std::mutex> lock(m_lock);
-      m_released = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
-  }
-  DWORD Id() const { return m_id; }
-
- private:
-  std::mutex m_lock;
-  std::condition_variable m_changed;
-  DWORD m_id = 0;
-  bool m_released = false;
-  std::thread m_thread;
-};
 
 }  // namespace
 
@@ -102,15 +70,24 @@ TEST(SetThreadAffinityMask, ReturnsThePreviousMaskAndBindsTheThread) {
 }
 
 TEST(SetThreadAffinityMask, ActsOnAnotherThreadThroughOpenThread) {
-  ParkedThread parked;
-  HANDLE handle = OpenThread(THREAD_SET_INFORMATION | THREAD_QUERY_INFORMATION, FALSE, parked.Id());
-  ASSERT_NE(handle, nullptr);
-  const DWORD_PTR original = KernelMask(static_cast<pid_t>(parked.Id()));
+  // A thread that waits until released, so that this one can act on it.
+  std::promise<DWORD> id;
+  std::promise<void> release;
+  std::thread parked([&] {
+    id.set_value(GetCurrentThreadId());
+    release.get_future().wait();
+  });
+  const DWORD tid = id.get_future().get();
+  HANDLE handle = OpenThread(THREAD_SET_INFORMATION | THREAD_QUERY_INFORMATION, FALSE, tid);
+  EXPECT_NE(handle, nullptr);
+  const DWORD_PTR original = KernelMask(static_cast<pid_t>(tid));
   const DWORD_PTR one = LowestBit(original);
   EXPECT_EQ(SetThreadAffinityMask(handle, one), original);
-  EXPECT_EQ(KernelMask(static_cast<pid_t>(parked.Id())), one);
+  EXPECT_EQ(KernelMask(static_cast<pid_t>(tid)), one);
   EXPECT_EQ(SetThreadAffinityMask(handle, original), one);
   EXPECT_TRUE(CloseHandle(handle));
+  release.set_value();
+  parked.join();
   // A closed handle is stale: refused, not reused.
   SetLastError(0);
   EXPECT_EQ(SetThreadAffinityMask(handle, one), 0u);

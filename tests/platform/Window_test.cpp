@@ -17,15 +17,6 @@ std::vector<HWND> Children(HWND parent) {
   return order;
 }
 
-std::vector<HWND> ChildrenBottomUp(HWND parent) {
-  std::vector<HWND> order;
-  HWND first = GetWindow(parent, GW_CHILD);
-  if (first == nullptr) return order;
-  for (HWND w = GetWindow(first, GW_HWNDLAST); w != nullptr; w = GetWindow(w, GW_HWNDPREV))
-    order.insert(order.begin(), w);
-  return order;
-}
-
 }  // namespace
 
 TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
@@ -36,11 +27,12 @@ TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
   ASSERT_TRUE(c.Create(u"c", 0, &parent, 3));
   const HWND p = parent.m_hWnd;
   EXPECT_EQ(Children(p), (std::vector<HWND>{a.m_hWnd, b.m_hWnd, c.m_hWnd}));
-  EXPECT_EQ(ChildrenBottomUp(p), Children(p));
+  EXPECT_EQ(GetWindow(c.m_hWnd, GW_HWNDPREV), b.m_hWnd);
   EXPECT_TRUE(BringWindowToTop(c.m_hWnd));
   EXPECT_EQ(Children(p), (std::vector<HWND>{c.m_hWnd, a.m_hWnd, b.m_hWnd}));
   EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDFIRST), c.m_hWnd);
   EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDLAST), b.m_hWnd);
+  EXPECT_EQ(GetWindow(c.m_hWnd, GW_HWNDPREV), nullptr);
   EXPECT_EQ(GetWindow(a.m_hWnd, GW_OWNER), nullptr);
   EXPECT_EQ(GetParent(b.m_hWnd), p);
   EXPECT_EQ(GetParent(p), nullptr);
