@@ -23,7 +23,8 @@ std::string Roff(const std::string& text) {
       // A character beyond ASCII as groff's \[uXXXX], so that the page needs no input encoding.
       const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
       unsigned code = c & (length == 4 ? 0x07u : length == 3 ? 0x0Fu : 0x1Fu);
-      for (std::size_t k = 1; k < length && i + 1 < text.size(); ++k) code = (code << 6) | (text[++i] & 0x3Fu);
+      for (std::size_t k = 1; k < length && i + 1 < text.size(); ++k)
+        code = (code << 6) | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
       char buffer[16];
       std::snprintf(buffer, sizeof buffer, "\\[u%04X]", code);
       out += buffer;
