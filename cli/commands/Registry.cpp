@@ -123,6 +123,13 @@ struct OpenKey {
   OpenKey& operator=(const OpenKey&) = delete;
 };
 
+// Registry names compare without regard to (ASCII) case; listings are in that order.
+bool NoCaseLess(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 std::u16string ValueNameArg(const std::string& text) { return text == "@" ? std::u16string() : FromUtf8(text); }
 
 int Query(const Invocation& inv, Reply& reply) {
@@ -144,7 +151,13 @@ int Query(const Invocation& inv, Reply& reply) {
   }
   std::vector<std::string> lines;
   std::string json;
-  for (const regtext::Value& v : regtext::ReadValues(key.key)) {
+  std::vector<regtext::Value> values = regtext::ReadValues(key.key);
+  if (!inv.Flag("unsorted")) {
+    std::stable_sort(values.begin(), values.end(), [](const regtext::Value& a, const regtext::Value& b) {
+      return NoCaseLess(ToUtf8(a.name), ToUtf8(b.name));
+    });
+  }
+  for (const regtext::Value& v : values) {
     lines.push_back(regtext::FormatValue(v));
     json += (json.empty() ? "" : ", ") + regtext::ValueJson(v);
   }
@@ -211,13 +224,7 @@ int Keys(const Invocation& inv, Reply& reply) {
   std::vector<std::string> names;
   for (const std::u16string& n : regtext::ReadSubKeys(key.key)) names.push_back(ToUtf8(n));
   // Key names compare without case, so they are listed that way (as registry editors do).
-  if (!inv.Flag("unsorted")) {
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-      });
-    });
-  }
+  if (!inv.Flag("unsorted")) std::stable_sort(names.begin(), names.end(), NoCaseLess);
   reply.List("keys", names);
   std::string human;
   for (const std::string& n : names) human += n + "\n";
@@ -408,8 +415,8 @@ Group RegistryGroup() {
           "see and repair registry values: query, set, delete, list, protect, export, import, recover",
           {
               {"reg", "query", {Key(), Optional(Text("value"))},
-               "print one value, or every value of a key, as name=type:data ('@' is the default value)",
-               {kHive},
+               "print one value, or every value of a key sorted by name, as name=type:data ('@' is the default value)",
+               {kHive, Flag("unsorted", "keep the order the store gives")},
                {"utility reg query 'HKCU\\Software\\Tarnwell'", "utility reg query 'HKCU\\Software\\Tarnwell' Count"}, Query},
               {"reg", "set", {Key(), Text("value"), Text("type:data")},
                "add or change a value; types sz, expand_sz, multi_sz, dword, qword, binary, hex(N)",

@@ -112,10 +112,10 @@ TEST(RegCommand, ImportsStandardFilesOfBothVersions) {
   EXPECT_EQ(r.out, "imported 5 values from standard input\n");
   EXPECT_EQ(reg({"query", "K", "--json"}).out,
             "{\"values\": [{\"name\": \"\", \"type\": \"sz\", \"data\": \"de\\\\fault \\\"x\\\"\"}, "
-            "{\"name\": \"Path\", \"type\": \"expand_sz\", \"data\": \"%A%\"}, "
             "{\"name\": \"Big\", \"type\": \"qword\", \"data\": 1}, "
             "{\"name\": \"Bytes\", \"type\": \"binary\", \"data\": [10, 255]}, "
-            "{\"name\": \"N\", \"type\": \"dword\", \"data\": 42}]}\n");
+            "{\"name\": \"N\", \"type\": \"dword\", \"data\": 42}, "
+            "{\"name\": \"Path\", \"type\": \"expand_sz\", \"data\": \"%A%\"}]}\n");
   EXPECT_EQ(reg({"keys", "K"}).out, "(no sub-keys)\n");
   // Version 4 is 8-bit, and so is the text of its hex(2) data.
   r = reg({"import", "-"}, "REGEDIT4\n\n[K4]\n\"e\"=hex(2):25,41,25,00\n\"s\"=\"plain\"\n");
