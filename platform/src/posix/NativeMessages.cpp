@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "posix/Errno.h"
 
@@ -52,6 +53,11 @@ std::string ToUtf8(const char* text, locale_t locale) {
 bool NativeErrorText(DWORD code, bool english, std::string& utf8) {
   int error = 0;
   if (!utility::platform::ErrnoFromError(code, error)) return false;
+  // The C library shares the data of locale objects between threads, reference-counted under
+  // a lock of its own; one lock of ours around a text's whole lookup makes that sharing
+  // visible to the thread checkers too, and costs nothing next to loading a locale.
+  static std::mutex lookups;
+  const std::lock_guard<std::mutex> hold(lookups);
   locale_t locale = MessageLocale(english);
   if (locale != static_cast<locale_t>(nullptr)) {
     utf8 = ToUtf8(strerror_l(error, locale), locale);
