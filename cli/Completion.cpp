@@ -62,9 +62,10 @@ void PrintBash(std::ostream& out) {
       if (o->shortName != 0) options += std::string(" -") + o->shortName;
       if (!o->value.name.empty()) {
         const std::string spec = BashSpec(o->value);
-        for (const std::string& form : {std::string("--") + o->name, std::string("-") + o->shortName}) {
-          if (form.size() > 1)
-            out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo value " << spec << " ;;\n";
+        std::vector<std::string> forms{"--" + o->name};
+        if (o->shortName != 0) forms.push_back(std::string("-") + o->shortName);
+        for (const std::string& form : forms) {
+          out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo value " << spec << " ;;\n";
         }
       }
     }

@@ -5,6 +5,11 @@ set -euo pipefail
 utility=$1
 file=$2
 diff <("$utility" completion bash) "$file"
+# Text only: no zero byte may hide in a generated line.
+for shell in bash zsh fish; do
+  [ "$("$utility" completion $shell | tr -d '\000' | wc -c)" = "$("$utility" completion $shell | wc -c)" ] ||
+    { echo "completion: a zero byte in the $shell script" >&2; exit 1; }
+done
 # shellcheck disable=SC1090
 source "$file"
 complete_line() {
