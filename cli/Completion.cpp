@@ -44,10 +44,21 @@ std::string SingleQuoted(const std::string& text) {
   return out + "'";
 }
 
+// A word list that the shell reads once more before it offers the words (bash's compgen -W,
+// fish's complete -a): blank-separated, with each backslash written twice.
+std::string ListedWords(const std::vector<std::string>& words) {
+  std::string out;
+  for (const std::string& w : words) {
+    if (!out.empty()) out += ' ';
+    for (char c : w) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  }
+  return out;
+}
+
 // bash: a spec per value, "file", "words ...", or "" (free text: nothing to offer).
 std::string BashSpec(const Value& v) {
   if (IsFile(v)) return "file";
-  if (!v.choices.empty()) return "words " + Words(v.choices);
+  if (!v.choices.empty()) return "words " + ListedWords(v.choices);
   return "";
 }
 
@@ -65,15 +76,18 @@ void PrintBash(std::ostream& out) {
         std::vector<std::string> forms{"--" + o->name};
         if (o->shortName != 0) forms.push_back(std::string("-") + o->shortName);
         for (const std::string& form : forms) {
-          out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo value " << spec << " ;;\n";
+          out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo " << SingleQuoted("value " + spec)
+              << " ;;\n";
         }
       }
     }
     out << "    " << SingleQuoted(e.words + "|options") << ") echo " << SingleQuoted(options) << " ;;\n";
     for (std::size_t i = 0; i < e.command->args.size(); ++i) {
       const std::string spec = BashSpec(e.command->args[i]);
-      if (!spec.empty())
-        out << "    " << SingleQuoted(e.words + "|arg:" + std::to_string(i)) << ") echo " << spec << " ;;\n";
+      if (!spec.empty()) {
+        out << "    " << SingleQuoted(e.words + "|arg:" + std::to_string(i)) << ") echo " << SingleQuoted(spec)
+            << " ;;\n";
+      }
     }
   }
   out << "  esac\n}\n"
@@ -200,15 +214,6 @@ void PrintZsh(std::ostream& out) {
 }
 
 // Text inside single quotes of a fish script, where a backslash escapes a quote or itself.
-std::string FishWords(const std::vector<std::string>& words) {
-  std::string out;
-  for (const std::string& w : words) {
-    if (!out.empty()) out += ' ';
-    for (char c : w) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  }
-  return out;
-}
-
 std::string FishQuoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
@@ -250,7 +255,7 @@ void PrintFish(std::ostream& out) {
       if (o->shortName != 0) out << " -s " << o->shortName;
       if (!o->value.name.empty()) {
         out << (IsFile(o->value) ? " -r -F" : " -x");
-        if (!o->value.choices.empty()) out << " -a " << FishQuoted(FishWords(o->value.choices));
+        if (!o->value.choices.empty()) out << " -a " << FishQuoted(ListedWords(o->value.choices));
       }
       out << " -d " << FishQuoted(o->help) << '\n';
     }
@@ -262,7 +267,7 @@ void PrintFish(std::ostream& out) {
       words.insert(words.end(), a.choices.begin(), a.choices.end());
     }
     if (files) out << "complete -c utility " << in << " -F\n";
-    if (!words.empty()) out << "complete -c utility " << in << " -a " << FishQuoted(FishWords(words)) << '\n';
+    if (!words.empty()) out << "complete -c utility " << in << " -a " << FishQuoted(ListedWords(words)) << '\n';
   }
 }
 

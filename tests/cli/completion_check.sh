@@ -39,6 +39,7 @@ expect "$(complete_line utility variant show --places 2 BS)" "BSTR"
 expect "$(complete_line utility encoding to-wide --via ToW)" "ToWideString"
 expect "$(complete_line utility reg readonly HKCU\\\\App o)" "on off"
 expect "$(complete_line utility names check x)" ""
+expect "$(complete_line utility reg query HKC)" "HKCU\\"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 touch "$dir/one.log" "$dir/other.txt"
