@@ -1,5 +1,5 @@
-// The command table of the host program: one entry per command drives the parser, every
-// --help page and the shell completion, so that the three never drift apart.
+// The command table of the host program: one typed entry per command drives the parser, the
+// help pages, the manual pages and the completion scripts, so that none drifts from the others.
 #pragma once
 
 #include <iosfwd>
