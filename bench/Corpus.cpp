@@ -5,9 +5,7 @@
 // bench/ratios.py can set every "Ours" case against its baseline; every case counts the UTF-8
 // bytes of its text.
 //
-// The iconv baseline gets every advantage: its descriptor is opened once and it writes into
-// a buffer allocated once, while ours allocate their result on every call as the operations
-// must.
+// The cases and their iconv baseline are those of ConversionCases.h.
 //
 // Every text is read and checked before anything is measured: a corpus file that is missing,
 // unreadable, empty or not valid UTF-8, or a text on which ours and iconv disagree, stops the
@@ -24,6 +22,8 @@
 #include <iconv.h>
 
 #include <Utility/Utility.h>
+
+#include "bench/ConversionCases.h"
 
 namespace {
 
@@ -68,28 +68,6 @@ std::string Repeat(const std::string& text, std::size_t size) {
   return out;
 }
 
-// Converts inBytes bytes at in from one iconv encoding to another, in one call; false when
-// iconv refuses the input.
-bool IconvConvert(iconv_t cd, const char* in, std::size_t inBytes, std::vector<char>& out, std::size_t* outBytes) {
-  char* src = const_cast<char*>(in);
-  std::size_t srcLeft = inBytes;
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) || srcLeft != 0) return false;
-  *outBytes = out.size() - dstLeft;
-  return true;
-}
-
-iconv_t OpenIconv(const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    std::fprintf(stderr, "bench_Corpus: iconv cannot convert from %s to %s\n", from, to);
-    std::exit(EXIT_FAILURE);
-  }
-  return cd;
-}
-
 // Checks that ours and iconv turn the text into the same UTF-16 and back into the same bytes,
 // so that both sides of every case do the same work.
 void Check(const std::string& name, const char* size, const std::string& narrow, const std::u16string& wide) {
@@ -98,36 +76,22 @@ void Check(const std::string& name, const char* size, const std::string& narrow,
   delete[] back;
   if (!same) Fail(name, size, "is not valid UTF-8 (it does not come back unchanged from UTF-16)");
 
-  iconv_t toWide = OpenIconv("UTF-16LE", "UTF-8");
+  iconv_t toWide = utility::bench::OpenIconv("UTF-16LE", "UTF-8");
   std::vector<char> out((wide.size() + 1) * 2);
   std::size_t bytes = 0;
   const bool wideOk =
-      IconvConvert(toWide, narrow.data(), narrow.size(), out, &bytes) && bytes == wide.size() * 2 &&
+      utility::bench::IconvConvert(toWide, narrow.data(), narrow.size(), out, &bytes) && bytes == wide.size() * 2 &&
       std::char_traits<char>::compare(out.data(), reinterpret_cast<const char*>(wide.data()), bytes) == 0;
   iconv_close(toWide);
   if (!wideOk) Fail(name, size, "gives other UTF-16 through iconv than through ANSIToUnicode2");
 
-  iconv_t toNarrow = OpenIconv("UTF-8", "UTF-16LE");
+  iconv_t toNarrow = utility::bench::OpenIconv("UTF-8", "UTF-16LE");
   out.assign(narrow.size() + 1, '\0');
-  const bool narrowOk =
-      IconvConvert(toNarrow, reinterpret_cast<const char*>(wide.data()), wide.size() * 2, out, &bytes) &&
-      bytes == narrow.size() && narrow.compare(0, bytes, out.data(), bytes) == 0;
+  const bool narrowOk = utility::bench::IconvConvert(toNarrow, reinterpret_cast<const char*>(wide.data()),
+                                                     wide.size() * 2, out, &bytes) &&
+                        bytes == narrow.size() && narrow.compare(0, bytes, out.data(), bytes) == 0;
   iconv_close(toNarrow);
   if (!narrowOk) Fail(name, size, "gives other UTF-8 through iconv than through UnicodeToANSI");
-}
-
-void Iconv(benchmark::State& state, const char* to, const char* from, const char* in, std::size_t inBytes,
-           std::size_t outBytes, std::size_t processed) {
-  iconv_t cd = OpenIconv(to, from);
-  std::vector<char> out(outBytes);
-  std::size_t written = 0;
-  for (auto _ : state) {
-    if (!IconvConvert(cd, in, inBytes, out, &written)) state.SkipWithError("iconv");
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-  }
-  iconv_close(cd);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * processed));
 }
 
 void Register(const std::string& name, const std::string& text, const char* sizeName) {
@@ -137,30 +101,7 @@ void Register(const std::string& name, const std::string& text, const char* size
   const auto* wide = new std::u16string(CUtility::ANSIToUnicode2(narrow->c_str()).View());
   Check(name, sizeName, *narrow, *wide);
 
-  benchmark::RegisterBenchmark(("Ours/ANSIToUnicode2" + suffix).c_str(), [narrow](benchmark::State& state) {
-    for (auto _ : state) {
-      CString s = CUtility::ANSIToUnicode2(narrow->c_str());
-      benchmark::DoNotOptimize(s.GetString());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
-  });
-  benchmark::RegisterBenchmark(("Iconv/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
-  });
-
-  benchmark::RegisterBenchmark(("Ours/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    const auto* units = reinterpret_cast<const unsigned short*>(wide->c_str());
-    for (auto _ : state) {
-      char* a = CUtility::UnicodeToANSI(units);
-      benchmark::DoNotOptimize(a);
-      delete[] a;
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
-  });
-  benchmark::RegisterBenchmark(("Iconv/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
-          narrow->size());
-  });
+  utility::bench::RegisterConversions(suffix, narrow, wide);
 }
 
 const bool kRegistered = [] {

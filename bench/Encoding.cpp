@@ -1,14 +1,12 @@
-// Throughput of ANSIToUnicode2, UnicodeToANSI and CString's UTF-8 conversions on ASCII, Latin-1-range and CJK text of
-// 1 KiB and 1 MiB (UTF-8 bytes), each beside glibc iconv doing the same conversion and a
-// memcpy of the same bytes, in the same run. Names read Role/Operation/text/size, so that
-// bench/ratios.py can set every "Ours" case against its baselines.
+// Throughput of ANSIToUnicode2, UnicodeToANSI and CString's UTF-8 conversions on homogeneous
+// text (all ASCII, all Latin-1-range letters, all CJK) of 1 KiB and 1 MiB (UTF-8 bytes), each
+// beside glibc iconv doing the same conversion (the cases of ConversionCases.h) and a memcpy of
+// the same bytes, in the same run. Names read Role/Operation/text/size, so that
+// bench/ratios.py can set every "Ours" case against its baselines. bench_Corpus measures mixed
+// text the same way.
 //
 // Floor/ANSIToUnicode2 is the least that the conversion must do whatever its code: take its
 // result's block from the heap and give it back.
-//
-// The iconv baseline gets every advantage: its descriptor is opened once and it writes into
-// a buffer allocated once, while ours allocate their result on every call as the operations
-// must.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,6 +16,8 @@
 #include <iconv.h>
 
 #include <Utility/Utility.h>
+
+#include "bench/ConversionCases.h"
 
 namespace {
 
@@ -56,24 +56,6 @@ std::u16string Widen(const std::string& text) {
   return std::u16string(s.View());
 }
 
-void Iconv(benchmark::State& state, const char* to, const char* from, const char* in, std::size_t inBytes,
-           std::size_t outBytes, std::size_t processed) {
-  iconv_t cd = iconv_open(to, from);
-  std::vector<char> out(outBytes);
-  for (auto _ : state) {
-    char* src = const_cast<char*>(in);
-    std::size_t srcLeft = inBytes;
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) state.SkipWithError("iconv");
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-  }
-  iconv_close(cd);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * processed));
-}
-
 void Memcpy(benchmark::State& state, const std::string& text) {
   std::vector<char> out(text.size());
   for (auto _ : state) {
@@ -90,16 +72,7 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
   const auto* narrow = new std::string(MakeText(kind, size));
   const auto* wide = new std::u16string(Widen(*narrow));
 
-  benchmark::RegisterBenchmark(("Ours/ANSIToUnicode2" + suffix).c_str(), [narrow](benchmark::State& state) {
-    for (auto _ : state) {
-      CString s = CUtility::ANSIToUnicode2(narrow->c_str());
-      benchmark::DoNotOptimize(s.GetString());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
-  });
-  benchmark::RegisterBenchmark(("Iconv/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
-  });
+  utility::bench::RegisterConversions(suffix, narrow, wide);
   benchmark::RegisterBenchmark(("Memcpy/ANSIToUnicode2" + suffix).c_str(),
                                [narrow](benchmark::State& state) { Memcpy(state, *narrow); });
   // What the operation cannot avoid: taking the result's block from the C heap, where strings
@@ -116,19 +89,6 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
       state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
     });
 
-  benchmark::RegisterBenchmark(("Ours/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    const auto* units = reinterpret_cast<const unsigned short*>(wide->c_str());
-    for (auto _ : state) {
-      char* a = CUtility::UnicodeToANSI(units);
-      benchmark::DoNotOptimize(a);
-      delete[] a;
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
-  });
-  benchmark::RegisterBenchmark(("Iconv/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
-          narrow->size());
-  });
   benchmark::RegisterBenchmark(("Memcpy/UnicodeToANSI" + suffix).c_str(),
                                [narrow](benchmark::State& state) { Memcpy(state, *narrow); });
 
@@ -141,7 +101,8 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
   });
   benchmark::RegisterBenchmark(("Iconv/CStringFromUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
+    utility::bench::Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2,
+                          narrow->size());
   });
   benchmark::RegisterBenchmark(("Ours/CStringToUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
     const CString s{std::u16string_view(*wide)};
@@ -152,8 +113,8 @@ void Register(Kind kind, std::size_t size, const char* sizeName) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
   });
   benchmark::RegisterBenchmark(("Iconv/CStringToUtf8" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
-    Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
-          narrow->size());
+    utility::bench::Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2,
+                          narrow->size() + 1, narrow->size());
   });
 }
 
