@@ -14,6 +14,9 @@ fail() {
 case $shell in
   zsh)
     script=$("$utility" completion zsh)
+    home=$(mktemp -d)
+    trap 'rm -rf "$home"' EXIT
+    export HOME=$home ZDOTDIR=$home  # zsh -f reads no start-up file; nothing may land in the real home either
     run() {  # run WORD... : completes the last word, as zsh would with the cursor there
       zsh -f -c '
         compdef() { :; }
@@ -41,6 +44,8 @@ case $shell in
     dir=$(mktemp -d)
     trap 'rm -rf "$file" "$dir"' EXIT
     "$utility" completion fish > "$file"
+    # fish keeps history and variables under the user's directories: here they are the test's own.
+    export HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
     touch "$dir/one.log"
     complete_line() { fish --no-config -c "source $file; complete -C '$1'" | cut -f1 | tr '\n' ' ' | sed 's/ $//'; }
     expect() {
