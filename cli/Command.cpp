@@ -82,30 +82,28 @@ std::string Synopsis(const Command& command) {
 
 namespace {
 
-const Value& ArgSpec(const Invocation& inv, std::size_t i) { return inv.command->args.at(i); }
+const Value& TableArgument(const Invocation& inv, std::size_t i) { return inv.command->args.at(i); }
 
-const Value& OptionSpec(const Invocation& inv, const std::string& name) {
+const Value& TableOption(const Invocation& inv, const std::string& name) {
   for (const Option& o : inv.command->options) {
     if (o.name == name) return o.value;
   }
   throw std::logic_error("no option --" + name);
 }
 
-std::string What(const Value& v) { return v.what.empty() ? v.name : v.what; }
-
 }  // namespace
 
 long long Invocation::Integer(std::size_t i) const {
-  const Value& v = ArgSpec(*this, i);
-  return ParseInteger(Arg(i), What(v), v.min, v.max);
+  const Value& v = TableArgument(*this, i);
+  return ParseInteger(Arg(i), v.Described(), v.min, v.max);
 }
 
-double Invocation::Number(std::size_t i) const { return ParseNumber(Arg(i), What(ArgSpec(*this, i))); }
+double Invocation::Number(std::size_t i) const { return ParseNumber(Arg(i), TableArgument(*this, i).Described()); }
 
 long long Invocation::IntegerOption(const std::string& name, long long fallback) const {
   if (!Has(name)) return fallback;
-  const Value& v = OptionSpec(*this, name);
-  return ParseInteger(Get(name), What(v), v.min, v.max);
+  const Value& v = TableOption(*this, name);
+  return ParseInteger(Get(name), v.Described(), v.min, v.max);
 }
 
 bool Invocation::Flag(const std::string& name) const {
@@ -333,6 +331,12 @@ std::string Shortened(const std::string& text) {
   std::size_t cut = kLimit - 3;
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
   return text.substr(0, cut) + "...";
+}
+
+std::string Listed(const std::vector<std::string>& words) {
+  std::string list;
+  for (const std::string& w : words) list += (list.empty() ? "" : ", ") + w;
+  return list;
 }
 
 std::string Quoted(const std::string& text) { return "'" + Shortened(text) + "'"; }

@@ -60,6 +60,9 @@ struct Value {
   long long max = 0;
   std::vector<std::string> choices{};  // a Choice: the words allowed; other kinds: words completion offers
   bool optional = false;               // a positional argument that may be left out (only the last ones)
+
+  // How messages name the value.
+  const std::string& Described() const { return what.empty() ? name : what; }
 };
 
 Value Text(std::string name, std::string what = "");
@@ -187,6 +190,9 @@ double ParseNumber(const std::string& text, const std::string& what);
 std::string Shortened(const std::string& text);
 // The same between single quotes: 'text'.
 std::string Quoted(const std::string& text);
+
+// Words as messages list them: "a, b, c".
+std::string Listed(const std::vector<std::string>& words);
 
 // A number as messages write it: integers in full, others with the digits that tell them apart.
 std::string ShortNumber(double value);

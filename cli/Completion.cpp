@@ -55,8 +55,8 @@ std::string ListedWords(const std::vector<std::string>& words) {
   return out;
 }
 
-// bash: a spec per value, "file", "words ...", or "" (free text: nothing to offer).
-std::string BashSpec(const Value& v) {
+// bash: what completion offers for a value: "file", "words ...", or "" (free text: nothing).
+std::string BashOffer(const Value& v) {
   if (IsFile(v)) return "file";
   if (!v.choices.empty()) return "words " + ListedWords(v.choices);
   return "";
@@ -64,7 +64,7 @@ std::string BashSpec(const Value& v) {
 
 void PrintBash(std::ostream& out) {
   out << "# bash completion for utility, generated from its command table\n"
-         "_utility_spec() {  # $1: the command's words, $2: options | option:--NAME | arg:N\n"
+         "_utility_table() {  # $1: the command's words, $2: options | option:--NAME | arg:N\n"
          "  case \"$1|$2\" in\n";
   for (const Entry& e : Entries()) {
     std::string options;
@@ -72,32 +72,32 @@ void PrintBash(std::ostream& out) {
       options += (options.empty() ? "--" : " --") + o->name;
       if (o->shortName != 0) options += std::string(" -") + o->shortName;
       if (!o->value.name.empty()) {
-        const std::string spec = BashSpec(o->value);
+        const std::string offer = BashOffer(o->value);
         std::vector<std::string> forms{"--" + o->name};
         if (o->shortName != 0) forms.push_back(std::string("-") + o->shortName);
         for (const std::string& form : forms) {
-          out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo " << SingleQuoted("value " + spec)
+          out << "    " << SingleQuoted(e.words + "|option:" + form) << ") echo " << SingleQuoted("value " + offer)
               << " ;;\n";
         }
       }
     }
     out << "    " << SingleQuoted(e.words + "|options") << ") echo " << SingleQuoted(options) << " ;;\n";
     for (std::size_t i = 0; i < e.command->args.size(); ++i) {
-      const std::string spec = BashSpec(e.command->args[i]);
-      if (!spec.empty()) {
-        out << "    " << SingleQuoted(e.words + "|arg:" + std::to_string(i)) << ") echo " << SingleQuoted(spec)
+      const std::string offer = BashOffer(e.command->args[i]);
+      if (!offer.empty()) {
+        out << "    " << SingleQuoted(e.words + "|arg:" + std::to_string(i)) << ") echo " << SingleQuoted(offer)
             << " ;;\n";
       }
     }
   }
   out << "  esac\n}\n"
-         "_utility_offer() {  # $1: a spec\n"
+         "_utility_offer() {  # $1: what to offer: file, or words ...\n"
          "  case $1 in\n"
          "    file) compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- \"$cur\")) ;;\n"
          "    words\\ *) COMPREPLY=($(compgen -W \"${1#words }\" -- \"$cur\")) ;;\n"
          "  esac\n}\n"
          "_utility() {\n"
-         "  local cur=${COMP_WORDS[COMP_CWORD]} cmd first spec i n=0\n"
+         "  local cur=${COMP_WORDS[COMP_CWORD]} cmd first offer i n=0\n"
          "  COMPREPLY=()\n"
          "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
          "    COMPREPLY=($(compgen -W \"--help --version -V";
@@ -117,17 +117,18 @@ void PrintBash(std::ostream& out) {
          "  # Count the arguments before the cursor, skipping the values of options.\n"
          "  for ((i = first; i < COMP_CWORD; i++)); do\n"
          "    case ${COMP_WORDS[i]} in\n"
-         "      -[a-zA-Z-]*) spec=$(_utility_spec \"$cmd\" \"option:${COMP_WORDS[i]%%=*}\")\n"
-         "           [ -n \"$spec\" ] && [[ ${COMP_WORDS[i]} != *=* ]] && ((i++)) ;;\n"
+         "      -[a-zA-Z-]*) offer=$(_utility_table \"$cmd\" \"option:${COMP_WORDS[i]%%=*}\")\n"
+         "           [ -n \"$offer\" ] && [[ ${COMP_WORDS[i]} != *=* ]] && ((i++)) ;;\n"
          "      *) ((n++)) ;;\n"
          "    esac\n"
          "  done\n"
-         "  spec=$(_utility_spec \"$cmd\" \"option:${COMP_WORDS[COMP_CWORD-1]}\")\n"
-         "  if [ \"$COMP_CWORD\" -gt \"$first\" ] && [ -n \"$spec\" ]; then _utility_offer \"${spec#value }\"; return; "
+         "  offer=$(_utility_table \"$cmd\" \"option:${COMP_WORDS[COMP_CWORD-1]}\")\n"
+         "  if [ \"$COMP_CWORD\" -gt \"$first\" ] && [ -n \"$offer\" ]; then _utility_offer \"${offer#value }\"; "
+         "return; "
          "fi\n"
-         "  if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W \"$(_utility_spec \"$cmd\" options)\" -- \"$cur\")); "
+         "  if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W \"$(_utility_table \"$cmd\" options)\" -- \"$cur\")); "
          "return; fi\n"
-         "  _utility_offer \"$(_utility_spec \"$cmd\" \"arg:$n\")\"\n"
+         "  _utility_offer \"$(_utility_table \"$cmd\" \"arg:$n\")\"\n"
          "}\n"
          "complete -F _utility utility\n";
 }

@@ -23,17 +23,11 @@ void Table(std::ostream& out, const std::vector<std::pair<std::string, std::stri
   }
 }
 
-std::string Joined(const std::vector<std::string>& words) {
-  std::string list;
-  for (const std::string& w : words) list += (list.empty() ? "" : ", ") + w;
-  return list;
-}
-
 // What the help says a value must be, beyond its placeholder: a range, or the choices too
 // many for the placeholder to show.
 std::string KindNote(const Value& v) {
   if (v.kind == Kind::Integer) return " (" + std::to_string(v.min) + " to " + std::to_string(v.max) + ")";
-  if (v.kind == Kind::Choice && v.choices.size() > 3) return " (one of: " + Joined(v.choices) + ")";
+  if (v.kind == Kind::Choice && v.choices.size() > 3) return " (one of: " + Listed(v.choices) + ")";
   return "";
 }
 

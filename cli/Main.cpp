@@ -53,13 +53,7 @@ int Run(const std::vector<std::string>& argv) {
     PrintGroupHelp(std::cout, *group);
     return kExitOk;
   }
-  const Command* command = FindCommand(*group, argv[1]);
-  if (command == nullptr) {
-    std::vector<std::string> names;
-    for (const Command& c : group->commands) names.push_back(c.name);
-    throw UsageError("unknown command " + Quoted(argv[1]) + " in group " + group->name + DidYouMean(argv[1], names));
-  }
-  return RunCommand(*command, std::vector<std::string>(argv.begin() + 2, argv.end()));
+  return RunCommand(RequireCommand(*group, argv[1]), std::vector<std::string>(argv.begin() + 2, argv.end()));
 }
 
 // The help page that covers the words given: never one of a mistyped word.

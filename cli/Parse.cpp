@@ -39,21 +39,19 @@ bool IsShortOption(const std::string& w) {
 }
 
 // Checks one value against its kind; the message names the value as the table does.
-void CheckValue(const Value& spec, const std::string& text) {
-  const std::string what = spec.what.empty() ? spec.name : spec.what;
-  switch (spec.kind) {
+void CheckValue(const Value& expected, const std::string& text) {
+  const std::string& what = expected.Described();
+  switch (expected.kind) {
     case Kind::Integer:
-      ParseInteger(text, what, spec.min, spec.max);
+      ParseInteger(text, what, expected.min, expected.max);
       break;
     case Kind::Number:
       ParseNumber(text, what);
       break;
     case Kind::Choice:
-      if (std::find(spec.choices.begin(), spec.choices.end(), text) == spec.choices.end()) {
-        std::string list;
-        for (const std::string& c : spec.choices) list += (list.empty() ? "" : ", ") + c;
-        throw UsageError("unknown " + what + " " + Quoted(text) + " (one of " + list + ")" +
-                         DidYouMean(text, spec.choices));
+      if (std::find(expected.choices.begin(), expected.choices.end(), text) == expected.choices.end()) {
+        throw UsageError("unknown " + what + " " + Quoted(text) + " (one of " + Listed(expected.choices) + ")" +
+                         DidYouMean(text, expected.choices));
       }
       break;
     case Kind::Path:
@@ -111,6 +109,13 @@ const Command* FindCommand(const Group& group, const std::string& name) {
     if (c.name == name) return &c;
   }
   return nullptr;
+}
+
+const Command& RequireCommand(const Group& group, const std::string& name) {
+  if (const Command* command = FindCommand(group, name)) return *command;
+  std::vector<std::string> names;
+  for (const Command& c : group.commands) names.push_back(c.name);
+  throw UsageError("unknown command " + Quoted(name) + " in group " + group.name + DidYouMean(name, names));
 }
 
 const Command* FindProgramCommand(const std::string& name) {

@@ -17,6 +17,8 @@ namespace utility::cli {
 
 const Group* FindGroup(const std::string& name);
 const Command* FindCommand(const Group& group, const std::string& name);
+// The command of the group, or UsageError naming the group and the closest command's name.
+const Command& RequireCommand(const Group& group, const std::string& name);
 // One of the program's own commands (help, version, demo, completion), or nullptr.
 const Command* FindProgramCommand(const std::string& name);
 

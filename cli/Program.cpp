@@ -36,14 +36,7 @@ int Help(const Invocation& inv, Reply&) {
     PrintGroupHelp(std::cout, group);
     return kExitOk;
   }
-  const Command* command = FindCommand(group, inv.Arg(1));
-  if (command == nullptr) {
-    std::vector<std::string> names;
-    for (const Command& c : group.commands) names.push_back(c.name);
-    throw UsageError("unknown command " + Quoted(inv.Arg(1)) + " in group " + group.name +
-                     DidYouMean(inv.Arg(1), names));
-  }
-  PrintCommandHelp(std::cout, *command);
+  PrintCommandHelp(std::cout, RequireCommand(group, inv.Arg(1)));
   return kExitOk;
 }
 

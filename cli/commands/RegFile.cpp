@@ -14,8 +14,6 @@
 namespace utility::cli::regfile {
 namespace {
 
-const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
-
 // A string as a file writes it: between quotes, with \ and " escaped and nothing else.
 std::string Quote(const std::u16string& text) {
   std::string out = "\"";
@@ -85,24 +83,6 @@ std::string ValueLine(const regtext::Value& v) {
     line += buffer;
   }
   return line + HexData(line.size(), v.data);
-}
-
-void Tree(HKEY root, const std::string& label, const std::u16string& path, std::string& out) {
-  const std::string shown = label.empty()  ? regtext::ToUtf8(path)
-                            : path.empty() ? label
-                                           : label + "\\" + regtext::ToUtf8(path);
-  HKEY key = nullptr;
-  const LONG rc = RegOpenKeyExW(root, W(path), 0, KEY_READ, &key);
-  if (rc != ERROR_SUCCESS) throw Failure(Shortened(shown) + ": " + regtext::ErrorText(rc));
-  struct Closer {
-    HKEY k;
-    ~Closer() { RegCloseKey(k); }
-  } closer{key};
-  out += "[" + shown + "]\r\n";
-  for (const regtext::Value& v : regtext::ReadValues(key)) out += ValueLine(v) + "\r\n";
-  out += "\r\n";
-  for (const std::u16string& sub : regtext::ReadSubKeys(key))
-    Tree(root, label, path.empty() ? sub : path + u"\\" + sub, out);
 }
 
 std::vector<BYTE> ParseHex(const std::string& text) {
@@ -216,7 +196,11 @@ void ParseData(const std::string& text, int version, DWORD& type, std::vector<BY
 
 std::string ExportTree(HKEY root, const std::string& label, const std::u16string& path) {
   std::string out;
-  Tree(root, label, path, out);
+  regtext::VisitTree(root, label, path, [&out](const std::string& shown, HKEY key, const std::u16string&) {
+    out += "[" + shown + "]\r\n";
+    for (const regtext::Value& v : regtext::ReadValues(key)) out += ValueLine(v) + "\r\n";
+    out += "\r\n";
+  });
   return out;
 }
 

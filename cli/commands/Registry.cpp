@@ -31,8 +31,7 @@ namespace {
 
 using regtext::FromUtf8;
 using regtext::ToUtf8;
-
-const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
+using regtext::W;
 
 void Check(LONG rc, const std::string& what) {
   if (rc != ERROR_SUCCESS) throw Failure(Shortened(what) + ": " + regtext::ErrorText(rc));

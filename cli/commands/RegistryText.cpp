@@ -31,8 +31,6 @@ constexpr TypeName kTypeNames[] = {
     {REG_DWORD, "dword"}, {REG_QWORD, "qword"},         {REG_BINARY, "binary"},
 };
 
-const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
-
 std::vector<char16_t> Units(const std::vector<BYTE>& data) {
   std::vector<char16_t> units(data.size() / 2);
   if (!units.empty()) std::memcpy(units.data(), data.data(), units.size() * 2);
@@ -509,7 +507,8 @@ std::vector<std::u16string> ReadSubKeys(HKEY key) {
   return names;
 }
 
-void ExportTree(HKEY root, const std::string& label, const std::u16string& path, std::ostream& out) {
+void VisitTree(HKEY root, const std::string& label, const std::u16string& path,
+               const std::function<void(const std::string& shown, HKEY key, const std::u16string& path)>& visit) {
   HKEY key = nullptr;
   const std::string shown = label.empty() ? ToUtf8(path) : path.empty() ? label : label + "\\" + ToUtf8(path);
   Check(RegOpenKeyExW(root, W(path), 0, KEY_READ, &key), shown);
@@ -517,14 +516,20 @@ void ExportTree(HKEY root, const std::string& label, const std::u16string& path,
     HKEY k;
     ~Closer() { RegCloseKey(k); }
   } closer{key};
-  out << '[' << shown << "]\n";
-  BOOL marked = FALSE;
-  Check(utility::platform::GetKeyReadOnly(root, W(path), &marked, nullptr), shown);
-  if (marked) out << "!readonly\n";
-  for (const Value& v : ReadValues(key)) out << FormatValue(v) << '\n';
-  out << '\n';
+  visit(shown, key, path);
   for (const std::u16string& sub : ReadSubKeys(key))
-    ExportTree(root, label, path.empty() ? sub : path + u"\\" + sub, out);
+    VisitTree(root, label, path.empty() ? sub : path + u"\\" + sub, visit);
+}
+
+void ExportTree(HKEY root, const std::string& label, const std::u16string& path, std::ostream& out) {
+  VisitTree(root, label, path, [&](const std::string& shown, HKEY key, const std::u16string& at) {
+    out << '[' << shown << "]\n";
+    BOOL marked = FALSE;
+    Check(utility::platform::GetKeyReadOnly(root, W(at), &marked, nullptr), shown);
+    if (marked) out << "!readonly\n";
+    for (const Value& v : ReadValues(key)) out << FormatValue(v) << '\n';
+    out << '\n';
+  });
 }
 
 void DeleteTree(HKEY root, const std::u16string& path, const std::string& shown) {

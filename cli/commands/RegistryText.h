@@ -11,6 +11,7 @@
 // hex(<type>):<bytes>.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -50,6 +51,15 @@ std::vector<Value> ReadValues(HKEY key);
 
 // Names of the sub-keys of an open key. Throws Failure.
 std::vector<std::u16string> ReadSubKeys(HKEY key);
+
+// UTF-16 text as the registry calls take it.
+inline const WCHAR* W(const std::u16string& s) { return reinterpret_cast<const WCHAR*>(s.c_str()); }
+
+// Visits the key at path below root and every key below it, each before the keys below it:
+// visit(shown, key, path) with the key open for reading, shown its name as exports write it
+// (label\path, or the path alone when label is empty). Throws Failure on a registry error.
+void VisitTree(HKEY root, const std::string& label, const std::u16string& path,
+               const std::function<void(const std::string& shown, HKEY key, const std::u16string& path)>& visit);
 
 // Writes the key at path below root, its values and every key below it. label is the
 // root's name as the export writes it ("HKEY_CURRENT_USER", or empty for a hive file).

@@ -2,7 +2,7 @@
 # Loads the generated zsh and fish completions into those shells and completes a few command
 # lines with them. zsh's completion widgets need a terminal, so _describe, _arguments and
 # compdef are replaced by functions that print what they were given: the check is that the
-# script hands zsh the right candidates and argument specs for the words typed.
+# script hands zsh the right candidates and argument descriptions for the words typed.
 # Usage: completion_shells.sh <utility> zsh|fish
 set -euo pipefail
 utility=$1

@@ -24,8 +24,8 @@ int ValidIp(const std::string& text) {
   return result;
 }
 
-// The rule told literally: strtok at ".", every part all digits, atoi saturating at INT_MAX,
-// the first part 1 to 254, the others up to 255, exactly four parts.
+// The rule told literally: strtok at ".", every number all digits, atoi saturating at INT_MAX,
+// the first number 1 to 254, the others up to 255, exactly four numbers.
 int LiteralValidIp(const std::string& text) {
   std::vector<char> copy(text.begin(), text.end());
   copy.push_back('\0');
