@@ -1,0 +1,27 @@
+// The entry points of each UTF-8 kernel (see Utf8Kernels.h), one namespace per kernel. Only
+// Utf8Codec.cpp calls them, and only those that the processor runs.
+#pragma once
+
+#include <cstddef>
+
+#include "CodePageBackend.h"
+
+namespace utility::platform::codepage {
+
+namespace baseline {
+Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
+Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+}  // namespace baseline
+
+// Built only for x86-64; elsewhere Utf8KernelRuns says no for them.
+namespace avx2 {
+Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
+Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+}  // namespace avx2
+
+namespace avx512 {
+Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
+Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+}  // namespace avx512
+
+}  // namespace utility::platform::codepage
