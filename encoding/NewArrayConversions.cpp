@@ -9,7 +9,6 @@
 
 #include <Utility/Utility.h>
 
-#include "AsciiText.h"
 #include "NewArray.h"
 
 namespace {
@@ -22,19 +21,12 @@ void ClearTail(T* array, int written, int size) {
 }
 
 char* NarrowCopy(const WCHAR* text) {
-  // ASCII text is its own UTF-8: one scan, one narrowing pass. The array is laid out as the
-  // general path lays it out, the terminator followed by the cleared extra byte.
-  std::size_t units = 0;
-  if (text != nullptr && utility::encoding::ScanAscii(text, units) && units < static_cast<std::size_t>(INT_MAX)) {
-    char* result = utility::encoding::NewArray<char>(units + 2);
-    utility::encoding::NarrowAscii(text, units, result);
-    result[units] = 0;
-    result[units + 1] = 0;
-    return result;
-  }
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  // The text is measured once, and both calls get its length with the terminator.
+  const int units = text == nullptr ? 0 : lstrlenW(text);
+  const int length = units == INT_MAX ? -1 : units + 1;
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
   char* result = utility::encoding::NewArray<char>(static_cast<std::size_t>(n) + 1);
-  const int written = n > 0 ? WideCharToMultiByte(CP_ACP, 0, text, -1, result, n, nullptr, nullptr) : 0;
+  const int written = n > 0 ? WideCharToMultiByte(CP_ACP, 0, text, length, result, n, nullptr, nullptr) : 0;
   ClearTail(result, written, n + 1);
   return result;
 }
@@ -57,11 +49,6 @@ CString CUtility::ANSIToUnicode2(const char* text) {
   // is found once instead of by both calls.
   CString result;
   if (text == nullptr) return result;
-  // ASCII text widens unit for unit: one scan, then one pass that writes each unit once.
-  std::size_t ascii = 0;
-  if (utility::encoding::ScanAscii(text, ascii) && ascii < static_cast<std::size_t>(INT_MAX)) {
-    return ascii == 0 ? result : CString::FromLatin1({text, ascii});
-  }
   const std::size_t bytes = std::strlen(text) + 1;
   const int length = bytes > static_cast<std::size_t>(INT_MAX) ? -1 : static_cast<int>(bytes);
   const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);

@@ -248,12 +248,17 @@ inline bool PutCodePoint(std::uint32_t cp, WCHAR* d, std::size_t cap, std::size_
   return true;
 }
 
+// Decodes s[0..n) from the start until at least `until` bytes are read, at a character
+// boundary; `read` receives the bytes read.
 template <bool kWrite>
-Result DecodeAll(const unsigned char* s, std::size_t n, WCHAR* d, std::size_t cap, bool strict) noexcept {
+Result DecodeAll(const unsigned char* s, std::size_t n, std::size_t until, WCHAR* d, std::size_t cap, bool strict,
+                 std::size_t& read) noexcept {
   std::size_t i = 0, o = 0;
-  while (i < n) {
+  read = 0;
+  while (i < until) {
+    read = i;
     if (s[i] < 0x80) {
-      std::size_t limit = n - i;
+      std::size_t limit = until - i;
       if constexpr (kWrite) {
         if (cap - o < limit) limit = cap - o;
         if (limit == 0) return {o, ERROR_INSUFFICIENT_BUFFER};
@@ -282,6 +287,7 @@ Result DecodeAll(const unsigned char* s, std::size_t n, WCHAR* d, std::size_t ca
     if (!valid && strict) return {o, ERROR_NO_UNICODE_TRANSLATION};
     if (!PutCodePoint<kWrite>(cp, d, cap, o)) return {o, ERROR_INSUFFICIENT_BUFFER};
   }
+  read = i;
   return {o, 0};
 }
 
@@ -476,7 +482,14 @@ Result EncodeAll(const WCHAR* s, std::size_t n, char* d, std::size_t cap, bool s
 }  // namespace
 
 Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept {
-  return dst == nullptr ? DecodeAll<false>(src, n, nullptr, 0, strict) : DecodeAll<true>(src, n, dst, cap, strict);
+  std::size_t read = 0;
+  return DecodeSome(src, n, n, dst, cap, strict, read);
+}
+
+Result DecodeSome(const unsigned char* src, std::size_t n, std::size_t until, WCHAR* dst, std::size_t cap, bool strict,
+                  std::size_t& read) noexcept {
+  return dst == nullptr ? DecodeAll<false>(src, n, until, nullptr, 0, strict, read)
+                        : DecodeAll<true>(src, n, until, dst, cap, strict, read);
 }
 
 Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept {

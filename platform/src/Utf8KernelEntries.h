@@ -11,6 +11,13 @@ namespace utility::platform::codepage {
 namespace baseline {
 Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+
+// The careful decoder for where a vector kernel meets ill-formed input: decodes src[0..n) from
+// its start until at least `until` bytes are read, stopping at the first character boundary
+// there (after a whole character or a maximal ill-formed subpart); read receives the bytes
+// read, also when the result is an error.
+Result DecodeSome(const unsigned char* src, std::size_t n, std::size_t until, WCHAR* dst, std::size_t cap, bool strict,
+                  std::size_t& read) noexcept;
 }  // namespace baseline
 
 // Built only for x86-64; elsewhere Utf8KernelRuns says no for them.

@@ -22,6 +22,17 @@
 // The active code page: always CP_UTF8 (65001) here.
 UTILITY_PLATFORM_API UINT GetACP() noexcept;
 
+// lstrlenW()
+//
+// The units of text before its zero terminator; 0 for a null pointer, INT_MAX at most. Reads
+// no unit past the terminator. Measure once and pass the length (terminator included) to the
+// conversions below, rather than -1 to each.
+//
+// Example:
+//   int n = lstrlenW(text);                                             // 3 for u"abc"
+//   int bytes = WideCharToMultiByte(CP_ACP, 0, text, n + 1, nullptr, 0, nullptr, nullptr);
+UTILITY_PLATFORM_API int lstrlenW(const WCHAR* text) noexcept;
+
 // MultiByteToWideChar()
 //
 // Converts srcLength bytes of src (-1: up to and including its zero terminator) in the code
