@@ -71,6 +71,25 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
 }
 
 template <bool kWrite>
+inline std::size_t NarrowAscii(const unsigned char* s, std::size_t n, WCHAR* out) noexcept {
+  std::size_t i = 0;
+  while (n - i >= 64) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 32));
+    if (_mm256_movemask_epi8(_mm256_or_si256(a, b)) != 0) break;
+    if constexpr (kWrite) {
+      auto* w = reinterpret_cast<__m256i*>(out + i);
+      _mm256_storeu_si256(w, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(a)));
+      _mm256_storeu_si256(w + 1, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(a, 1)));
+      _mm256_storeu_si256(w + 2, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(b)));
+      _mm256_storeu_si256(w + 3, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(b, 1)));
+    }
+    i += 64;
+  }
+  return i;
+}
+
+template <bool kWrite>
 inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) noexcept {
   const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF80));
   std::size_t i = 0;

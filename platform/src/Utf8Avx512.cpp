@@ -55,6 +55,22 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
 }
 
 template <bool kWrite>
+inline std::size_t NarrowAscii(const unsigned char* s, std::size_t n, WCHAR* out) noexcept {
+  std::size_t i = 0;
+  while (n - i >= 64) {
+    const __m512i v = _mm512_loadu_si512(s + i);
+    if (_mm512_movepi8_mask(v) != 0) break;
+    if constexpr (kWrite) {
+      _mm512_storeu_si512(out + i, _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i))));
+      _mm512_storeu_si512(out + i + 32,
+                          _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 32))));
+    }
+    i += 64;
+  }
+  return i;
+}
+
+template <bool kWrite>
 inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) noexcept {
   const __m512i high = _mm512_set1_epi16(static_cast<short>(0xFF80));
   std::size_t i = 0;
