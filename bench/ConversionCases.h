@@ -1,22 +1,31 @@
 // The cases both text benchmarks share: ANSIToUnicode2 and UnicodeToANSI on one text, each
-// beside glibc iconv doing the same conversion in the same run, named
-// Role/Operation<suffix> (suffix "/<text>/<size>") for bench/ratios.py, every one counting the
+// beside glibc iconv doing the same conversion in the same run and, when the build found Qt 6
+// (UTILITY_BENCH_QT), beside Qt doing it as a Qt program would. Names read
+// Role/Operation<suffix> (suffix "/<text>/<size>") for bench/ratios.py, every case counting the
 // UTF-8 bytes of the text.
 //
 // The iconv baseline gets every advantage: its descriptor is opened once and it writes into a
 // buffer allocated once, while ours allocate their result on every call as the operations must.
+// Qt's calls allocate their result on every call too, as ours do.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
 #include <Utility/Utility.h>
+
+#ifdef UTILITY_BENCH_QT
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#endif
 
 namespace utility::bench {
 
@@ -56,9 +65,39 @@ inline void Iconv(benchmark::State& state, const char* to, const char* from, con
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * processed));
 }
 
-// The four cases of one text; narrow and wide are its UTF-8 and UTF-16 forms, which must live
-// as long as the process.
+#ifdef UTILITY_BENCH_QT
+// Checks that Qt turns the text into the same UTF-16 and back into the same UTF-8 as ours, so
+// that its cases do the same work; stops the program, naming the text, when it does not.
+inline void CheckQt(const std::string& suffix, const std::string& narrow, const std::u16string& wide) {
+  const CString oursWide = CUtility::ANSIToUnicode2(narrow.c_str());
+  const QString qtWide = QString::fromUtf8(narrow.c_str());
+  const bool wideOk = std::u16string_view(reinterpret_cast<const char16_t*>(qtWide.utf16()),
+                                          static_cast<std::size_t>(qtWide.size())) == oursWide.View();
+
+  char* oursNarrow = CUtility::UnicodeToANSI(reinterpret_cast<const unsigned short*>(wide.c_str()));
+  const QByteArray qtNarrow = QStringView(wide.c_str()).toUtf8();
+  const bool narrowOk =
+      std::string_view(qtNarrow.constData(), static_cast<std::size_t>(qtNarrow.size())) == std::string_view(oursNarrow);
+  delete[] oursNarrow;
+
+  const char* text = suffix.c_str() + 1;
+  if (!wideOk) {
+    std::fprintf(stderr, "text %s: Qt gives other UTF-16 than ANSIToUnicode2\n", text);
+    std::exit(EXIT_FAILURE);
+  }
+  if (!narrowOk) {
+    std::fprintf(stderr, "text %s: Qt gives other UTF-8 than UnicodeToANSI\n", text);
+    std::exit(EXIT_FAILURE);
+  }
+}
+#endif
+
+// The cases of one text; narrow and wide are its UTF-8 and UTF-16 forms, which must live as long
+// as the process.
 inline void RegisterConversions(const std::string& suffix, const std::string* narrow, const std::u16string* wide) {
+#ifdef UTILITY_BENCH_QT
+  CheckQt(suffix, *narrow, *wide);
+#endif
   benchmark::RegisterBenchmark(("Ours/ANSIToUnicode2" + suffix).c_str(), [narrow](benchmark::State& state) {
     for (auto _ : state) {
       CString s = CUtility::ANSIToUnicode2(narrow->c_str());
@@ -69,6 +108,16 @@ inline void RegisterConversions(const std::string& suffix, const std::string* na
   benchmark::RegisterBenchmark(("Iconv/ANSIToUnicode2" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
     Iconv(state, "UTF-16LE", "UTF-8", narrow->data(), narrow->size(), (wide->size() + 1) * 2, narrow->size());
   });
+#ifdef UTILITY_BENCH_QT
+  // Given only the pointer, as ours is: Qt finds the length itself, as ours must.
+  benchmark::RegisterBenchmark(("Qt/ANSIToUnicode2" + suffix).c_str(), [narrow](benchmark::State& state) {
+    for (auto _ : state) {
+      QString s = QString::fromUtf8(narrow->c_str());
+      benchmark::DoNotOptimize(s.constData());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+#endif
   benchmark::RegisterBenchmark(("Ours/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
     const auto* units = reinterpret_cast<const unsigned short*>(wide->c_str());
     for (auto _ : state) {
@@ -82,6 +131,17 @@ inline void RegisterConversions(const std::string& suffix, const std::string* na
     Iconv(state, "UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide->data()), wide->size() * 2, narrow->size() + 1,
           narrow->size());
   });
+#ifdef UTILITY_BENCH_QT
+  // A view of the zero-terminated units (it finds their length, as ours must), encoded straight
+  // from them; QString::fromUtf16 would first copy the units, which ours does not.
+  benchmark::RegisterBenchmark(("Qt/UnicodeToANSI" + suffix).c_str(), [narrow, wide](benchmark::State& state) {
+    for (auto _ : state) {
+      QByteArray a = QStringView(wide->c_str()).toUtf8();
+      benchmark::DoNotOptimize(a.constData());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * narrow->size()));
+  });
+#endif
 }
 
 }  // namespace utility::bench

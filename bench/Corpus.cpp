@@ -1,15 +1,15 @@
 // Throughput of ANSIToUnicode2 and UnicodeToANSI on real mixed text: the short texts of
 // bench/corpus (prose in thirteen scripts and mixes, a chat log full of emoji, C++ source with
 // comments in several languages), each cut to 1 KiB and repeated to 1 MiB, beside glibc iconv
-// doing the same conversion in the same run. Names read Role/Operation/text/size, so that
-// bench/ratios.py can set every "Ours" case against its baseline; every case counts the UTF-8
-// bytes of its text.
+// and, when the build found it, Qt 6 doing the same conversion in the same run. Names read
+// Role/Operation/text/size, so that bench/ratios.py can set every "Ours" case against its
+// baselines; every case counts the UTF-8 bytes of its text.
 //
-// The cases and their iconv baseline are those of ConversionCases.h.
+// The cases and their baselines are those of ConversionCases.h.
 //
 // Every text is read and checked before anything is measured: a corpus file that is missing,
-// unreadable, empty or not valid UTF-8, or a text on which ours and iconv disagree, stops the
-// program with a message naming it.
+// unreadable, empty or not valid UTF-8, or a text on which ours and iconv (or Qt) disagree, stops
+// the program with a message naming it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Throughput of ANSIToUnicode2, UnicodeToANSI and CString's UTF-8 conversions on homogeneous
 // text (all ASCII, all Latin-1-range letters, all CJK) of 1 KiB and 1 MiB (UTF-8 bytes), each
-// beside glibc iconv doing the same conversion (the cases of ConversionCases.h) and a memcpy of
-// the same bytes, in the same run. Names read Role/Operation/text/size, so that
-// bench/ratios.py can set every "Ours" case against its baselines. bench_Corpus measures mixed
-// text the same way.
+// beside glibc iconv doing the same conversion (the cases of ConversionCases.h, with Qt 6 as a
+// further baseline when the build found it) and a memcpy of the same bytes, in the same run. Names read
+// Role/Operation/text/size, so that bench/ratios.py can set every "Ours" case against its baselines. bench_Corpus
+// measures mixed text the same way.
 //
 // Floor/ANSIToUnicode2 is the least that the conversion must do whatever its code: take its
 // result's block from the heap and give it back.
