@@ -21,19 +21,14 @@ LONG Abandon(T*& out) {
   return HRESULT_FROM_WIN32(static_cast<long>(error));
 }
 
-std::size_t WideLength(const WCHAR* s) {
-  std::size_t n = 0;
-  while (s[n] != 0) ++n;
-  return n;
-}
-
 }  // namespace
 
 LONG CUtility::UnicodeToAnsi(const unsigned short* text, char** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (text == nullptr) return S_OK;
-  const std::size_t units = WideLength(text) + 1;
+  // lstrlenW stops at INT_MAX, which the size check below refuses like any longer text.
+  const std::size_t units = static_cast<std::size_t>(lstrlenW(text)) + 1;
   if (units > static_cast<std::size_t>(INT_MAX) / 2) return E_INVALIDARG;
   const std::size_t bytes = 2 * units;
   *out = static_cast<char*>(CoTaskMemAlloc(bytes));

@@ -16,8 +16,8 @@ struct Result {
   DWORD error;        // 0, ERROR_INSUFFICIENT_BUFFER or ERROR_NO_UNICODE_TRANSLATION, ...
 };
 
-// UTF-8 (portable, in CodePage.cpp). strict: an invalid sequence (or a lone surrogate)
-// fails with ERROR_NO_UNICODE_TRANSLATION instead of becoming U+FFFD.
+// UTF-8 (Utf8Codec.cpp, on the fastest kernel this processor runs: Utf8Kernels.h). strict: an invalid sequence (or a
+// lone surrogate) fails with ERROR_NO_UNICODE_TRANSLATION instead of becoming U+FFFD.
 Result Utf8ToUtf16(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Utf16ToUtf8(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
 

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include <Utility/Platform/CodePage.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Unicode.h>
@@ -150,13 +151,9 @@ LONG Resolve(HKEY key, KeyRef& out) {
   return Handles::Instance().Find(key, out);
 }
 
-std::size_t UnitLength(const WCHAR* s) {
-  std::size_t n = 0;
-  if (s != nullptr) {
-    while (s[n] != 0) ++n;
-  }
-  return n;
-}
+// Null counts as empty (lstrlenW's rule); a name of INT_MAX units or more fails the length
+// limits whatever its exact length.
+std::size_t UnitLength(const WCHAR* s) { return static_cast<std::size_t>(lstrlenW(s)); }
 
 // Splits a key path into its names. A trailing `\` is ignored; an empty name anywhere else
 // (a leading `\`, or `\\`) is a bad path, and a name longer than the limit is refused.
