@@ -31,6 +31,17 @@ char* NarrowCopy(const WCHAR* text) {
   return result;
 }
 
+// ANSIToUnicode2 for a text too long for one call's length: measured, then converted.
+CString Measured(const char* text) {
+  CString result;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 1) return result;
+  WCHAR* buffer = result.GetBufferSetLength(n);
+  const int written = MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, n);
+  result.ReleaseBuffer(written > 0 ? written - 1 : 0);
+  return result;
+}
+
 }  // namespace
 
 unsigned short* CUtility::ANSIToUnicode1(const char* text) {
@@ -45,17 +56,20 @@ unsigned short* CUtility::ANSIToUnicode1(const char* text) {
 CString CUtility::ANSIToUnicode2(const char* text) {
   // The same text as ANSIToUnicode1 gives, converted straight into the string's buffer: the
   // converted units hold no zero before the terminator, so nothing is cut differently.
-  // The text is read up to and including its terminator, as with a length of -1; the length
-  // is found once instead of by both calls.
+  // The text is read up to and including its terminator, as with a length of -1. No byte
+  // makes more than one unit, so a buffer of one unit per byte always suffices and one call
+  // converts the text without measuring it first. When most of that buffer is left over (text
+  // of three-byte characters), the result is copied into a string of its own size.
   CString result;
   if (text == nullptr) return result;
   const std::size_t bytes = std::strlen(text) + 1;
-  const int length = bytes > static_cast<std::size_t>(INT_MAX) ? -1 : static_cast<int>(bytes);
-  const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  if (n <= 1) return result;
-  WCHAR* buffer = result.GetBufferSetLength(n);
-  const int written = MultiByteToWideChar(CP_ACP, 0, text, length, buffer, n);
-  result.ReleaseBuffer(written > 0 ? written - 1 : 0);
+  if (bytes > static_cast<std::size_t>(INT_MAX)) return Measured(text);
+  const int room = static_cast<int>(bytes);
+  WCHAR* buffer = result.GetBufferSetLength(room);
+  const int written = MultiByteToWideChar(CP_ACP, 0, text, room, buffer, room);
+  const int length = written > 0 ? written - 1 : 0;
+  result.ReleaseBuffer(length);
+  if (length < room / 2) return CString(result.GetString(), length);
   return result;
 }
 

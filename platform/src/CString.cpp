@@ -369,8 +369,8 @@ WCHAR* CString::GetBuffer(int minLength) {
 }
 
 WCHAR* CString::GetBufferSetLength(int length) {
-  m_s.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-  return m_s.data();
+  // The caller writes the units it asked for; filling them first would write a long buffer twice.
+  return m_s.resize_for_overwrite(length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
 void CString::ReleaseBuffer(int newLength) noexcept {

@@ -1,5 +1,6 @@
 // The AVX2 UTF-8 kernel: each 64-byte chunk is checked as two 32-byte vectors, and ASCII
-// units are narrowed 32 at a time; the rest is Utf8Blocks.inc. Compiled with -mavx2 -mbmi2 and
+// units are narrowed 32 at a time; checked chunks are decoded and blocks of units encoded by the
+// table steps of Utf8TableSteps.inc, and the rest is Utf8Blocks.inc. Compiled with -mavx2 -mbmi2 and
 // run only where the processor has both (Utf8Codec.cpp).
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,8 @@
 
 namespace utility::platform::codepage::avx2 {
 namespace {
+
+#include "Utf8BlockBasics.inc"
 
 struct Chunk {
   std::uint64_t ascii, leads, four, errors;
@@ -113,6 +116,7 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
   return i;
 }
 
+#include "Utf8TableSteps.inc"
 #include "Utf8Blocks.inc"
 
 }  // namespace utility::platform::codepage::avx2

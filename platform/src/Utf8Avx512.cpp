@@ -1,6 +1,8 @@
-// The AVX-512 UTF-8 kernel: each 64-byte chunk is checked as one vector, and ASCII units are
-// narrowed 64 at a time; the rest is Utf8Blocks.inc. Compiled for AVX-512 BW and VL (with
-// BMI2) and run only where the processor has them (Utf8Codec.cpp).
+// The AVX-512 UTF-8 kernel: each 64-byte chunk is checked as one vector and decoded by
+// compressing one unit per kept byte; units are encoded 32 at a time by compressing the bytes
+// each one makes, surrogate pairs included; ASCII runs go 64 at a time. The rest is
+// Utf8Blocks.inc. Compiled for AVX-512 F, BW, VL and VBMI2 (with BMI2) and run only where the
+// processor has them (Utf8Codec.cpp).
 #include <cstdint>
 #include <cstring>
 
@@ -15,8 +17,10 @@
 namespace utility::platform::codepage::avx512 {
 namespace {
 
+#include "Utf8BlockBasics.inc"
+
 struct Chunk {
-  std::uint64_t ascii, leads, four, errors;
+  std::uint64_t ascii, leads, three, four, errors;  // three: bytes from 0xE0 up
 };
 
 // (The masked forms of the intrinsics below keep GCC from warning about their undefined merge operand.)
@@ -29,11 +33,13 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
   c.ascii = ~static_cast<std::uint64_t>(_mm512_movepi8_mask(v));
   if (c.ascii == ~std::uint64_t{0}) {
     c.leads = c.ascii;
+    c.three = 0;
     c.four = 0;
     c.errors = 0;
     return;
   }
   c.leads = _mm512_cmpgt_epi8_mask(v, _mm512_set1_epi8(-65));  // not 0x80..0xBF
+  c.three = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0)));
   c.four = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xF0)));
   // The 128-bit lanes moved up by one, a zero lane first: the chunk starts a character.
   const __m512i before = _mm512_maskz_permutexvar_epi64(0xFC, _mm512_set_epi64(5, 4, 3, 2, 1, 0, 0, 0), v);
@@ -52,6 +58,65 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
   const __m512i must = _mm512_and_si512(_mm512_or_si512(third, fourth), _mm512_set1_epi8(static_cast<char>(0x80)));
   const __m512i broken = _mm512_xor_si512(must, pairs);
   c.errors = _mm512_test_epi8_mask(broken, broken);
+}
+
+inline __m512i Bytes32(const unsigned char* p) noexcept {
+  return _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+inline __m512i Set16(int x) noexcept { return _mm512_set1_epi16(static_cast<short>(x)); }
+
+// Every byte that starts a character makes one unit, and so does the byte after a four-byte
+// lead (the pair's second unit), so one 16-bit lane per kept byte, compressed, is the text.
+// Each lane is computed from its byte and the two after it for every kind of character, and
+// the chunk's masks pick the right one.
+inline void DecodeChunk(const unsigned char* p, const Chunk& c, std::size_t cut, WCHAR* out) noexcept {
+  const std::uint64_t keep = (c.leads | (c.four << 1)) & Below(cut);
+  const std::uint64_t two = c.leads & ~c.ascii & ~c.three;
+  const std::uint64_t three = c.three & ~c.four;
+  for (unsigned half = 0; half < 2; ++half) {
+    const unsigned char* q = p + 32 * half;
+    const unsigned shift = 32 * half;
+    const auto kept = static_cast<__mmask32>(keep >> shift);
+    const __m512i b0 = Bytes32(q);
+    if (static_cast<std::uint32_t>(c.ascii >> shift) == 0xFFFFFFFFu) {
+      _mm512_storeu_si512(out, b0);
+      out += Ones(kept);
+      continue;
+    }
+    const __m512i b1 = Bytes32(q + 1);
+    const __m512i t1 = _mm512_and_si512(b1, Set16(0x3F));
+    __m512i v = _mm512_mask_mov_epi16(
+        b0, static_cast<__mmask32>(two >> shift),
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, Set16(0x1F)), 6), t1));
+    if (static_cast<std::uint32_t>(c.three >> shift) == 0 && static_cast<std::uint32_t>((c.four << 1) >> shift) == 0) {
+      // Characters of one and two bytes only, as in most European text.
+      _mm512_storeu_si512(out, _mm512_maskz_compress_epi16(kept, v));
+      out += Ones(kept);
+      continue;
+    }
+    const __m512i b2 = Bytes32(q + 2);
+    const __m512i t2 = _mm512_and_si512(b2, Set16(0x3F));
+    v = _mm512_mask_mov_epi16(
+        v, static_cast<__mmask32>(three >> shift),
+        _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(b0, 12), _mm512_slli_epi16(t1, 6)), t2));
+    const auto four = static_cast<__mmask32>(c.four >> shift);
+    const auto seconds = static_cast<__mmask32>((c.four << 1) >> shift);
+    if ((four | seconds) != 0) {
+      // The first unit at the lead, 0xD7C0 + (code point >> 10); the second at the byte after
+      // it, 0xDC00 + the low ten bits, which its own next two bytes hold.
+      const __m512i first = _mm512_add_epi16(
+          Set16(0xD7C0), _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, Set16(0x07)), 8),
+                                                         _mm512_slli_epi16(t1, 2)),
+                                         _mm512_srli_epi16(t2, 4)));
+      const __m512i second =
+          _mm512_or_si512(Set16(0xDC00), _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b1, Set16(0x0F)), 6), t2));
+      v = _mm512_mask_mov_epi16(v, four, first);
+      v = _mm512_mask_mov_epi16(v, seconds, second);
+    }
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi16(kept, v));
+    out += Ones(kept);
+  }
 }
 
 template <bool kWrite>
@@ -91,6 +156,116 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
     i += 16;
   }
   return i;
+}
+
+// ---- encoding ----
+
+// Blocks of 32 units. Surrogate pairs are encoded in the block, and so are lone surrogates
+// (as U+FFFD) unless the conversion is strict; a block ends before a lone surrogate when it is,
+// and before a first unit in its last lane, whose partner would be in the next block.
+constexpr std::size_t kUnits = 32;
+constexpr std::size_t kUnitRoom = 128;
+
+struct Units {
+  __m512i v;              // the units, lone surrogates replaced when not strict
+  std::uint32_t stops;
+  std::uint32_t multi;    // the units from 0x80 up
+  std::uint32_t wide;     // those from 0x800 up
+  std::uint32_t pairs;    // the first units of surrogate pairs
+  std::uint32_t seconds;  // and their second units
+};
+
+inline Units ClassifyUnits(const WCHAR* block, bool strict) noexcept {
+  Units u;
+  u.v = _mm512_loadu_si512(block);
+  const __m512i top = _mm512_and_si512(u.v, Set16(0xFC00));
+  const std::uint32_t high = _mm512_cmpeq_epi16_mask(top, Set16(0xD800));
+  const std::uint32_t low = _mm512_cmpeq_epi16_mask(top, Set16(0xDC00));
+  u.pairs = high & (low >> 1);
+  u.seconds = u.pairs << 1;
+  const std::uint32_t edge = high & 0x80000000u;
+  const std::uint32_t lone = (high | low) & ~(u.pairs | u.seconds | edge);
+  u.stops = edge | (strict ? lone : 0);
+  if (!strict && lone != 0) u.v = _mm512_mask_mov_epi16(u.v, lone, Set16(0xFFFD));
+  u.multi = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7F));
+  u.wide = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7FF));
+  return u;
+}
+
+// A pair's first unit counts 4 (1 + multi + wide + 1), its second nothing (1 + 1 + 1 - 3).
+inline std::size_t BlockBytes(const Units& u, std::uint32_t lanes) noexcept {
+  return Ones(lanes) + Ones(u.multi & lanes) + Ones(u.wide & lanes) + Ones(u.pairs & lanes) -
+         3 * std::size_t{Ones(u.seconds & lanes)};
+}
+
+inline __m512i Set32(int x) noexcept { return _mm512_set1_epi32(x); }
+inline __m512i Shl32(__m512i x, unsigned n) noexcept { return _mm512_maskz_slli_epi32(0xFFFF, x, n); }
+inline __m512i Shr32(__m512i x, unsigned n) noexcept { return _mm512_maskz_srli_epi32(0xFFFF, x, n); }
+
+// Units 16 * half .. 16 * half + 15 of v, in 32-bit lanes.
+inline __m512i Widen(__m512i v, unsigned half) noexcept {
+  const __m256i units = half == 0 ? _mm512_maskz_extracti64x4_epi64(0xFF, v, 0) : _mm512_maskz_extracti64x4_epi64(0xFF, v, 1);
+  return _mm512_maskz_cvtepu16_epi32(0xFFFF, units);
+}
+
+inline void EncodeBlock(const Units& u, std::uint32_t lanes, unsigned char* out) noexcept {
+  const std::uint32_t multi = u.multi & lanes;
+  const std::uint32_t wide = u.wide & lanes;
+  if (multi == 0) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, u.v));
+    return;
+  }
+  if (wide == 0) {  // one or two bytes: the lead in a lane's low byte, its trail in the high one
+    const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(u.v, 6), Set16(0xC0));
+    const __m512i trail = _mm512_or_si512(_mm512_and_si512(u.v, Set16(0x3F)), Set16(0x80));
+    const __m512i words = _mm512_mask_mov_epi16(u.v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));
+    const std::uint64_t keep =
+        _pdep_u64(lanes, 0x5555555555555555ull) | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, words));
+    return;
+  }
+  // One to four bytes in 32-bit lanes, sixteen units at a time.
+  const std::uint32_t pairs = u.pairs & lanes;
+  const std::uint32_t spoken = lanes & ~(u.seconds & lanes);
+  __m512i next = _mm512_setzero_si512();
+  if (pairs != 0) {
+    const __m512i following = _mm512_set_epi16(31, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15,
+                                               14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    next = _mm512_permutexvar_epi16(following, u.v);
+  }
+  std::size_t written = 0;
+  for (unsigned half = 0; half < 2; ++half) {
+    const unsigned shift = 16 * half;
+    const auto m1 = static_cast<__mmask16>(spoken >> shift);
+    const auto m2 = static_cast<__mmask16>((multi & spoken) >> shift);
+    const auto m3 = static_cast<__mmask16>((wide & spoken) >> shift);
+    const auto m4 = static_cast<__mmask16>(pairs >> shift);
+    const __m512i x = Widen(u.v, half);
+    const __m512i low6 = _mm512_or_si512(_mm512_and_si512(x, Set32(0x3F)), Set32(0x80));
+    const __m512i mid6 = _mm512_or_si512(_mm512_and_si512(Shr32(x, 6), Set32(0x3F)), Set32(0x80));
+    const __m512i two = _mm512_or_si512(_mm512_or_si512(Shr32(x, 6), Set32(0xC0)), Shl32(low6, 8));
+    const __m512i three = _mm512_or_si512(_mm512_or_si512(Shr32(x, 12), Set32(0xE0)),
+                                          _mm512_or_si512(Shl32(mid6, 8), Shl32(low6, 16)));
+    __m512i r = _mm512_mask_mov_epi32(_mm512_mask_mov_epi32(x, m2, two), m3, three);
+    if (m4 != 0) {
+      const __m512i y =
+          Widen(next, half);
+      // 0x10000 + (x - 0xD800) * 0x400 + (y - 0xDC00)
+      const __m512i cp = _mm512_sub_epi32(_mm512_add_epi32(Shl32(x, 10), y), Set32(0x35FDC00));
+      const __m512i cont = Set32(0x80);
+      const __m512i four = _mm512_or_si512(
+          _mm512_or_si512(_mm512_or_si512(Shr32(cp, 18), Set32(0xF0)),
+                          Shl32(_mm512_or_si512(_mm512_and_si512(Shr32(cp, 12), Set32(0x3F)), cont), 8)),
+          _mm512_or_si512(
+              Shl32(_mm512_or_si512(_mm512_and_si512(Shr32(cp, 6), Set32(0x3F)), cont), 16),
+              Shl32(_mm512_or_si512(_mm512_and_si512(cp, Set32(0x3F)), cont), 24)));
+      r = _mm512_mask_mov_epi32(r, m4, four);
+    }
+    const std::uint64_t keep = _pdep_u64(m1, 0x1111111111111111ull) | _pdep_u64(m2, 0x2222222222222222ull) |
+                               _pdep_u64(m3, 0x4444444444444444ull) | _pdep_u64(m4, 0x8888888888888888ull);
+    _mm512_storeu_si512(out + written, _mm512_maskz_compress_epi8(keep, r));
+    written += Ones(keep);
+  }
 }
 
 #include "Utf8Blocks.inc"

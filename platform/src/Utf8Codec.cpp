@@ -17,7 +17,8 @@ bool Utf8KernelRuns(Utf8Kernel kernel) noexcept {
     case Utf8Kernel::Avx2:
       return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
     case Utf8Kernel::Avx512:
-      return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("bmi2");
+      return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+             __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
 #endif
     default:
       return false;

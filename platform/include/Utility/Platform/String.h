@@ -234,8 +234,9 @@ class UTILITY_PLATFORM_API CString {
   // GetBuffer(), ReleaseBuffer()
   //
   // Direct access for calls that fill a buffer: GetBuffer(n) gives room for at least n units
-  // plus a terminator; ReleaseBuffer(-1) then takes the length up to the first zero unit, or
-  // ReleaseBuffer(n) sets it to n.
+  // plus a terminator (the units past the text are zero); GetBufferSetLength(n) makes the
+  // length n, leaving the units past the old length for the caller to write; ReleaseBuffer(-1)
+  // then takes the length up to the first zero unit, or ReleaseBuffer(n) sets it to n.
   //
   // Example:
   //   WCHAR* p = s.GetBuffer(MAX_PATH); GetModuleFileNameW(nullptr, p, MAX_PATH); s.ReleaseBuffer();
