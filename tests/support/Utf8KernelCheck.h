@@ -1,0 +1,212 @@
+// Runs every UTF-8 kernel that this processor has (platform/src/Utf8Kernels.h) on one input and
+// compares it with what the oracle of Utf8Oracle.h says, under the buffer rules of the
+// converters: a conversion stops before the first character that does not fit
+// (ERROR_INSUFFICIENT_BUFFER) or, when strict, at the first ill-formed piece
+// (ERROR_NO_UNICODE_TRANSLATION), whichever comes first, having written everything before it.
+// Nothing may be written past cap, nothing read past the input.
+//
+// Used by the kernel tests and by the kernel fuzz target, so it needs no test framework. Its
+// users add platform/src to their include path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <Utility/Platform/Error.h>
+
+#include "Utf8Kernels.h"
+#include "Utf8Oracle.h"
+
+namespace utility::testsupport::kernels {
+
+using platform::codepage::Utf8Kernel;
+
+constexpr std::size_t kMeasure = std::numeric_limits<std::size_t>::max();  // cap that means dst null
+constexpr std::size_t kCanary = 24;                                        // units or bytes after cap
+constexpr WCHAR kCanaryUnit = 0xA5A5;                                      // of equal bytes, for memset
+constexpr char kCanaryByte = static_cast<char>(0xA5);
+
+inline const char* Name(Utf8Kernel kernel) {
+  return kernel == Utf8Kernel::Baseline ? "Baseline" : kernel == Utf8Kernel::Avx2 ? "Avx2" : "Avx512";
+}
+
+inline const std::vector<Utf8Kernel>& Running() {
+  static const std::vector<Utf8Kernel> running = [] {
+    std::vector<Utf8Kernel> out;
+    for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512}) {
+      if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
+    }
+    return out;
+  }();
+  return running;
+}
+
+// What a conversion must give: its output (whose size is the count) and its error.
+template <class Text>
+struct Due {
+  Text out;
+  DWORD error = 0;
+};
+
+// The pieces the oracle reads, in order: a character, or one maximal ill-formed subpart.
+struct Piece {
+  std::size_t length;  // bytes or units read
+  std::size_t made;    // units or bytes it turns into
+  bool valid;
+};
+
+inline std::vector<Piece> Utf8Pieces(const std::string& bytes) {
+  static const auto kRanges = [] {  // the oracle's, once per lead byte
+    std::vector<std::vector<std::pair<int, int>>> table;
+    for (int lead = 0; lead < 256; ++lead) table.push_back(oracle::Ranges(static_cast<unsigned char>(lead)));
+    return table;
+  }();
+  std::vector<Piece> pieces;
+  pieces.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      pieces.push_back({1, 1, true});
+      ++i;
+      continue;
+    }
+    const auto& ranges = kRanges[lead];
+    std::size_t matched = 0;
+    while (matched < ranges.size() && i + matched < bytes.size()) {
+      const auto b = static_cast<unsigned char>(bytes[i + matched]);
+      if (b < ranges[matched].first || b > ranges[matched].second) break;
+      ++matched;
+    }
+    const bool valid = !ranges.empty() && matched == ranges.size();
+    const std::size_t length = matched == 0 ? 1 : matched;
+    pieces.push_back({length, valid && length == 4 ? 2u : 1u, valid});
+    i += length;
+  }
+  return pieces;
+}
+
+inline std::vector<Piece> Utf16Pieces(const std::u16string& units) {
+  std::vector<Piece> pieces;
+  pieces.reserve(units.size());
+  for (std::size_t i = 0; i < units.size();) {
+    const char16_t u = units[i];
+    const bool high = u >= 0xD800 && u <= 0xDBFF;
+    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      pieces.push_back({2, 4, true});
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      pieces.push_back({1, 3, false});
+    } else {
+      pieces.push_back({1, u < 0x80 ? 1u : u < 0x800 ? 2u : 3u, true});
+    }
+    i += pieces.back().length;
+  }
+  return pieces;
+}
+
+// The oracle's whole output cut to the rules: pieces are taken while they fit in cap.
+template <class Text>
+Due<Text> Cut(const Text& whole, const std::vector<Piece>& pieces, std::size_t cap, bool strict) {
+  Due<Text> due;
+  std::size_t made = 0;
+  for (const Piece& p : pieces) {
+    if (!p.valid && strict) {
+      due.error = ERROR_NO_UNICODE_TRANSLATION;
+      break;
+    }
+    if (p.made > cap - made) {
+      due.error = ERROR_INSUFFICIENT_BUFFER;
+      break;
+    }
+    made += p.made;
+  }
+  due.out = whole.substr(0, made);
+  return due;
+}
+
+inline Due<std::u16string> DueDecode(const std::string& bytes, std::size_t cap, bool strict) {
+  return Cut(oracle::Decode(bytes), Utf8Pieces(bytes), cap, strict);
+}
+
+inline Due<std::string> DueEncode(const std::u16string& units, std::size_t cap, bool strict) {
+  return Cut(oracle::Encode(units), Utf16Pieces(units), cap, strict);
+}
+
+template <class T>
+std::string Hex(const T* p, std::size_t n) {
+  std::string s;
+  char b[8];
+  for (std::size_t i = 0; i < n && i < 200; ++i) {
+    std::snprintf(b, sizeof b, sizeof(T) == 1 ? "%02X " : "%04X ",
+                  static_cast<unsigned>(p[i]) & (sizeof(T) == 1 ? 0xFFu : 0xFFFFu));
+    s += b;
+  }
+  return n > 200 ? s + "..." : s;
+}
+
+// Every running kernel on in[0..n) (copied to a buffer of exactly n, so that a sanitizer sees
+// any read past it) into a buffer of cap and a canary after it; empty when each gives `due`,
+// else what the first one that does not got wrong.
+template <class In, class Out, class Text, class Convert>
+std::string RunAll(const In* in, std::size_t n, std::size_t cap, bool strict, const Due<Text>& due, Out canary,
+                   Convert convert) {
+  auto src = std::make_unique<In[]>(n);
+  if (n != 0) std::memcpy(src.get(), in, n * sizeof(In));
+  const bool measure = cap == kMeasure;
+  std::vector<Out> dst(measure ? 0 : cap + kCanary);
+  for (Utf8Kernel kernel : Running()) {
+    if (!measure) std::memset(dst.data(), 0xA5, dst.size() * sizeof(Out));  // no stale output from the last kernel
+    const platform::codepage::Result r =
+        convert(kernel, src.get(), n, measure ? nullptr : dst.data(), measure ? 0 : cap, strict);
+    std::string wrong;
+    if (r.count != due.out.size() || r.error != due.error) {
+      wrong = "count " + std::to_string(r.count) + " error " + std::to_string(r.error) + ", due " +
+              std::to_string(due.out.size()) + " error " + std::to_string(due.error);
+    } else if (!measure) {
+      if (r.count != 0 && std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0) {
+        std::size_t i = 0;
+        while (dst[i] == static_cast<Out>(due.out[i])) ++i;
+        wrong = "output differs at " + std::to_string(i);
+      }
+      for (std::size_t i = cap; i < dst.size() && wrong.empty(); ++i) {
+        if (dst[i] != canary) wrong = "wrote past cap at " + std::to_string(i);
+      }
+    }
+    if (wrong.empty()) continue;
+    return std::string(Name(kernel)) + (strict ? " strict" : " lenient") +
+           (measure ? " measuring" : " cap " + std::to_string(cap)) + " n " + std::to_string(n) + ": " + wrong +
+           "\n  input: " + Hex(in, n) + "\n  due:   " + Hex(due.out.data(), due.out.size()) +
+           "\n  got:   " + (measure ? std::string() : Hex(dst.data(), r.count < cap ? r.count : cap));
+  }
+  return {};
+}
+
+// Every running kernel decoding bytes, against `due`; empty when all agree with it.
+inline std::string CheckDecode(const std::string& bytes, std::size_t cap, bool strict, const Due<std::u16string>& due) {
+  auto run = [](Utf8Kernel kernel, const unsigned char* s, std::size_t n, WCHAR* d, std::size_t c, bool st) {
+    return platform::codepage::Utf8ToUtf16(kernel, s, n, d, c, st);
+  };
+  return RunAll(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), cap, strict, due, kCanaryUnit, run);
+}
+
+inline std::string CheckDecode(const std::string& bytes, std::size_t cap, bool strict) {
+  return CheckDecode(bytes, cap, strict, DueDecode(bytes, cap, strict));
+}
+
+inline std::string CheckEncode(const std::u16string& units, std::size_t cap, bool strict, const Due<std::string>& due) {
+  auto run = [](Utf8Kernel kernel, const WCHAR* s, std::size_t n, char* d, std::size_t c, bool st) {
+    return platform::codepage::Utf16ToUtf8(kernel, s, n, d, c, st);
+  };
+  return RunAll(reinterpret_cast<const WCHAR*>(units.data()), units.size(), cap, strict, due, kCanaryByte, run);
+}
+
+inline std::string CheckEncode(const std::u16string& units, std::size_t cap, bool strict) {
+  return CheckEncode(units, cap, strict, DueEncode(units, cap, strict));
+}
+
+}  // namespace utility::testsupport::kernels
