@@ -158,8 +158,6 @@ TEST(SystemTimeToVariantTime, RefusesImpossibleFields) {
     EXPECT_FALSE(SystemTimeToVariantTime(&c.st, &value));
     EXPECT_EQ(value, 123.0);
   }
-  EXPECT_EQ(Make(1899, 12, 29, 6), -1.25);
-  EXPECT_EQ(Make(2024, 3, 5, 12), 45356.5);
 }
 
 // The forms Windows reads for a United States user, each with the date and time it gives (a

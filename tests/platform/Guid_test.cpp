@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-TEST(CoCreateGuid, MakesDistinctVersionFourGuids) {
+TEST(CoCreateGuid, MakesDistinctVersionFourGuidsAndRefusesANullOne) {
   std::set<std::string> seen;
   int bitsSet[128] = {};
   const int count = 20000;
@@ -31,6 +31,5 @@ TEST(CoCreateGuid, MakesDistinctVersionFourGuids) {
     }
   }
   EXPECT_EQ(fixed, 6);
+  EXPECT_EQ(CoCreateGuid(nullptr), E_INVALIDARG);
 }
-
-TEST(CoCreateGuid, RefusesANullGuid) { EXPECT_EQ(CoCreateGuid(nullptr), E_INVALIDARG); }

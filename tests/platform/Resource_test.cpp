@@ -113,24 +113,19 @@ TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModule) {
   FreeLibrary(module);
 }
 
-TEST(LoadStringW, FindsNoTableInAModuleWithoutOne) {
-  // The module depends on a library with a table of its own (string 7 among others), which
-  // the module's handle must not reach.
+// A module without a table (it depends on a library with a table of its own, string 7 among
+// others, which the module's handle must not reach), and a handle that names no module.
+TEST(LoadStringW, FindsNoTableInAModuleWithoutOneNorInAHandleThatNamesNoModule) {
   HMODULE module = LoadLibraryW(CString(TEST_PLAIN_MODULE).GetString());
   ASSERT_NE(module, nullptr);
-  WCHAR buffer[16] = {u'x', 0};
-  SetLastError(0);
-  EXPECT_EQ(LoadStringW(module, 7, buffer, 16), 0);
-  EXPECT_EQ(buffer[0], 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
-  FreeLibrary(module);
-}
-
-TEST(LoadStringW, RefusesAHandleThatNamesNoModule) {
   int local = 0;
-  WCHAR buffer[16] = {u'x', 0};
-  SetLastError(0);
-  EXPECT_EQ(LoadStringW(reinterpret_cast<HINSTANCE>(&local), 1, buffer, 16), 0);
-  EXPECT_EQ(buffer[0], 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  for (const auto& [handle, error] : {std::pair{module, DWORD{ERROR_RESOURCE_DATA_NOT_FOUND}},
+                                      std::pair{reinterpret_cast<HMODULE>(&local), DWORD{ERROR_MOD_NOT_FOUND}}}) {
+    WCHAR buffer[16] = {u'x', 0};
+    SetLastError(0);
+    EXPECT_EQ(LoadStringW(handle, 7, buffer, 16), 0);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(GetLastError(), error);
+  }
+  FreeLibrary(module);
 }
