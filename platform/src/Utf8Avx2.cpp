@@ -116,7 +116,7 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
   return i;
 }
 
-#include "Utf8TableSteps.inc"
 #include "Utf8Blocks.inc"
+#include "Utf8TableSteps.inc"
 
 }  // namespace utility::platform::codepage::avx2

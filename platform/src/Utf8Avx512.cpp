@@ -86,9 +86,8 @@ inline void DecodeChunk(const unsigned char* p, const Chunk& c, std::size_t cut,
     }
     const __m512i b1 = Bytes32(q + 1);
     const __m512i t1 = _mm512_and_si512(b1, Set16(0x3F));
-    __m512i v = _mm512_mask_mov_epi16(
-        b0, static_cast<__mmask32>(two >> shift),
-        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, Set16(0x1F)), 6), t1));
+    __m512i v = _mm512_mask_mov_epi16(b0, static_cast<__mmask32>(two >> shift),
+                                      _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b0, Set16(0x1F)), 6), t1));
     if (static_cast<std::uint32_t>(c.three >> shift) == 0 && static_cast<std::uint32_t>((c.four << 1) >> shift) == 0) {
       // Characters of one and two bytes only, as in most European text.
       _mm512_storeu_si512(out, _mm512_maskz_compress_epi16(kept, v));
@@ -167,7 +166,7 @@ constexpr std::size_t kUnits = 32;
 constexpr std::size_t kUnitRoom = 128;
 
 struct Units {
-  __m512i v;              // the units, lone surrogates replaced when not strict
+  __m512i v;  // the units, lone surrogates replaced when not strict
   std::uint32_t stops;
   std::uint32_t multi;    // the units from 0x80 up
   std::uint32_t wide;     // those from 0x800 up
@@ -204,7 +203,8 @@ inline __m512i Shr32(__m512i x, unsigned n) noexcept { return _mm512_maskz_srli_
 
 // Units 16 * half .. 16 * half + 15 of v, in 32-bit lanes.
 inline __m512i Widen(__m512i v, unsigned half) noexcept {
-  const __m256i units = half == 0 ? _mm512_maskz_extracti64x4_epi64(0xFF, v, 0) : _mm512_maskz_extracti64x4_epi64(0xFF, v, 1);
+  const __m256i units =
+      half == 0 ? _mm512_maskz_extracti64x4_epi64(0xFF, v, 0) : _mm512_maskz_extracti64x4_epi64(0xFF, v, 1);
   return _mm512_maskz_cvtepu16_epi32(0xFFFF, units);
 }
 
@@ -219,8 +219,7 @@ inline void EncodeBlock(const Units& u, std::uint32_t lanes, unsigned char* out)
     const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(u.v, 6), Set16(0xC0));
     const __m512i trail = _mm512_or_si512(_mm512_and_si512(u.v, Set16(0x3F)), Set16(0x80));
     const __m512i words = _mm512_mask_mov_epi16(u.v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));
-    const std::uint64_t keep =
-        _pdep_u64(lanes, 0x5555555555555555ull) | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
+    const std::uint64_t keep = _pdep_u64(lanes, 0x5555555555555555ull) | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
     _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, words));
     return;
   }
@@ -244,21 +243,19 @@ inline void EncodeBlock(const Units& u, std::uint32_t lanes, unsigned char* out)
     const __m512i low6 = _mm512_or_si512(_mm512_and_si512(x, Set32(0x3F)), Set32(0x80));
     const __m512i mid6 = _mm512_or_si512(_mm512_and_si512(Shr32(x, 6), Set32(0x3F)), Set32(0x80));
     const __m512i two = _mm512_or_si512(_mm512_or_si512(Shr32(x, 6), Set32(0xC0)), Shl32(low6, 8));
-    const __m512i three = _mm512_or_si512(_mm512_or_si512(Shr32(x, 12), Set32(0xE0)),
-                                          _mm512_or_si512(Shl32(mid6, 8), Shl32(low6, 16)));
+    const __m512i three =
+        _mm512_or_si512(_mm512_or_si512(Shr32(x, 12), Set32(0xE0)), _mm512_or_si512(Shl32(mid6, 8), Shl32(low6, 16)));
     __m512i r = _mm512_mask_mov_epi32(_mm512_mask_mov_epi32(x, m2, two), m3, three);
     if (m4 != 0) {
-      const __m512i y =
-          Widen(next, half);
+      const __m512i y = Widen(next, half);
       // 0x10000 + (x - 0xD800) * 0x400 + (y - 0xDC00)
       const __m512i cp = _mm512_sub_epi32(_mm512_add_epi32(Shl32(x, 10), y), Set32(0x35FDC00));
       const __m512i cont = Set32(0x80);
       const __m512i four = _mm512_or_si512(
           _mm512_or_si512(_mm512_or_si512(Shr32(cp, 18), Set32(0xF0)),
                           Shl32(_mm512_or_si512(_mm512_and_si512(Shr32(cp, 12), Set32(0x3F)), cont), 8)),
-          _mm512_or_si512(
-              Shl32(_mm512_or_si512(_mm512_and_si512(Shr32(cp, 6), Set32(0x3F)), cont), 16),
-              Shl32(_mm512_or_si512(_mm512_and_si512(cp, Set32(0x3F)), cont), 24)));
+          _mm512_or_si512(Shl32(_mm512_or_si512(_mm512_and_si512(Shr32(cp, 6), Set32(0x3F)), cont), 16),
+                          Shl32(_mm512_or_si512(_mm512_and_si512(cp, Set32(0x3F)), cont), 24)));
       r = _mm512_mask_mov_epi32(r, m4, four);
     }
     const std::uint64_t keep = _pdep_u64(m1, 0x1111111111111111ull) | _pdep_u64(m2, 0x2222222222222222ull) |
