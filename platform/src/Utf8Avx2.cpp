@@ -116,7 +116,9 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
   return i;
 }
 
-#include "Utf8Blocks.inc"
 #include "Utf8TableSteps.inc"
+
+// The loops, after the steps they call.
+#include "Utf8Blocks.inc"
 
 }  // namespace utility::platform::codepage::avx2
