@@ -6,7 +6,8 @@
 //             runs of two- and three-byte characters, one character at a time otherwise.
 //   Avx2      32-byte validation of well-formedness in one pass, then shuffles chosen by table
 //             from the character boundaries of each 16-byte window (AVX2, BMI2).
-//   Avx512    the same with 64-byte validation (AVX-512 BW and VL).
+//   Avx512    64-byte validation, then one compress of a unit per kept byte decoding and of the
+//             bytes of 32 units encoding (AVX-512 F, BW, VL and VBMI2).
 //
 // Nothing here reads or writes outside [src, src + n) and [dst, dst + cap).
 //
