@@ -3,7 +3,7 @@
 // failures come back as Win32 codes (0 for success), so no system type or errno crosses here.
 #pragma once
 
-#include <Utility/Platform/Types.h>
+#include "NativeTypes.h"
 
 namespace utility::platform {
 
@@ -31,28 +31,28 @@ struct NativeFileInfo {
 
 // The object at native itself, a link as a link; with linkTarget, whether a link leads to a
 // directory as well. The error of a missing object tells a missing directory on the way apart.
-DWORD StatNative(const char* native, NativeFileInfo& info, bool linkTarget) noexcept;
+NativeError StatNative(const char* native, NativeFileInfo& info, bool linkTarget) noexcept;
 
 // The object at native, links followed.
-DWORD StatNativeTarget(const char* native, NativeFileInfo& info) noexcept;
+NativeError StatNativeTarget(const char* native, NativeFileInfo& info) noexcept;
 
 // One directory, created with the default permissions.
-DWORD MakeNativeDirectory(const char* native) noexcept;
+NativeError MakeNativeDirectory(const char* native) noexcept;
 
 // One empty directory removed; a directory that is not empty is ERROR_DIR_NOT_EMPTY.
-DWORD RemoveNativeDirectory(const char* native) noexcept;
+NativeError RemoveNativeDirectory(const char* native) noexcept;
 
 // One name that is not a directory (a file or a link) removed.
-DWORD RemoveNativeEntry(const char* native) noexcept;
+NativeError RemoveNativeEntry(const char* native) noexcept;
 
 // Renames from to to, never replacing an existing to (ERROR_ALREADY_EXISTS). With pathErrors a
 // missing from tells a missing directory on the way apart, as StatNative does.
-DWORD RenameNativeNoReplace(const char* from, const char* to, bool pathErrors) noexcept;
+NativeError RenameNativeNoReplace(const char* from, const char* to, bool pathErrors) noexcept;
 
 // A directory open for reading, entry by entry.
 struct NativeDirectory;
 
-DWORD OpenNativeDirectory(const char* native, NativeDirectory*& directory) noexcept;
+NativeError OpenNativeDirectory(const char* native, NativeDirectory*& directory) noexcept;
 void CloseNativeDirectory(NativeDirectory* directory) noexcept;
 
 // One entry: its name (valid until the next read) and the kind the directory records for it.

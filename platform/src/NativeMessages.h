@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include <Utility/Platform/Types.h>
+#include "NativeTypes.h"
 
 namespace utility::platform {
 
@@ -15,6 +15,6 @@ namespace utility::platform {
 //
 // Example:
 //   NativeErrorText(ERROR_FILE_NOT_FOUND, true, text) -> true, text == "No such file or directory"
-bool NativeErrorText(DWORD code, bool english, std::string& utf8);
+bool NativeErrorText(NativeError code, bool english, std::string& utf8);
 
 }  // namespace utility::platform

@@ -11,7 +11,6 @@
 #include <limits>
 
 #include <Utility/Platform/Error.h>
-#include <Utility/Platform/File.h>
 
 #include "posix/Errno.h"
 
@@ -144,5 +143,3 @@ DWORD SyncNativeFile(HANDLE file) noexcept {
 }
 
 }  // namespace utility::platform
-
-int CFile::Descriptor() const noexcept { return utility::platform::FdOf(m_hFile); }

@@ -121,7 +121,6 @@ class UTILITY_PLATFORM_API CFile {
 
  protected:
   [[noreturn]] void ThrowLastError() const;
-  int Descriptor() const noexcept;
 
   CString m_strFileName;
 };

@@ -1,0 +1,19 @@
+// Native names and system texts between the portable platform's UTF-8 and the UTF-16 that the
+// system's wide calls take.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace utility::platform::win32 {
+
+// The UTF-16 form of a UTF-8 name; bytes that are no valid UTF-8 become U+FFFD.
+std::wstring Widen(std::string_view utf8);
+
+// Widen for a native path, with `\` for every `/`: some calls (LoadLibraryW) take no `/`.
+std::wstring WidePath(std::string_view native);
+
+// The UTF-8 form of UTF-16 text; lone surrogates become U+FFFD.
+std::string Narrow(std::wstring_view wide);
+
+}  // namespace utility::platform::win32
