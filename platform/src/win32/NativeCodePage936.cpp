@@ -39,8 +39,8 @@ int FromWide(const char* in, std::size_t inLeft, char (&bytes)[4], std::size_t& 
     if (units[1] >= 0xDC00 && units[1] <= 0xDFFF) used = 4;
   }
   BOOL defaulted = FALSE;
-  const int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, units, static_cast<int>(used / 2), bytes, 4, nullptr,
-                                    &defaulted);
+  const int n =
+      WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, units, static_cast<int>(used / 2), bytes, 4, nullptr, &defaulted);
   return defaulted ? 0 : n;
 }
 

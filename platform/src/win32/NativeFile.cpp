@@ -27,8 +27,8 @@ DWORD AccessRights(const NativeOpen& how) noexcept {
 }
 
 HANDLE Open(const std::wstring& path, DWORD rights, DWORD disposition) noexcept {
-  return CreateFileW(path.c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(path.c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The lock byte: the highest offset a lock may name.

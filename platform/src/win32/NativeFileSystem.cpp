@@ -28,7 +28,8 @@ NativeTime TimeOf(const FILETIME& t) noexcept {
 }
 
 NativeKind KindOf(DWORD attributes, DWORD reparseTag) noexcept {
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && reparseTag == IO_REPARSE_TAG_SYMLINK) return NativeKind::kLink;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && reparseTag == IO_REPARSE_TAG_SYMLINK)
+    return NativeKind::kLink;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? NativeKind::kDirectory : NativeKind::kFile;
 }
 
@@ -148,7 +149,8 @@ NativeError OpenNativeDirectory(const char* native, NativeDirectory*& directory)
     auto* opened = new NativeDirectory;
     opened->native = native;
     const std::wstring pattern = win32::WidePath(opened->native + "/*");
-    opened->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &opened->found, FindExSearchNameMatch, nullptr, 0);
+    opened->find =
+        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &opened->found, FindExSearchNameMatch, nullptr, 0);
     const DWORD error = opened->find == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     // A directory without a single entry (a drive's root) is no error.
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {

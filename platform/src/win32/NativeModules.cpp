@@ -4,6 +4,7 @@
 #include "NativeModules.h"
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <psapi.h>
 
 #include <vector>

@@ -2,6 +2,7 @@
 #include "NativeRandom.h"
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <ntsecapi.h>
 
 #include <algorithm>

@@ -1,18 +1,16 @@
-// Conversions for the wide system calls, through the system's own UTF-8 code page.
+// Conversions for the wide system calls, through the platform's own rules: a native name goes
+// back to the exact UTF-16 name it was made from (byte escapes included), and system texts go
+// through the UTF-8 codec that every conversion uses.
 #include "win32/Wide.h"
 
-#include <windows.h>
-
-#include <climits>
+#include "CodePageBackend.h"
+#include "NativeNames.h"
 
 namespace utility::platform::win32 {
 
 std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty() || utf8.size() > INT_MAX) return {};
-  const int length = static_cast<int>(utf8.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), units);
+  std::wstring wide(DecodeNativeName(utf8, nullptr, 0), L'\0');
+  DecodeNativeName(utf8, reinterpret_cast<WCHAR*>(wide.data()), wide.size());
   return wide;
 }
 
@@ -25,11 +23,9 @@ std::wstring WidePath(std::string_view native) {
 }
 
 std::string Narrow(std::wstring_view wide) {
-  if (wide.empty() || wide.size() > INT_MAX) return {};
-  const int length = static_cast<int>(wide.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), bytes, nullptr, nullptr);
+  const auto* units = reinterpret_cast<const WCHAR*>(wide.data());
+  std::string utf8(codepage::Utf16ToUtf8(units, wide.size(), nullptr, 0, false).count, '\0');
+  codepage::Utf16ToUtf8(units, wide.size(), utf8.data(), utf8.size(), false);
   return utf8;
 }
 

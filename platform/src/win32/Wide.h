@@ -7,7 +7,8 @@
 
 namespace utility::platform::win32 {
 
-// The UTF-16 form of a UTF-8 name; bytes that are no valid UTF-8 become U+FFFD.
+// The UTF-16 form of a native name: the name it was made from, bytes that are no valid UTF-8
+// as their escapes (NativeNames.h).
 std::wstring Widen(std::string_view utf8);
 
 // Widen for a native path, with `\` for every `/`: some calls (LoadLibraryW) take no `/`.
