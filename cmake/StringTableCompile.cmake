@@ -86,8 +86,13 @@ constexpr StringTable kTable = {UTILITY_STRING_TABLE_VERSION, ${count}u, kEntrie
 
 // A function rather than an exported object: every module may carry one under the same name
 // without two loaded objects defining one global twice.
-extern \"C\" __attribute__((visibility(\"default\"))) const StringTable* UtilityStringTable() noexcept;
-extern \"C\" __attribute__((visibility(\"default\"))) const StringTable* UtilityStringTable() noexcept {
+#ifdef _WIN32
+#define UTILITY_STRING_TABLE_EXPORT __declspec(dllexport)
+#else
+#define UTILITY_STRING_TABLE_EXPORT __attribute__((visibility(\"default\")))
+#endif
+extern \"C\" UTILITY_STRING_TABLE_EXPORT const StringTable* UtilityStringTable() noexcept;
+extern \"C\" UTILITY_STRING_TABLE_EXPORT const StringTable* UtilityStringTable() noexcept {
   return &kTable;
 }
 ")

@@ -22,7 +22,7 @@ using utility::testsupport::W;
 class Hive : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RegLoadAppKeyW(CString((dir.path() / "hive.db").c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
+    ASSERT_EQ(RegLoadAppKeyW(dir.Windows("hive.db"), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
   }
   void TearDown() override { EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS); }
 

@@ -19,10 +19,19 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string Utf8Name(const std::filesystem::path& path) {
+  const std::u8string name = path.generic_u8string();
+  return std::string(name.begin(), name.end());
+}
+
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::set<std::string> EntriesBelow(const std::filesystem::path& root) {
   std::set<std::string> found;
   for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-    found.insert(std::filesystem::relative(e.path(), root).string());
+    found.insert(Utf8Name(std::filesystem::relative(e.path(), root)));
   }
   return found;
 }

@@ -7,6 +7,11 @@
 
 namespace utility::testsupport {
 
+// A path's name as UTF-8 with `/` between its names, and the path of such a name: the bytes as
+// they stand on Linux, the UTF-16 names converted on Windows.
+std::string Utf8Name(const std::filesystem::path& path);
+std::filesystem::path PathOf(const std::string& utf8);
+
 // The whole content of a file as bytes ("" when it cannot be read).
 std::string ReadBytes(const std::filesystem::path& file);
 

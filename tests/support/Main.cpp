@@ -1,11 +1,11 @@
 // Test entry point: every test process runs in a sandbox of its own, so that nothing a test
 // writes (files, registry hives, settings) lands outside a temporary directory.
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv) {
@@ -13,9 +13,10 @@ int main(int argc, char** argv) {
   utility::testsupport::TempDir sandbox;
   const std::string home = sandbox.path().string();
   std::filesystem::create_directories(sandbox.path() / "registry");
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-  setenv("UTILITY_REGISTRY_DIR", (home + "/registry").c_str(), 1);
+  using utility::testsupport::SetEnvironment;
+  SetEnvironment("HOME", home);
+  SetEnvironment("XDG_CONFIG_HOME", home + "/config");
+  SetEnvironment("XDG_DATA_HOME", home + "/data");
+  SetEnvironment("UTILITY_REGISTRY_DIR", home + "/registry");
   return RUN_ALL_TESTS();
 }

@@ -1,10 +1,6 @@
 // Running the host program from tests.
 #include "support/RunProgram.h"
 
-#include "support/Files.h"
-
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,38 +8,6 @@
 #include <stdexcept>
 
 namespace utility::testsupport {
-namespace {
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-}  // namespace
-
-ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir, const std::string& input,
-                         const std::vector<std::string>& env) {
-  const auto outFile = workDir / ".run.out";
-  const auto errFile = workDir / ".run.err";
-  const auto inFile = workDir / ".run.in";
-  WriteBytes(inFile, input);
-  std::string command = "cd " + Quote(workDir.string()) + " && env";
-  for (const std::string& e : env) command += " " + Quote(e);
-  command += " " + Quote(program.string());
-  for (const std::string& a : args) command += " " + Quote(a);
-  command += " <" + Quote(inFile.string()) + " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string());
-  const int raw = std::system(command.c_str());
-  ProgramResult r;
-  r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  r.out = ReadBytes(outFile);
-  r.err = ReadBytes(errFile);
-  std::filesystem::remove(outFile);
-  std::filesystem::remove(errFile);
-  std::filesystem::remove(inFile);
-  return r;
-}
 
 std::map<std::string, std::string> RunProbe(const std::filesystem::path& program) {
   std::map<std::string, std::string> out;
@@ -66,7 +30,11 @@ std::string CommandLine(const std::vector<std::string>& args) {
 std::filesystem::path UtilityProgram() {
   const char* stage = std::getenv("UTILITY_TEST_STAGE");
   if (stage == nullptr) throw std::runtime_error("UTILITY_TEST_STAGE is not set");
+#ifdef _WIN32
+  return std::filesystem::path(stage) / "bin" / "utility.exe";
+#else
   return std::filesystem::path(stage) / "bin" / "utility";
+#endif
 }
 
 }  // namespace utility::testsupport

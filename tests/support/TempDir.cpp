@@ -2,8 +2,9 @@
 #include "support/TempDir.h"
 
 #include "support/DeepTree.h"
+#include "support/Files.h"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,10 +13,21 @@
 namespace utility::testsupport {
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + pattern);
-  m_path = pattern;
+  // A new name of random letters in the system's temporary directory (TMPDIR, or TEMP on
+  // Windows), private to the user; taken names are skipped.
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "utility-test-";
+    for (int i = 0; i < 8; ++i) name += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    std::error_code ec;
+    if (std::filesystem::create_directory(base / name, ec)) {
+      std::filesystem::permissions(base / name, std::filesystem::perms::owner_all, ec);
+      m_path = base / name;
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary directory could be made in " + base.string());
 }
 
 TempDir::~TempDir() {
@@ -33,10 +45,10 @@ TempDir::~TempDir() {
   if (ec) RemoveDeep(m_path);
 }
 
-CString TempDir::Windows() const { return utility::platform::WindowsPath(m_path.string()); }
+CString TempDir::Windows() const { return utility::platform::WindowsPath(Utf8Name(m_path)); }
 
 CString TempDir::Windows(const std::string& name) const {
-  return utility::platform::WindowsPath((m_path / name).string());
+  return utility::platform::WindowsPath(Utf8Name(m_path / PathOf(name)));
 }
 
 std::string Utf8(const CString& s) { return s.ToUtf8(); }

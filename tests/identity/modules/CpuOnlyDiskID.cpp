@@ -1,8 +1,9 @@
 // An identity module with GetCPUID but without GetHardDriveComputerID.
 #include <Utility/Platform/String.h>
+#include "support/ModuleExport.h"
 
 #if defined(__clang__)
 #pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
 #endif
 
-extern "C" __attribute__((visibility("default"))) CString GetCPUID() { return CString(u"FAKE-CPU-0001"); }
+TEST_MODULE_EXPORT CString GetCPUID() { return CString(u"FAKE-CPU-0001"); }

@@ -1,2 +1,4 @@
 // A shared library with a string table of its own, loaded as a dependency of the plain module.
-extern "C" __attribute__((visibility("default"))) int DependencyAnswer() { return 7; }
+#include "support/ModuleExport.h"
+
+TEST_MODULE_EXPORT int DependencyAnswer() { return 7; }

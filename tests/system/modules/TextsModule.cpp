@@ -1,2 +1,4 @@
 // A module that carries nothing but the string table compiled from Texts.txt.
-extern "C" __attribute__((visibility("default"))) int TextsModuleLoaded() { return 1; }
+#include "support/ModuleExport.h"
+
+TEST_MODULE_EXPORT int TextsModuleLoaded() { return 1; }

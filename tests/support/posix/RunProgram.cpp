@@ -1,0 +1,46 @@
+// Running a program through the shell, which gives it its working directory, environment and
+// redirections in one command line.
+#include "support/RunProgram.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "support/Files.h"
+
+namespace utility::testsupport {
+
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir, const std::string& input,
+                         const std::vector<std::string>& env) {
+  const auto outFile = workDir / ".run.out";
+  const auto errFile = workDir / ".run.err";
+  const auto inFile = workDir / ".run.in";
+  WriteBytes(inFile, input);
+  std::string command = "cd " + Quote(workDir.string()) + " && env";
+  for (const std::string& e : env) command += " " + Quote(e);
+  command += " " + Quote(program.string());
+  for (const std::string& a : args) command += " " + Quote(a);
+  command += " <" + Quote(inFile.string()) + " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string());
+  const int raw = std::system(command.c_str());
+  ProgramResult r;
+  r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+  r.out = ReadBytes(outFile);
+  r.err = ReadBytes(errFile);
+  std::filesystem::remove(outFile);
+  std::filesystem::remove(errFile);
+  std::filesystem::remove(inFile);
+  return r;
+}
+
+}  // namespace utility::testsupport
