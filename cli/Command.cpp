@@ -13,8 +13,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include <unistd.h>
-
+#include <Utility/Platform/FileContents.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
@@ -155,7 +154,7 @@ void Reply::Paths(const std::string& name, const std::vector<std::string>& paths
 
 std::string ReadInput(const std::string& file) {
   if (file == "-") return {std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(FsPath(file), std::ios::binary);
   if (!in) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
   std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) throw Failure("cannot read " + Shortened(file) + ": " + std::strerror(errno));
@@ -167,12 +166,19 @@ std::string RequireInstalled(const std::string& file, const CString& installedDi
   for (const CString& dir : {CUtility::GetModulePath(), installedDirectory}) {
     if (dir.IsEmpty()) continue;
     const std::string path = utility::platform::NativePath(dir) + "/" + file;
-    if (access(path.c_str(), R_OK) == 0) return path;
+    // The files looked for are small (a module, a keyword list): reading one is the surest
+    // test that it can be read, and never waits on a FIFO put in its place.
+    std::string bytes;
+    if (utility::platform::ReadRegularFile(path, bytes)) return path;
     looked.push_back(path);
   }
   std::string places;
   for (const std::string& p : looked) places += (places.empty() ? "" : " or ") + Shown(p);
   throw MissingFile("the " + what + " is not installed: no " + places);
+}
+
+std::filesystem::path FsPath(const std::string& native) {
+  return std::filesystem::path(std::u8string(native.begin(), native.end()));
 }
 
 std::string Shown(const std::string& path) {

@@ -2,6 +2,7 @@
 // help pages, the manual pages and the completion scripts, so that none drifts from the others.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <map>
 #include <stdexcept>
@@ -210,6 +211,12 @@ std::string RequireInstalled(const std::string& file, const CString& installedDi
 // $'...' with \xHH for each byte that is not, so that the text still names the file.
 //   Shown("/tmp/a b") == "/tmp/a b";  Shown("/tmp/\xff") == "$'/tmp/\\xff'"
 std::string Shown(const std::string& path);
+
+// A native path, as the program takes and prints paths, in the form the standard library's file
+// calls take: the bytes as they are on POSIX systems, UTF-8 read as such on Windows (where a
+// plain string would be read in the ANSI code page).
+//   std::ifstream in(FsPath(file), std::ios::binary);
+std::filesystem::path FsPath(const std::string& native);
 
 // JSON string literal of UTF-8 text.
 std::string JsonQuote(const std::string& text);

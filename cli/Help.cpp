@@ -2,13 +2,16 @@
 #include "Help.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "Command.h"
+#include "HostProcess.h"
 
 namespace utility::cli {
 
@@ -116,34 +119,23 @@ const char* const kDemoOrder[] = {"names", "variant", "encoding", "bits",     "t
 // removed at the end, never in the user's own hives.
 class DemoSandbox {
  public:
-  DemoSandbox() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    m_root = pattern;
-    if (const char* old = std::getenv("UTILITY_REGISTRY_DIR")) {
-      m_saved = old;
-      m_hadSaved = true;
-    }
-    setenv("UTILITY_REGISTRY_DIR", m_root.c_str(), 1);
+  DemoSandbox() : m_root(MakeTemporaryDirectory("utility-demo-")) {
+    if (m_root.empty()) return;
+    m_saved = Variable("UTILITY_REGISTRY_DIR");
+    SetVariable("UTILITY_REGISTRY_DIR", m_root);
   }
   ~DemoSandbox() {
     if (m_root.empty()) return;
-    if (m_hadSaved) {
-      setenv("UTILITY_REGISTRY_DIR", m_saved.c_str(), 1);
-    } else {
-      unsetenv("UTILITY_REGISTRY_DIR");
-    }
+    SetVariable("UTILITY_REGISTRY_DIR", m_saved);
     std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
+    std::filesystem::remove_all(FsPath(m_root), ec);
   }
   DemoSandbox(const DemoSandbox&) = delete;
   DemoSandbox& operator=(const DemoSandbox&) = delete;
 
  private:
   std::string m_root;
-  std::string m_saved;
-  bool m_hadSaved = false;
+  std::optional<std::string> m_saved;
 };
 
 void RunGroupDemo(std::ostream& out, const Group& g) {

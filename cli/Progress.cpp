@@ -1,13 +1,13 @@
 // Progress on a terminal: one line on stderr, redrawn in place and cleared at the end.
 #include "Progress.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "HostProcess.h"
 
 namespace utility::cli {
 
-bool Progress::Shown() { return isatty(STDERR_FILENO) == 1; }
+bool Progress::Shown() { return ErrorIsTerminal(); }
 
 Progress::Progress(std::string what) : m_what(std::move(what)), m_start(std::chrono::steady_clock::now()) {
   if (!Shown()) return;

@@ -1,12 +1,14 @@
 // The identity module's exports, under the exact names the library looks up. Every query reads
 // the machine again; none may throw, crash or hang where a disk serial, a network interface or
-// /sys is missing: each then answers 0 or an empty text.
+// the system's records are missing: each then answers 0 or an empty text.
+#include <Utility/Platform/Export.h>
 #include <Utility/Platform/String.h>
 #include <Utility/Platform/Types.h>
 
 #include "Identifiers.h"
 
-#define DISKID_API extern "C" __attribute__((visibility("default")))
+// Exported as a DLL exports on Windows, as a visible symbol elsewhere (Platform/Export.h).
+#define DISKID_API extern "C" UTILITY_SYMBOL_EXPORT
 
 #if defined(__clang__)
 // The text queries return the framework's CString by value, as the library calls them.

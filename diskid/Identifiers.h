@@ -7,8 +7,9 @@
 
 namespace utility::diskid {
 
-// The serial number of the disk that holds the root file system, or, where no serial can be
-// read, that file system's UUID. Prefixed "serial:" or "uuid:" so the two never collide.
+// The serial number of the disk that holds the root file system (on Windows, the system
+// volume), or, where no serial can be read, that file system's UUID (on Windows, the volume's
+// serial number, else its GUID). Prefixed "serial:" or "uuid:" so the two never collide.
 std::string RootDiskIdentity();
 
 // The 32-bit identifier of a text: FNV-1a over its bytes (stable across runs and builds).
@@ -23,8 +24,8 @@ void WriteGuidText(std::uint32_t id, char (&text)[kGuidTextSize]);
 // identification instruction, as 16 upper-case hexadecimal digits.
 std::string ProcessorIdentity();
 
-// The MAC address of the first physical network interface (by name), as six upper-case
-// hexadecimal pairs joined by "-".
+// The MAC address of the first physical network interface (by the system's name of it), as six
+// upper-case hexadecimal pairs joined by "-".
 std::string FirstMacAddress();
 
 }  // namespace utility::diskid

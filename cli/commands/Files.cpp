@@ -1,12 +1,7 @@
 // `utility files`: create, remove, rename and list directories.
 // Paths typed on the command line are native; they reach the library in its backslash form and
 // come back native, so that `/tmp/a/b` and `\tmp\a\b` name the same directory.
-#include <dirent.h>
-#include <sys/stat.h>
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <ostream>
@@ -21,6 +16,7 @@
 
 #include "Command.h"
 #include "Groups.h"
+#include "HostProcess.h"
 #include "Progress.h"
 
 namespace utility::cli {
@@ -50,16 +46,17 @@ std::vector<std::string> NativeList(const CStringArray& paths, bool sorted) {
 // The library answers an unreadable or missing directory with an empty listing; the program
 // says which it was, so that a typing error is not mistaken for an empty directory.
 void RequireReadableDirectory(const std::string& path) {
-  DIR* dir = opendir(path.empty() ? "/" : path.c_str());
-  if (dir == nullptr && errno == ENAMETOOLONG) throw Failure("cannot read the directory " + TooLong(path));
-  if (dir == nullptr) throw Failure("cannot read the directory " + Shortened(path) + ": " + std::strerror(errno));
-  closedir(dir);
+  std::error_code ec;
+  const std::filesystem::directory_iterator dir(FsPath(path.empty() ? "/" : path), ec);
+  if (ec == std::errc::filename_too_long) throw Failure("cannot read the directory " + TooLong(path));
+  if (ec) throw Failure("cannot read the directory " + Shortened(path) + ": " + ec.message());
 }
 
-// Whether something is at a path already, so that the answer says what the command changed.
+// Whether something is at a path already (links followed), so that the answer says what the
+// command changed.
 bool Exists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(FsPath(path), ec);
 }
 
 int Create(const Invocation& inv, Reply& reply) {
@@ -171,13 +168,11 @@ std::string Relative(const CString& path, const std::string& root) {
 }
 
 void Demo(std::ostream& out) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
+  const std::string root = MakeTemporaryDirectory("utility-demo-");
+  if (root.empty()) {
     out << "(no temporary directory: skipped)\n";
     return;
   }
-  const std::string root = pattern;
   const CString top = utility::platform::WindowsPath(root);
   out << "CreateAllDirectories(<tmp>\\a\\b\\c) = " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
   out << "again, it exists: " << CUtility::CreateAllDirectories(top + u"\\a\\b\\c") << '\n';
@@ -196,7 +191,7 @@ void Demo(std::ostream& out) {
       << '\n';
   out << "RemoveDirectoryW(<tmp>) = " << CUtility::RemoveDirectoryW(top) << " (everything is gone)\n";
   std::error_code ec;
-  std::filesystem::remove_all(root, ec);  // in case anything stayed
+  std::filesystem::remove_all(FsPath(root), ec);  // in case anything stayed
 }
 
 }  // namespace

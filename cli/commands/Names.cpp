@@ -54,7 +54,7 @@ int KeyWord(const Invocation& inv, Reply& reply) {
   const CString word(inv.Arg(0).c_str());
   // The library takes a missing or unreadable file for one without the word; the program
   // tells the user instead, since a wrong path is far likelier than an empty keyword list.
-  if (inv.Has("file") && !std::ifstream(inv.Get("file"))) {
+  if (inv.Has("file") && !std::ifstream(FsPath(inv.Get("file")))) {
     throw Failure("cannot read the keyword file " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
   }
   if (!inv.Has("file")) RequireInstalled("KeyWords.ini", utility::platform::InstalledDataDirectory(), "keyword file");

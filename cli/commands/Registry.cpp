@@ -2,7 +2,6 @@
 // delete them, list sub-keys, mark keys read-only, export and import key trees as text, and
 // check a hive for damage and recover what a damaged one still holds; on HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE or any
 // hive file.
-#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -22,6 +21,7 @@
 
 #include "Command.h"
 #include "Groups.h"
+#include "HostProcess.h"
 #include "Progress.h"
 #include "commands/RegFile.h"
 #include "commands/RegistryText.h"
@@ -271,7 +271,7 @@ int Export(const Invocation& inv, Reply& reply) {
   // A standard export file is UTF-16LE with its byte order mark, wherever it goes.
   const std::string bytes = regFile ? regfile::EncodeFile(text.str()) : text.str();
   if (inv.Has("file")) {
-    std::ofstream out(inv.Get("file"), std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(inv.Get("file")), std::ios::binary | std::ios::trunc);
     if (!(out << bytes) || !out.flush()) {
       throw Failure("cannot write " + Shortened(inv.Get("file")) + ": " + std::strerror(errno));
     }
@@ -358,13 +358,12 @@ int Where(const Invocation&, Reply& reply) {
 
 // The demo works in a hive file of its own, removed afterwards.
 void Demo(std::ostream& out) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/utility-demo-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
+  const std::string dir = MakeTemporaryDirectory("utility-demo-");
+  if (dir.empty()) {
     out << "(no temporary directory for the demo hive)\n";
     return;
   }
-  const std::string file = pattern + "/demo.db";
+  const std::string file = dir + "/demo.db";
   HKEY root = nullptr;
   const LONG loaded = RegLoadAppKeyW(utility::platform::WindowsPath(file), &root, KEY_ALL_ACCESS, 0, 0);
   if (loaded != ERROR_SUCCESS) {
@@ -401,7 +400,7 @@ void Demo(std::ostream& out) {
     RegCloseKey(root);
   }
   std::error_code ec;
-  std::filesystem::remove_all(pattern, ec);
+  std::filesystem::remove_all(FsPath(dir), ec);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 // `utility tracklog`: append timestamped entries to a track log, by path or by name in the
 // host directory.
-#include <sys/stat.h>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,28 +11,34 @@
 #include <string>
 
 #include <Utility/Platform/CodePage.h>
+#include <Utility/Platform/FileContents.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
 #include "Command.h"
 #include "Groups.h"
+#include "HostProcess.h"
 #include "Progress.h"
 
 namespace utility::cli {
 namespace {
 
+// The library only ever appends to a log, so an entry written shows in the size, and in the time
+// of the last write.
 struct FileState {
   bool exists = false;
-  unsigned long long inode = 0;
-  long long size = 0;
-  long long changed = 0;  // nanoseconds of the last change
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type written{};
 };
 
 FileState StateOf(const std::string& native) {
-  struct stat st {};
-  if (stat(native.c_str(), &st) != 0) return {};
-  return {true, static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size),
-          static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec};
+  std::error_code ec;
+  const std::filesystem::path path = FsPath(native);
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return {};
+  const std::filesystem::file_time_type written = std::filesystem::last_write_time(path, ec);
+  if (ec) return {};
+  return {true, size, written};
 }
 
 // The library reports nothing; the program tells the user whether the file changed.
@@ -45,8 +48,7 @@ int Append(const std::string& native, const std::string& shown, const std::funct
   save();
   progress.Done();
   const FileState after = StateOf(native);
-  const bool written = after.exists && (!before.exists || after.inode != before.inode || after.size != before.size ||
-                                        after.changed != before.changed);
+  const bool written = after.exists && (!before.exists || after.size != before.size || after.written != before.written);
   reply.Path("log", native);
   reply.Bool("written", written);
   if (!written) {
@@ -111,28 +113,21 @@ std::string Visible(const std::string& bytes) {
 }
 
 void Demo(std::ostream& out) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/utility-demo-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
+  const std::string root = MakeTemporaryDirectory("utility-demo-");
+  if (root.empty()) {
     out << "(no temporary directory: skipped)\n";
     return;
   }
-  const std::string root = pattern;
   const CString log = utility::platform::WindowsPath(root + "/demo.log");
   CUtility::SaveTrackLog(log, u"first entry", 1);
   CUtility::SaveTrackLog(log, u"two lines\nin one entry", 0);
   std::string bytes;
-  if (FILE* f = std::fopen((root + "/demo.log").c_str(), "rb")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-  }
+  utility::platform::ReadRegularFile(root + "/demo.log", bytes);
   std::string shown = Visible(bytes);
   while (!shown.empty() && shown.back() == ' ') shown.pop_back();
   out << "SaveTrackLog twice; the file, line ends shown:\n    " << shown;
   std::error_code ec;
-  std::filesystem::remove_all(root, ec);
+  std::filesystem::remove_all(FsPath(root), ec);
 }
 
 }  // namespace

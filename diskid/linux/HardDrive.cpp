@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Identifiers.h"
+#include "../DiskText.h"
+#include "../Identifiers.h"
 #include "Sysfs.h"
 
 namespace utility::diskid {
@@ -67,22 +68,11 @@ std::string DiskOf(std::string dir) {
   return dir;
 }
 
-bool Printable(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
-  }
-  return true;
-}
-
 // The unit serial number page of a SCSI or SATA disk: four header bytes, then the serial.
 std::string SerialFromVpdPage(const std::string& page) {
   if (page.size() < 5 || static_cast<unsigned char>(page[1]) != 0x80) return {};
   const std::size_t length = static_cast<unsigned char>(page[3]);
-  std::string serial = page.substr(4, length);
-  while (!serial.empty() && (serial.back() == ' ' || serial.back() == '\0')) serial.pop_back();
-  while (!serial.empty() && serial.front() == ' ') serial.erase(0, 1);
-  return Printable(serial) ? serial : std::string();
+  return TrimmedSerial(page.substr(4, length));
 }
 
 std::string DiskSerial(const std::string& disk) {
@@ -128,15 +118,6 @@ std::string RootDiskIdentity() {
   }
   const std::string uuid = FileSystemUuid(device);
   return uuid.empty() ? std::string() : "uuid:" + uuid;
-}
-
-std::uint32_t Fingerprint(const std::string& text) {
-  std::uint32_t hash = 2166136261u;
-  for (char c : text) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 16777619u;
-  }
-  return hash;
 }
 
 }  // namespace utility::diskid
