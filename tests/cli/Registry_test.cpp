@@ -222,9 +222,9 @@ TEST(RegRecover, ADamagedHiveRefusesWritesAndRecoversIntoANewSoundHive) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find(recovered.filename().string()), std::string::npos) << r.out;
   EXPECT_EQ(ReadBytes(hive), bytes) << "the damaged file stays as it was";
-  EXPECT_EQ(reg({"check"}, "", recovered).status, 0);
+  EXPECT_EQ(reg({"check"}, "", recovered.string()).status, 0);
   // The counts told are those of the new hive: every value in it, and some lost.
-  const auto exported = reg({"export", "A"}, "", recovered);
+  const auto exported = reg({"export", "A"}, "", recovered.string());
   std::ptrdiff_t values = 0;
   for (std::size_t at = exported.out.find("=sz:"); at != std::string::npos; at = exported.out.find("=sz:", at + 1))
     ++values;
@@ -233,12 +233,12 @@ TEST(RegRecover, ADamagedHiveRefusesWritesAndRecoversIntoANewSoundHive) {
   EXPECT_GT(Count(r.out, "lost"), 0) << r.out;
   EXPECT_GE(Count(r.out, "values") + Count(r.out, "lost"), 4 * 30) << r.out;
   // The new hive carries no mark: it takes writes. An existing file is kept unless --force.
-  EXPECT_EQ(reg({"set", "A\\K0", "after", "dword:2"}, "", recovered).status, 0);
+  EXPECT_EQ(reg({"set", "A\\K0", "after", "dword:2"}, "", recovered.string()).status, 0);
   const std::string before = ReadBytes(recovered);
   r = reg({"recover"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("the file exists already; --force replaces it"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(recovered), before);
   EXPECT_EQ(reg({"recover", "--force", "--output", recovered.string()}).status, 0);
-  EXPECT_EQ(reg({"check"}, "", recovered).status, 0);
+  EXPECT_EQ(reg({"check"}, "", recovered.string()).status, 0);
 }
