@@ -6,7 +6,9 @@
 #if defined(_WIN32)
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +44,22 @@ std::string Utf8(const std::wstring& wide) {
 
 }  // namespace
 
+std::vector<std::string> Arguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> words;
+  for (int i = 1; wide != nullptr && i < count; ++i) words.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  return words;
+}
+
+void UseByteStreams() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
 bool ErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 std::string MakeTemporaryDirectory(const std::string& prefix) {
@@ -75,6 +93,10 @@ void SetVariable(const std::string& name, const std::optional<std::string>& valu
 }
 
 #else
+
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
+
+void UseByteStreams() {}
 
 bool ErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 

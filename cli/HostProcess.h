@@ -6,8 +6,18 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace utility::cli {
+
+// The program's arguments after its name, as UTF-8: on Windows read from the wide command line,
+// since the narrow one holds only what the ANSI code page can spell.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// Makes standard output and standard error carry the program's bytes as they are: on Windows
+// the C runtime would otherwise write "\r\n" for each "\n", and answers, exported hives and
+// converted text would differ from one system to the other.
+void UseByteStreams();
 
 // Whether standard error is a terminal, where progress is drawn.
 bool ErrorIsTerminal();

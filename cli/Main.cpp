@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "Help.h"
+#include "HostProcess.h"
 #include "Parse.h"
 #include "Suggest.h"
 
@@ -71,7 +72,8 @@ std::string Hint(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> words(argv + 1, argv + argc);
+  UseByteStreams();
+  const std::vector<std::string> words = Arguments(argc, argv);
   try {
     return Run(words);
   } catch (const UsageError& e) {

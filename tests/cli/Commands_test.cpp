@@ -154,7 +154,7 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
   });
 }
 
-TEST(Commands, SystemIdentityAndModuleAnswers) {
+TEST(CommandsLinux, SystemIdentityAndModuleAnswers) {
   const std::string programDir = UtilityProgram().parent_path().string();
   std::string libraryForm = programDir;
   for (char& c : libraryForm) c = c == '/' ? '\\' : c;

@@ -18,7 +18,7 @@ using utility::testsupport::RunProgram;
 using utility::testsupport::TempDir;
 using utility::testsupport::UtilityProgram;
 
-TEST(FilesCommands, CreateListRenameAndRemoveAfterAYes) {
+TEST(FilesCommandsLinux, CreateListRenameAndRemoveAfterAYes) {
   TempDir dir;
   const std::string root = dir.path().string();
   const auto files = [&](const std::vector<std::string>& args, const std::string& input = "") {
@@ -83,7 +83,7 @@ TEST(FilesCommands, CreateListRenameAndRemoveAfterAYes) {
   EXPECT_FALSE(fs::exists(dir.path() / "t" / "\xFF"));
 }
 
-TEST(FilesCommands, AStoppedOperationSaysWhy) {
+TEST(FilesCommandsLinux, AStoppedOperationSaysWhy) {
   TempDir dir;
   // A read-only file stops the removal: its path and the system's error are named.
   fs::create_directories(dir.path() / "t" / "sub");
@@ -120,7 +120,7 @@ TEST(FilesCommands, AStoppedOperationSaysWhy) {
   }
 }
 
-TEST(TrackLogCommands, SaveByPathAndByNameBesideTheProgramAndShowAsUtf8) {
+TEST(TrackLogCommandsLinux, SaveByPathAndByNameBesideTheProgramAndShowAsUtf8) {
   TempDir dir;
   // A relative path is relative to the current directory, as everywhere in a shell.
   auto r = RunProgram(UtilityProgram(), {"tracklog", "save", "app.log", "hello \xE4\xB8\xAD\nnext"}, dir.path());

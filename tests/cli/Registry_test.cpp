@@ -41,7 +41,7 @@ long long Count(const std::string& out, const std::string& name) {
 
 }  // namespace
 
-TEST(RegCommand, SetsEveryTypeAndExportImportKeepsEveryByte) {
+TEST(RegCommandLinux, SetsEveryTypeAndExportImportKeepsEveryByte) {
   Reg reg;
   struct Case {
     const char* name;
@@ -149,7 +149,7 @@ TEST(RegCommand, DeletesAKeyWithItsSubKeysOnlyWhenAsked) {
   EXPECT_EQ(reg({"keys", "L"}).out, "a\nb\nC\n");
 }
 
-TEST(RegCommand, RefusalsAndBadInput) {
+TEST(RegCommandLinux, RefusalsAndBadInput) {
   Reg reg;
   ASSERT_EQ(reg({"set", "App", "v", "dword:1"}).status, 0);
   ASSERT_EQ(reg({"readonly", "App", "on"}).status, 0);
@@ -175,7 +175,7 @@ TEST(RegCommand, RefusalsAndBadInput) {
   EXPECT_NE(badImport.err.find("line 2"), std::string::npos) << badImport.err;
 }
 
-TEST(RegCommand, PredefinedRootsFollowTheRegistryDirectory) {
+TEST(RegCommandLinux, PredefinedRootsFollowTheRegistryDirectory) {
   TempDir dir;
   const auto reg = [&](const std::vector<std::string>& args) {
     return RunProgram(UtilityProgram(), args, dir.path(), "",
@@ -189,7 +189,7 @@ TEST(RegCommand, PredefinedRootsFollowTheRegistryDirectory) {
   EXPECT_EQ(reg({"reg", "query", "HKLM\\Software\\T"}).status, 1);
 }
 
-TEST(RegRecover, ADamagedHiveRefusesWritesAndRecoversIntoANewSoundHive) {
+TEST(RegRecoverLinux, ADamagedHiveRefusesWritesAndRecoversIntoANewSoundHive) {
   Reg reg;
   const fs::path hive = reg.hive, recovered = reg.hive + ".recovered";
   std::string text = "; utility registry export\n";

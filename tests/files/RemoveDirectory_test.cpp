@@ -34,7 +34,7 @@ void MakeTree(const fs::path& root) {
 
 }  // namespace
 
-TEST(RemoveDirectoryW, RemovesTreesAndLinksInThemAsLinks) {
+TEST(RemoveDirectoryWLinux, RemovesTreesAndLinksInThemAsLinks) {
   TempDir dir;
   const fs::path outside = dir.path() / "outside";
   fs::create_directories(outside / "inner");
@@ -94,7 +94,7 @@ TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndWhatWentBeforeItStaysGone) {
   EXPECT_FALSE(fs::exists(root));
 }
 
-TEST(RemoveDirectoryW, ATreeAtThePathLimitGoesWholeAndOnePastItStaysWhole) {
+TEST(RemoveDirectoryWLinux, ATreeAtThePathLimitGoesWholeAndOnePastItStaysWhole) {
   // One unit and one byte; one unit and three bytes; two units and four bytes; and a byte
   // that is not UTF-8 (one unit, one byte).
   for (const std::string character : {"d", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xFF"}) {
@@ -118,7 +118,7 @@ TEST(RemoveDirectoryW, ATreeAtThePathLimitGoesWholeAndOnePastItStaysWhole) {
   }
 }
 
-TEST(RemoveDirectoryW, TheSearchPatternOfEachDirectoryMustFitTheUnitLimit) {
+TEST(RemoveDirectoryWLinux, TheSearchPatternOfEachDirectoryMustFitTheUnitLimit) {
   // A directory is emptied through "dir\*.*", four units longer than its path, which must fit
   // in 4095 units too: an empty directory at 4091 units goes, one at 4092 stops the removal.
   for (const std::size_t length : {utility::platform::kMaxPathUnits - 4, utility::platform::kMaxPathUnits - 3}) {
@@ -152,7 +152,7 @@ TEST(NativeLength, CountsTheBytesOfTheNativeForm) {
   EXPECT_EQ(utility::platform::GetNativePathLength(CString(u"a\\\u4e2d")), 5u);
 }
 
-TEST(PathSpellings, EveryOperationOnALinkByAnySpellingActsOnTheLinkOnly) {
+TEST(PathSpellingsLinux, EveryOperationOnALinkByAnySpellingActsOnTheLinkOnly) {
   // The ways of writing "this name, as a directory" that the kernel alone would resolve
   // through a link.
   for (const char16_t* tail : {u"\\", u"\\.", u"/", u"/.", u"\\.\\", u"\\\\", u"\\sub\\.."}) {
@@ -201,7 +201,7 @@ TEST(PathSpellings, ATrailingSeparatorAfterAFileNamesNothing) {
 
 // Two directories whose names differ only where one is not valid UTF-8: "\xFF", and U+FFFD, the
 // character a lossy decoder would turn it into.
-TEST(PathSpellings, NamesThatAreNotUtf8ReachExactlyTheirEntry) {
+TEST(PathSpellingsLinux, NamesThatAreNotUtf8ReachExactlyTheirEntry) {
   TempDir dir;
   const std::string invalid = "\xFF", replacement = "\xEF\xBF\xBD";
   fs::create_directories(dir.path() / invalid / "inner");

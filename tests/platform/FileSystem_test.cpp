@@ -41,7 +41,7 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
 
 // Each kind of entry as GetFileAttributesW reports it, and as both searches report it: the full
 // one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
-TEST(GetFileAttributesW, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
+TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
   TempDir dir;
   utility::testsupport::WriteBytes(dir.path() / "file.txt", "x");
   utility::testsupport::WriteBytes(dir.path() / "locked.txt", "x");
@@ -105,7 +105,7 @@ TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
 
 // The calls that create, remove and probe one entry: each result and code, and afterwards the
 // tree holds exactly what the successful calls left; links go as links.
-TEST(FileSystemCalls, ActOnTheEntryTheyNameOrReportWhyNot) {
+TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
   TempDir dir;
   fs::create_directories(dir.path() / "full" / "inner");
   fs::create_directory(dir.path() / "empty");
@@ -157,7 +157,7 @@ TEST(FileSystemCalls, ActOnTheEntryTheyNameOrReportWhyNot) {
 TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
   TempDir dir;
   const std::set<std::string> names = {"a.txt", "B.TXT", "README", ".profile", "x.tar.gz", "\xe4\xb8\xad.txt"};
-  for (const std::string& n : names) utility::testsupport::WriteBytes(dir.path() / n, n);
+  for (const std::string& n : names) utility::testsupport::WriteBytes(dir.path() / utility::testsupport::PathOf(n), n);
   fs::create_directory(dir.path() / "sub");
   utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
   std::set<std::string> expected = names;
@@ -224,7 +224,7 @@ bool OracleMatch(const std::string& pattern, const std::string& name) {
 
 }  // namespace
 
-TEST(FindFirstFileW, WildcardsAgreeWithALiteralMatcher) {
+TEST(FindFirstFileWLinux, WildcardsAgreeWithALiteralMatcher) {
   TempDir dir;
   const unsigned seed = 20240305;
   std::mt19937 random(seed);

@@ -62,6 +62,9 @@ class Hive : public ::testing::Test {
   HKEY root = nullptr;
 };
 
+// The hive store's own rules: values in creation order and read-only marks.
+class HiveLinux : public Hive {};
+
 TEST_F(Hive, NumbersAreFourByteDwordsAndReadFromAnyDataThatFits) {
   for (DWORD n : {0u, 0x80000000u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(n);
@@ -164,7 +167,7 @@ TEST_F(Hive, AnyDataReadsAsUtf16UpToTheFirstZeroUnit) {
   }
 }
 
-TEST_F(Hive, TheListReaderAddsAtTheHeadInReverseOrder) {
+TEST_F(HiveLinux, TheListReaderAddsAtTheHeadInReverseOrder) {
   for (const char16_t* v : {u"a", u"b", u"c"})
     ASSERT_EQ(CUtility::WriteKey(root, W(u"L"), W(v), CString(v)), ERROR_SUCCESS);
   CStringList list;
@@ -185,7 +188,7 @@ TEST_F(Hive, TheListReaderAddsAtTheHeadInReverseOrder) {
   EXPECT_EQ(List(u"Missing"), std::vector<std::string>{"error 2"});
 }
 
-TEST_F(Hive, AValueNameOf249UnitsEndsTheWalk) {
+TEST_F(HiveLinux, AValueNameOf249UnitsEndsTheWalk) {
   // The list reader stops there with success; a deletion fails there, unless it matched before.
   for (int length : {248, 249}) {
     SCOPED_TRACE(length);
@@ -218,7 +221,7 @@ TEST_F(Hive, DeleteKeyValueDeletesTheFirstValueWithTheTextOnly) {
   EXPECT_EQ(CUtility::DeleteKeyValue(root, W(u"Missing"), nullptr, CString(u"same")), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(Hive, AReadOnlyKeyReadsOneValueButRefusesTheRest) {
+TEST_F(HiveLinux, AReadOnlyKeyReadsOneValueButRefusesTheRest) {
   ASSERT_EQ(CUtility::WriteKey(root, W(u"Locked"), W(u"V"), CString(u"kept")), ERROR_SUCCESS);
   ASSERT_EQ(utility::platform::SetKeyReadOnly(root, W(u"Locked"), TRUE), ERROR_SUCCESS);
   CString text;

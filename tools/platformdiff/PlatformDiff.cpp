@@ -42,7 +42,9 @@ std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begi
 // Code page 936: every lead byte with the edges of its trail range, lone and broken sequences,
 // and characters with and without a GBK form.
 void CodePages() {
-  std::vector<std::string> inputs = {"\x80", "\xFF", "\x81", "\x81\x30", "A\xFE\xFE" "B"};
+  std::vector<std::string> inputs = {"\x80", "\xFF", "\x81", "\x81\x30",
+                                     "A\xFE\xFE"
+                                     "B"};
   for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
     for (const unsigned trail : {0x40u, 0x7Eu, 0x7Fu, 0x80u, 0xA1u, 0xFEu}) {
       inputs.push_back(std::string{static_cast<char>(lead), static_cast<char>(trail)});
@@ -53,8 +55,9 @@ void CodePages() {
     const int n = MultiByteToWideChar(CP_GBK, 0, bytes.data(), static_cast<int>(bytes.size()), units, 8);
     std::string key;
     for (const char c : bytes) key += Hex(static_cast<unsigned char>(c), 2);
-    Line("936-decode", key, n <= 0 ? "error " + std::to_string(GetLastError())
-                                   : Units(std::u16string(reinterpret_cast<const char16_t*>(units), n)));
+    Line("936-decode", key,
+         n <= 0 ? "error " + std::to_string(GetLastError())
+                : Units(std::u16string(reinterpret_cast<const char16_t*>(units), n)));
   }
   for (const char16_t unit : {u'A', u'\u00A5', u'\u20AC', u'\u4E2D', u'\u00E9', u'\u3000', u'\uE76C', u'\uFFFD'}) {
     char bytes[8] = {};
@@ -107,11 +110,30 @@ void Errors(const std::u16string& dir) {
 }
 
 void Dates() {
-  const char* texts[] = {"2024-03-05",  "2024-03-05 14:07:09", "3/5/2024", "3/5/24",      "5-Mar-2024",
-                         "March 5, 2024", "Mar. 5 2024 2:07 PM", "14:07",  "10.30",       "2 a.m.",
-                         "13 5 2024",   "2024-02-30",          "25:00",    "10000-01-01", "0099-01-01",
-                         "1/1/49",      "1/1/50",              "Tuesday, March 5, 2024",  "2024-03-05T14:07:09",
-                         "5.3.2024",    "soon",                "",         "  3/5/2024  ", "12 PM"};
+  const char* texts[] = {"2024-03-05",
+                         "2024-03-05 14:07:09",
+                         "3/5/2024",
+                         "3/5/24",
+                         "5-Mar-2024",
+                         "March 5, 2024",
+                         "Mar. 5 2024 2:07 PM",
+                         "14:07",
+                         "10.30",
+                         "2 a.m.",
+                         "13 5 2024",
+                         "2024-02-30",
+                         "25:00",
+                         "10000-01-01",
+                         "0099-01-01",
+                         "1/1/49",
+                         "1/1/50",
+                         "Tuesday, March 5, 2024",
+                         "2024-03-05T14:07:09",
+                         "5.3.2024",
+                         "soon",
+                         "",
+                         "  3/5/2024  ",
+                         "12 PM"};
   for (const char* text : texts) {
     DATE date = -1;
     const HRESULT hr = VarDateFromStr(Wide(text).c_str(), 0x0409, 0, &date);
@@ -182,9 +204,11 @@ void Registry() {
   Line("registry", "value order", order);
   BYTE small[2];
   DWORD size = sizeof small;
-  Line("registry", "query small buffer",
-       std::to_string(RegQueryValueExW(key, W(u"z"), nullptr, nullptr, small, &size)) + " size " + std::to_string(size));
-  Line("registry", "query missing", std::to_string(RegQueryValueExW(key, W(u"none"), nullptr, nullptr, nullptr, nullptr)));
+  Line(
+      "registry", "query small buffer",
+      std::to_string(RegQueryValueExW(key, W(u"z"), nullptr, nullptr, small, &size)) + " size " + std::to_string(size));
+  Line("registry", "query missing",
+       std::to_string(RegQueryValueExW(key, W(u"none"), nullptr, nullptr, nullptr, nullptr)));
   DWORD nameSize = 1;
   Line("registry", "enum name too long",
        std::to_string(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) + " size " +

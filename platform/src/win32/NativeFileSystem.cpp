@@ -151,7 +151,15 @@ NativeError OpenNativeDirectory(const char* native, NativeDirectory*& directory)
     const std::wstring pattern = win32::WidePath(opened->native + "/*");
     opened->find =
         FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &opened->found, FindExSearchNameMatch, nullptr, 0);
-    const DWORD error = opened->find == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    DWORD error = opened->find == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    // A file where the directory should be is a missing path, as on every system; the system
+    // itself names it ERROR_DIRECTORY or, under Wine, ERROR_INVALID_NAME.
+    if (error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME) {
+      const DWORD attributes = GetFileAttributesW(win32::WidePath(opened->native).c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        error = ERROR_PATH_NOT_FOUND;
+      }
+    }
     // A directory without a single entry (a drive's root) is no error.
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
       delete opened;

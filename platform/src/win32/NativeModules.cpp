@@ -39,7 +39,7 @@ std::string ModuleFile(HMODULE module) {
     if (n == 0) return {};
     if (n < path.size()) {
       path.resize(n);
-      return win32::Narrow(path);
+      return win32::NarrowPath(path);
     }
     path.resize(path.size() * 2);
   }

@@ -34,8 +34,8 @@ std::int32_t OpenKey(KeyHandle key, const Units16* subKey, std::uint32_t options
 std::int32_t CreateKey(KeyHandle key, const Units16* subKey, Units16* keyClass, std::uint32_t options,
                        std::uint32_t desired, KeyHandle* result, std::uint32_t* disposition) noexcept {
   HKEY created = nullptr;
-  const LONG rc =
-      RegCreateKeyExW(AsHkey(key), Wide(subKey), 0, Wide(keyClass), options, desired, nullptr, &created, Dword(disposition));
+  const LONG rc = RegCreateKeyExW(AsHkey(key), Wide(subKey), 0, Wide(keyClass), options, desired, nullptr, &created,
+                                  Dword(disposition));
   *result = created;
   return Result(rc);
 }
@@ -43,12 +43,12 @@ std::int32_t CreateKey(KeyHandle key, const Units16* subKey, Units16* keyClass, 
 std::int32_t CloseKey(KeyHandle key) noexcept { return Result(RegCloseKey(AsHkey(key))); }
 
 std::int32_t QueryValue(KeyHandle key, const Units16* name, std::uint32_t* reserved, std::uint32_t* type,
-                           std::uint8_t* data, std::uint32_t* size) noexcept {
+                        std::uint8_t* data, std::uint32_t* size) noexcept {
   return Result(RegQueryValueExW(AsHkey(key), Wide(name), Dword(reserved), Dword(type), data, Dword(size)));
 }
 
 std::int32_t SetValue(KeyHandle key, const Units16* name, std::uint32_t type, const std::uint8_t* data,
-                         std::uint32_t size) noexcept {
+                      std::uint32_t size) noexcept {
   return Result(RegSetValueExW(AsHkey(key), Wide(name), 0, type, data, size));
 }
 
@@ -67,14 +67,14 @@ std::int32_t QueryKeyInfo(KeyHandle key, const KeyInfo& info) noexcept {
 }
 
 std::int32_t EnumValue(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize,
-                          std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
-                          std::uint32_t* size) noexcept {
+                       std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) noexcept {
   return Result(
       RegEnumValueW(AsHkey(key), index, Wide(name), Dword(nameSize), Dword(reserved), Dword(type), data, Dword(size)));
 }
 
-std::int32_t EnumKey(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize, std::uint32_t* reserved,
-                        Units16* keyClass, std::uint32_t* classSize, std::uint64_t* lastWriteTime) noexcept {
+std::int32_t EnumKey(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize,
+                     std::uint32_t* reserved, Units16* keyClass, std::uint32_t* classSize,
+                     std::uint64_t* lastWriteTime) noexcept {
   FILETIME time{};
   const LONG rc = RegEnumKeyExW(AsHkey(key), index, Wide(name), Dword(nameSize), Dword(reserved), Wide(keyClass),
                                 Dword(classSize), &time);

@@ -18,9 +18,9 @@ std::int32_t CreateKey(KeyHandle key, const Units16* subKey, Units16* keyClass, 
                        std::uint32_t desired, KeyHandle* result, std::uint32_t* disposition) noexcept;
 std::int32_t CloseKey(KeyHandle key) noexcept;
 std::int32_t QueryValue(KeyHandle key, const Units16* name, std::uint32_t* reserved, std::uint32_t* type,
-                           std::uint8_t* data, std::uint32_t* size) noexcept;
+                        std::uint8_t* data, std::uint32_t* size) noexcept;
 std::int32_t SetValue(KeyHandle key, const Units16* name, std::uint32_t type, const std::uint8_t* data,
-                         std::uint32_t size) noexcept;
+                      std::uint32_t size) noexcept;
 std::int32_t DeleteValue(KeyHandle key, const Units16* name) noexcept;
 
 struct KeyInfo {  // the out arguments of RegQueryInfoKeyW, each optional
@@ -39,10 +39,10 @@ struct KeyInfo {  // the out arguments of RegQueryInfoKeyW, each optional
 std::int32_t QueryKeyInfo(KeyHandle key, const KeyInfo& info) noexcept;
 
 std::int32_t EnumValue(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize,
-                          std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
-                          std::uint32_t* size) noexcept;
-std::int32_t EnumKey(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize, std::uint32_t* reserved,
-                        Units16* keyClass, std::uint32_t* classSize, std::uint64_t* lastWriteTime) noexcept;
+                       std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) noexcept;
+std::int32_t EnumKey(KeyHandle key, std::uint32_t index, Units16* name, std::uint32_t* nameSize,
+                     std::uint32_t* reserved, Units16* keyClass, std::uint32_t* classSize,
+                     std::uint64_t* lastWriteTime) noexcept;
 std::int32_t DeleteKey(KeyHandle key, const Units16* subKey) noexcept;
 std::int32_t LoadAppKey(const Units16* path, KeyHandle* result, std::uint32_t desired, std::uint32_t options) noexcept;
 

@@ -39,8 +39,8 @@ class Target {
     if (!user && key != HKEY_LOCAL_MACHINE) return;
     const std::u16string directory = win32::RegistryDirectoryVariable();
     if (directory.empty()) return;
-    const std::u16string path = u"Software\\Utility\\Sandboxes\\" + SandboxName(directory) +
-                                (user ? u"\\CurrentUser" : u"\\LocalMachine");
+    const std::u16string path =
+        u"Software\\Utility\\Sandboxes\\" + SandboxName(directory) + (user ? u"\\CurrentUser" : u"\\LocalMachine");
     win32::KeyHandle sandbox = nullptr;
     m_status = win32::CreateKey(HKEY_CURRENT_USER, reinterpret_cast<const WCHAR*>(path.c_str()), nullptr, 0,
                                 KEY_ALL_ACCESS, &sandbox, nullptr);
@@ -65,9 +65,7 @@ class Target {
   bool m_sandbox = false;
 };
 
-bool IsOpenKey(win32::KeyHandle key) {
-  return win32::QueryKeyInfo(key, {}) != ERROR_INVALID_HANDLE;
-}
+bool IsOpenKey(win32::KeyHandle key) { return win32::QueryKeyInfo(key, {}) != ERROR_INVALID_HANDLE; }
 
 std::uint64_t* Ticks(PFILETIME time) {
   static_assert(sizeof(FILETIME) == sizeof(std::uint64_t) && alignof(FILETIME) <= alignof(std::uint64_t));
@@ -101,8 +99,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR keyClass, DWORD opt
 
 LONG RegCloseKey(HKEY key) noexcept { return win32::CloseKey(key); }
 
-LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD size) noexcept {
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) noexcept {
   const Target target(key);
   if (target.Status() != ERROR_SUCCESS) return target.Status();
   return win32::QueryValue(target.Handle(), valueName, reserved, type, data, size);
@@ -125,9 +122,9 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD rese
                       LPDWORD maxValueLength, LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) noexcept {
   const Target target(key);
   if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::QueryKeyInfo(target.Handle(), {keyClass, classSize, reserved, subKeys, maxSubKeyLength, maxClassLength,
-                                            values, maxValueNameLength, maxValueLength, securityDescriptorSize,
-                                            Ticks(lastWriteTime)});
+  return win32::QueryKeyInfo(target.Handle(),
+                             {keyClass, classSize, reserved, subKeys, maxSubKeyLength, maxClassLength, values,
+                              maxValueNameLength, maxValueLength, securityDescriptorSize, Ticks(lastWriteTime)});
 }
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,

@@ -29,4 +29,12 @@ std::string Narrow(std::wstring_view wide) {
   return utf8;
 }
 
+std::string NarrowPath(std::wstring_view wide) {
+  std::string native = Narrow(wide);
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+
 }  // namespace utility::platform::win32

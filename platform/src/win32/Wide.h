@@ -17,4 +17,8 @@ std::wstring WidePath(std::string_view native);
 // The UTF-8 form of UTF-16 text; lone surrogates become U+FFFD.
 std::string Narrow(std::wstring_view wide);
 
+// Narrow for a path the system gives, with `/` for every `\`: the native form the portable
+// platform compares and joins (the form NativePath makes of a Windows path).
+std::string NarrowPath(std::wstring_view wide);
+
 }  // namespace utility::platform::win32

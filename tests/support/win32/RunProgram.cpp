@@ -41,9 +41,7 @@ std::wstring Quote(const std::wstring& arg) {
 
 // Names compare without regard to case, as the system compares them.
 struct NoCase {
-  bool operator()(const std::wstring& a, const std::wstring& b) const {
-    return _wcsicmp(a.c_str(), b.c_str()) < 0;
-  }
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return _wcsicmp(a.c_str(), b.c_str()) < 0; }
 };
 
 // The test's environment with the additions, as the block CreateProcessW takes: sorted
