@@ -3,7 +3,6 @@
 // lies in its own directory; the predefined hives are pointed there in a child process's own
 // environment.
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,31 +19,21 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
+#include "support/Child.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+using utility::testsupport::ExitStatus;
+using utility::testsupport::Spawn;
 using utility::testsupport::W;
 
 CString Name(const char* prefix, int a, int b = -1) {
   std::string s = std::string(prefix) + std::to_string(a);
   if (b >= 0) s += "-" + std::to_string(b);
   return CString(s.c_str());
-}
-
-// Runs body in a child process; the child's exit status is body's result.
-pid_t Spawn(const std::function<int()>& body) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int ExitStatus(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // A hive in the test's own directory, open for the length of the test.
