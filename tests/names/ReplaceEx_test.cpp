@@ -36,6 +36,7 @@ TEST(ReplaceEx, ReplacesWholeWordsOnly) {
       {u"A, ,B", u",", u"Q", u"R", u"A,,B"},          // a white-space word disappears
       {u"A+  ", u"+", u"Q", u"R", u"A+"},             // trailing spaces after the last delimiter go
       {u"\t\tA \n+ B", u"+", u"Q", u"R", u" A + B"},  // runs of white space become one space
+      {u" A+B +C", u"+", u"Q", u"R", u" A+B +C"},     // each side keeps its own space
       {u"a  b", u" ", u"b", u"c", u"a  c"},           // space as a delimiter: spaces kept one for one
   };
   for (const Case& c : cases) {
