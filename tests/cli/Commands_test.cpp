@@ -49,37 +49,26 @@ void ExpectRows(const std::vector<Row>& rows) {
 
 }  // namespace
 
+// One row per output form and status rule of a group; the values are the library's tests'.
 TEST(Commands, NamesAndBitsAnswerWithTheirExitStatus) {
   TempDir keys;
   const std::string file = (keys.path() / "Reserved.ini").string();
   std::ofstream(file, std::ios::binary) << "  while \r\n";
   ExpectRows({
       {{"names", "check", "  Count_1  "}, 0, "code: 0\nmeaning: valid\n"},
-      {{"names", "check", "my var"}, 1, "code: 2\nmeaning: holds a space\n"},
       {{"names", "check", "my var", "--allow-space", "--free-form"}, 0, "code: 0\nmeaning: valid\n"},
       {{"names", "check", "If", "--json"}, 1, "{\"code\": 4, \"meaning\": \"is a keyword listed in KeyWords.ini\"}\n"},
-      {{"names", "path", "a//b"}, 1, "false\n"},
-      {{"names", "keyword", "if"}, 0, "true\n"},
       {{"names", "keyword", "While", "--file", file}, 0, "true\n"},
       {{"names", "keyword", "if", "--file", file}, 1, "false\n"},
       {{"names", "replace", "AB+A", "+-*/", "A", "X"}, 0, "AB+X\n"},
-      {{"names", "numeric", "1.5"}, 1, "false\n"},
       {{"names", "numeric", "1.5", "--decimal"}, 0, "true\n"},
-      {{"names", "ip", "192.168.1.1"}, 0, "true\n"},
-      {{"names", "same-ip", "10.0.0.8", "10.0.0.010"}, 0, "true\n"},
-      {{"bits", "get", "char", "-128", "9"}, 0, "1\n"},
-      {{"bits", "set", "int", "15", "3", "1"}, 0, "value: 7\nbits: 0x00000007\n"},
       {{"bits", "set", "float", "1.0", "31", "0"}, 0, "value: -1\nbits: 0xBF800000\n"},
-      {{"bits", "set-variant", "I4", "15", "3", "0"}, 0, "7\n"},
-      {{"bits", "get-variant", "BOOL", "-1", "20"}, 0, "1\n"},
-      {{"bits", "digit", "12345", "2"}, 0, "3\n"},
       {{"bits", "set-digit", "-123", "1", "5"}, 0, "result: 4294967243\nsigned: -53\n"},
-      {{"bits", "field", "-1", "28", "8"}, 0, "field: 255\nhex: 0xFF\n"},
-      {{"bits", "byte", "010203", "2"}, 0, "3\n"},
       {{"bits", "byte", "010203", "3"}, 2, "", "utility: "},
   });
 }
 
+// Every conversion by its name, with the units and bytes the program shows in upper-case hex.
 TEST(Commands, EveryConversionIsReachableByName) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> conversions = {
       {{"to-wide", "caf\xc3\xa9"}, R"("via": "ANSIToUnicode2", "units": ["0063", "0061", "0066", "00E9"], "count": 4)"},
@@ -111,23 +100,19 @@ TEST(Commands, EveryConversionIsReachableByName) {
   ExpectRows(rows);
 }
 
+// Each option of the group once; a number beyond its type is stored as the library stores it
+// and reported with status 1.
 TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
   ExpectRows({
       {{"variant", "show", "I4", "-5", "--places", "2"}, 0, "-5.00\n"},
       {{"variant", "show", "I2", "-1", "--hex"}, 0, "0xFFFFFFFF\n"},
-      {{"variant", "show", "vt_r8", "1.5"}, 0, "1.500000000000000\n"},
-      {{"variant", "show", "R8", "1", "--hex"}, 0, "0x3FF0000000000000\n"},
-      {{"variant", "show", "DATE", "45356.5"}, 0, "2024-03-05 12:00:00\n"},
-      {{"variant", "show", "BOOL", "true", "--places", "2"}, 0, "1.00\n"},
       {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
       {{"variant", "show", "DATE", "March 5, 2024 2:07:09 PM"}, 0, "2024-03-05 14:07:09\n"},
       {{"variant", "show", "EMPTY"}, 0, "***\n"},
-      {{"variant", "parse", "I2", " 2.5 "}, 0, "type: VT_I2\ntext: 3\nnumber: 3\n"},
       {{"variant", "parse", "UI1", "255.9", "--json"},
        0,
        "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
       {{"variant", "parse", "DATE", "abc"}, 0, "type: VT_DATE\ntext: 1899-12-30 00:00:00\ndate: 0\n"},
-      {{"variant", "number", "R8", "3.7", "--as", "I2"}, 0, "4\n"},
       {{"variant", "number", "R8", "3.7", "--as", "I2", "--raw"}, 0, "3.7000000000000002\n"},
       {{"variant", "store", "I2", "40000"}, 0, "type: VT_I2\ntext: -25536\nbits: 0x0000000000009C40\n"},
       {{"variant", "compare", "I2", "5", "R8", "5.0"}, 0, "same: false\nequal: true\n"},
@@ -140,7 +125,6 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
        0,
        "type: VT_BOOL\ncode: 11\nname: bool\nsize: 1\nnumeric: true\nrange-result: true\nrange-min: 0\n"
        "range-max: 1\nformat-result: false\nformat-min: 0\nformat-max: unwritten\n"},
-      // A number beyond its type is stored as the library stores it, and reported with status 1.
       {{"variant", "parse", "I2", "99999999999999999999"},
        1,
        "type: VT_I2\ntext: 0\nnumber: 0\n",
@@ -149,7 +133,6 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
        1,
        "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
        "stored as 44"},
-      {{"variant", "parse", "I2", "32767.6"}, 1, "type: VT_I2\ntext: -32768\nnumber: -32768\n", "stored as -32768"},
       {{"variant", "parse", "R8", "1e999"}, 1, "type: VT_R8\ntext: inf\nnumber: inf\n", "does not fit VT_R8"},
   });
 }
@@ -160,11 +143,8 @@ TEST(CommandsLinux, SystemIdentityAndModuleAnswers) {
   for (char& c : libraryForm) c = c == '/' ? '\\' : c;
   ExpectRows({
       {{"system", "processors"}, 0, std::to_string(CUtility::GetNumberOfProcessors()) + "\n"},
-      {{"system", "error-text", "2"}, 0, "No such file or directory\n"},
       {{"system", "error-text", "2", "--json"}, 0, "{\"text\": \"No such file or directory\\r\\n\"}\n"},
-      {{"identity", "guid-of", "0x12345678"}, 0, "34567800-6780-59E0-0080-9EF056679E3C\n"},
       {{"identity", "guid-of", "-2"}, 0, "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF\n"},
-      {{"identity", "guid-of", "4294967295"}, 0, "FFFFFF00-FFF0-FFFC-00F0-FFFEFFFFFFFF\n"},
       {{"module", "path"}, 0, programDir + "\n"},
       {{"module", "path", "--library-paths"}, 0, libraryForm + "\n"},
       {{"module", "help-file", "--json", "--library-paths"},

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +14,7 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/posix/Child.h"
 
 namespace fs = std::filesystem;
 using utility::testsupport::ReadBytes;
@@ -55,12 +55,10 @@ TEST(CreateAllDirectories, ResultsInOrder) {
 TEST(CreateAllDirectories, ARelativeNameIsCreatedInTheCurrentDirectory) {
   // The child process moves to the test's directory; the test process's own stays as it is.
   TempDir dir;
-  const pid_t child = fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) _exit(chdir(dir.path().c_str()) == 0 ? CUtility::CreateAllDirectories(CString(u"rel\\sub")) : 9);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(utility::testsupport::RunInChild([&] {
+              return chdir(dir.path().c_str()) == 0 ? CUtility::CreateAllDirectories(CString(u"rel\\sub")) : 9;
+            }),
+            1);
   EXPECT_TRUE(fs::is_directory(dir.path() / "rel" / "sub"));
 }
 

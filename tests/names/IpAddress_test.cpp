@@ -1,5 +1,6 @@
-// IsValidIP against a literal strtok_r/atoi rendering of its rule, and IsSameIp against the C
-// library's inet_addr (the classic BSD parser), over edge texts and generated ones.
+// IsValidIP against a literal strtok_r/atoi rendering of its rule over edge and generated texts,
+// and IsSameIp against the C library's inet_addr (the classic BSD parser) over edge texts
+// (fuzz/Names.cpp compares the two over any text).
 #include <arpa/inet.h>
 
 #include <cerrno>
@@ -124,12 +125,6 @@ TEST(IsSameIp, ReadsTextsAsTheCLibrarysInetAddrDoes) {
                            "037777777777",  "040000000000", "1.0x100.1"}) {
     SCOPED_TRACE(text);
     ExpectReadAsInetAddr(text);
-  }
-  const unsigned seed = 1984;
-  SCOPED_TRACE("seed " + std::to_string(seed));
-  std::mt19937 rng(seed);
-  for (int round = 0; round < 50000; ++round) {
-    ExpectReadAsInetAddr(RandomText(rng, "0123456789000.....xXabcdefABCDEFg \t\n+-", 17));
   }
 }
 

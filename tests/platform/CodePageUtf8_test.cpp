@@ -1,8 +1,6 @@
 // MultiByteToWideChar and WideCharToMultiByte on the active code page (UTF-8): Win32 count
-// rules, argument and flag checks, malformed input, and agreement with a plain reference
-// codec over generated text.
-#include <cstdio>
-#include <random>
+// rules, argument and flag checks and malformed input; the codec itself is the UTF-8 kernels'
+// (Utf8Kernels_test.cpp and fuzz/Utf8Kernels.cpp check it against the reference).
 #include <string>
 #include <tuple>
 #include <vector>
@@ -86,8 +84,8 @@ TEST(CodePageCounts, AllCodePageAliasesAreUtf8) {
   EXPECT_EQ(GetACP(), CP_UTF8);
 }
 
-// A buffer short of the need gets the whole characters that fit, then the call fails. The
-// generated tests below check this at random capacities; here a terminator finds no room.
+// A buffer short of the need gets the whole characters that fit, then the call fails (the kernel
+// tests check this at every capacity); here a terminator finds no room.
 TEST(CodePageCounts, SmallBufferGetsWhatFitsThenFails) {
   WCHAR wide[4] = {0x7777, 0x7777, 0x7777, 0x7777};
   SetLastError(0);
@@ -143,74 +141,6 @@ TEST(Utf8Encoding, LoneSurrogatesBecomeReplacementOrFailWhenStrict) {
         WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, W(s), static_cast<int>(s.size()), out, 32, nullptr, nullptr),
         0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
-  }
-}
-
-class GeneratedText : public testing::Test {
- protected:
-  void SetUp() override { std::printf("seed %u\n", kSeed); }
-  std::size_t Length(std::size_t most) { return std::uniform_int_distribution<std::size_t>(1, most)(rng); }
-  static constexpr unsigned kSeed = 20261206;
-  std::mt19937 rng{kSeed};
-};
-
-// Malformed bytes decode as the reference does; the strict flag fails exactly when the
-// reference saw something malformed; every capacity short of the need writes a prefix of
-// whole characters and fails.
-TEST_F(GeneratedText, DecodingAgreesWithTheReferenceOnMalformedBytes) {
-  for (int round = 0; round < 1500; ++round) {
-    const std::string bytes = oracle::RandomMostlyUtf8(rng, Length(120));
-    SCOPED_TRACE("round " + std::to_string(round));
-    const int size = static_cast<int>(bytes.size());
-    bool invalid = false;
-    const std::u16string expected = oracle::Decode(bytes, &invalid);
-    ASSERT_EQ(ToWide(CP_ACP, 0, bytes), expected);
-    WCHAR probe[1];
-    ASSERT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, probe, 0),
-              invalid ? 0 : static_cast<int>(expected.size()));
-    const int cap = static_cast<int>(Length(expected.size()));
-    std::vector<WCHAR> out(static_cast<std::size_t>(cap) + 1, 0x7777);
-    const int got = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data(), cap);
-    if (cap == static_cast<int>(expected.size())) {
-      ASSERT_EQ(got, cap);
-      continue;
-    }
-    ASSERT_EQ(got, 0);
-    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-    std::size_t fits = static_cast<std::size_t>(cap);
-    if (expected[fits - 1] >= 0xD800 && expected[fits - 1] <= 0xDBFF) --fits;  // a pair is not split
-    ASSERT_EQ(std::u16string(reinterpret_cast<const char16_t*>(out.data()), fits), expected.substr(0, fits));
-    ASSERT_EQ(out[static_cast<std::size_t>(cap)], 0x7777);
-  }
-}
-
-TEST_F(GeneratedText, EncodingAgreesWithTheReferenceAndRoundTrips) {
-  for (int round = 0; round < 800; ++round) {
-    std::u16string text = oracle::RandomValidUtf16(rng, Length(300));
-    const int lone = std::uniform_int_distribution<int>(0, 3)(rng);
-    for (int k = lone; k > 0; --k)
-      text[Length(text.size()) - 1] = static_cast<char16_t>(std::uniform_int_distribution<int>(0xD800, 0xDFFF)(rng));
-    SCOPED_TRACE("round " + std::to_string(round));
-    const std::string expected = oracle::Encode(text);
-    ASSERT_EQ(ToBytes(CP_ACP, 0, text), expected);
-    if (lone == 0) {  // valid text: the strict flags pass it both ways
-      ASSERT_EQ(ToBytes(CP_ACP, WC_ERR_INVALID_CHARS, text), expected);
-      ASSERT_EQ(ToWide(CP_ACP, MB_ERR_INVALID_CHARS, expected), text);
-    }
-    const int cap = static_cast<int>(Length(expected.size()));
-    std::string out(static_cast<std::size_t>(cap) + 1, '\x7f');
-    const int got =
-        WideCharToMultiByte(CP_ACP, 0, W(text), static_cast<int>(text.size()), out.data(), cap, nullptr, nullptr);
-    if (cap == static_cast<int>(expected.size())) {
-      ASSERT_EQ(got, cap);
-      continue;
-    }
-    ASSERT_EQ(got, 0);
-    // What was written is the expected text cut at the last whole character that fits.
-    std::size_t fits = static_cast<std::size_t>(cap);
-    while (fits > 0 && (static_cast<unsigned char>(expected[fits]) & 0xC0) == 0x80) --fits;
-    ASSERT_EQ(out.substr(0, fits), expected.substr(0, fits));
-    ASSERT_EQ(out[static_cast<std::size_t>(cap)], '\x7f');
   }
 }
 

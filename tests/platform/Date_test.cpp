@@ -318,28 +318,4 @@ TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
   EXPECT_EQ(VarDateFromStr(u"2024-03-05", 0, 0, nullptr), E_POINTER);
 }
 
-TEST(VarDateFromStr, ReadsBackTheDateTextOfEveryDateToTheSecond) {
-  const unsigned seed = 97531;
-  std::mt19937_64 rng(seed);
-  std::uniform_real_distribution<double> values(-657434.0, 2958465.9999);
-  for (int i = 0; i < 20000; ++i) {
-    const double value = values(rng);
-    SCOPED_TRACE("seed " + std::to_string(seed) + " value " + std::to_string(value));
-    bool ok = false;
-    const Fields f = Split(value, &ok);
-    if (!ok) continue;  // the last half second of 9999 rounds out of range
-    const std::string text = Show(f);
-    const std::u16string wide(text.begin(), text.end());
-    DATE back = 0;
-    ASSERT_EQ(VarDateFromStr(wide.c_str(), LANG_USER_DEFAULT, 0, &back), S_OK) << text;
-    EXPECT_EQ(Show(Split(back)), text);
-    // The same date with a T between date and time takes the general reading: same value.
-    std::u16string joined = wide;
-    joined[10] = u'T';
-    DATE general = 0;
-    ASSERT_EQ(VarDateFromStr(joined.c_str(), LANG_USER_DEFAULT, 0, &general), S_OK);
-    EXPECT_EQ(general, back);
-  }
-}
-
 }  // namespace

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -15,6 +13,7 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/posix/Child.h"
 
 namespace fs = std::filesystem;
 using utility::testsupport::ReadBytes;
@@ -155,15 +154,11 @@ TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
     EXPECT_FALSE(other.Open(path, CFile::modeRead | CFile::shareExclusive));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   }).join();
-  const pid_t child = fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) {
-    CFile other;
-    _exit(!other.Open(path, CFile::modeRead) && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(utility::testsupport::RunInChild([&] {
+              CFile other;
+              return !other.Open(path, CFile::modeRead) && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1;
+            }),
+            0);
   holder.Close();
   CFile after;
   EXPECT_TRUE(after.Open(path, CFile::modeWrite));

@@ -7,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "support/posix/Child.h"
 
 namespace {
 
@@ -60,20 +59,17 @@ TEST(FormatMessageW, GivesTheErrnoTextOfACodeEndingInCrLf) {
 
 TEST(FormatMessageW, SpeaksTheUsersLanguageFromTheEnvironment) {
   // The environment is the child's own: the test process's stays as it is.
-  const pid_t child = fork();
-  ASSERT_NE(child, -1);
-  if (child == 0) {
-    setenv("LC_ALL", "C", 1);
-    for (DWORD language : {DWORD{0}, DWORD{LANG_USER_DEFAULT}, DWORD{LANG_SYSTEM_DEFAULT}}) {
-      SCOPED_TRACE(language);
-      EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, language), u"No such file or directory\r\n");
-    }
-    std::fflush(stdout);
-    _exit(testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's failures are printed above";
+  EXPECT_EQ(utility::testsupport::RunInChild([] {
+              setenv("LC_ALL", "C", 1);
+              for (DWORD language : {DWORD{0}, DWORD{LANG_USER_DEFAULT}, DWORD{LANG_SYSTEM_DEFAULT}}) {
+                SCOPED_TRACE(language);
+                EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, language), u"No such file or directory\r\n");
+              }
+              std::fflush(stdout);
+              return testing::Test::HasFailure() ? 1 : 0;
+            }),
+            0)
+      << "the child's failures are printed above";
   // A language that is neither the user's nor English has no texts.
   SetLastError(0);
   EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, MAKELANGID(0x07, SUBLANG_DEFAULT)), u"<none>");

@@ -43,6 +43,12 @@ std::string WithPagesOverwritten(std::string bytes, std::size_t first, std::size
   return bytes;
 }
 
+std::string ShellQuoted(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
 void MakeReadOnly(const std::filesystem::path& file) {
   namespace fs = std::filesystem;
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -25,6 +25,9 @@ std::set<std::string> EntriesBelow(const std::filesystem::path& root);
 // bytes, as a failing disk leaves a file; the size stays the same.
 std::string WithPagesOverwritten(std::string bytes, std::size_t first, std::size_t pages, unsigned seed);
 
+// The text in single quotes for a POSIX shell, every quote in it escaped.
+std::string ShellQuoted(const std::string& text);
+
 // Takes every write permission bit away (the file becomes read-only), or gives the owner's back.
 void MakeReadOnly(const std::filesystem::path& file);
 void MakeWritable(const std::filesystem::path& file);

@@ -91,40 +91,19 @@ inline std::string Encode(const std::u16string& units, bool* sawLone = nullptr) 
 // No zero units.
 inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   std::u16string s;
-  std::uniform_int_distribution<int> kind(0, 9);
+  auto in = [&](int lo, int hi) { return static_cast<char16_t>(std::uniform_int_distribution<int>(lo, hi)(rng)); };
   while (s.size() < n) {
-    switch (kind(rng)) {
-      case 0:
-      case 1:
-      case 2: {  // an ASCII run
-        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
-        for (std::size_t k = 0; k < run; ++k)
-          s += static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7F)(rng));
-        break;
-      }
-      case 3:
-      case 4: {  // a run of two-byte characters
-        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
-        for (std::size_t k = 0; k < run; ++k)
-          s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x80, 0x7FF)(rng));
-        break;
-      }
-      case 5:
-      case 6: {  // a run of three-byte characters
-        const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
-        for (std::size_t k = 0; k < run; ++k) {
-          s += static_cast<char16_t>(std::uniform_int_distribution<int>(0x800, 0xD7FF)(rng));
-        }
-        break;
-      }
-      case 7:
-        s += static_cast<char16_t>(std::uniform_int_distribution<int>(0xE000, 0xFFFF)(rng));
-        break;
-      default: {
-        const std::uint32_t cp = std::uniform_int_distribution<std::uint32_t>(0x10000, 0x10FFFF)(rng);
-        s += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-        s += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-      }
+    const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
+    const std::size_t run = std::uniform_int_distribution<std::size_t>(1, 40)(rng);
+    if (kind <= 6) {  // a run of ASCII (kinds 0-2), two-byte (3-4) or three-byte (5-6) characters
+      const int lo = kind <= 2 ? 1 : kind <= 4 ? 0x80 : 0x800, hi = kind <= 2 ? 0x7F : kind <= 4 ? 0x7FF : 0xD7FF;
+      for (std::size_t k = 0; k < run; ++k) s += in(lo, hi);
+    } else if (kind == 7) {
+      s += in(0xE000, 0xFFFF);
+    } else {
+      const std::uint32_t cp = std::uniform_int_distribution<std::uint32_t>(0x10000, 0x10FFFF)(rng);
+      s += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      s += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     }
   }
   return s;

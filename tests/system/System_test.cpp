@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <sched.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <fstream>
@@ -125,11 +124,6 @@ TEST(GetStringFromResourceID, GivesTheStringOfAnIdentifierCutTo259Units) {
   EXPECT_TRUE(CUtility::GetStringFromResourceID(nullptr, 101).IsEmpty());
   int local = 0;
   EXPECT_TRUE(CUtility::GetStringFromResourceID(reinterpret_cast<HINSTANCE>(&local), 101).IsEmpty());
-}
-
-TEST(GetNumberOfProcessors, IsTheOnlineProcessorCount) {
-  const long online = sysconf(_SC_NPROCESSORS_ONLN);
-  EXPECT_EQ(CUtility::GetNumberOfProcessors(), static_cast<ULONG>(online < 64 ? online : 64));
 }
 
 TEST(AffinityMaskBound, NamesEveryProcessorAndNoOther) {

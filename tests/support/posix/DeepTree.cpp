@@ -2,6 +2,8 @@
 // them the same way.
 #include "support/DeepTree.h"
 
+#include "support/Files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,12 +20,6 @@ void WriteFileAt(int dir, const char* name) {
   const bool ok = fd >= 0 && write(fd, "x", 1) == 1;
   if (fd >= 0) close(fd);
   if (!ok) throw std::runtime_error(std::string("cannot write ") + name);
-}
-
-std::string Quoted(const std::filesystem::path& path) {
-  std::string q = "'";
-  for (char c : path.native()) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
 }
 
 }  // namespace
@@ -48,7 +44,7 @@ void MakeChain(const std::filesystem::path& root, const std::vector<std::string>
 }
 
 std::size_t CountEntriesDeep(const std::filesystem::path& root) {
-  FILE* found = popen(("find " + Quoted(root) + " -mindepth 1 -printf x 2>/dev/null").c_str(), "r");
+  FILE* found = popen(("find " + ShellQuoted(root.native()) + " -mindepth 1 -printf x 2>/dev/null").c_str(), "r");
   if (found == nullptr) return 0;
   std::size_t count = 0;
   while (std::fgetc(found) != EOF) ++count;
@@ -58,8 +54,8 @@ std::size_t CountEntriesDeep(const std::filesystem::path& root) {
 
 // Called from destructors: what cannot be removed is left, as by remove_all.
 void RemoveDeep(const std::filesystem::path& root) {
-  [[maybe_unused]] const int status =
-      std::system(("chmod -R u+rwx " + Quoted(root) + " 2>/dev/null; rm -rf " + Quoted(root)).c_str());
+  [[maybe_unused]] const int status = std::system(
+      ("chmod -R u+rwx " + ShellQuoted(root.native()) + " 2>/dev/null; rm -rf " + ShellQuoted(root.native())).c_str());
 }
 
 }  // namespace utility::testsupport

@@ -10,16 +10,6 @@
 
 namespace utility::testsupport {
 
-namespace {
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-}  // namespace
-
 ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                          const std::filesystem::path& workDir, const std::string& input,
                          const std::vector<std::string>& env) {
@@ -27,11 +17,12 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   const auto errFile = workDir / ".run.err";
   const auto inFile = workDir / ".run.in";
   WriteBytes(inFile, input);
-  std::string command = "cd " + Quote(workDir.string()) + " && env";
-  for (const std::string& e : env) command += " " + Quote(e);
-  command += " " + Quote(program.string());
-  for (const std::string& a : args) command += " " + Quote(a);
-  command += " <" + Quote(inFile.string()) + " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string());
+  std::string command = "cd " + ShellQuoted(workDir.string()) + " && env";
+  for (const std::string& e : env) command += " " + ShellQuoted(e);
+  command += " " + ShellQuoted(program.string());
+  for (const std::string& a : args) command += " " + ShellQuoted(a);
+  command += " <" + ShellQuoted(inFile.string()) + " >" + ShellQuoted(outFile.string()) + " 2>" +
+             ShellQuoted(errFile.string());
   const int raw = std::system(command.c_str());
   ProgramResult r;
   r.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
