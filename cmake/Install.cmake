@@ -6,6 +6,8 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS UtilityPlatform Utility EXPORT UtilityTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime    # Windows: the DLLs
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev        # Windows: their import libraries
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ ${PROJECT_SOURCE_DIR}/frame/include/
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
@@ -22,4 +24,8 @@ file(RELATIVE_PATH UTILITY_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig 
 configure_file(${PROJECT_SOURCE_DIR}/cmake/utility.pc.in ${CMAKE_BINARY_DIR}/utility.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/utility.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
-include(cmake/DebianPackages.cmake)
+if(WIN32)
+  include(cmake/WindowsPackage.cmake)
+else()
+  include(cmake/DebianPackages.cmake)
+endif()

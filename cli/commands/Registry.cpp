@@ -391,9 +391,12 @@ void Demo(std::ostream& out) {
     out << '\n';
     out << "DeleteKeyValue(second.txt) = " << CUtility::DeleteKeyValue(root, W(sub), nullptr, CString(u"second.txt"))
         << '\n';
-    utility::platform::SetKeyReadOnly(root, W(sub), TRUE);
-    out << "After marking the key read-only, WriteKey = "
-        << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x")) << " (access denied)\n";
+    if (utility::platform::SetKeyReadOnly(root, W(sub), TRUE) == ERROR_SUCCESS) {
+      out << "After marking the key read-only, WriteKey = "
+          << CUtility::WriteKey(root, W(sub), W(u"File4"), CString(u"x")) << " (access denied)\n";
+    } else {
+      out << "(this system's registry keeps no read-only marks)\n";
+    }
     std::ostringstream text2;
     regtext::ExportTree(root, "", u"Software", text2);
     out << "The hive exported as text:\n" << text2.str();

@@ -87,7 +87,14 @@ std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen
   static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
   std::vector<std::string> out;
   std::size_t files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const fs::directory_entry& entry = *it;
+    // Build trees and hidden folders hold no sources, and change while tests run in them.
+    const std::string top = entry.path().filename().string();
+    if (it.depth() == 0 && entry.is_directory() && (top == "build" || top.starts_with("."))) {
+      it.disable_recursion_pending();
+      continue;
+    }
     const std::string ext = entry.path().extension().string();
     if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".inc")) continue;
     const std::string file = entry.path().lexically_relative(root).generic_string();

@@ -209,10 +209,15 @@ void Registry() {
       std::to_string(RegQueryValueExW(key, W(u"z"), nullptr, nullptr, small, &size)) + " size " + std::to_string(size));
   Line("registry", "query missing",
        std::to_string(RegQueryValueExW(key, W(u"none"), nullptr, nullptr, nullptr, nullptr)));
-  DWORD nameSize = 1;
+  HKEY single = nullptr;
+  RegCreateKeyExW(key, W(u"single"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &single, nullptr);
+  RegSetValueExW(single, W(u"long"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&how), sizeof how);
+  DWORD nameSize = 4;  // no room for the terminator
   Line("registry", "enum name too long",
-       std::to_string(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) + " size " +
+       std::to_string(RegEnumValueW(single, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) + " size " +
            std::to_string(nameSize));
+  RegCloseKey(single);
+  RegDeleteKeyW(key, W(u"single"));
   Line("registry", "delete with sub-keys", std::to_string(RegDeleteKeyW(HKEY_CURRENT_USER, W(u"Diff\\Key"))));
   HKEY other = nullptr;
   Line("registry", "bad path", std::to_string(RegOpenKeyExW(key, W(u"a\\\\b"), 0, KEY_READ, &other)));

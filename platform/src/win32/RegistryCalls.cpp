@@ -169,12 +169,30 @@ LONG RegLoadAppKeyW(LPCWSTR path, PHKEY result, REGSAM desired, DWORD options, D
   return rc;
 }
 
-LONG utility::platform::SetKeyReadOnly(HKEY, LPCWSTR, BOOL) noexcept { return ERROR_NOT_SUPPORTED; }
+namespace {
 
-LONG utility::platform::GetKeyReadOnly(HKEY, LPCWSTR, BOOL* markedSelf, BOOL* effective) noexcept {
+// Whether subKey below key exists, as the registry calls report it.
+LONG KeyExists(HKEY key, LPCWSTR subKey) {
+  HKEY opened = nullptr;
+  const LONG rc = RegOpenKeyExW(key, subKey, 0, KEY_QUERY_VALUE, &opened);
+  if (rc == ERROR_SUCCESS) RegCloseKey(opened);
+  return rc;
+}
+
+}  // namespace
+
+// The system's registry keeps no read-only marks: no key is marked, clearing a mark does
+// nothing, and setting one is refused.
+LONG utility::platform::SetKeyReadOnly(HKEY key, LPCWSTR subKey, BOOL readOnly) noexcept {
+  const LONG rc = KeyExists(key, subKey);
+  if (rc != ERROR_SUCCESS) return rc;
+  return readOnly != FALSE ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS;
+}
+
+LONG utility::platform::GetKeyReadOnly(HKEY key, LPCWSTR subKey, BOOL* markedSelf, BOOL* effective) noexcept {
   if (markedSelf != nullptr) *markedSelf = FALSE;
   if (effective != nullptr) *effective = FALSE;
-  return ERROR_NOT_SUPPORTED;
+  return KeyExists(key, subKey);
 }
 
 LONG utility::platform::CheckHive(HKEY) noexcept { return ERROR_NOT_SUPPORTED; }
