@@ -1,6 +1,9 @@
 // Running the host program from tests.
 #include "support/RunProgram.h"
 
+#include "support/Files.h"
+#include "support/Spawn.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +11,19 @@
 #include <stdexcept>
 
 namespace utility::testsupport {
+
+ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workDir, const std::string& input,
+                         const std::vector<std::string>& env) {
+  const Streams streams{workDir / ".run.in", workDir / ".run.out", workDir / ".run.err"};
+  WriteBytes(streams.in, input);
+  ProgramResult r;
+  r.status = RunToExit(program, args, workDir, env, streams);
+  r.out = ReadBytes(streams.out);
+  r.err = ReadBytes(streams.err);
+  for (const auto& file : {streams.in, streams.out, streams.err}) std::filesystem::remove(file);
+  return r;
+}
 
 std::map<std::string, std::string> RunProbe(const std::filesystem::path& program) {
   std::map<std::string, std::string> out;

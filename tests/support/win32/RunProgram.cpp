@@ -1,14 +1,12 @@
 // Running a program with CreateProcessW: its arguments quoted as the C runtime splits them, its
 // environment the test's own with the additions, and its standard streams files in workDir.
-#include "support/RunProgram.h"
+#include "support/Spawn.h"
 
 #include <windows.h>
 
 #include <cwctype>
 #include <map>
 #include <stdexcept>
-
-#include "support/Files.h"
 
 namespace utility::testsupport {
 namespace {
@@ -72,13 +70,8 @@ HANDLE Inheritable(const std::filesystem::path& file, bool write) {
 
 }  // namespace
 
-ProgramResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& workDir, const std::string& input,
-                         const std::vector<std::string>& env) {
-  const auto outFile = workDir / ".run.out";
-  const auto errFile = workDir / ".run.err";
-  const auto inFile = workDir / ".run.in";
-  WriteBytes(inFile, input);
+int RunToExit(const std::filesystem::path& program, const std::vector<std::string>& args,
+              const std::filesystem::path& workDir, const std::vector<std::string>& env, const Streams& streams) {
   std::wstring command = Quote(program.wstring());
   for (const std::string& a : args) command += L" " + Quote(Wide(a));
   std::wstring block = EnvironmentBlock(env);
@@ -86,29 +79,24 @@ ProgramResult RunProgram(const std::filesystem::path& program, const std::vector
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = Inheritable(inFile, false);
-  startup.hStdOutput = Inheritable(outFile, true);
-  startup.hStdError = Inheritable(errFile, true);
+  startup.hStdInput = Inheritable(streams.in, false);
+  startup.hStdOutput = Inheritable(streams.out, true);
+  startup.hStdError = Inheritable(streams.err, true);
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
                                       block.data(), workDir.wstring().c_str(), &startup, &process);
   CloseHandle(startup.hStdInput);
   CloseHandle(startup.hStdOutput);
   CloseHandle(startup.hStdError);
-  ProgramResult r;
+  int status = -1;
   if (started) {
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
-    if (GetExitCodeProcess(process.hProcess, &code)) r.status = static_cast<int>(code);
+    if (GetExitCodeProcess(process.hProcess, &code)) status = static_cast<int>(code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  r.out = ReadBytes(outFile);
-  r.err = ReadBytes(errFile);
-  std::filesystem::remove(outFile);
-  std::filesystem::remove(errFile);
-  std::filesystem::remove(inFile);
-  return r;
+  return status;
 }
 
 }  // namespace utility::testsupport
