@@ -80,31 +80,30 @@ void Errors(const std::u16string& dir) {
   note.Close();
   struct Case {
     const char* name;
-    BOOL (*call)(const std::u16string&, const std::u16string&, const std::u16string&);
+    BOOL (*call)(const std::u16string& missing, const std::u16string& full);
   };
   const Case cases[] = {
-      {"CreateDirectoryW existing", [](auto&, auto& f, auto&) { return CreateDirectoryW(W(f), nullptr); }},
-      {"CreateDirectoryW below missing",
-       [](auto& m, auto&, auto&) { return CreateDirectoryW(W(m + u"\\sub"), nullptr); }},
-      {"RemoveDirectoryW not empty", [](auto&, auto& f, auto&) { return RemoveDirectoryW(W(f)); }},
-      {"RemoveDirectoryW missing", [](auto& m, auto&, auto&) { return RemoveDirectoryW(W(m)); }},
-      {"RemoveDirectoryW file", [](auto&, auto& f, auto&) { return RemoveDirectoryW(W(f + u"\\note.txt")); }},
-      {"DeleteFileW missing", [](auto& m, auto&, auto&) { return DeleteFileW(W(m)); }},
-      {"DeleteFileW directory", [](auto&, auto& f, auto&) { return DeleteFileW(W(f)); }},
+      {"CreateDirectoryW existing", [](auto&, auto& f) { return CreateDirectoryW(W(f), nullptr); }},
+      {"CreateDirectoryW below missing", [](auto& m, auto&) { return CreateDirectoryW(W(m + u"\\sub"), nullptr); }},
+      {"RemoveDirectoryW not empty", [](auto&, auto& f) { return RemoveDirectoryW(W(f)); }},
+      {"RemoveDirectoryW missing", [](auto& m, auto&) { return RemoveDirectoryW(W(m)); }},
+      {"RemoveDirectoryW file", [](auto&, auto& f) { return RemoveDirectoryW(W(f + u"\\note.txt")); }},
+      {"DeleteFileW missing", [](auto& m, auto&) { return DeleteFileW(W(m)); }},
+      {"DeleteFileW directory", [](auto&, auto& f) { return DeleteFileW(W(f)); }},
       {"FindFirstFileW missing directory",
-       [](auto& m, auto&, auto&) {
+       [](auto& m, auto&) {
          WIN32_FIND_DATAW data;
          return FindFirstFileW(W(m + u"\\*"), &data) != INVALID_HANDLE_VALUE ? TRUE : FALSE;
        }},
       {"FindFirstFileW no match",
-       [](auto&, auto& f, auto&) {
+       [](auto&, auto& f) {
          WIN32_FIND_DATAW data;
          return FindFirstFileW(W(f + u"\\*.none"), &data) != INVALID_HANDLE_VALUE ? TRUE : FALSE;
        }},
   };
   for (const Case& c : cases) {
     SetLastError(0);
-    const BOOL ok = c.call(missing, full, dir);
+    const BOOL ok = c.call(missing, full);
     Line("error", c.name, ok ? "succeeded" : std::to_string(GetLastError()));
   }
 }
