@@ -67,6 +67,13 @@ class Target {
 
 bool IsOpenKey(win32::KeyHandle key) { return win32::QueryKeyInfo(key, {}) != ERROR_INVALID_HANDLE; }
 
+// Runs call on the key a call reaches the system with, or gives the error of finding it.
+template <typename Call>
+LONG OnTarget(HKEY key, Call call) {
+  const Target target(key);
+  return target.Status() != ERROR_SUCCESS ? target.Status() : call(target);
+}
+
 std::uint64_t* Ticks(PFILETIME time) {
   static_assert(sizeof(FILETIME) == sizeof(std::uint64_t) && alignof(FILETIME) <= alignof(std::uint64_t));
   return reinterpret_cast<std::uint64_t*>(time);
@@ -100,45 +107,40 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR keyClass, DWORD opt
 LONG RegCloseKey(HKEY key) noexcept { return win32::CloseKey(key); }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::QueryValue(target.Handle(), valueName, reserved, type, data, size);
+  return OnTarget(
+      key, [&](const Target& t) { return win32::QueryValue(t.Handle(), valueName, reserved, type, data, size); });
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::SetValue(target.Handle(), valueName, type, data, size);
+  return OnTarget(key, [&](const Target& t) { return win32::SetValue(t.Handle(), valueName, type, data, size); });
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::DeleteValue(target.Handle(), valueName);
+  return OnTarget(key, [&](const Target& t) { return win32::DeleteValue(t.Handle(), valueName); });
 }
 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classSize, LPDWORD reserved, LPDWORD subKeys,
                       LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values, LPDWORD maxValueNameLength,
                       LPDWORD maxValueLength, LPDWORD securityDescriptorSize, PFILETIME lastWriteTime) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::QueryKeyInfo(target.Handle(),
-                             {keyClass, classSize, reserved, subKeys, maxSubKeyLength, maxClassLength, values,
-                              maxValueNameLength, maxValueLength, securityDescriptorSize, Ticks(lastWriteTime)});
+  return OnTarget(key, [&](const Target& t) {
+    return win32::QueryKeyInfo(t.Handle(),
+                               {keyClass, classSize, reserved, subKeys, maxSubKeyLength, maxClassLength, values,
+                                maxValueNameLength, maxValueLength, securityDescriptorSize, Ticks(lastWriteTime)});
+  });
 }
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR valueName, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
                    LPBYTE data, LPDWORD size) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::EnumValue(target.Handle(), index, valueName, nameSize, reserved, type, data, size);
+  return OnTarget(key, [&](const Target& t) {
+    return win32::EnumValue(t.Handle(), index, valueName, nameSize, reserved, type, data, size);
+  });
 }
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPWSTR keyClass,
                    LPDWORD classSize, PFILETIME lastWriteTime) noexcept {
-  const Target target(key);
-  if (target.Status() != ERROR_SUCCESS) return target.Status();
-  return win32::EnumKey(target.Handle(), index, name, nameSize, reserved, keyClass, classSize, Ticks(lastWriteTime));
+  return OnTarget(key, [&](const Target& t) {
+    return win32::EnumKey(t.Handle(), index, name, nameSize, reserved, keyClass, classSize, Ticks(lastWriteTime));
+  });
 }
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) noexcept {
