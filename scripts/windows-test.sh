@@ -12,17 +12,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
 scripts/deps.sh
-# The cross compiler and Wine, when missing.
-missing=()
-for p in g++-mingw-w64-x86-64-posix wine wine64; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
 linux_build=${1:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/utility-windows-XXXXXX")
 source scripts/wine-env.sh
