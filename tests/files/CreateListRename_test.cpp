@@ -1,22 +1,21 @@
 // CreateAllDirectories and CreateAllDirectoriesEx: results, trailing backslashes, things in the
-// way; GetDirInfo: the extension filter, depth-first pre-order, appending only, links not
-// entered; ReNameFolder: a rename in place, never over an existing item, within 1022 units.
+// way; GetDirInfo: the extension filter, appending only; ReNameFolder: a rename in place, never
+// over an existing item, within 1022 units.
 #include <Utility/Utility.h>
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "files/ListedNames.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
-#include "support/posix/Child.h"
 
 namespace fs = std::filesystem;
+using utility::testsupport::NameSet;
 using utility::testsupport::ReadBytes;
 using utility::testsupport::TempDir;
 using utility::testsupport::Utf8;
@@ -52,16 +51,6 @@ TEST(CreateAllDirectories, ResultsInOrder) {
   EXPECT_EQ(ReadBytes(dir.path() / "file"), "keep");
 }
 
-TEST(CreateAllDirectories, ARelativeNameIsCreatedInTheCurrentDirectory) {
-  // The child process moves to the test's directory; the test process's own stays as it is.
-  TempDir dir;
-  EXPECT_EQ(utility::testsupport::RunInChild([&] {
-              return chdir(dir.path().c_str()) == 0 ? CUtility::CreateAllDirectories(CString(u"rel\\sub")) : 9;
-            }),
-            1);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "rel" / "sub"));
-}
-
 TEST(CreateAllDirectories, AHugePathEndsQuickly) {
   // Fifty thousand levels below a file: every level fails, none is created, and the walk
   // costs linear time (each level longer than the system takes is refused before conversion).
@@ -85,25 +74,6 @@ TEST(CreateAllDirectoriesEx, TheLastComponentIsAFileNameUnlessABackslashEndsIt) 
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\f\\g\\").c_str()), 0);
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx(nullptr), 0);
 }
-
-namespace {
-
-// The paths below prefix, in their order; a path outside it fails the test.
-std::vector<std::string> Names(const CStringArray& paths, const CString& prefix) {
-  std::vector<std::string> names;
-  for (INT_PTR i = 0; i < paths.GetSize(); ++i) {
-    EXPECT_EQ(paths[i].Left(prefix.GetLength()), prefix) << Utf8(paths[i]);
-    names.push_back(paths[i].Mid(prefix.GetLength()).ToUtf8());
-  }
-  return names;
-}
-
-std::set<std::string> NameSet(const CStringArray& paths, const CString& prefix) {
-  const std::vector<std::string> names = Names(paths, prefix);
-  return std::set<std::string>(names.begin(), names.end());
-}
-
-}  // namespace
 
 TEST(GetDirInfo, FiltersFilesByTheirExtensionAlone) {
   TempDir dir;
@@ -134,32 +104,6 @@ TEST(GetDirInfo, FiltersFilesByTheirExtensionAlone) {
   }
 }
 
-TEST(GetDirInfo, RecursionIsDepthFirstPreOrderAndDoesNotEnterLinks) {
-  TempDir dir;
-  fs::create_directories(dir.path() / "sub" / "deeper");
-  fs::create_directories(dir.path() / "other");
-  for (const char* f : {"a.txt", "sub/x.txt", "sub/deeper/y.txt", "other/z.txt"}) WriteBytes(dir.path() / f, "");
-  fs::create_directory_symlink(dir.path(), dir.path() / "other" / "loop");  // leads back up
-  const CString base = dir.Windows() + u"\\";
-  CStringArray dirs, files;
-  CUtility::GetDirInfo(dir.Windows(), u"*.*", dirs, files, 1);
-  EXPECT_EQ(NameSet(files, base), (std::set<std::string>{"a.txt", "sub\\x.txt", "sub\\deeper\\y.txt", "other\\z.txt"}));
-  const std::vector<std::string> order = Names(dirs, base);
-  EXPECT_EQ(std::set<std::string>(order.begin(), order.end()),
-            (std::set<std::string>{"sub", "sub\\deeper", "other", "other\\loop"}));
-  // Pre-order, depth first: what lies below a directory follows it at once, as one run.
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    std::size_t end = i + 1;
-    while (end < order.size() && order[end].rfind(order[i] + "\\", 0) == 0) ++end;
-    for (std::size_t j = end; j < order.size(); ++j) EXPECT_NE(order[j].rfind(order[i] + "\\", 0), 0u) << order[j];
-  }
-  // Without recursion only the top level.
-  CStringArray topDirs, topFiles;
-  CUtility::GetDirInfo(dir.Windows(), u"*.*", topDirs, topFiles, 0);
-  EXPECT_EQ(NameSet(topFiles, base), std::set<std::string>{"a.txt"});
-  EXPECT_EQ(NameSet(topDirs, base), (std::set<std::string>{"sub", "other"}));
-}
-
 TEST(GetDirInfo, OnlyAppends) {
   TempDir dir;
   WriteBytes(dir.path() / "f.txt", "");
@@ -180,25 +124,6 @@ TEST(GetDirInfo, OnlyAppends) {
     EXPECT_EQ(dirs[i], dir.Windows("d"));
     EXPECT_EQ(files[i], dir.Windows("f.txt"));
   }
-}
-
-TEST(GetDirInfo, PathsAreDirectoryBackslashNameAsGiven) {
-  TempDir dir;
-  WriteBytes(dir.path() / "f", "");
-  CStringArray dirs, files;
-  CUtility::GetDirInfo(dir.Windows() + u"\\", u"*.*", dirs, files, 0);  // a trailing backslash is doubled
-  ASSERT_EQ(files.GetSize(), 1);
-  EXPECT_EQ(files[0], dir.Windows() + u"\\\\f");
-  // The empty path lists the root.
-  CStringArray rootDirs, rootFiles;
-  CUtility::GetDirInfo(CString(), u"*.*", rootDirs, rootFiles, 0);
-  bool sawTmp = false;
-  for (INT_PTR i = 0; i < rootDirs.GetSize(); ++i) {
-    EXPECT_EQ(rootDirs[i][0], u'\\');
-    EXPECT_NE(rootDirs[i][1], u'\\');
-    sawTmp = sawTmp || rootDirs[i] == u"\\tmp";
-  }
-  EXPECT_TRUE(sawTmp);
 }
 
 TEST(ReNameFolder, RenamesInPlaceOrAnswersZeroAndChangesNothing) {

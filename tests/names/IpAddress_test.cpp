@@ -1,8 +1,5 @@
-// IsValidIP against a literal strtok_r/atoi rendering of its rule over edge and generated texts,
-// and IsSameIp against the C library's inet_addr (the classic BSD parser) over edge texts
-// (fuzz/Names.cpp compares the two over any text).
-#include <arpa/inet.h>
-
+// IsValidIP against a literal strtok/atoi rendering of its rule over edge and generated texts, and
+// IsSameIp's length limit (IpAddress_linux_test.cpp reads texts against the C library's parser).
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -25,20 +22,24 @@ int ValidIp(const std::string& text) {
   return result;
 }
 
-// The rule told literally: strtok at ".", every number all digits, atoi saturating at INT_MAX,
-// the first number 1 to 254, the others up to 255, exactly four numbers.
+// The rule told literally: the numbers are the runs between dots (as strtok gives them, empty
+// runs skipped), every number all digits, atoi saturating at INT_MAX, the first number 1 to 254,
+// the others up to 255, exactly four numbers.
 int LiteralValidIp(const std::string& text) {
-  std::vector<char> copy(text.begin(), text.end());
-  copy.push_back('\0');
-  char* state = nullptr;
   int part = 0;
-  for (char* token = strtok_r(copy.data(), ".", &state); token != nullptr; token = strtok_r(nullptr, ".", &state)) {
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('.', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string token = text.substr(begin, end - begin);
+    begin = end + 1;
+    if (token.empty()) continue;
     if (++part >= 5) return 0;
-    for (const char* c = token; *c != 0; ++c) {
-      if (*c < '0' || *c > '9') return 0;
+    for (const char c : token) {
+      if (c < '0' || c > '9') return 0;
     }
     errno = 0;
-    long long number = std::strtoll(token, nullptr, 10);
+    long long number = std::strtoll(token.c_str(), nullptr, 10);
     if (errno == ERANGE || number > INT_MAX) number = INT_MAX;
     if (part == 1 && (number < 1 || number > 254)) return 0;
     if (part > 1 && number > 255) return 0;
@@ -97,35 +98,8 @@ TEST(IsValidIP, SharesNoTokenizerStateWithItsCaller) {
   EXPECT_STREQ(std::strtok(nullptr, ","), "three");
 }
 
-std::string Dotted(std::uint32_t hostOrder) {
-  return std::to_string(hostOrder >> 24) + "." + std::to_string((hostOrder >> 16) & 0xFF) + "." +
-         std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
-}
-
 int SameIp(const std::string& a, const std::string& b) {
   return CUtility::IsSameIp(CString(a.c_str()), CString(b.c_str()));
-}
-
-// A text reads as inet_addr reads it (a text that is no address as 255.255.255.255): the same
-// as the dotted form of that value, not the same as its neighbour.
-void ExpectReadAsInetAddr(const std::string& text) {
-  const std::uint32_t value = ntohl(inet_addr(text.c_str()));
-  ASSERT_EQ(SameIp(text, Dotted(value)), 1) << "'" << text << "' reads " << Dotted(value);
-  ASSERT_EQ(SameIp(Dotted(value), text), 1) << "'" << text << "' reads " << Dotted(value);
-  ASSERT_EQ(SameIp(text, Dotted(value ^ 1u)), 0) << "'" << text << "'";
-}
-
-TEST(IsSameIp, ReadsTextsAsTheCLibrarysInetAddrDoes) {
-  for (const char* text : {"10.0.0.01",     "10.0.0.010",   "10.1",       "0x0A.0.0.1",
-                           "0X0a.0.0.1",    "167772161",    "10.0.1",     "10.0.0.1 trailing",
-                           "10.0.0.1\ttab", "10.0.0.1x",    "",           "abc",
-                           "10.0.0.256",    "08",           "0x",         "1.2.3.4.5",
-                           "4294967295",    "4294967296",   "1.16777215", "1.16777216",
-                           "1.2.65535",     "1.2.65536",    "256.1",      "0xFFFFFFFF",
-                           "037777777777",  "040000000000", "1.0x100.1"}) {
-    SCOPED_TRACE(text);
-    ExpectReadAsInetAddr(text);
-  }
 }
 
 TEST(IsSameIp, OverlongTextsAreNoAddress) {

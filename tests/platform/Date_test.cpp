@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 
+#include "support/LocalTime.h"
+
 namespace {
 
 struct Fields {
@@ -58,9 +60,7 @@ double Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) 
 
 int ThisYear() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local.tm_year + 1900;
+  return utility::testsupport::LocalTimeOf(now).tm_year + 1900;
 }
 
 TEST(VariantTimeToSystemTime, SplitsKnownDates) {

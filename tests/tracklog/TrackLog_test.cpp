@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/Files.h"
+#include "support/LocalTime.h"
 #include "support/TempDir.h"
 #include "support/TrackLog.h"
 
@@ -53,8 +54,7 @@ TEST(SaveTrackLog, AppendsEntriesStampedWithTheLocalTime) {
   const std::string stamp = ReadBytes(dir.path() / "log.txt").substr(60, 19);
   bool matches = false;
   for (std::time_t t = before; t <= after; ++t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = utility::testsupport::LocalTimeOf(t);
     char expected[32];
     std::strftime(expected, sizeof expected, "%Y/%m/%d %H:%M:%S", &tm);
     matches = matches || stamp == expected;
