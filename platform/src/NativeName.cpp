@@ -13,16 +13,33 @@
 namespace utility::platform {
 namespace {
 
-// Whether the lexical rules leave the path as it is: no empty, `.` or `..` component and no
-// trailing separator. Most paths are of this kind and pay only this scan.
-bool AlreadyNormal(std::string_view p) noexcept {
-  if (p.empty()) return true;
-  if (p.size() > 1 && p.back() == '/') return false;
+// The root that begins a native path: what `..` cannot climb above and what repeated
+// separators do not shorten. On Linux that is a leading `/` (`//` names the same root). On
+// Windows it is also a drive (`C:/`, or `C:` for that drive's current directory) and a share
+// (`//server/share/`), so that `C:\a\..\..` stays on drive C: and `\\server\share\..` on
+// the share, as Windows reads them, and never becomes a path relative to the current directory.
+std::size_t RootLength(std::string_view p) noexcept {
+#ifdef _WIN32
+  if (p.size() >= 2 && p[0] == '/' && p[1] == '/') {
+    std::size_t end = p.find('/', 2);                               // after the server
+    if (end != std::string_view::npos) end = p.find('/', end + 1);  // after the share
+    return end == std::string_view::npos ? p.size() : end + 1;
+  }
+  const bool letter = p.size() >= 2 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
+  if (letter && p[1] == ':') return p.size() > 2 && p[2] == '/' ? 3 : 2;
+#endif
+  return !p.empty() && p[0] == '/' ? 1 : 0;
+}
+
+// Whether the lexical rules leave the path after its root as it is: no empty, `.` or `..`
+// component and no trailing separator. Most paths are of this kind and pay only this scan.
+bool AlreadyNormal(std::string_view rest) noexcept {
+  if (rest.empty()) return true;
   std::size_t start = 0;
-  for (std::size_t i = 0; i <= p.size(); ++i) {
-    if (i < p.size() && p[i] != '/') continue;
-    const std::string_view part = p.substr(start, i - start);
-    if ((part.empty() && start != 0 && i != p.size()) || part == "." || part == "..") return false;
+  for (std::size_t i = 0; i <= rest.size(); ++i) {
+    if (i < rest.size() && rest[i] != '/') continue;
+    const std::string_view part = rest.substr(start, i - start);
+    if (part.empty() || part == "." || part == "..") return false;
     start = i + 1;
   }
   return true;
@@ -45,14 +62,18 @@ std::size_t BoundedLength(const WCHAR* path) noexcept {
 }
 
 bool NormalizeNativeName(std::string& native) {
-  if (AlreadyNormal(native)) return false;
-  const bool absolute = native.front() == '/';
+  const std::size_t root = RootLength(native);
+  const std::string_view rest = std::string_view(native).substr(root);
+  if (AlreadyNormal(rest)) return false;
+  // Below a root that ends in a separator, `..` at the top is the root itself; below none (or
+  // a drive's current directory), it is kept.
+  const bool absolute = root != 0 && native[root - 1] == '/';
   std::vector<std::string_view> parts;
   std::string_view last;
   std::size_t start = 0;
-  for (std::size_t i = 0; i <= native.size(); ++i) {
-    if (i < native.size() && native[i] != '/') continue;
-    last = std::string_view(native).substr(start, i - start);
+  for (std::size_t i = 0; i <= rest.size(); ++i) {
+    if (i < rest.size() && rest[i] != '/') continue;
+    last = rest.substr(start, i - start);
     start = i + 1;
     if (last.empty() || last == ".") continue;
     if (last == "..") {
@@ -65,7 +86,7 @@ bool NormalizeNativeName(std::string& native) {
     parts.push_back(last);
   }
   const bool directory = last.empty() || last == ".";
-  std::string out = absolute ? "/" : "";
+  std::string out(native, 0, root);
   for (std::size_t k = 0; k < parts.size(); ++k) {
     if (k != 0) out += '/';
     out += parts[k];

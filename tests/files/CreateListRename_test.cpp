@@ -69,7 +69,7 @@ TEST(CreateAllDirectoriesEx, TheLastComponentIsAFileNameUnlessABackslashEndsIt) 
   EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
   EXPECT_FALSE(fs::exists(dir.path() / "a" / "b"));
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\\xe4\xb8\xad\\").c_str()), 1);  // UTF-8 text
-  EXPECT_TRUE(fs::is_directory(dir.path() / "a" / "\xe4\xb8\xad"));
+  EXPECT_TRUE(fs::is_directory(dir.path() / utility::testsupport::PathOf("a/\xe4\xb8\xad")));
   WriteBytes(dir.path() / "f", "");
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\f\\g\\").c_str()), 0);
   EXPECT_EQ(CUtility::CreateAllDirectoriesEx(nullptr), 0);
@@ -77,8 +77,7 @@ TEST(CreateAllDirectoriesEx, TheLastComponentIsAFileNameUnlessABackslashEndsIt) 
 
 TEST(GetDirInfo, FiltersFilesByTheirExtensionAlone) {
   TempDir dir;
-  for (const char* f : {"a.txt", "b.TXT", "c.doc", "README", ".profile", "x.tar.gz", "t.tx?"})
-    WriteBytes(dir.path() / f, "");
+  for (const char* f : {"a.txt", "b.TXT", "c.doc", "README", ".profile", "x.tar.gz"}) WriteBytes(dir.path() / f, "");
   fs::create_directory(dir.path() / "sub");
   WriteBytes(dir.path() / "sub" / "inner.txt", "");
   struct Case {
@@ -86,12 +85,12 @@ TEST(GetDirInfo, FiltersFilesByTheirExtensionAlone) {
     std::set<std::string> files;
   };
   for (const Case& c : {
-           Case{u"*.*", {"a.txt", "b.TXT", "c.doc", "README", ".profile", "x.tar.gz", "t.tx?"}},
+           Case{u"*.*", {"a.txt", "b.TXT", "c.doc", "README", ".profile", "x.tar.gz"}},
            Case{u"*.txt", {"a.txt", "b.TXT"}},       // in any case
            Case{u"", {"README", ".profile"}},        // a leading dot starts no extension
            Case{u"txt", {}},                         // a filter without a dot is its own extension
            Case{u"report.TXT", {"a.txt", "b.TXT"}},  // only the filter's extension counts
-           Case{u"*.tx?", {"t.tx?"}},                // no wildcards in the extension
+           Case{u"*.tx?", {}},                       // no wildcards in the extension
            Case{u"*.txt;*.doc", {"c.doc"}},          // no lists either: the last dot rules
            Case{u"*.GZ", {"x.tar.gz"}},
            Case{u"*", {}},

@@ -4,6 +4,7 @@
 #include "support/DeepTree.h"
 #include "support/Files.h"
 
+#include <cstdlib>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -14,9 +15,12 @@ namespace utility::testsupport {
 
 TempDir::TempDir() {
   // A new name of random letters in the system's temporary directory (TMPDIR, or TEMP on
-  // Windows), private to the user; taken names are skipped.
+  // Windows; UTILITY_TEST_TEMP, when the test run names another), private to the user; taken
+  // names are skipped.
   std::random_device random;
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  const char* chosen = std::getenv("UTILITY_TEST_TEMP");
+  const std::filesystem::path base =
+      chosen != nullptr && *chosen != 0 ? PathOf(chosen) : std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = "utility-test-";
     for (int i = 0; i < 8; ++i) name += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];

@@ -38,7 +38,6 @@ constexpr ULONG kRejected = 0xFFFFFFFFu;
 
 }  // namespace
 
-
 // The words depend on the language the environment asks for (the program's tests read them
 // in "C"); in any language a code reaches its own text, which ends in CR LF.
 TEST(GetLastErrorText, GivesTheSystemsMessageEndingInCrLfOrNothing) {
