@@ -1,6 +1,6 @@
-// The program as a whole: help at every level with examples and a completion entry for every
-// command, one-line errors with a hint and status 2 for bad usage (1 for a failed operation)
-// that write nothing, progress on a terminal only, and a demo that leaves nothing behind.
+// The program as Linux runs it: one-line errors with status 1 for failed operations on Linux
+// paths, modules and messages, that write nothing; progress on a pseudo-terminal only; and a
+// demo that leaves nothing in the temporary, home and registry directories it is given.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,9 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,23 +23,6 @@ using utility::testsupport::TempDir;
 using utility::testsupport::UtilityProgram;
 
 namespace {
-
-// The names in the first column of a help page's section, e.g. the groups of "Groups:".
-std::vector<std::string> Section(const std::string& help, const std::string& title) {
-  std::vector<std::string> names;
-  std::istringstream in(help);
-  bool inside = false;
-  for (std::string line; std::getline(in, line);) {
-    if (line == title) {
-      inside = true;
-    } else if (inside && line.rfind("  ", 0) == 0) {
-      names.push_back(line.substr(2, line.find(' ', 2) - 2));
-    } else if (inside) {
-      break;
-    }
-  }
-  return names;
-}
 
 // Runs the program with its standard error on a terminal, and returns what the terminal got.
 std::string StderrOnATerminal(const std::vector<std::string>& args, const fs::path& workDir) {
@@ -71,134 +51,6 @@ std::string StderrOnATerminal(const std::vector<std::string>& args, const fs::pa
 }
 
 }  // namespace
-
-TEST(Grammar, HelpAtEveryLevelSucceedsAndShowsUsage) {
-  TempDir dir;
-  struct Case {
-    std::vector<std::string> args;
-    const char* shown;  // what the page starts with
-  };
-  for (const Case& c :
-       {Case{{"--help"}, "usage: utility <group>"}, Case{{"help"}, "usage: utility <group>"},
-        Case{{"module", "--help"}, "usage: utility module <command>"},
-        Case{{"help", "module"}, "usage: utility module <command>"},
-        Case{{"module", "file-name", "-h"}, "usage: utility module file-name <path>"},
-        Case{{"help", "module", "file-name"}, "usage: utility module file-name <path>"},
-        Case{{"demo", "--help"}, "usage: utility demo"},
-        Case{{"completion", "-h"}, "usage: utility completion bash|zsh|fish"},
-        Case{{"--version"}, "utility " UTILITY_VERSION "\n"}, Case{{"-V"}, "utility " UTILITY_VERSION "\n"},
-        Case{{"version"}, "utility " UTILITY_VERSION "\n"}}) {
-    SCOPED_TRACE(utility::testsupport::CommandLine(c.args));
-    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind(c.shown, 0), 0u) << r.out;
-    EXPECT_EQ(r.err, "");
-  }
-}
-
-TEST(Grammar, EveryCommandHasHelpWithExamplesAndACompletionEntry) {
-  TempDir dir;
-  const auto top = RunProgram(UtilityProgram(), {"--help"}, dir.path());
-  EXPECT_FALSE(Section(top.out, "Examples:").empty());
-  const auto completion = RunProgram(UtilityProgram(), {"completion", "bash"}, dir.path());
-  ASSERT_EQ(completion.status, 0);
-  std::size_t commands = 0;
-  for (const std::string& group : Section(top.out, "Groups:")) {
-    const auto help = RunProgram(UtilityProgram(), {group, "--help"}, dir.path());
-    EXPECT_FALSE(Section(help.out, "Examples:").empty()) << group;
-    const auto groupCase = completion.out.find("\n    " + group + ")\n");
-    ASSERT_NE(groupCase, std::string::npos) << group;
-    for (const std::string& command : Section(help.out, "Commands:")) {
-      SCOPED_TRACE(group + " " + command);
-      ++commands;
-      const auto r = RunProgram(UtilityProgram(), {group, command, "--help"}, dir.path());
-      EXPECT_EQ(r.status, 0);
-      EXPECT_EQ(r.err, "");
-      EXPECT_EQ(r.out.rfind("usage: utility " + group + " " + command, 0), 0u) << r.out;
-      EXPECT_NE(r.out.find("\nExamples:\n  utility " + group + " " + command), std::string::npos) << r.out;
-      EXPECT_NE(r.out.find("--json"), std::string::npos);
-      // The completion offers the command within its group, with every option its help lists
-      // (long and short forms) as a whole word of its quoted, blank-separated list.
-      const std::string groupLine =
-          completion.out.substr(groupCase, completion.out.find("cmd=", groupCase) - groupCase);
-      EXPECT_TRUE(std::regex_search(groupLine, std::regex(" " + command + "[ ']"))) << groupLine;
-      const auto line = completion.out.find("\n    '" + group + " " + command + "|options') echo '");
-      ASSERT_NE(line, std::string::npos);
-      const std::string entry = completion.out.substr(line, completion.out.find('\n', line + 1) - line) + " ";
-      std::size_t options = 0;
-      const std::string page = r.out.substr(r.out.find("\nOptions:\n"));
-      const std::regex optionName(R"(\n  (?:(-[a-zA-Z]), |    )(--[a-z-]+))");
-      for (auto it = std::sregex_iterator(page.begin(), page.end(), optionName); it != std::sregex_iterator(); ++it) {
-        ++options;
-        for (const std::string& name : {(*it)[2].str(), (*it)[1].str()}) {
-          if (!name.empty()) {
-            EXPECT_TRUE(std::regex_search(entry, std::regex("[ ']" + name + "[ ']"))) << name;
-          }
-        }
-      }
-      EXPECT_GE(options, 3u) << r.out;  // --json, --library-paths and --help at least
-    }
-  }
-  EXPECT_GE(commands, 30u);  // every group of the table, not an empty parse
-}
-
-TEST(Grammar, BadUsageNamesTheMistakeAndTheHelpToRead) {
-  TempDir dir;
-  struct Case {
-    std::vector<std::string> args;
-    std::string error;
-    std::string hint;
-  };
-  for (const Case& c :
-       {Case{{"no-such-group"}, "unknown command group 'no-such-group'", "utility --help"},
-        // A long word is quoted shortened, and the hint never repeats it.
-        Case{{std::string(200, 'x')}, "unknown command group '" + std::string(77, 'x') + "...'", "utility --help"},
-        Case{{"module", "nope"}, "unknown command 'nope' in group module", "utility module --help"},
-        Case{{"module", "file-name"},
-             "missing argument: file-name expects <path>, 0 given",
-             "utility module file-name --help"},
-        Case{{"module", "file-name", "a", "b"},
-             "too many arguments: file-name expects <path>, 2 given (the first extra one is 'b')",
-             "utility module file-name --help"},
-        // "--" ends the options once: a second one is an argument like any other.
-        Case{{"module", "file-name", "--", "--", "x"},
-             "too many arguments: file-name expects <path>, 2 given (the first extra one is 'x')",
-             "utility module file-name --help"},
-        Case{{"module", "path", "--colour"}, "unknown option '--colour'", "utility module path --help"},
-        Case{{"module", "path", "--json=yes"}, "option --json takes no value", "utility module path --help"},
-        Case{{"demo", "extra"},
-             "too many arguments: demo expects no arguments, 1 given (the first extra one is 'extra')",
-             "utility demo --help"},
-        // A bare program or group is a usage error too, never a page of help on stdout.
-        Case{{}, "a command group is missing", "utility --help"},
-        Case{{"module"}, "a command is missing after 'module'", "utility module --help"},
-        // A likely typing error is answered with the word meant; the hint is never the typo's.
-        Case{{"nmaes"}, "unknown command group 'nmaes'; did you mean 'names'?", "utility --help"},
-        Case{{"names", "chekc"},
-             "unknown command 'chekc' in group names; did you mean 'check'?",
-             "utility names --help"},
-        Case{{"names", "check", "--fre-form", "x"},
-             "unknown option '--fre-form'; did you mean '--free-form'?",
-             "utility names check --help"},
-        Case{{"files", "remove", "-q", "x"}, "unknown option '-q'", "utility files remove --help"},
-        Case{{"help", "fils"},
-             "unknown group 'fils' (one of module, encoding, variant, bits, names, files, tracklog, system, identity, "
-             "reg); did you mean 'files'?",
-             "utility help --help"},
-        Case{{"completion", "tcsh"}, "unknown shell 'tcsh' (one of bash, zsh, fish)", "utility completion --help"}}) {
-    SCOPED_TRACE(c.error);
-    const auto r = RunProgram(UtilityProgram(), c.args, dir.path());
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "utility: " + c.error + "\nTry '" + c.hint + "'.\n");
-    // The hint is a command that works.
-    std::istringstream words(c.hint);
-    std::vector<std::string> hint{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
-    const auto help = RunProgram(UtilityProgram(), std::vector<std::string>(hint.begin() + 1, hint.end()), dir.path());
-    EXPECT_EQ(help.status, 0) << c.hint;
-    EXPECT_EQ(help.out.rfind("usage: utility", 0), 0u) << c.hint;
-  }
-}
 
 TEST(Grammar, BadInputIsOneLineAndWritesNothing) {
   TempDir dir;

@@ -99,8 +99,6 @@ TEST(SetThreadAffinityMask, ActsOnAnotherThreadThroughOpenThread) {
 
 TEST(SetThreadAffinityMask, RefusesBadMasksAndHandlesWithoutChangingTheThread) {
   OnNewThread([] {
-    SYSTEM_INFO info{};
-    GetSystemInfo(&info);
     const DWORD_PTR before = KernelMask(0);
     struct Case {
       const char* name;
@@ -109,11 +107,10 @@ TEST(SetThreadAffinityMask, RefusesBadMasksAndHandlesWithoutChangingTheThread) {
       DWORD error;
     };
     int local = 0;
+    // Thread_test.cpp has the refusals that every system shares; here the kernel's own mask
+    // shows that nothing changed.
     const Case cases[] = {
         {"mask 0", GetCurrentThread(), 0, ERROR_INVALID_PARAMETER},
-        {"processor beyond the machine", GetCurrentThread(),
-         info.dwNumberOfProcessors < 64 ? DWORD_PTR{1} << info.dwNumberOfProcessors : 0, ERROR_INVALID_PARAMETER},
-        {"null handle", nullptr, 1, ERROR_INVALID_HANDLE},
         {"handle -1", reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)), 1, ERROR_INVALID_HANDLE},
         {"stray handle", &local, 1, ERROR_INVALID_HANDLE},
     };
