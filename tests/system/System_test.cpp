@@ -17,7 +17,6 @@
 
 #include "support/TempDir.h"
 #include "system/AffinityBound.h"
-#include "system/MessageText.h"
 
 using utility::testsupport::Utf8;
 
