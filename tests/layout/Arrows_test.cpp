@@ -1,16 +1,19 @@
 // The arrows between the parts of the product, read from every #include of the source tree:
 // platform <- library <- host program, the identity module on the platform alone, the portable
 // platform code apart from its operating-system backend, and no operating-system header where
-// code must build for every system.
+// code must build for every system; and no call outside the host program that changes a setting
+// of the whole process.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,10 +85,9 @@ std::optional<std::string> Resolve(const fs::path& root, const std::string& file
   return "";
 }
 
-// Every broken rule of the tree under root, one line each.
-std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen = nullptr) {
-  static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
-  std::vector<std::string> out;
+// Calls f(file, part, text) for every source file of the product under root.
+template <class F>
+std::size_t ForEachProductFile(const fs::path& root, F f) {
   std::size_t files = 0;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
     const fs::directory_entry& entry = *it;
@@ -101,18 +103,29 @@ std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen
     const std::optional<Part> part = PartOf(file);
     if (!part) continue;
     ++files;
-    const Rule& rule = kRules.at(*part);
     std::ifstream in(entry.path());
+    f(file, *part, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  }
+  return files;
+}
+
+// Every broken rule of the tree under root, one line each.
+std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen = nullptr) {
+  static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+  std::vector<std::string> out;
+  const std::size_t files = ForEachProductFile(root, [&](const std::string& file, Part part, const std::string& all) {
+    const Rule& rule = kRules.at(part);
+    std::istringstream in(all);
     std::string text;
     std::smatch m;
     for (int line = 1; std::getline(in, text); ++line) {
       if (!std::regex_search(text, m, kInclude)) continue;
       const std::string name = m[2].str();
       const std::string where = file + ":" + std::to_string(line) + ": " + name + ": ";
-      const std::optional<std::string> target = Resolve(root, file, name, m[1].str() == "\"", *part);
+      const std::optional<std::string> target = Resolve(root, file, name, m[1].str() == "\"", part);
       const std::optional<Part> to = target && !target->empty() ? PartOf(*target) : std::nullopt;
       if (!target) {
-        if (rule.portable && !PortableSystemHeader(name, *part))
+        if (rule.portable && !PortableSystemHeader(name, part))
           out.push_back(where + "an operating-system header in the " + rule.name);
       } else if (!to) {
         out.push_back(where + "not found beside the file or under the " + rule.name + "'s include root");
@@ -120,9 +133,29 @@ std::vector<std::string> Violations(const fs::path& root, std::size_t* filesSeen
         out.push_back(where + "the " + rule.name + " must not include the " + kRules.at(*to).name);
       }
     }
-  }
+  });
   if (filesSeen != nullptr) *filesSeen = files;
   return out;
+}
+
+// Every call in the product outside the host program that changes what the whole process
+// shares (locale, working directory, signal handlers, environment, file mode mask): a library
+// serves many callers in one process. A call in a comment does not count.
+std::vector<std::string> ProcessWideCalls(const fs::path& root) {
+  static const std::regex kCall(
+      R"(\b(setlocale|uselocale|locale::global|chdir|fchdir|signal|sigaction|setenv|unsetenv|putenv|_wputenv_s|umask|)"
+      R"(SetCurrentDirectoryW?|SetEnvironmentVariableW?)\s*\()");
+  std::vector<std::string> found;
+  ForEachProductFile(root, [&](const std::string& file, Part part, const std::string& all) {
+    if (part == Part::Host) return;
+    std::istringstream in(all);
+    std::smatch m;
+    for (std::string text; std::getline(in, text);) {
+      const std::string code = text.substr(0, text.find("//"));
+      if (std::regex_search(code, m, kCall)) found.push_back(file + ": " + m[1].str());
+    }
+  });
+  return found;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -138,10 +171,12 @@ TEST(Arrows, TheSourceTreeHasOnlyTheAllowedOnes) {
   const std::vector<std::string> broken = Violations(UTILITY_SOURCE_DIR, &files);
   EXPECT_GT(files, 150u) << "the product's files were not found under " << UTILITY_SOURCE_DIR;
   EXPECT_TRUE(broken.empty()) << Joined(broken);
+  const std::vector<std::string> calls = ProcessWideCalls(UTILITY_SOURCE_DIR);
+  EXPECT_TRUE(calls.empty()) << Joined(calls);
 }
 
-// The check itself: a small tree with allowed arrows and three wrong ones must give exactly the
-// wrong ones.
+// The checks themselves: a small tree with allowed arrows and three wrong ones must give exactly
+// the wrong ones, and of two calls that change the process, only the library's is found.
 TEST(Arrows, WrongArrowsAreFound) {
   utility::testsupport::TempDir dir;
   const std::map<std::string, std::string> tree = {
@@ -153,6 +188,9 @@ TEST(Arrows, WrongArrowsAreFound) {
       {"platform/src/KnowsBackend.cpp", "#include \"posix/Calls.h\"\n"},
       {"names/CallsSystem.cpp", "#include <dirent.h>\n"},
       {"diskid/KnowsLibrary.cpp", "#include <Utility/Utility.h>\n"},
+      {"names/SetsLocale.cpp",
+       "// setlocale(LC_ALL, \"\") would change every thread's\nvoid F() { std::setlocale (LC_ALL, \"\"); }\n"},
+      {"cli/Main.cpp", "void G() { setenv(\"A\", \"b\", 1); }\n"},
   };
   for (const auto& [file, text] : tree) {
     fs::create_directories((dir.path() / file).parent_path());
@@ -166,4 +204,5 @@ TEST(Arrows, WrongArrowsAreFound) {
       "platform/src/KnowsBackend.cpp:1: posix/Calls.h: the portable platform must not include the platform backend",
   };
   EXPECT_EQ(broken, expected) << Joined(broken);
+  EXPECT_EQ(ProcessWideCalls(dir.path()), std::vector<std::string>{"names/SetsLocale.cpp: setlocale"});
 }

@@ -1,14 +1,7 @@
 // IsKeyWords against files of our own: line ends, case, white space, code page 936 text,
-// missing and unreadable files, and the exactness of what is remembered between calls; and
-// name checks that read code page 936 text without touching the process's locale.
-#include <atomic>
-#include <clocale>
-#include <cstdlib>
+// missing and unreadable files, and the exactness of what is remembered between calls.
 #include <filesystem>
-#include <fstream>
-#include <locale>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -139,64 +132,6 @@ TEST(IsKeyWords, HostDirectoryFileIsTheStagedStarterList) {
   }
   EXPECT_EQ(CUtility::IsKeyWords(CString(u"COUNT_1")), 0);
   EXPECT_EQ(CUtility::IsKeyWords(CString(u" IF")), 0);
-}
-
-struct LocaleSnapshot {
-  std::string all;
-  std::string ctype;
-  std::string cxxGlobal;
-  std::size_t maxCharBytes;
-
-  static LocaleSnapshot Take() {
-    return {std::setlocale(LC_ALL, nullptr), std::setlocale(LC_CTYPE, nullptr), std::locale().name(), MB_CUR_MAX};
-  }
-  bool operator==(const LocaleSnapshot&) const = default;
-};
-
-TEST(LocaleWatch, NameChecksNeverChangeTheLocale) {
-  utility::testsupport::TempDir dir;
-  {
-    std::ofstream out(dir.path() / "gbk.ini", std::ios::binary);
-    for (int i = 0; i < 200; ++i) out << "word" << i << "\r\n\xD6\xD0\xCE\xC4" << i << "\r\n";
-  }
-  const CString path = dir.Windows("gbk.ini");
-  const LocaleSnapshot before = LocaleSnapshot::Take();
-
-  std::atomic<bool> done{false};
-  std::atomic<long> observations{0};
-  std::atomic<long> changes{0};
-  std::thread watcher([&] {
-    while (!done.load()) {
-      if (!(LocaleSnapshot::Take() == before)) changes.fetch_add(1);
-      observations.fetch_add(1);
-    }
-  });
-
-  std::atomic<int> wrongAnswers{0};
-  std::vector<std::thread> workers;
-  for (int t = 0; t < 4; ++t) {
-    workers.emplace_back([&, t] {
-      for (int i = 0; i < 300; ++i) {
-        const std::u16string word = u"\u4e2d\u6587" + std::u16string(1, static_cast<char16_t>(u'0' + (i + t) % 10));
-        if (CUtility::IsKeyWords(path, CString(std::u16string_view(word))) != 1) wrongAnswers.fetch_add(1);
-        if (CUtility::IsKeyWords(path, CString(u"WORD7")) != 1) wrongAnswers.fetch_add(1);
-        if (CUtility::CheckNameValidiy(CString(u" if "), 0, 0) != 4) wrongAnswers.fetch_add(1);
-        if (CUtility::CheckNameValidiy(CString(u"name_1"), 0, 0) != 0) wrongAnswers.fetch_add(1);
-#ifndef _WIN32
-        // The thread's own locale is still the global one.
-        if (uselocale(static_cast<locale_t>(nullptr)) != LC_GLOBAL_LOCALE) wrongAnswers.fetch_add(1);
-#endif
-      }
-    });
-  }
-  for (std::thread& w : workers) w.join();
-  done.store(true);
-  watcher.join();
-
-  EXPECT_EQ(wrongAnswers.load(), 0);
-  EXPECT_GT(observations.load(), 0);
-  EXPECT_EQ(changes.load(), 0);
-  EXPECT_TRUE(LocaleSnapshot::Take() == before);
 }
 
 }  // namespace
