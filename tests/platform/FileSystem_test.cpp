@@ -22,7 +22,8 @@ using utility::testsupport::Utf8;
 
 namespace {
 
-std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>* order = nullptr) {
+// Every name a search reports; each must come once, and "." and ".." before the rest.
+std::set<std::string> SearchAll(const CString& pattern) {
   std::set<std::string> names;
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(pattern, &data);
@@ -30,11 +31,27 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
   do {
     const std::string name = CString(data.cFileName).ToUtf8();
     EXPECT_TRUE(names.insert(name).second) << "reported twice: " << name;
-    if (order != nullptr) order->push_back(name);
+    // "." first when it matches, ".." right after it.
+    EXPECT_TRUE(name != "." || names.size() == 1) << ". out of order";
+    EXPECT_TRUE(name != ".." || names.size() == names.count(".") + 1) << ".. out of order";
   } while (FindNextFileW(h, &data));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
   EXPECT_TRUE(FindClose(h));
   return names;
+}
+
+// The tree the Linux tests start from: files (one read-only, one hidden), directories (one with
+// an entry in it), and links to a directory, to a file and to nothing.
+void MakeTree(const fs::path& d) {
+  fs::create_directories(d / "full" / "inner");
+  fs::create_directory(d / "empty");
+  utility::testsupport::WriteBytes(d / "file", "x");
+  utility::testsupport::WriteBytes(d / ".hidden", "x");
+  utility::testsupport::WriteBytes(d / "locked", "keep");
+  utility::testsupport::MakeReadOnly(d / "locked");
+  fs::create_directory_symlink(d / "full", d / "dirlink");
+  fs::create_symlink(d / "locked", d / "filelink");
+  fs::create_symlink(d / "nowhere", d / "dangling");
 }
 
 }  // namespace
@@ -43,23 +60,16 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
 // one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
 TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
   TempDir dir;
-  utility::testsupport::WriteBytes(dir.path() / "file.txt", "x");
-  utility::testsupport::WriteBytes(dir.path() / "locked.txt", "x");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked.txt");
-  utility::testsupport::WriteBytes(dir.path() / ".hidden", "x");
-  fs::create_directory(dir.path() / "sub");
-  fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
-  fs::create_symlink(dir.path() / "file.txt", dir.path() / "filelink");
-  fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
+  MakeTree(dir.path());
   const std::map<std::string, DWORD> expected = {
-      {"file.txt", FILE_ATTRIBUTE_ARCHIVE},
-      {"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
+      {"file", FILE_ATTRIBUTE_ARCHIVE},
+      {"locked", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
       {".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-      {"sub", FILE_ATTRIBUTE_DIRECTORY},
+      {"full", FILE_ATTRIBUTE_DIRECTORY},
+      {"empty", FILE_ATTRIBUTE_DIRECTORY},
       {"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
-      {"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-      {"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-  };
+      {"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},  // not read-only: the link's own
+      {"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}};
   for (const auto& [name, attributes] : expected) {
     SCOPED_TRACE(name);
     EXPECT_EQ(GetFileAttributesW(dir.Windows(name)), attributes);
@@ -79,7 +89,7 @@ TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSe
     } while (FindNextFileW(h, &data));
     FindClose(h);
     std::map<std::string, DWORD> wanted = expected;
-    if (flags != 0) wanted["locked.txt"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (flags != 0) wanted["locked"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(found, wanted);
   }
   WIN32_FIND_DATAW data;
@@ -107,14 +117,7 @@ TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
 // tree holds exactly what the successful calls left; links go as links.
 TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
   TempDir dir;
-  fs::create_directories(dir.path() / "full" / "inner");
-  fs::create_directory(dir.path() / "empty");
-  utility::testsupport::WriteBytes(dir.path() / "file", "x");
-  utility::testsupport::WriteBytes(dir.path() / "locked", "keep");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked");
-  fs::create_directory_symlink(dir.path() / "full", dir.path() / "dirlink");
-  fs::create_symlink(dir.path() / "locked", dir.path() / "filelink");
-  fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
+  MakeTree(dir.path());
   using Call = BOOL (*)(const WCHAR*);
   const Call create = [](const WCHAR* path) { return CreateDirectoryW(path, nullptr); };
   const Call remove = RemoveDirectoryW, erase = DeleteFileW, exists = PathFileExistsW;
@@ -150,7 +153,7 @@ TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
     }
   }
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
-            (std::set<std::string>{"new", "full", "full/inner", "file", "locked", "dangling"}));
+            (std::set<std::string>{"new", "full", "full/inner", "file", ".hidden", "locked", "dangling"}));
   EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "locked"), "keep");
 }
 
@@ -162,14 +165,8 @@ TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
   utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
   std::set<std::string> expected = names;
   expected.insert({".", "..", "sub", "size"});
-  for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"}) {
-    SCOPED_TRACE(Utf8(all));
-    std::vector<std::string> order;
-    EXPECT_EQ(SearchAll(dir.Windows() + all, &order), expected);
-    ASSERT_GE(order.size(), 2u);
-    EXPECT_EQ(order[0], ".");
-    EXPECT_EQ(order[1], "..");
-  }
+  for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"})
+    EXPECT_EQ(SearchAll(dir.Windows() + all), expected) << Utf8(all);
   // A plain name: that entry alone.
   struct Entry {
     const char* name;

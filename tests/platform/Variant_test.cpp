@@ -2,6 +2,7 @@
 // BSTR (checked under AddressSanitizer by destroying both), and the failure codes.
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -76,38 +77,32 @@ TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
   EXPECT_EQ(copyOfNull.bstrVal, nullptr);
 }
 
-TEST(COleVariant, CopiesDuplicateAndMovesTransfer) {
+TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   COleVariant original(u"shared?");
   COleVariant copy(original);
   ASSERT_EQ(copy.vt, VT_BSTR);
   EXPECT_NE(copy.bstrVal, original.bstrVal) << "a copy owns its own BSTR";
   EXPECT_EQ(std::memcmp(copy.bstrVal, original.bstrVal, 16), 0);
-
   COleVariant assigned(static_cast<short>(1));
   assigned = original;
   EXPECT_NE(assigned.bstrVal, original.bstrVal);
   assigned = assigned;  // self-assignment keeps the value
   EXPECT_EQ(SysStringLen(assigned.bstrVal), 7u);
-
   const BSTR before = original.bstrVal;
   COleVariant moved(std::move(original));
   EXPECT_EQ(moved.bstrVal, before);
   EXPECT_EQ(original.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move): the moved-from state is defined
-
   COleVariant target(2.0);
   target = std::move(moved);
   EXPECT_EQ(target.bstrVal, before);
   EXPECT_EQ(moved.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move)
-}
-
-TEST(COleVariant, AttachAndDetachHandOverOwnership) {
+  // Attach takes the raw VARIANT's BSTR and empties it; Detach hands it back out.
   VARIANT raw = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"x")));
-  COleVariant holder(static_cast<LONG>(4));
-  holder.Attach(raw);
+  target.Attach(raw);
   EXPECT_EQ(raw.vt, VT_EMPTY);
-  EXPECT_EQ(holder.vt, VT_BSTR);
-  VARIANT out = holder.Detach();
-  EXPECT_EQ(holder.vt, VT_EMPTY);
+  EXPECT_EQ(target.vt, VT_BSTR);
+  VARIANT out = target.Detach();
+  EXPECT_EQ(target.vt, VT_EMPTY);
   EXPECT_EQ(out.vt, VT_BSTR);
   EXPECT_EQ(VariantClear(&out), S_OK);
   EXPECT_EQ(out.vt, VT_EMPTY);
@@ -132,27 +127,19 @@ TEST(VariantFunctions, CopyClearAndTheirFailures) {
 // Values held by their bits, by-reference and array forms copy bit for bit; a type code the
 // platform does not know fails both functions and leaves the destination as it was.
 TEST(VariantFunctions, CopyKnownTypeCodesBitForBit) {
-  const std::pair<unsigned, HRESULT> cases[] = {
-      {VT_I4, S_OK},
-      {VT_DECIMAL, S_OK},
-      {VT_I1, S_OK},
-      {VT_UINT, S_OK},
-      {VT_BYREF | VT_BSTR, S_OK},
-      {VT_ARRAY | VT_I4, S_OK},
-      {15, DISP_E_BADVARTYPE},
-      {24, DISP_E_BADVARTYPE},
-      {VT_VECTOR | VT_I4, DISP_E_BADVARTYPE},
-      {0x0FFF, DISP_E_BADVARTYPE},
-  };
-  for (const auto& [code, hr] : cases) {
-    SCOPED_TRACE(code);
-    VARIANT source = Holding(static_cast<VARTYPE>(code), &VARIANT::llVal, 0x0123456789ABCDEFLL);
-    source.wReserved1 = 0x1111;
-    VARIANT dest = Holding(VT_R8, &VARIANT::dblVal, 0.5);
-    const VARIANT before = dest;
-    EXPECT_EQ(VariantCopy(&dest, &source), hr);
-    EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0);
-    EXPECT_EQ(VariantClear(&source), hr);
+  const std::vector<unsigned> known = {VT_I4, VT_DECIMAL, VT_I1, VT_UINT, VT_BYREF | VT_BSTR, VT_ARRAY | VT_I4},
+                              unknown = {15, 24, VT_VECTOR | VT_I4, 0x0FFF};
+  for (const auto& [codes, hr] : {std::pair{known, S_OK}, std::pair{unknown, DISP_E_BADVARTYPE}}) {
+    for (const unsigned code : codes) {
+      SCOPED_TRACE(code);
+      VARIANT source = Holding(static_cast<VARTYPE>(code), &VARIANT::llVal, 0x0123456789ABCDEFLL);
+      source.wReserved1 = 0x1111;
+      VARIANT dest = Holding(VT_R8, &VARIANT::dblVal, 0.5);
+      const VARIANT before = dest;
+      EXPECT_EQ(VariantCopy(&dest, &source), hr);
+      EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0);
+      EXPECT_EQ(VariantClear(&source), hr);
+    }
   }
 }
 
