@@ -1,7 +1,12 @@
 // The platform's file-system calls: attributes, creation and removal, deletion of read-only
-// files and links, directory searches and the shell's rename.
+// files and links, directory searches and the shell's rename; `..` never climbing above the
+// root a path starts from; and the lossless mapping of names to native ones on chosen cases
+// (fuzz/NativeName.cpp checks the round trips and that no two library paths reach one native
+// name over any input).
 #include <Utility/Platform/Error.h>
+#include <Utility/Platform/FileException.h>
 #include <Utility/Platform/FileSystem.h>
+#include <Utility/Platform/Path.h>
 
 #include <gtest/gtest.h>
 
@@ -328,4 +333,89 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
             (std::set<std::string>{"new", "new/inner", "elsewhere", "taken"}));
   EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken"), "keep");
+}
+
+namespace {
+
+// `..` never climbs above the root a path starts from: `\`, and on Windows its drive too. A
+// path that climbs too far names the same place below the root as Windows reads it, never a
+// place relative to the current directory. The directory's path written so that it climbs one
+// level above its root, then comes back
+// down: "\tmp\d\..\..\..\tmp\d" on Linux, "Z:\tmp\d\..\..\..\tmp\d" on Windows. Were the
+// drive taken for a name that `..` can take back, the path would be relative to the current
+// directory.
+CString ClimbedPast(const CString& directory) {
+  const int rootEnd = directory.Find(u'\\') + 1;  // "\" or "Z:\"
+  const CString below = directory.Mid(rootEnd);
+  CString path = directory + u"\\..";
+  for (int i = 0; i < below.GetLength(); ++i) path += below[i] == u'\\' ? u"\\.." : u"";
+  return path + u"\\..\\" + below;
+}
+
+TEST(PathRoots, DotDotStopsAtTheRootOfThePath) {
+  utility::testsupport::TempDir dir;
+  const CString made = ClimbedPast(dir.Windows()) + u"\\made";
+  ASSERT_TRUE(CreateDirectoryW(made.GetString(), nullptr)) << GetLastError();
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "made"));
+  EXPECT_EQ(GetFileAttributesW(made.GetString()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_TRUE(RemoveDirectoryW(made.GetString())) << GetLastError();
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()).size(), 0u);
+  // A directory climbed to and named with a trailing separator is the same directory.
+  utility::testsupport::WriteBytes(dir.path() / "f", "keep");
+  EXPECT_EQ(GetFileAttributesW((ClimbedPast(dir.Windows()) + u"\\").GetString()) & FILE_ATTRIBUTE_DIRECTORY,
+            DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_FALSE(RemoveDirectoryW((ClimbedPast(dir.Windows()) + u"\\").GetString()));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_DIR_NOT_EMPTY});
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "f"), "keep");
+}
+
+std::string Native(const CString& library) {
+  std::string native;
+  EXPECT_TRUE(utility::platform::NativePath(CStringRef(library), native)) << utility::testsupport::Utf8(library);
+  return native;
+}
+
+CString Units(std::initializer_list<char16_t> units) {
+  const std::u16string s(units);
+  return CString(s.c_str(), static_cast<int>(s.size()));
+}
+
+}  // namespace
+
+TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
+  struct Case {
+    std::string native;
+    std::u16string library;
+  };
+  const Case cases[] = {
+      {"plain/ascii", u"plain\\ascii"},
+      {"caf\xC3\xA9", u"caf\u00E9"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"a\x80z", u"a\xDC80z"},
+      {"\xE2\x82\xC3\xA9", u"\xDCE2\xDC82\u00E9"},  // a truncated sequence, then a valid character
+      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},      // an encoded surrogate
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.native);
+    const CString library = utility::platform::WindowsPath(c.native);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(library.GetString()),
+                             static_cast<std::size_t>(library.GetLength())),
+              c.library);
+    EXPECT_EQ(Native(library), c.native);
+  }
+  EXPECT_EQ(utility::platform::NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
+}
+
+TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {
+  const CString refused[] = {
+      Units({u'a', 0xD800}),    // a lone high surrogate
+      Units({0xDC00, u'b'}),    // a lone low surrogate below the escapes
+      Units({0xDCC3, 0xDCA9}),  // the bytes of "é" spelled as escapes
+  };
+  for (const CString& path : refused) {
+    SCOPED_TRACE(utility::testsupport::Utf8(path));
+    std::string native = "untouched";
+    EXPECT_FALSE(utility::platform::NativePath(CStringRef(path), native));
+    EXPECT_THROW(utility::platform::NativePath(CStringRef(path)), CFileException);
+  }
 }
