@@ -152,34 +152,24 @@ TEST(SystemTimeToVariantTime, RefusesImpossibleFields) {
 // year 0000 is this year).
 TEST(VarDateFromStr, ReadsTheFormsOfAUnitedStatesUser) {
   const int year = utility::testsupport::LocalTimeOf(std::time(nullptr)).tm_year + 1900;
-  // Dates with separators and month names, and times with colons.
-  const Reading separated[] = {{u"  2000-02-29 12:30:00\t", "2000-02-29 12:30"},
-                               {u"2024-03-05", "2024-03-05"},
-                               {u"2024.03.05", "2024-03-05"},
-                               {u"3/5/2024", "2024-03-05"},
-                               {u"3/5/49", "2049-03-05"},
-                               {u"3/5/50", "1950-03-05"},
-                               {u"3/5", "0000-03-05"},
-                               {u"2024-03", "2024-03-01"},
-                               {u"3/2024", "2024-03-01"},
-                               {u"March 5, 2024", "2024-03-05"},
-                               {u"Mar. 5, 2024", "2024-03-05"},
-                               {u"Sept 30 2024", "2024-09-30"},
-                               {u"5 March 2024", "2024-03-05"},
-                               {u"5-MAR-24", "2024-03-05"},
-                               {u"5 Mar", "0000-03-05"},
-                               {u"Mar 5", "0000-03-05"},
-                               {u"March 2024", "2024-03-01"},
-                               {u"Tue 5 Mar 2024", "2024-03-05"},
-                               {u"3/5/2024 2:07:09 pm", "2024-03-05 14:07:09"},
-                               {u"3/5/2024 2PM", "2024-03-05 14:00"},
-                               {u"3/5/2024 2 a.m.", "2024-03-05 02:00"},
-                               {u"2024-03-05T14:07:09", "2024-03-05 14:07:09"},
-                               {u"2024-03-05 14:07", "2024-03-05 14:07"},
-                               {u"14:07 2024-03-05", "2024-03-05 14:07"},
-                               {u"14:07:09", "14:07:09"},
-                               {u"1899-12-29 06:00", "1899-12-29 06:00"},
-                               {u"2024-03-05 14:07:09.250", "2024-03-05 14:07:09.250"}};
+  // Dates with separators and month names.
+  const Reading dates[] = {
+      {u"2024-03-05", "2024-03-05"},   {u"2024.03.05", "2024-03-05"},    {u"3/5/2024", "2024-03-05"},
+      {u"3/5/49", "2049-03-05"},       {u"3/5/50", "1950-03-05"},        {u"3/5", "0000-03-05"},
+      {u"2024-03", "2024-03-01"},      {u"3/2024", "2024-03-01"},        {u"March 5, 2024", "2024-03-05"},
+      {u"Mar. 5, 2024", "2024-03-05"}, {u"Sept 30 2024", "2024-09-30"},  {u"5 March 2024", "2024-03-05"},
+      {u"5-MAR-24", "2024-03-05"},     {u"5 Mar", "0000-03-05"},         {u"Mar 5", "0000-03-05"},
+      {u"March 2024", "2024-03-01"},   {u"Tue 5 Mar 2024", "2024-03-05"}};
+  // Blanks around the text, a fraction of a second, and 29 February of this year.
+  const Reading edges[] = {{u"  2000-02-29 12:30:00\t", "2000-02-29 12:30"},
+                           {u"2024-03-05 14:07:09.250", "2024-03-05 14:07:09.250"},
+                           {u"2 29", OracleLeap(year) ? "0000-02-29" : "2029-02-01"}};
+  // Times with colons beside a date, before or after it.
+  const Reading dateTimes[] = {
+      {u"3/5/2024 2:07:09 pm", "2024-03-05 14:07:09"}, {u"3/5/2024 2PM", "2024-03-05 14:00"},
+      {u"3/5/2024 2 a.m.", "2024-03-05 02:00"},        {u"2024-03-05T14:07:09", "2024-03-05 14:07:09"},
+      {u"2024-03-05 14:07", "2024-03-05 14:07"},       {u"14:07 2024-03-05", "2024-03-05 14:07"},
+      {u"1899-12-29 06:00", "1899-12-29 06:00"}};
   // Blanks between numbers separate a date's parts. Two numbers are month and day of this year;
   // a number that cannot be a month makes the other one the month, and one that cannot be a day
   // in that month ("4 31", "2 30") is a year, the first of the month. Three numbers are month,
@@ -192,27 +182,20 @@ TEST(VarDateFromStr, ReadsTheFormsOfAUnitedStatesUser) {
       {u"3 5 2024", "2024-03-05"}, {u"13 5 2024", "2024-05-13"}, {u"2024 03 05", "2024-03-05"},
       {u"32 5 13", "2032-05-13"},  {u"99 12 31", "1999-12-31"},  {u"2 29 2024", "2024-02-29"},
       {u"1 1 0100", "0100-01-01"}, {u"1 1 99", "1999-01-01"},    {u"3 5 2024 2 pm", "2024-03-05 14:00"}};
-  // Numbers joined by dots are a time, hours.minutes[.seconds], alone or beside a date; twelve-
-  // hour designators of one letter, hour 0 and hours of the 24-hour clock; the time before the date.
-  const Reading times[] = {{u"10.30", "10:30"},
-                           {u"23.59.59", "23:59:59"},
-                           {u"0.00", "00:00"},
-                           {u"3.5.24", "03:05:24"},
-                           {u"10.30 pm", "22:30"},
-                           {u"2024-03-05 10.30", "2024-03-05 10:30"},
-                           {u"10.30.15 3/5/2024", "2024-03-05 10:30:15"},
-                           {u"2024.03.05 10.30", "2024-03-05 10:30"},
-                           {u"0 pm", "12:00"},
-                           {u"12 am", "00:00"},
-                           {u"12 pm", "12:00"},
-                           {u"3 p", "15:00"},
-                           {u"2024-03-05 13:00 AM", "2024-03-05 13:00"},
-                           {u"3 am 1 2", "0000-01-02 03:00"},
-                           {u"1 2 3 am", "0000-01-02 03:00"},
-                           {u"14:07 March 5, 2024", "2024-03-05 14:07"}};
-  const Reading leapDay[] = {{u"2 29", OracleLeap(year) ? "0000-02-29" : "2029-02-01"}};
-  for (const auto& readings : {std::span<const Reading>(separated), std::span<const Reading>(blanks),
-                               std::span<const Reading>(times), std::span<const Reading>(leapDay)}) {
+  // Numbers joined by dots are a time, hours.minutes[.seconds]; twelve-hour designators of one
+  // letter, hour 0 and hours of the 24-hour clock; alone, and beside a date, also before it.
+  const Reading times[] = {{u"14:07:09", "14:07:09"}, {u"10.30", "10:30"},     {u"23.59.59", "23:59:59"},
+                           {u"0.00", "00:00"},        {u"3.5.24", "03:05:24"}, {u"10.30 pm", "22:30"},
+                           {u"0 pm", "12:00"},        {u"12 am", "00:00"},     {u"12 pm", "12:00"},
+                           {u"3 p", "15:00"}};
+  const Reading timesBesideDates[] = {
+      {u"2024-03-05 10.30", "2024-03-05 10:30"},   {u"10.30.15 3/5/2024", "2024-03-05 10:30:15"},
+      {u"2024.03.05 10.30", "2024-03-05 10:30"},   {u"2024-03-05 13:00 AM", "2024-03-05 13:00"},
+      {u"3 am 1 2", "0000-01-02 03:00"},           {u"1 2 3 am", "0000-01-02 03:00"},
+      {u"14:07 March 5, 2024", "2024-03-05 14:07"}};
+  for (const auto& readings : {std::span<const Reading>(dates), std::span<const Reading>(edges),
+                               std::span<const Reading>(dateTimes), std::span<const Reading>(blanks),
+                               std::span<const Reading>(times), std::span<const Reading>(timesBesideDates)}) {
     for (const Reading& r : readings) {
       SCOPED_TRACE(Utf8(r.text));
       // A time alone is on 30 December 1899, day 0.

@@ -77,23 +77,16 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     std::string directive = "%" + Flags(rng);
     std::vector<FormatArg> args;
     std::vector<int> stars;
-    if (rng() % 3 == 0) {
+    // Now and then a width, then a precision, each written out or taken from an argument.
+    for (const bool precision : {false, true}) {
+      if (rng() % 3 != 0) continue;
+      if (precision) directive += '.';
       if (rng() % 4 == 0) {
         directive += '*';
-        stars.push_back(static_cast<int>(rng() % 41) - 20);
+        stars.push_back(precision ? static_cast<int>(rng() % 30) - 5 : static_cast<int>(rng() % 41) - 20);
         args.emplace_back(stars.back());
       } else {
-        directive += std::to_string(rng() % 30 + 1);
-      }
-    }
-    if (rng() % 3 == 0) {
-      directive += '.';
-      if (rng() % 4 == 0) {
-        directive += '*';
-        stars.push_back(static_cast<int>(rng() % 30) - 5);
-        args.emplace_back(stars.back());
-      } else {
-        directive += std::to_string(rng() % 31);
+        directive += std::to_string(rng() % 31 + (precision ? 0 : 1));
       }
     }
     const std::string ours = "<" + directive + m.ours + conv + ">";
