@@ -10,6 +10,7 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 
+#include "support/LoadedHive.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -36,20 +37,17 @@ LONG Open(HKEY parent, const char16_t* path, REGSAM rights) {
 class RegistryApi : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RegLoadAppKeyW(CString((dir.path() / "api.db").string().c_str()), &root, KEY_ALL_ACCESS, 0, 0),
-              ERROR_SUCCESS);
+    ASSERT_EQ(hive.rc, ERROR_SUCCESS);
     ASSERT_EQ(RegCreateKeyExW(root, W(u"Key"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
   }
-  void TearDown() override {
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS);
-  }
+  void TearDown() override { EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS); }
   void Set(const char16_t* name, DWORD type, const std::vector<BYTE>& data) {
     ASSERT_EQ(RegSetValueExW(key, W(name), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
   }
 
   utility::testsupport::TempDir dir;
-  HKEY root = nullptr;
+  utility::testsupport::LoadedHive hive{dir.path() / "api.db"};
+  HKEY root = hive.root;
   HKEY key = nullptr;
 };
 
