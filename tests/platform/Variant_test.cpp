@@ -32,31 +32,24 @@ VARIANT Holding(VARTYPE vt, T VARIANT::*member, V value) {
 }
 
 TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
-  struct Case {
-    const char* name;
-    COleVariant got;
-    VARIANT want;
-  };
-  const Case cases[] = {
-      {"short", COleVariant(static_cast<short>(-5)), Holding(VT_I2, &VARIANT::iVal, -5)},
-      {"short as bool", COleVariant(static_cast<short>(3), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
-      {"short zero as bool", COleVariant(static_cast<short>(0), VT_BOOL),
-       Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_FALSE)},
-      {"LONG", COleVariant(static_cast<LONG>(70000)), Holding(VT_I4, &VARIANT::lVal, 70000)},
-      {"LONG as error", COleVariant(static_cast<LONG>(0x80004005), VT_ERROR),
-       Holding(VT_ERROR, &VARIANT::scode, 0x80004005)},
-      {"LONG as bool", COleVariant(static_cast<LONG>(-2), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
-      {"BYTE", COleVariant(static_cast<BYTE>(200)), Holding(VT_UI1, &VARIANT::bVal, 200)},
-      {"float", COleVariant(2.5f), Holding(VT_R4, &VARIANT::fltVal, 2.5f)},
-      {"double", COleVariant(-1.25), Holding(VT_R8, &VARIANT::dblVal, -1.25)},
-      {"date", COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
-      {"LONGLONG", COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
-      {"ULONGLONG", COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.got.vt, c.want.vt);
-    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&c.got), &c.want, sizeof(VARIANT)), 0);
+  // A short, a LONG and a BYTE; either as a bool (any non-zero is VARIANT_TRUE) or as an error;
+  // float, double and date; 64-bit integers.
+  const std::pair<COleVariant, VARIANT> cases[] = {
+      {COleVariant(static_cast<short>(-5)), Holding(VT_I2, &VARIANT::iVal, -5)},
+      {COleVariant(static_cast<short>(3), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
+      {COleVariant(static_cast<short>(0), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_FALSE)},
+      {COleVariant(static_cast<LONG>(70000)), Holding(VT_I4, &VARIANT::lVal, 70000)},
+      {COleVariant(static_cast<LONG>(0x80004005), VT_ERROR), Holding(VT_ERROR, &VARIANT::scode, 0x80004005)},
+      {COleVariant(static_cast<LONG>(-2), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
+      {COleVariant(static_cast<BYTE>(200)), Holding(VT_UI1, &VARIANT::bVal, 200)},
+      {COleVariant(2.5f), Holding(VT_R4, &VARIANT::fltVal, 2.5f)},
+      {COleVariant(-1.25), Holding(VT_R8, &VARIANT::dblVal, -1.25)},
+      {COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
+      {COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
+      {COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(cases[i].first.vt, cases[i].second.vt) << i;
+    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&cases[i].first), &cases[i].second, sizeof(VARIANT)), 0) << i;
   }
 }
 
