@@ -20,26 +20,15 @@ namespace {
 namespace oracle = utility::testsupport::oracle;
 using utility::testsupport::Utf8;
 
+// Units from a start (clamped), texts that must fit, sets of units, from either end.
 TEST(CStringFind, UnitsTextsAndSets) {
   const CString s(u"a\\b\\cab");
-  struct Case {
-    int got, want;
-    const char* what;
-  };
-  const Case cases[] = {
-      {s.Find(u'\\'), 1, "first unit"},         {s.Find(u'\\', 2), 3, "unit from 2"},
-      {s.Find(u'z'), -1, "missing unit"},       {s.Find(u'a', 100), -1, "start past end"},
-      {s.Find(u'a', -1), -1, "negative start"}, {s.Find(u"ab"), 5, "text"},
-      {s.Find(u"ab", 6), -1, "text after"},     {s.Find(u"b\\c"), 2, "text inside"},
-      {s.Find(u"cabx"), -1, "text past end"},   {s.ReverseFind(u'\\'), 3, "last unit"},
-      {s.ReverseFind(u'a'), 5, "last a"},       {s.ReverseFind(u'q'), -1, "no last"},
-      {s.FindOneOf(u"cb"), 2, "one of"},        {s.FindOneOf(u"xyz"), -1, "none of"},
-      {s.FindOneOf(u""), -1, "empty set"},      {CString().Find(u'a'), -1, "empty string"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(c.got, c.want);
-  }
+  const std::pair<int, int> cases[] = {
+      {s.Find(u'\\'), 1},      {s.Find(u'\\', 2), 3},     {s.Find(u'z'), -1},       {s.Find(u'a', 100), -1},
+      {s.Find(u'a', -1), -1},  {s.Find(u"ab"), 5},        {s.Find(u"ab", 6), -1},   {s.Find(u"b\\c"), 2},
+      {s.Find(u"cabx"), -1},   {s.ReverseFind(u'\\'), 3}, {s.ReverseFind(u'a'), 5}, {s.ReverseFind(u'q'), -1},
+      {s.FindOneOf(u"cb"), 2}, {s.FindOneOf(u"xyz"), -1}, {s.FindOneOf(u""), -1},   {CString().Find(u'a'), -1}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, cases[i].second) << "row " << i;
 }
 
 // Left, Right and Mid against std::u16string, every position and count clamped to the text.
