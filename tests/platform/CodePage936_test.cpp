@@ -27,12 +27,9 @@ TEST(CodePage936, ConvertsKnownCjkTextBothWays) {
     std::u16string text;
     std::string bytes;
   };
-  const Case cases[] = {
-      {u"KEY_\u4e2d\u6587\uff0c", "KEY_\xd6\xd0\xce\xc4\xa3\xac"},
-      {u"\u20ac", "\x80"},  // the euro sign is the single byte 0x80
-      {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
-  };
-  for (const Case& c : cases) {
+  // The euro sign is the single byte 0x80; a zero is a character like any other.
+  for (const Case& c : {Case{u"KEY_\u4e2d\u6587\uff0c", "KEY_\xd6\xd0\xce\xc4\xa3\xac"}, Case{u"\u20ac", "\x80"},
+                        Case{std::u16string(u"a\0b", 3), std::string("a\0b", 3)}}) {
     SCOPED_TRACE(c.bytes);
     BOOL used = 7;
     EXPECT_EQ(Encode936(c.text, nullptr, &used), c.bytes);
@@ -95,13 +92,11 @@ TEST(CodePage936Linux, InvalidBytesBecomeReplacementAndResume) {
     std::string bytes;
     std::u16string text;
   };
-  const Case cases[] = {
-      {"0xFF", "a\xffz", u"a\uFFFDz"},
-      {"lead byte before an invalid trail", "\x81\x30", u"\uFFFD0"},
-      {"truncated lead byte", "ab\xd6", u"ab\uFFFD"},
-      {"valid after invalid", "\xff\xd6\xd0", u"\uFFFD\u4e2d"},
-      {"unassigned pair is one character", "\xa2\xe3z", u"\uFFFDz"},
-  };
+  const Case cases[] = {{"0xFF", "a\xffz", u"a\uFFFDz"},
+                        {"lead byte before an invalid trail", "\x81\x30", u"\uFFFD0"},
+                        {"truncated lead byte", "ab\xd6", u"ab\uFFFD"},
+                        {"valid after invalid", "\xff\xd6\xd0", u"\uFFFD\u4e2d"},
+                        {"unassigned pair is one character", "\xa2\xe3z", u"\uFFFDz"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Decode936(c.bytes), c.text);
@@ -128,17 +123,15 @@ TEST(CodePage936, SmallBufferKeepsWholeCharacters) {
 TEST(CodePage936, ThreadsConvertIndependently) {
   const std::u16string text = u"\u4e2d\u6587 mixed text \u6d4b\u8bd5";
   const std::string bytes = Encode936(text);
+  std::vector<int> good(4, 0);
   std::vector<std::thread> threads;
-  std::vector<int> ok(4, 0);
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      int good = 0;
-      for (int k = 0; k < 300; ++k) good += Decode936(bytes) == text && Encode936(text) == bytes;
-      ok[static_cast<std::size_t>(t)] = good;
+  for (int& g : good) {
+    threads.emplace_back([&] {
+      for (int k = 0; k < 300; ++k) g += Decode936(bytes) == text && Encode936(text) == bytes;
     });
   }
   for (std::thread& th : threads) th.join();
-  for (int good : ok) EXPECT_EQ(good, 300);
+  EXPECT_EQ(good, std::vector<int>(4, 300));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ V Items(const CStringList& l) {
   return forward;
 }
 
-TEST(CStringArray, AddInsertRemove) {
+TEST(CStringArray, AddInsertRemoveAndBadIndexesThrow) {
   CStringArray a;
   EXPECT_TRUE(a.IsEmpty());
   EXPECT_EQ(a.GetUpperBound(), -1);
@@ -64,10 +64,7 @@ TEST(CStringArray, AddInsertRemove) {
   a.RemoveAll();
   EXPECT_TRUE(a.IsEmpty());
   EXPECT_EQ(copy.GetSize(), 2);
-}
-
-TEST(CStringArray, BadIndexesThrow) {
-  CStringArray a;
+  // Bad indexes throw and change nothing.
   a.Add(u"x");
   const CStringArray& ca = a;
   EXPECT_THROW(a.GetAt(1), std::out_of_range);
@@ -104,7 +101,7 @@ TEST(CStringList, FindMatchesWholeTextsOrdinallyAfterAPosition) {
   EXPECT_EQ(Items(l), (V{"a", "b", "C", "c"}));
 }
 
-TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
+TEST(CStringList, CopiesAreIndependentSelfAppendCopiesOnceAndNullPositionsThrow) {
   CStringList l;
   l.AddTail(u"x");
   l.AddTail(u"y");
@@ -120,10 +117,7 @@ TEST(CStringList, CopiesAreIndependentAndSelfAppendCopiesOnce) {
   EXPECT_TRUE(l.IsEmpty());
   EXPECT_EQ(l.GetTailPosition(), nullptr);
   EXPECT_EQ(copy.GetCount(), 4);
-}
-
-TEST(CStringList, EmptyListAndNullPositionsThrow) {
-  CStringList l;
+  // The empty list has no ends; a null position names no node, but inserts at an end.
   POSITION none = nullptr;
   EXPECT_THROW(l.GetHead(), std::out_of_range);
   EXPECT_THROW(l.GetTail(), std::out_of_range);

@@ -1,7 +1,12 @@
 // The platform's file-system calls: attributes, creation and removal, deletion of read-only
-// files and links, directory searches and the shell's rename.
+// files and links, directory searches and the shell's rename; `..` never climbing above the
+// root a path starts from; and the lossless mapping of names to native ones on chosen cases
+// (fuzz/NativeName.cpp checks the round trips and that no two library paths reach one native
+// name over any input).
 #include <Utility/Platform/Error.h>
+#include <Utility/Platform/FileException.h>
 #include <Utility/Platform/FileSystem.h>
+#include <Utility/Platform/Path.h>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +27,8 @@ using utility::testsupport::Utf8;
 
 namespace {
 
-std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>* order = nullptr) {
+// Every name a search reports; each must come once, and "." and ".." before the rest.
+std::set<std::string> SearchAll(const CString& pattern) {
   std::set<std::string> names;
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(pattern, &data);
@@ -30,11 +36,27 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
   do {
     const std::string name = CString(data.cFileName).ToUtf8();
     EXPECT_TRUE(names.insert(name).second) << "reported twice: " << name;
-    if (order != nullptr) order->push_back(name);
+    // "." first when it matches, ".." right after it.
+    EXPECT_TRUE(name != "." || names.size() == 1) << ". out of order";
+    EXPECT_TRUE(name != ".." || names.size() == names.count(".") + 1) << ".. out of order";
   } while (FindNextFileW(h, &data));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
   EXPECT_TRUE(FindClose(h));
   return names;
+}
+
+// The tree the Linux tests start from: files (one read-only, one hidden), directories (one with
+// an entry in it), and links to a directory, to a file and to nothing.
+void MakeTree(const fs::path& d) {
+  fs::create_directories(d / "full" / "inner");
+  fs::create_directory(d / "empty");
+  utility::testsupport::WriteBytes(d / "file", "x");
+  utility::testsupport::WriteBytes(d / ".hidden", "x");
+  utility::testsupport::WriteBytes(d / "locked", "keep");
+  utility::testsupport::MakeReadOnly(d / "locked");
+  fs::create_directory_symlink(d / "full", d / "dirlink");
+  fs::create_symlink(d / "locked", d / "filelink");
+  fs::create_symlink(d / "nowhere", d / "dangling");
 }
 
 }  // namespace
@@ -43,23 +65,16 @@ std::set<std::string> SearchAll(const CString& pattern, std::vector<std::string>
 // one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
 TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
   TempDir dir;
-  utility::testsupport::WriteBytes(dir.path() / "file.txt", "x");
-  utility::testsupport::WriteBytes(dir.path() / "locked.txt", "x");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked.txt");
-  utility::testsupport::WriteBytes(dir.path() / ".hidden", "x");
-  fs::create_directory(dir.path() / "sub");
-  fs::create_directory_symlink(dir.path() / "sub", dir.path() / "dirlink");
-  fs::create_symlink(dir.path() / "file.txt", dir.path() / "filelink");
-  fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
+  MakeTree(dir.path());
   const std::map<std::string, DWORD> expected = {
-      {"file.txt", FILE_ATTRIBUTE_ARCHIVE},
-      {"locked.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
+      {"file", FILE_ATTRIBUTE_ARCHIVE},
+      {"locked", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
       {".hidden", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-      {"sub", FILE_ATTRIBUTE_DIRECTORY},
+      {"full", FILE_ATTRIBUTE_DIRECTORY},
+      {"empty", FILE_ATTRIBUTE_DIRECTORY},
       {"dirlink", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
-      {"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-      {"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},
-  };
+      {"filelink", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT},  // not read-only: the link's own
+      {"dangling", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT}};
   for (const auto& [name, attributes] : expected) {
     SCOPED_TRACE(name);
     EXPECT_EQ(GetFileAttributesW(dir.Windows(name)), attributes);
@@ -79,7 +94,7 @@ TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSe
     } while (FindNextFileW(h, &data));
     FindClose(h);
     std::map<std::string, DWORD> wanted = expected;
-    if (flags != 0) wanted["locked.txt"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (flags != 0) wanted["locked"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(found, wanted);
   }
   WIN32_FIND_DATAW data;
@@ -107,14 +122,7 @@ TEST(GetFileAttributesW, TellsMissingFilesFromMissingDirectories) {
 // tree holds exactly what the successful calls left; links go as links.
 TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
   TempDir dir;
-  fs::create_directories(dir.path() / "full" / "inner");
-  fs::create_directory(dir.path() / "empty");
-  utility::testsupport::WriteBytes(dir.path() / "file", "x");
-  utility::testsupport::WriteBytes(dir.path() / "locked", "keep");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked");
-  fs::create_directory_symlink(dir.path() / "full", dir.path() / "dirlink");
-  fs::create_symlink(dir.path() / "locked", dir.path() / "filelink");
-  fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling");
+  MakeTree(dir.path());
   using Call = BOOL (*)(const WCHAR*);
   const Call create = [](const WCHAR* path) { return CreateDirectoryW(path, nullptr); };
   const Call remove = RemoveDirectoryW, erase = DeleteFileW, exists = PathFileExistsW;
@@ -150,7 +158,7 @@ TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
     }
   }
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
-            (std::set<std::string>{"new", "full", "full/inner", "file", "locked", "dangling"}));
+            (std::set<std::string>{"new", "full", "full/inner", "file", ".hidden", "locked", "dangling"}));
   EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "locked"), "keep");
 }
 
@@ -162,14 +170,8 @@ TEST(FindFirstFileW, YieldsDotEntriesFirstThenEveryEntryOnce) {
   utility::testsupport::WriteBytes(dir.path() / "size", std::string(70000, 'z'));
   std::set<std::string> expected = names;
   expected.insert({".", "..", "sub", "size"});
-  for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"}) {
-    SCOPED_TRACE(Utf8(all));
-    std::vector<std::string> order;
-    EXPECT_EQ(SearchAll(dir.Windows() + all, &order), expected);
-    ASSERT_GE(order.size(), 2u);
-    EXPECT_EQ(order[0], ".");
-    EXPECT_EQ(order[1], "..");
-  }
+  for (const char16_t* all : {u"\\*.*", u"\\*", u"/*.*"})
+    EXPECT_EQ(SearchAll(dir.Windows() + all), expected) << Utf8(all);
   // A plain name: that entry alone.
   struct Entry {
     const char* name;
@@ -331,4 +333,89 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
             (std::set<std::string>{"new", "new/inner", "elsewhere", "taken"}));
   EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken"), "keep");
+}
+
+namespace {
+
+// `..` never climbs above the root a path starts from: `\`, and on Windows its drive too. A
+// path that climbs too far names the same place below the root as Windows reads it, never a
+// place relative to the current directory. The directory's path written so that it climbs one
+// level above its root, then comes back
+// down: "\tmp\d\..\..\..\tmp\d" on Linux, "Z:\tmp\d\..\..\..\tmp\d" on Windows. Were the
+// drive taken for a name that `..` can take back, the path would be relative to the current
+// directory.
+CString ClimbedPast(const CString& directory) {
+  const int rootEnd = directory.Find(u'\\') + 1;  // "\" or "Z:\"
+  const CString below = directory.Mid(rootEnd);
+  CString path = directory + u"\\..";
+  for (int i = 0; i < below.GetLength(); ++i) path += below[i] == u'\\' ? u"\\.." : u"";
+  return path + u"\\..\\" + below;
+}
+
+TEST(PathRoots, DotDotStopsAtTheRootOfThePath) {
+  utility::testsupport::TempDir dir;
+  const CString made = ClimbedPast(dir.Windows()) + u"\\made";
+  ASSERT_TRUE(CreateDirectoryW(made.GetString(), nullptr)) << GetLastError();
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "made"));
+  EXPECT_EQ(GetFileAttributesW(made.GetString()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_TRUE(RemoveDirectoryW(made.GetString())) << GetLastError();
+  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()).size(), 0u);
+  // A directory climbed to and named with a trailing separator is the same directory.
+  utility::testsupport::WriteBytes(dir.path() / "f", "keep");
+  EXPECT_EQ(GetFileAttributesW((ClimbedPast(dir.Windows()) + u"\\").GetString()) & FILE_ATTRIBUTE_DIRECTORY,
+            DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  EXPECT_FALSE(RemoveDirectoryW((ClimbedPast(dir.Windows()) + u"\\").GetString()));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_DIR_NOT_EMPTY});
+  EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "f"), "keep");
+}
+
+std::string Native(const CString& library) {
+  std::string native;
+  EXPECT_TRUE(utility::platform::NativePath(CStringRef(library), native)) << utility::testsupport::Utf8(library);
+  return native;
+}
+
+CString Units(std::initializer_list<char16_t> units) {
+  const std::u16string s(units);
+  return CString(s.c_str(), static_cast<int>(s.size()));
+}
+
+}  // namespace
+
+TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
+  struct Case {
+    std::string native;
+    std::u16string library;
+  };
+  const Case cases[] = {
+      {"plain/ascii", u"plain\\ascii"},
+      {"caf\xC3\xA9", u"caf\u00E9"},
+      {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"a\x80z", u"a\xDC80z"},
+      {"\xE2\x82\xC3\xA9", u"\xDCE2\xDC82\u00E9"},  // a truncated sequence, then a valid character
+      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},      // an encoded surrogate
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.native);
+    const CString library = utility::platform::WindowsPath(c.native);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(library.GetString()),
+                             static_cast<std::size_t>(library.GetLength())),
+              c.library);
+    EXPECT_EQ(Native(library), c.native);
+  }
+  EXPECT_EQ(utility::platform::NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
+}
+
+TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {
+  const CString refused[] = {
+      Units({u'a', 0xD800}),    // a lone high surrogate
+      Units({0xDC00, u'b'}),    // a lone low surrogate below the escapes
+      Units({0xDCC3, 0xDCA9}),  // the bytes of "é" spelled as escapes
+  };
+  for (const CString& path : refused) {
+    SCOPED_TRACE(utility::testsupport::Utf8(path));
+    std::string native = "untouched";
+    EXPECT_FALSE(utility::platform::NativePath(CStringRef(path), native));
+    EXPECT_THROW(utility::platform::NativePath(CStringRef(path)), CFileException);
+  }
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/Files.h"
 #include "support/LocalTime.h"
@@ -24,28 +25,22 @@ using utility::testsupport::WriteBytes;
 TEST(CFile, CreateTruncatesUnlessAskedNotTo) {
   TempDir dir;
   const CString path = dir.Windows("f.bin");
-  {
-    CFile f;
-    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
-    f.Write("abcdef", 6);
-    EXPECT_EQ(f.GetLength(), 6u);
-    f.Close();
-  }
-  {
-    CFile f;
-    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
-    EXPECT_EQ(f.SeekToEnd(), 6u);
-    f.Write("gh", 2);
-    f.SeekToBegin();
-    char buffer[16] = {};
-    EXPECT_EQ(f.Read(buffer, sizeof buffer), 8u);
-    EXPECT_EQ(std::string(buffer, 8), "abcdefgh");
-  }
+  CFile f;
+  ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
+  f.Write("abcdef", 6);
+  EXPECT_EQ(f.GetLength(), 6u);
+  f.Close();
+  ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
+  EXPECT_EQ(f.SeekToEnd(), 6u);
+  f.Write("gh", 2);
+  f.SeekToBegin();
+  char buffer[16] = {};
+  EXPECT_EQ(f.Read(buffer, sizeof buffer), 8u);
+  EXPECT_EQ(std::string(buffer, 8), "abcdefgh");
+  f.Close();
   EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "abcdefgh");
-  {
-    CFile f;
-    ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
-  }
+  ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
+  f.Close();
   EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "");
 }
 
@@ -252,13 +247,9 @@ TEST(GetLocalTime, AgreesWithTheCLibrarysLocalTime) {
     GetLocalTime(&now);
     if (seconds() != before) continue;  // a second boundary passed: try again
     const std::tm tm = utility::testsupport::LocalTimeOf(before);
-    EXPECT_EQ(now.wYear, tm.tm_year + 1900);
-    EXPECT_EQ(now.wMonth, tm.tm_mon + 1);
-    EXPECT_EQ(now.wDay, tm.tm_mday);
-    EXPECT_EQ(now.wDayOfWeek, tm.tm_wday);
-    EXPECT_EQ(now.wHour, tm.tm_hour);
-    EXPECT_EQ(now.wMinute, tm.tm_min);
-    EXPECT_EQ(now.wSecond, tm.tm_sec);
+    EXPECT_EQ(
+        (std::vector<int>{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute, now.wSecond}),
+        (std::vector<int>{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec}));
     EXPECT_LT(now.wMilliseconds, 1000);
     return;
   }

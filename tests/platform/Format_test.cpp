@@ -77,23 +77,16 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     std::string directive = "%" + Flags(rng);
     std::vector<FormatArg> args;
     std::vector<int> stars;
-    if (rng() % 3 == 0) {
+    // Now and then a width, then a precision, each written out or taken from an argument.
+    for (const bool precision : {false, true}) {
+      if (rng() % 3 != 0) continue;
+      if (precision) directive += '.';
       if (rng() % 4 == 0) {
         directive += '*';
-        stars.push_back(static_cast<int>(rng() % 41) - 20);
+        stars.push_back(precision ? static_cast<int>(rng() % 30) - 5 : static_cast<int>(rng() % 41) - 20);
         args.emplace_back(stars.back());
       } else {
-        directive += std::to_string(rng() % 30 + 1);
-      }
-    }
-    if (rng() % 3 == 0) {
-      directive += '.';
-      if (rng() % 4 == 0) {
-        directive += '*';
-        stars.push_back(static_cast<int>(rng() % 30) - 5);
-        args.emplace_back(stars.back());
-      } else {
-        directive += std::to_string(rng() % 31);
+        directive += std::to_string(rng() % 31 + (precision ? 0 : 1));
       }
     }
     const std::string ours = "<" + directive + m.ours + conv + ">";
@@ -144,110 +137,70 @@ TEST(FormatParity, FloatingMatchesPrintf) {
   }
 }
 
-// The parity tests generate the widths; here the Windows model spelled out (a 32-bit long,
-// 64-bit sizes), argument types they do not generate, and floating conversions of integers.
-TEST(FormatWidths, LongIsThirtyTwoBitsAndSizesAreSixtyFour) {
-  EXPECT_EQ(Fmt("%ld|%lx", {0x100000005LL, 0x100000005LL}), "5|5");
-  const auto most = static_cast<std::size_t>(-1);
-  EXPECT_EQ(Fmt("%zu|%Iu", {most, most}), "18446744073709551615|18446744073709551615");
-  EXPECT_EQ(Fmt("0x%.2X", {static_cast<signed char>(-128)}), "0xFFFFFF80");
-  EXPECT_EQ(Fmt("%5d|%-5d|%05d", {42, 42, 42}), "   42|42   |00042");
-  EXPECT_EQ(Fmt("%.2f|%.2f|%g", {3, 4294967295u, -7LL}), "3.00|4294967295.00|-7");
+CString F(const char16_t* fmt, const auto&... args) {
+  CString s;
+  s.Format(fmt, args...);
+  return s;
 }
 
-TEST(FormatText, WideAndNarrowTextWithWidthAndPrecision) {
-  const CString name(u"n\u00e9e");
-  CString s;
-  s.Format(u"%s\\%s", u"dir", name);
-  EXPECT_EQ(s, CString(u"dir\\n\u00e9e"));
-  s.Format(u"[%6s][%-6s][%.2s][%06s]", u"ab", u"ab", u"abc", u"ab");
-  EXPECT_EQ(s, CString(u"[    ab][ab    ][ab][0000ab]"));
-  s.Format(u"[%hs][%S][%ls][%ws]", "caf\xc3\xa9", "\xe2\x82\xac", u"w", u"x");
-  EXPECT_EQ(s, CString(u"[caf\u00e9][\u20ac][w][x]"));
-  // Width and precision count UTF-16 units: a surrogate pair is two.
-  s.Format(u"[%3s][%.1s]", u"\U0001F600", u"\u00e9x");
-  EXPECT_EQ(s, CString(u"[ \U0001F600][\u00e9]"));
-  s.Format(u"%s|%hs|%s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr), nullptr);
-  EXPECT_EQ(s, CString(u"(null)|(null)|(null)"));
-  s.Format(u"<%s>", CString(u"a\0b", 3));  // a CString argument keeps its embedded zeros
-  EXPECT_EQ(s, CString(u"<a\0b>", 5));
+// What the parity tests do not generate: argument types (a signed char, integers for floating
+// conversions, CStrings, null texts), text conversions, characters, %% and %p, and Append.
+TEST(FormatCases, TextCharactersAndArgumentTypes) {
+  int x = 0;
+  const struct {
+    CString got, want;
+  } cases[] = {{F(u"0x%.2X", static_cast<signed char>(-128)), u"0xFFFFFF80"},
+               {F(u"%.2f|%.2f|%g", 3, 4294967295u, -7LL), u"3.00|4294967295.00|-7"},
+               {F(u"%s\\%s", u"dir", CString(u"n\u00e9e")), u"dir\\n\u00e9e"},
+               {F(u"[%6s][%-6s][%.2s][%06s]", u"ab", u"ab", u"abc", u"ab"), u"[    ab][ab    ][ab][0000ab]"},
+               {F(u"[%hs][%S][%ls][%ws]", "caf\xc3\xa9", "\xe2\x82\xac", u"w", u"x"), u"[caf\u00e9][\u20ac][w][x]"},
+               // Width and precision count UTF-16 units: a surrogate pair is two.
+               {F(u"[%3s][%.1s]", u"\U0001F600", u"\u00e9x"), u"[ \U0001F600][\u00e9]"},
+               {F(u"%s|%hs|%s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr), nullptr),
+                u"(null)|(null)|(null)"},
+               {F(u"<%s>", CString(u"a\0b", 3)), CString(u"<a\0b>", 5)},  // a CString keeps its embedded zeros
+               {F(u"%c%c%hc%C%3c|%-3c|", u'A', 0x263A, 'b', 'c', u'x', u'y'), u"A\u263Abc  x|y  |"},
+               {F(u"%hc", 0xE9), u"\uFFFD"},    // a lone byte above 0x7F is no UTF-8 character
+               {F(u"%c", 0x1263A), u"\u263A"},  // a wide unit is 16 bits
+               {F(u"100%% %d%%", 5), u"100% 5%"},
+               {F(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0), u"[   7][7   ][1.00][1.000000]"},
+               {F(u"no conversions"), u"no conversions"},
+               {F(u""), u""},
+               {F(u"%d", 1, 2, 3), u"1"},  // extra arguments are ignored, as printf ignores them
+               {F(u"%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)),
+                CString(C("%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)).c_str())}};
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
   // Precision limits text the way it limits printf's %s (compare on ASCII).
   for (int w = 0; w < 8; ++w)
     for (int p = 0; p < 8; ++p) {
       const std::string directive = "%-" + std::to_string(w) + "." + std::to_string(p) + "s";
-      SCOPED_TRACE(directive);
-      EXPECT_EQ(Fmt(directive, {u"hello"}), C(directive, "hello"));
+      EXPECT_EQ(Fmt(directive, {u"hello"}), C(directive, "hello")) << directive;
     }
-}
-
-TEST(FormatText, Characters) {
-  CString s;
-  s.Format(u"%c%c%hc%C%3c|%-3c|", u'A', 0x263A, 'b', 'c', u'x', u'y');
-  EXPECT_EQ(s, CString(u"A\u263Abc  x|y  |"));
-  s.Format(u"%hc", 0xE9);  // a lone byte above 0x7F is no UTF-8 character
-  EXPECT_EQ(s, CString(u"\uFFFD"));
-  s.Format(u"%c", 0x1263A);  // a wide unit is 16 bits
-  EXPECT_EQ(s, CString(u"\u263A"));
-}
-
-TEST(FormatMisc, PercentPointerStarsAndAppend) {
-  CString s;
-  s.Format(u"100%% %d%%", 5);
-  EXPECT_EQ(s, CString(u"100% 5%"));
-  int x = 0;
-  s.Format(u"%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr));
-  EXPECT_EQ(Utf8(s), C("%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)));
-  s.Format(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0);
-  EXPECT_EQ(s, CString(u"[   7][7   ][1.00][1.000000]"));
-  s = u"keep:";
-  s.AppendFormat(u"%d-%s", 1, u"two");
-  EXPECT_EQ(s, CString(u"keep:1-two"));
-  s.Format(u"no conversions");
-  EXPECT_EQ(s, CString(u"no conversions"));
-  s.Format(u"");
-  EXPECT_TRUE(s.IsEmpty());
-  // The string itself may be an argument.
-  s = u"ab";
+  // The string itself may be an argument, and AppendFormat keeps what was there.
+  CString s = u"ab";
   s.Format(u"%s%s", s, s);
-  EXPECT_EQ(s, CString(u"abab"));
   s.AppendFormat(u"+%s", s);
-  EXPECT_EQ(s, CString(u"abab+abab"));
-  // Extra arguments are ignored, as printf ignores them.
-  s.Format(u"%d", 1, 2, 3);
-  EXPECT_EQ(s, CString(u"1"));
+  s.AppendFormat(u"-%d", 1);
+  EXPECT_EQ(s, CString(u"abab+abab-1"));
 }
 
 TEST(FormatErrors, WrongOrMissingArgumentsThrowAndLeaveTheString) {
-  struct Case {
-    const char16_t* fmt;
-    std::vector<FormatArg> args;
-  };
-  const Case cases[] = {
-      {u"%d", {}},
-      {u"%d %d", {FormatArg(1)}},
-      {u"%d", {FormatArg(u"text")}},
-      {u"%d", {FormatArg(1.5)}},
-      {u"%x", {FormatArg("narrow")}},
-      {u"%s", {FormatArg(5)}},
-      {u"%s", {FormatArg(2.0)}},
-      {u"%f", {FormatArg(u"1.0")}},
-      {u"%c", {FormatArg(u"c")}},
-      {u"%p", {FormatArg(1)}},
-      {u"%*d", {FormatArg(u"w"), FormatArg(1)}},
-      {u"%k", {FormatArg(1)}},
-      {u"%n", {FormatArg(1)}},
-      {u"%.-1f", {FormatArg(1.0)}},
-      {u"abc%", {}},
-      {u"%l", {FormatArg(1)}},
-      {u"%99999999999d", {FormatArg(1)}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(Utf8(c.fmt));
-    CString s(u"before");
-    EXPECT_THROW(s.FormatV(c.fmt, c.args.data(), c.args.size()), std::invalid_argument);
-    EXPECT_EQ(s, CString(u"before"));
-    EXPECT_THROW(s.AppendFormatV(c.fmt, c.args.data(), c.args.size()), std::invalid_argument);
-    EXPECT_EQ(s, CString(u"before"));
+  // Formats grouped by the arguments they are given.
+  const std::pair<std::vector<FormatArg>, std::vector<const char16_t*>> cases[] = {
+      {{}, {u"%d", u"abc%"}},
+      {{FormatArg(1)}, {u"%d %d", u"%s", u"%p", u"%k", u"%n", u"%l", u"%99999999999d"}},
+      {{FormatArg(u"text")}, {u"%d", u"%f", u"%c"}},
+      {{FormatArg(1.5)}, {u"%d", u"%s", u"%.-1f"}},
+      {{FormatArg("narrow")}, {u"%x"}},
+      {{FormatArg(u"w"), FormatArg(1)}, {u"%*d"}}};
+  for (const auto& [args, formats] : cases) {
+    for (const char16_t* fmt : formats) {
+      SCOPED_TRACE(Utf8(fmt));
+      CString s(u"before");
+      EXPECT_THROW(s.FormatV(fmt, args.data(), args.size()), std::invalid_argument);
+      EXPECT_THROW(s.AppendFormatV(fmt, args.data(), args.size()), std::invalid_argument);
+      EXPECT_EQ(s, CString(u"before"));
+    }
   }
 }
 

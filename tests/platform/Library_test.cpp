@@ -25,32 +25,14 @@ bool IsLoaded(const char* path) { return GetModuleHandleW(CString(path).GetStrin
 TEST(LoadLibraryW, TellsAMissingFileFromABadOne) {
   TempDir dir;
   { std::ofstream(dir.path() / "Text.dll") << "not a shared object\n"; }
-  struct Case {
-    CString path;
-    DWORD error;
-  };
-  const Case cases[] = {
-      {dir.Windows("Missing.dll"), ERROR_MOD_NOT_FOUND},
-      {dir.Windows("Text.dll"), ERROR_BAD_EXE_FORMAT},
-      {CString(u""), ERROR_INVALID_PARAMETER},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path.ToUtf8());
+  for (const auto& [path, error] : {std::pair{dir.Windows("Missing.dll"), DWORD{ERROR_MOD_NOT_FOUND}},
+                                    std::pair{dir.Windows("Text.dll"), DWORD{ERROR_BAD_EXE_FORMAT}},
+                                    std::pair{CString(u""), DWORD{ERROR_INVALID_PARAMETER}}}) {
     SetLastError(0);
-    EXPECT_EQ(LoadLibraryW(c.path.GetString()), nullptr);
-    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_EQ(LoadLibraryW(path.GetString()), nullptr) << path.ToUtf8();
+    EXPECT_EQ(GetLastError(), error) << path.ToUtf8();
   }
   EXPECT_EQ(LoadLibraryW(static_cast<const WCHAR*>(nullptr)), nullptr);
-}
-
-TEST(LoadLibraryW, AcceptsBackslashPathsAndGivesTheModuleHandle) {
-  HMODULE module = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());
-  ASSERT_NE(module, nullptr);
-  EXPECT_EQ(GetModuleHandleW(CString(TEST_STRINGS_MODULE).GetString()), module);
-  WCHAR name[MAX_PATH] = {};
-  GetModuleFileNameW(module, name, MAX_PATH);
-  EXPECT_EQ(CString(name), Backslashed(TEST_STRINGS_MODULE));
-  EXPECT_TRUE(FreeLibrary(module));
 }
 
 TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
@@ -74,12 +56,17 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
   FreeLibrary(module);
 }
 
+// A backslashed path loads the module, and its handle names it; loads are counted.
 TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
-  HMODULE first = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  HMODULE first = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());
   HMODULE second = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
+  EXPECT_EQ(GetModuleHandleW(CString(TEST_STRINGS_MODULE).GetString()), first);
+  WCHAR name[MAX_PATH] = {};
+  GetModuleFileNameW(first, name, MAX_PATH);
+  EXPECT_EQ(CString(name), Backslashed(TEST_STRINGS_MODULE));
   EXPECT_TRUE(FreeLibrary(first));
   EXPECT_TRUE(IsLoaded(TEST_STRINGS_MODULE));
   auto answer =

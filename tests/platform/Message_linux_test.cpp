@@ -36,17 +36,14 @@ std::u16string Message(DWORD code, DWORD language = kEnglish, DWORD extraFlags =
 }  // namespace
 
 TEST(FormatMessageW, GivesTheErrnoTextOfACodeEndingInCrLf) {
-  struct Case {
-    DWORD code;
-    const char16_t* text;
-  };
-  for (const Case& c :
-       {Case{ERROR_FILE_NOT_FOUND, u"No such file or directory\r\n"},
-        Case{ERROR_ACCESS_DENIED, u"Permission denied\r\n"}, Case{ERROR_DIR_NOT_EMPTY, u"Directory not empty\r\n"},
-        Case{ERROR_DISK_FULL, u"No space left on device\r\n"}, Case{10061, u"Connection refused\r\n"},
-        Case{0, u"Success\r\n"}}) {
-    SCOPED_TRACE(c.code);
-    EXPECT_EQ(Message(c.code), c.text);
+  for (const auto& [code, text] :
+       {std::pair<DWORD, const char16_t*>{ERROR_FILE_NOT_FOUND, u"No such file or directory\r\n"},
+        {ERROR_ACCESS_DENIED, u"Permission denied\r\n"},
+        {ERROR_DIR_NOT_EMPTY, u"Directory not empty\r\n"},
+        {ERROR_DISK_FULL, u"No space left on device\r\n"},
+        {10061, u"Connection refused\r\n"},
+        {0, u"Success\r\n"}}) {
+    EXPECT_EQ(Message(code), text) << code;
   }
   EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, kEnglish, FORMAT_MESSAGE_MAX_WIDTH_MASK), u"No such file or directory");
   for (DWORD code : {DWORD{0x12345}, DWORD{ERROR_MORE_DATA}, DWORD{1010}, DWORD{1017}}) {
@@ -76,7 +73,7 @@ TEST(FormatMessageW, SpeaksTheUsersLanguageFromTheEnvironment) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_LANG_NOT_FOUND));
 }
 
-TEST(FormatMessageW, FillsACallersBufferOnlyWhenTheTextFits) {
+TEST(FormatMessageW, FillsACallersBufferOnlyWhenTheTextFitsAndOffersNoOtherSourceThanTheSystem) {
   WCHAR buffer[64];
   for (DWORD size : {DWORD{64}, DWORD{28}, DWORD{27}, DWORD{1}}) {
     SCOPED_TRACE(size);
@@ -90,10 +87,6 @@ TEST(FormatMessageW, FillsACallersBufferOnlyWhenTheTextFits) {
       EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     }
   }
-}
-
-TEST(FormatMessageW, OffersNoOtherSourceThanTheSystem) {
-  WCHAR buffer[64];
   for (DWORD flags : {DWORD{FORMAT_MESSAGE_FROM_STRING}, DWORD{FORMAT_MESSAGE_FROM_HMODULE}, DWORD{0},
                       DWORD{FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_STRING}}) {
     SCOPED_TRACE(flags);

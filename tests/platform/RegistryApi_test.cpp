@@ -10,30 +10,44 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
 
+#include "support/LoadedHive.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using utility::testsupport::W;
 const BYTE* B(const void* p) { return static_cast<const BYTE*>(p); }
+const DWORD kOne = 1;
+
+// A key below the parent opened (made if missing) with the rights, then closed: the result.
+LONG Create(HKEY parent, const char16_t* path, REGSAM rights = KEY_READ, DWORD* how = nullptr) {
+  HKEY k = nullptr;
+  const LONG rc = RegCreateKeyExW(parent, W(path), 0, nullptr, 0, rights, nullptr, &k, how);
+  EXPECT_EQ(rc == ERROR_SUCCESS, k != nullptr);
+  if (k != nullptr) RegCloseKey(k);
+  return rc;
+}
+LONG Open(HKEY parent, const char16_t* path, REGSAM rights) {
+  HKEY k = nullptr;
+  const LONG rc = RegOpenKeyExW(parent, W(path), 0, rights, &k);
+  if (k != nullptr) RegCloseKey(k);
+  return rc;
+}
 
 class RegistryApi : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RegLoadAppKeyW(CString((dir.path() / "api.db").string().c_str()), &root, KEY_ALL_ACCESS, 0, 0),
-              ERROR_SUCCESS);
+    ASSERT_EQ(hive.rc, ERROR_SUCCESS);
     ASSERT_EQ(RegCreateKeyExW(root, W(u"Key"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
   }
-  void TearDown() override {
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS);
-  }
+  void TearDown() override { EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS); }
   void Set(const char16_t* name, DWORD type, const std::vector<BYTE>& data) {
     ASSERT_EQ(RegSetValueExW(key, W(name), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
   }
 
   utility::testsupport::TempDir dir;
-  HKEY root = nullptr;
+  utility::testsupport::LoadedHive hive{dir.path() / "api.db"};
+  HKEY root = hive.root;
   HKEY key = nullptr;
 };
 
@@ -76,14 +90,11 @@ TEST_F(RegistryApiLinux, ValuesEnumerateInCreationOrder) {
   Set(u"mid", REG_DWORD, {3, 0, 0, 0});  // re-created: goes last
   std::vector<std::string> names;
   std::vector<BYTE> firsts;
-  for (DWORD i = 0;; ++i) {
-    WCHAR name[32];
-    DWORD nameSize = 32;
-    BYTE data[4];
-    DWORD size = 4;
-    const LONG rc = RegEnumValueW(key, i, name, &nameSize, nullptr, nullptr, data, &size);
-    if (rc == ERROR_NO_MORE_ITEMS) break;
-    ASSERT_EQ(rc, ERROR_SUCCESS);
+  WCHAR name[32];
+  BYTE data[4];
+  for (DWORD i = 0, nameSize = 32, size = 4;
+       RegEnumValueW(key, i, name, &nameSize, nullptr, nullptr, data, &size) == ERROR_SUCCESS;
+       ++i, nameSize = 32, size = 4) {
     EXPECT_EQ(nameSize, std::char_traits<char16_t>::length(reinterpret_cast<const char16_t*>(name)));
     names.push_back(CString(name).ToUtf8());
     firsts.push_back(data[0]);
@@ -97,24 +108,18 @@ TEST_F(RegistryApiLinux, ValuesEnumerateInCreationOrder) {
 TEST_F(RegistryApi, EnumValueNameAndDataMustFit) {
   Set(u"abcd", REG_BINARY, {1, 2, 3});
   struct Case {
-    DWORD nameCapacity;
-    DWORD dataCapacity;
+    DWORD nameCapacity, dataCapacity;
     LONG result;
-    DWORD nameSizeAfter;
-    DWORD dataSizeAfter;
+    DWORD nameSizeAfter, dataSizeAfter;
   };
-  const Case cases[] = {
-      {5, 3, ERROR_SUCCESS, 4, 3},    // name and terminator fit exactly
-      {4, 3, ERROR_MORE_DATA, 4, 3},  // no room for the terminator: size left as given
-      {1, 3, ERROR_MORE_DATA, 1, 3},
-      {5, 2, ERROR_MORE_DATA, 4, 3},  // data one byte short: the size needed is reported
-  };
-  for (const Case& c : cases) {
+  // Name and terminator fit exactly; no room for the terminator: the size is left as given;
+  // data one byte short: the size needed is reported.
+  for (const Case& c : {Case{5, 3, ERROR_SUCCESS, 4, 3}, Case{4, 3, ERROR_MORE_DATA, 4, 3},
+                        Case{1, 3, ERROR_MORE_DATA, 1, 3}, Case{5, 2, ERROR_MORE_DATA, 4, 3}}) {
     SCOPED_TRACE(std::to_string(c.nameCapacity) + "/" + std::to_string(c.dataCapacity));
     WCHAR name[8] = {};
-    DWORD nameSize = c.nameCapacity;
     BYTE data[8] = {};
-    DWORD size = c.dataCapacity;
+    DWORD nameSize = c.nameCapacity, size = c.dataCapacity;
     EXPECT_EQ(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, data, &size), c.result);
     EXPECT_EQ(nameSize, c.nameSizeAfter);
     EXPECT_EQ(size, c.dataSizeAfter);
@@ -125,14 +130,10 @@ TEST_F(RegistryApi, EnumValueNameAndDataMustFit) {
   EXPECT_EQ(RegEnumValueW(key, 0, nullptr, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(RegistryApi, QueryInfoDescribesTheKey) {
+TEST_F(RegistryApi, QueryInfoDescribesTheKeyAndSubKeysEnumerateByFoldedName) {
   Set(u"short", REG_BINARY, std::vector<BYTE>(10, 1));
   Set(u"a-longer-name", REG_BINARY, std::vector<BYTE>(300, 1));
-  HKEY sub = nullptr;
-  for (const char16_t* n : {u"S1", u"Sub-Two"}) {
-    ASSERT_EQ(RegCreateKeyExW(key, W(n), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_SUCCESS);
-    RegCloseKey(sub);
-  }
+  for (const char16_t* n : {u"beta", u"Alpha", u"GAMMA", u"alpha2"}) ASSERT_EQ(Create(key, n), ERROR_SUCCESS);
   DWORD info[7] = {99, 99, 99, 99, 99, 99, 99};  // sub-keys, longest name, class; values, longest name, data; sd
   FILETIME written{};
   WCHAR cls[4] = {u'x'};
@@ -140,23 +141,14 @@ TEST_F(RegistryApi, QueryInfoDescribesTheKey) {
   ASSERT_EQ(RegQueryInfoKeyW(key, cls, &clsSize, nullptr, &info[0], &info[1], &info[2], &info[3], &info[4], &info[5],
                              &info[6], &written),
             ERROR_SUCCESS);
-  EXPECT_EQ(std::vector<DWORD>(info, info + 7), (std::vector<DWORD>{2, 7, 0, 2, 13, 300, 0}));
+  EXPECT_EQ(std::vector<DWORD>(info, info + 7), (std::vector<DWORD>{4, 6, 0, 2, 13, 300, 0}));
   EXPECT_EQ(clsSize, 0u);
   EXPECT_EQ(cls[0], 0);
   // Last change is recent: after 2020 in FILETIME ticks.
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-  EXPECT_GT(ticks, 132223104000000000ull);
+  EXPECT_GT((static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime, 132223104000000000ull);
   EXPECT_EQ(RegQueryInfoKeyW(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                              nullptr),
             ERROR_INVALID_PARAMETER);
-}
-
-TEST_F(RegistryApi, SubKeysEnumerateByFoldedName) {
-  for (const char16_t* n : {u"beta", u"Alpha", u"GAMMA", u"alpha2"}) {
-    HKEY sub = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(key, W(n), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_SUCCESS);
-    RegCloseKey(sub);
-  }
   std::vector<std::string> names;
   WCHAR name[16];
   DWORD nameSize = 16;
@@ -170,14 +162,12 @@ TEST_F(RegistryApi, SubKeysEnumerateByFoldedName) {
   EXPECT_EQ(RegEnumKeyExW(key, 4, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
-TEST_F(RegistryApiLinux, HandlesCarryTheirRights) {
+TEST_F(RegistryApiLinux, HandlesCarryTheirRightsAndAreCheckedAndClosedOnce) {
   Set(u"v", REG_DWORD, {1, 0, 0, 0});
-  HKEY readOnly = nullptr;
-  HKEY writeOnly = nullptr;
+  HKEY readOnly = nullptr, writeOnly = nullptr;
   ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, &readOnly), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_SET_VALUE, &writeOnly), ERROR_SUCCESS);
-  const DWORD n = 5;
-  EXPECT_EQ(RegSetValueExW(readOnly, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegSetValueExW(readOnly, W(u"v"), 0, REG_DWORD, B(&kOne), 4), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteValueW(readOnly, W(u"v")), ERROR_ACCESS_DENIED);
   DWORD size = 0;
   EXPECT_EQ(RegQueryValueExW(writeOnly, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
@@ -185,66 +175,44 @@ TEST_F(RegistryApiLinux, HandlesCarryTheirRights) {
   DWORD nameSize = 4;
   EXPECT_EQ(RegEnumValueW(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegEnumKeyExW(writeOnly, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegSetValueExW(writeOnly, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(writeOnly, W(u"v"), 0, REG_DWORD, B(&kOne), 4), ERROR_SUCCESS);
   // A handle without KEY_CREATE_SUB_KEY may open existing sub-keys but not make new ones.
-  HKEY sub = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(readOnly, W(u"New"), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(sub, nullptr);
+  EXPECT_EQ(Create(readOnly, u"New"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCloseKey(readOnly), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(writeOnly), ERROR_SUCCESS);
-}
-
-TEST_F(RegistryApiLinux, HandlesAreCheckedAndClosedOnce) {
-  HKEY k = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, &k), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(k), ERROR_INVALID_HANDLE);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueExW(k, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+  // A closed handle is refused; so are null and unknown roots, but predefined keys close.
+  EXPECT_EQ(RegCloseKey(readOnly), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegQueryValueExW(readOnly, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
+  HKEY k = HKEY_CURRENT_USER;
   EXPECT_EQ(RegOpenKeyExW(nullptr, W(u"Key"), 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
   EXPECT_EQ(k, nullptr);
-  EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);  // predefined keys need no closing
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, W(u"x"), 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+  EXPECT_EQ(Open(HKEY_CLASSES_ROOT, u"x", KEY_READ), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(RegistryApiLinux, KeyPathsAreCheckedAndCreatedOnce) {
-  struct Case {
-    const char16_t* path;
-    LONG result;
-  };
-  const Case cases[] = {
-      {u"A\\B", ERROR_SUCCESS},     {u"A\\B\\", ERROR_SUCCESS},  // a trailing backslash is ignored
-      {u"\\A", ERROR_BAD_PATHNAME}, {u"A\\\\B", ERROR_BAD_PATHNAME},
-      {u"\\", ERROR_SUCCESS},  // only the trailing backslash: the key itself
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(utility::testsupport::Utf8(c.path));
-    HKEY k = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(key, W(c.path), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), c.result);
-    if (k != nullptr) RegCloseKey(k);
+  // A trailing backslash is ignored; only one names the key itself; empty names are refused.
+  for (const auto& [path, result] :
+       {std::pair{u"A\\B", ERROR_SUCCESS}, std::pair{u"A\\B\\", ERROR_SUCCESS}, std::pair{u"\\A", ERROR_BAD_PATHNAME},
+        std::pair{u"A\\\\B", ERROR_BAD_PATHNAME}, std::pair{u"\\", ERROR_SUCCESS}}) {
+    EXPECT_EQ(Create(key, path), result) << utility::testsupport::Utf8(path);
   }
   DWORD how = 0;
-  HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(key, W(u"Fresh\\Deep"), 0, nullptr, 0, KEY_READ, nullptr, &k, &how), ERROR_SUCCESS);
+  EXPECT_EQ(Create(key, u"Fresh\\Deep", KEY_READ, &how), ERROR_SUCCESS);
   EXPECT_EQ(how, static_cast<DWORD>(REG_CREATED_NEW_KEY));
-  RegCloseKey(k);
-  ASSERT_EQ(RegCreateKeyExW(key, W(u"FRESH\\deep"), 0, nullptr, 0, KEY_READ, nullptr, &k, &how), ERROR_SUCCESS);
+  EXPECT_EQ(Create(key, u"FRESH\\deep", KEY_READ, &how), ERROR_SUCCESS);
   EXPECT_EQ(how, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
-  RegCloseKey(k);
-  const std::u16string longName(REG_MAX_KEY_NAME_LENGTH + 1, u'k');
-  EXPECT_EQ(RegCreateKeyExW(key, W(longName.c_str()), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegOpenKeyExW(key, W(u"Fresh\\Missing"), 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+  const std::u16string longest(REG_MAX_KEY_NAME_LENGTH, u'k');
+  EXPECT_EQ(Create(key, longest.c_str()), ERROR_SUCCESS);
+  EXPECT_EQ(Create(key, (longest + u"k").c_str()), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Open(key, u"Fresh\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryApiLinux, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCaller) {
-  HKEY k = nullptr;
-  for (const char16_t* path : {u"Tree\\Leaf", u"Treetop"}) {
-    ASSERT_EQ(RegCreateKeyExW(key, W(path), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), ERROR_SUCCESS);
-    RegCloseKey(k);
-  }
+  ASSERT_EQ(Create(key, u"Tree\\Leaf"), ERROR_SUCCESS);
+  ASSERT_EQ(Create(key, u"Treetop"), ERROR_SUCCESS);
   HKEY earlier = nullptr;  // opened for writing before the mark: keeps its rights
   ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree"), 0, KEY_ALL_ACCESS, &earlier), ERROR_SUCCESS);
   ASSERT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Tree"), TRUE), ERROR_SUCCESS);
@@ -253,51 +221,38 @@ TEST_F(RegistryApiLinux, ReadOnlyMarkCoversTheKeyAndEverythingBelowForEveryCalle
     REGSAM rights;
     LONG result;
   };
-  const Case cases[] = {
-      {u"Tree", KEY_READ, ERROR_SUCCESS},
-      {u"Tree", KEY_ALL_ACCESS, ERROR_ACCESS_DENIED},
-      {u"Tree", KEY_SET_VALUE, ERROR_ACCESS_DENIED},
-      {u"Tree", KEY_CREATE_SUB_KEY, ERROR_ACCESS_DENIED},
-      {u"Tree", DELETE, ERROR_ACCESS_DENIED},
-      {u"tree\\LEAF", KEY_WRITE, ERROR_ACCESS_DENIED},
-      {u"Tree\\Leaf", KEY_QUERY_VALUE, ERROR_SUCCESS},
-      {u"Treetop", KEY_ALL_ACCESS, ERROR_SUCCESS},  // a sibling whose name only begins the same
-  };
-  for (const Case& c : cases) {
+  for (const Case& c :
+       {Case{u"Tree", KEY_READ, ERROR_SUCCESS}, Case{u"Tree", KEY_ALL_ACCESS, ERROR_ACCESS_DENIED},
+        Case{u"Tree", KEY_SET_VALUE, ERROR_ACCESS_DENIED}, Case{u"Tree", KEY_CREATE_SUB_KEY, ERROR_ACCESS_DENIED},
+        Case{u"Tree", DELETE, ERROR_ACCESS_DENIED}, Case{u"tree\\LEAF", KEY_WRITE, ERROR_ACCESS_DENIED},
+        Case{u"Tree\\Leaf", KEY_QUERY_VALUE, ERROR_SUCCESS},
+        Case{u"Treetop", KEY_ALL_ACCESS, ERROR_SUCCESS}}) {  // a sibling that only begins the same
     SCOPED_TRACE(utility::testsupport::Utf8(c.path) + " " + std::to_string(c.rights));
-    k = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(key, W(c.path), 0, c.rights, &k), c.result);
-    if (k != nullptr) RegCloseKey(k);
-    k = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(key, W(c.path), 0, nullptr, 0, c.rights, nullptr, &k, nullptr), c.result);
-    if (k != nullptr) RegCloseKey(k);
+    EXPECT_EQ(Open(key, c.path, c.rights), c.result);
+    EXPECT_EQ(Create(key, c.path, c.rights), c.result);
   }
-  EXPECT_EQ(RegCreateKeyExW(key, W(u"Tree\\New"), 0, nullptr, 0, KEY_READ, nullptr, &k, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Create(key, u"Tree\\New"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"Tree\\Leaf")), ERROR_ACCESS_DENIED);
   BOOL self = FALSE, effective = FALSE;
   ASSERT_EQ(utility::platform::GetKeyReadOnly(key, W(u"Tree\\Leaf"), &self, &effective), ERROR_SUCCESS);
   EXPECT_FALSE(self);
   EXPECT_TRUE(effective);
-  const DWORD n = 1;
-  EXPECT_EQ(RegSetValueExW(earlier, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(earlier, W(u"v"), 0, REG_DWORD, B(&kOne), 4), ERROR_SUCCESS);
   RegCloseKey(earlier);
   ASSERT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Tree"), FALSE), ERROR_SUCCESS);
-  ASSERT_EQ(RegOpenKeyExW(key, W(u"Tree\\Leaf"), 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
-  RegCloseKey(k);
+  EXPECT_EQ(Open(key, u"Tree\\Leaf", KEY_ALL_ACCESS), ERROR_SUCCESS);
   EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u"Nowhere"), TRUE), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryApiLinux, DeleteKeyRefusesKeysWithSubKeysAndOrphansOldHandles) {
   HKEY k = nullptr;
   ASSERT_EQ(RegCreateKeyExW(key, W(u"P\\C"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
-  const DWORD n = 7;
-  ASSERT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&kOne), 4), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"p\\c")), ERROR_SUCCESS);
-  DWORD size = 4;
-  DWORD back = 0;
+  DWORD size = 4, back = 0;
   EXPECT_EQ(RegQueryValueExW(k, W(u"v"), nullptr, nullptr, reinterpret_cast<BYTE*>(&back), &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&n), 4), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegSetValueExW(k, W(u"v"), 0, REG_DWORD, B(&kOne), 4), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(key, W(u"P")), ERROR_FILE_NOT_FOUND);

@@ -17,18 +17,22 @@
 #include <Utility/Utility.h>
 
 #include "support/Files.h"
+#include "support/LoadedHive.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-using utility::testsupport::W;
-
+using utility::testsupport::LoadedHive;
 using utility::testsupport::ReadBytes;
+using utility::testsupport::ReadValue;
+using utility::testsupport::W;
 using utility::testsupport::WriteBytes;
+using utility::testsupport::WriteValue;
 
 constexpr int kKeys = 8, kValuesPerKey = 40;
+constexpr DWORD kSeven = 7;
 
 CString KeyName(int k) { return CString(("Software\\App\\K" + std::to_string(k)).c_str()); }
 CString ValueName(int k, int v) { return CString(("v" + std::to_string(k) + "-" + std::to_string(v)).c_str()); }
@@ -42,21 +46,19 @@ struct DamagedHive {
 };
 
 DamagedHive MakeDamaged(const fs::path& file) {
-  HKEY root = nullptr;
-  EXPECT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
-  for (int k = 0; k < kKeys; ++k) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(root, KeyName(k), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
-    for (int v = 0; v < kValuesPerKey; ++v) {
-      const std::string d = Data(k, v);
-      EXPECT_EQ(RegSetValueExW(key, ValueName(k, v), 0, REG_BINARY, reinterpret_cast<const BYTE*>(d.data()),
-                               static_cast<DWORD>(d.size())),
-                ERROR_SUCCESS);
+  {
+    LoadedHive hive(file);
+    EXPECT_EQ(hive.rc, ERROR_SUCCESS);
+    for (int k = 0; k < kKeys; ++k) {
+      for (int v = 0; v < kValuesPerKey; ++v) {
+        const std::string d = Data(k, v);
+        EXPECT_EQ(
+            WriteValue(hive.root, KeyName(k), ValueName(k, v), REG_BINARY, d.data(), static_cast<DWORD>(d.size())),
+            ERROR_SUCCESS);
+      }
     }
-    RegCloseKey(key);
-  }
-  EXPECT_EQ(utility::platform::SetKeyReadOnly(root, KeyName(3), TRUE), ERROR_SUCCESS);
-  RegCloseKey(root);  // the last handle: the hive is closed
+    EXPECT_EQ(utility::platform::SetKeyReadOnly(hive.root, KeyName(3), TRUE), ERROR_SUCCESS);
+  }  // the last handle: the hive is closed
   DamagedHive h;
   h.sound = ReadBytes(file);
   h.damaged = utility::testsupport::WithPagesOverwritten(h.sound, h.sound.size() / 4096 / 2, 2, 5);
@@ -67,52 +69,30 @@ DamagedHive MakeDamaged(const fs::path& file) {
 // What each value reads as in the hive file: the data of every value that reads.
 std::map<std::pair<int, int>, std::string> Readable(const fs::path& file, int* failures) {
   std::map<std::pair<int, int>, std::string> found;
-  HKEY root = nullptr;
-  if (RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0) != ERROR_SUCCESS) return found;
-  for (int k = 0; k < kKeys; ++k) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, KeyName(k), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-      *failures += kValuesPerKey;
-      continue;
-    }
+  LoadedHive hive(file, KEY_READ);
+  for (int k = 0; k < kKeys; ++k) {  // a hive that does not open reads nothing
     for (int v = 0; v < kValuesPerKey; ++v) {
       BYTE data[512];
       DWORD size = sizeof data, type = 0;
-      const LONG rc = RegQueryValueExW(key, ValueName(k, v), nullptr, &type, data, &size);
-      if (rc == ERROR_SUCCESS && type == REG_BINARY) {
+      if (ReadValue(hive.root, KeyName(k), ValueName(k, v), &type, data, &size) == ERROR_SUCCESS &&
+          type == REG_BINARY) {
         found[{k, v}] = std::string(reinterpret_cast<const char*>(data), size);
       } else {
         ++*failures;
       }
     }
-    RegCloseKey(key);
   }
-  RegCloseKey(root);
   return found;
 }
 
 LONG WriteOne(const fs::path& file, const CString& keyName) {
-  HKEY root = nullptr;
-  LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0);
-  if (rc != ERROR_SUCCESS) return rc;
-  HKEY key = nullptr;
-  rc = RegCreateKeyExW(root, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (rc == ERROR_SUCCESS) {
-    const DWORD n = 7;
-    rc = RegSetValueExW(key, W(u"written"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
-    RegCloseKey(key);
-  }
-  RegCloseKey(root);
-  return rc;
+  LoadedHive hive(file);
+  return hive.rc != ERROR_SUCCESS ? hive.rc : WriteValue(hive.root, keyName, W(u"written"), REG_DWORD, &kSeven, 4);
 }
 
 LONG CheckFile(const fs::path& file) {
-  HKEY root = nullptr;
-  LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_READ, 0, 0);
-  if (rc != ERROR_SUCCESS) return rc;
-  rc = utility::platform::CheckHive(root);
-  RegCloseKey(root);
-  return rc;
+  LoadedHive hive(file, KEY_READ);
+  return hive.rc != ERROR_SUCCESS ? hive.rc : utility::platform::CheckHive(hive.root);
 }
 
 }  // namespace
@@ -129,20 +109,18 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWasUntilRe
   for (const auto& [at, data] : readable) EXPECT_EQ(data, Data(at.first, at.second));
   // Every kind of write, to a key that reads well, to a new key and to the root, is refused.
   const std::pair<int, int> intact = readable.begin()->first;
-  HKEY root = nullptr;
-  ASSERT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(root, KeyName(intact.first), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  const DWORD n = 1;
-  EXPECT_EQ(RegSetValueExW(key, W(u"new"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n), ERROR_BADDB);
-  EXPECT_EQ(RegDeleteValueW(key, ValueName(intact.first, intact.second)), ERROR_BADDB);
-  EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u""), TRUE), ERROR_BADDB);
-  RegCloseKey(key);
-  HKEY created = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(root, W(u"Brand\\New"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
-            ERROR_BADDB);
-  EXPECT_EQ(RegDeleteKeyW(root, KeyName(intact.first)), ERROR_BADDB);
-  RegCloseKey(root);
+  {
+    LoadedHive hive(file);
+    ASSERT_EQ(hive.rc, ERROR_SUCCESS);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(hive.root, KeyName(intact.first), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, W(u"new"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSeven), 4), ERROR_BADDB);
+    EXPECT_EQ(RegDeleteValueW(key, ValueName(intact.first, intact.second)), ERROR_BADDB);
+    EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u""), TRUE), ERROR_BADDB);
+    RegCloseKey(key);
+    EXPECT_EQ(WriteValue(hive.root, W(u"Brand\\New"), W(u"v"), REG_DWORD, &kSeven, 4), ERROR_BADDB);
+    EXPECT_EQ(RegDeleteKeyW(hive.root, KeyName(intact.first)), ERROR_BADDB);
+  }
   // The value that was refused a deletion is still there.
   int ignored = 0;
   EXPECT_EQ(Readable(file, &ignored).count(intact), 1u);
@@ -182,13 +160,11 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   // The new hive is a hive like any other: it takes writes, and the read-only mark survived
   // where its key did.
   EXPECT_EQ(WriteOne(out, CString(u"Other")), ERROR_SUCCESS);
-  HKEY root = nullptr;
-  ASSERT_EQ(RegLoadAppKeyW(CString(out.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
+  LoadedHive copy(out);
   BOOL marked = FALSE, effective = FALSE;
-  if (utility::platform::GetKeyReadOnly(root, KeyName(3), &marked, &effective) == ERROR_SUCCESS) {
+  if (utility::platform::GetKeyReadOnly(copy.root, KeyName(3), &marked, &effective) == ERROR_SUCCESS) {
     EXPECT_TRUE(effective);
   }
-  RegCloseKey(root);
   // Never into the damaged file itself, even when asked to replace.
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
@@ -210,33 +186,27 @@ TEST(RegistryDamage, FilesThatAreNoSoundHiveAreReportedAndLeftAsTheyWere) {
     std::string bytes;
     bool hive;  // a hive cut short, which may open: what is missing is met as damage
   };
-  const Case cases[] = {
-      {"random bytes", garbage, false},
-      {"an empty file", "", false},
-      {"a text file", "[Settings]\nname=value\n", false},
-      {"a header and nothing else", std::string("SQLite format 3\0", 16), false},
-      {"another program's database", foreign, false},
-      {"truncated to half", sound.substr(0, sound.size() / 2), true},
-      {"cut in the middle of a page", sound.substr(0, 4096 * 5 + 1000), true},
-  };
+  const Case cases[] = {{"random bytes", garbage, false},
+                        {"an empty file", "", false},
+                        {"a text file", "[Settings]\nname=value\n", false},
+                        {"a header and nothing else", std::string("SQLite format 3\0", 16), false},
+                        {"another program's database", foreign, false},
+                        {"truncated to half", sound.substr(0, sound.size() / 2), true},
+                        {"cut in the middle of a page", sound.substr(0, 4096 * 5 + 1000), true}};
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const fs::path file = dir.path() / ("case" + std::to_string(++index) + ".db");
     const fs::path out = dir.path() / ("out" + std::to_string(index) + ".db");
     WriteBytes(file, c.bytes);
-    HKEY root = nullptr;
-    const LONG rc = RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0);
-    if (rc == ERROR_SUCCESS) {
-      EXPECT_TRUE(c.hive) << "only a hive cut short may open";
-      EXPECT_EQ(utility::platform::CheckHive(root), ERROR_REGISTRY_CORRUPT);
-      RegCloseKey(root);
+    const LONG rc = CheckFile(file);
+    if (rc == ERROR_REGISTRY_CORRUPT && c.hive) {  // opened or not, what it lacks reads as damage
       int failures = 0;
       Readable(file, &failures);
       EXPECT_GT(failures, 0);
     } else {
       EXPECT_TRUE(rc == ERROR_BADDB || rc == ERROR_REGISTRY_CORRUPT) << rc;
-      EXPECT_EQ(root, nullptr);
+      EXPECT_EQ(LoadedHive(file).root, nullptr) << "only a hive cut short may open";
     }
     if (!c.hive) {
       const LONG salvaged = utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, nullptr);
@@ -254,9 +224,9 @@ TEST(RegistryDamage, ADirectoryInPlaceOfTheHiveFileHasItsOwnCode) {
   utility::testsupport::TempDir dir;
   const fs::path file = dir.path() / "hive.db";
   fs::create_directories(file / "inside");
-  HKEY k = nullptr;
-  EXPECT_EQ(RegLoadAppKeyW(CString(file.c_str()), &k, KEY_ALL_ACCESS, 0, 0), ERROR_DIRECTORY);
-  EXPECT_EQ(k, nullptr);
+  const LoadedHive hive(file);
+  EXPECT_EQ(hive.rc, ERROR_DIRECTORY);
+  EXPECT_EQ(hive.root, nullptr);
   // Nothing is created or removed in it.
   EXPECT_EQ(std::distance(fs::directory_iterator(file), fs::directory_iterator()), 1);
 }

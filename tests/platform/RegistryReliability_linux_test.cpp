@@ -1,8 +1,7 @@
 // Reliability of the registry store: the predefined hives' files, another process's changes,
 // threads writing one hive, and a writer killed in the middle of its writes (many writer
-// processes at once are the soak test's). Each test's hive
-// lies in its own directory; the predefined hives are pointed there in a child process's own
-// environment.
+// processes at once are the soak test's). Each test's hive lies in its own directory; the
+// predefined hives are pointed there in a child process's own environment.
 #include <signal.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
 
+#include "support/LoadedHive.h"
 #include "support/TempDir.h"
 #include "support/posix/Child.h"
 
@@ -40,14 +40,11 @@ CString Name(const char* prefix, int a, int b = -1) {
 // A hive in the test's own directory, open for the length of the test.
 class SharedHive : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RegLoadAppKeyW(CString(file.c_str()), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
-  }
-  void TearDown() override { EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS); }
+  void SetUp() override { ASSERT_EQ(hive.rc, ERROR_SUCCESS); }
 
   utility::testsupport::TempDir dir;
-  fs::path file = dir.path() / "shared.db";
-  HKEY root = nullptr;
+  utility::testsupport::LoadedHive hive{dir.path() / "shared.db"};
+  HKEY root = hive.root;
 };
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST_F(ModuleStrings, CutsToTheBufferLessOneUnitOrPointsAtTheWholeString) {
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text), 300), Digits(300));
 }
 
-TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsWithZero) {
+TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsAndBadBuffersWithZero) {
   struct Case {
     UINT id;
     DWORD error;
@@ -89,9 +89,6 @@ TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsWithZero) {
     EXPECT_EQ(n, 0);
     EXPECT_EQ(GetLastError(), c.error);
   }
-}
-
-TEST_F(ModuleStrings, RefusesABadBuffer) {
   WCHAR buffer[4] = {u'x', u'x', u'x', 0};
   for (const auto& [out, size] : {std::pair{static_cast<WCHAR*>(nullptr), 10}, std::pair{buffer, -1}}) {
     SetLastError(0);
@@ -100,32 +97,29 @@ TEST_F(ModuleStrings, RefusesABadBuffer) {
   }
 }
 
-TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModule) {
+// The executable's own table for a null module; none in a module without a table (it depends
+// on a library with a table of its own, string 7 among others, which the module's handle must
+// not reach), nor in a handle that names no module.
+TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModuleAndNoOtherTable) {
   WCHAR buffer[64] = {};
   EXPECT_EQ(LoadStringW(nullptr, 7, buffer, 64), 25);
   EXPECT_EQ(CString(buffer), u"Seven from the executable");
   // The module's strings are not the executable's, even while the module is loaded.
-  HMODULE module = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
-  ASSERT_NE(module, nullptr);
+  HMODULE strings = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  HMODULE plain = LoadLibraryW(CString(TEST_PLAIN_MODULE).GetString());
+  ASSERT_NE(strings, nullptr);
+  ASSERT_NE(plain, nullptr);
   EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 64), 0);
-  WCHAR fromModule[64] = {};
-  EXPECT_EQ(LoadStringW(module, 7, fromModule, 64), 0);
-  FreeLibrary(module);
-}
-
-// A module without a table (it depends on a library with a table of its own, string 7 among
-// others, which the module's handle must not reach), and a handle that names no module.
-TEST(LoadStringW, FindsNoTableInAModuleWithoutOneNorInAHandleThatNamesNoModule) {
-  HMODULE module = LoadLibraryW(CString(TEST_PLAIN_MODULE).GetString());
-  ASSERT_NE(module, nullptr);
   int local = 0;
-  for (const auto& [handle, error] : {std::pair{module, DWORD{ERROR_RESOURCE_DATA_NOT_FOUND}},
+  for (const auto& [handle, error] : {std::pair{strings, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}},
+                                      std::pair{plain, DWORD{ERROR_RESOURCE_DATA_NOT_FOUND}},
                                       std::pair{reinterpret_cast<HMODULE>(&local), DWORD{ERROR_MOD_NOT_FOUND}}}) {
-    WCHAR buffer[16] = {u'x', 0};
+    buffer[0] = u'x';
     SetLastError(0);
     EXPECT_EQ(LoadStringW(handle, 7, buffer, 16), 0);
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(GetLastError(), error);
   }
-  FreeLibrary(module);
+  FreeLibrary(plain);
+  FreeLibrary(strings);
 }

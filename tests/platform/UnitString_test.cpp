@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 
@@ -41,60 +42,31 @@ TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
       const std::size_t n = pick(random() % 4 == 0 ? 40 : 6);
       const std::size_t pos = pick(model.size());
       const std::size_t count = pick(model.size() - pos);
-      switch (random() % 14) {
-        case 0:
-          s.push_back(unit), model.push_back(unit);
-          break;
-        case 1:
-          s.append(n, unit), model.append(n, unit);
-          break;
-        // Sources that lie inside the string itself.
-        case 2:
-          s.append(s.data() + pos, count), model.append(model, pos, count);
-          break;
-        case 3:
-          s.assign(s.data() + pos, count), model = model.substr(pos, count);
-          break;
-        case 4:
-          s.insert(pos, s.data(), count), model.insert(pos, model.substr(0, count));
-          break;
-        case 5:
-          s.insert(pos, n, unit), model.insert(pos, n, unit);
-          break;
-        case 6:
-          s.erase(pos, count), model.erase(pos, count);
-          break;
-        case 7:
-          s.resize(n, unit), model.resize(n, unit);
-          break;
-        case 8:
-          s.assign(n, unit), model.assign(n, unit);
-          break;
-        case 9: {
-          const UnitString copy(s);
-          s.append(copy, pos, count), model.append(model.substr(pos, count));
-          break;
-        }
-        case 10:
-          s.reserve(n * 3);
-          break;
-        case 11:
-          s.clear(), model.clear();
-          break;
-        case 12: {
-          UnitString moved(static_cast<UnitString&&>(s));
-          ExpectSame(s, u"");
-          s = static_cast<UnitString&&>(moved);
-          break;
-        }
-        default: {
-          // Overwritten in place after a resize that keeps what was there.
-          WCHAR* p = s.resize_for_overwrite(model.size() + n);
-          for (std::size_t i = model.size(); i < model.size() + n; ++i) p[i] = unit;
-          model.append(n, unit);
-          break;
-        }
-      }
+      // Each edit on both; sources of 2, 3, 4 and 9 lie inside the string itself.
+      const std::function<void()> edits[] = {
+          [&] { s.push_back(unit), model.push_back(unit); },
+          [&] { s.append(n, unit), model.append(n, unit); },
+          [&] { s.append(s.data() + pos, count), model.append(model, pos, count); },
+          [&] { s.assign(s.data() + pos, count), model = model.substr(pos, count); },
+          [&] { s.insert(pos, s.data(), count), model.insert(pos, model.substr(0, count)); },
+          [&] { s.insert(pos, n, unit), model.insert(pos, n, unit); },
+          [&] { s.erase(pos, count), model.erase(pos, count); },
+          [&] { s.resize(n, unit), model.resize(n, unit); },
+          [&] { s.assign(n, unit), model.assign(n, unit); },
+          [&] { s.append(UnitString(s), pos, count), model.append(model.substr(pos, count)); },
+          [&] { s.reserve(n * 3); },
+          [&] { s.clear(), model.clear(); },
+          [&] {
+            UnitString moved(static_cast<UnitString&&>(s));
+            ExpectSame(s, u"");
+            s = static_cast<UnitString&&>(moved);
+          },
+          [&] {  // overwritten in place after a resize that keeps what was there
+            WCHAR* p = s.resize_for_overwrite(model.size() + n);
+            for (std::size_t i = model.size(); i < model.size() + n; ++i) p[i] = unit;
+            model.append(n, unit);
+          }};
+      edits[random() % std::size(edits)]();
       ExpectSame(s, model);
       if (HasFatalFailure()) return;
       // Searches from every kind of start, the end and past it included.

@@ -1,11 +1,18 @@
-// VARIANT functions and COleVariant: what each constructor stores, that copies own their own
-// BSTR (checked under AddressSanitizer by destroying both), and the failure codes.
+// BSTR layout and functions (the byte-length prefix, the zero unit after the text, embedded
+// zeros and odd byte lengths, null handling); VARIANT functions and COleVariant: what each
+// constructor stores, that copies own their own BSTR (checked under AddressSanitizer by
+// destroying both), and the failure codes; random version 4 GUIDs.
 #include <cstring>
+#include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include <Utility/Platform/Bstr.h>
 #include <Utility/Platform/Error.h>
+#include <Utility/Platform/Guid.h>
 #include <Utility/Platform/Variant.h>
 
 #include "support/TempDir.h"
@@ -25,31 +32,24 @@ VARIANT Holding(VARTYPE vt, T VARIANT::*member, V value) {
 }
 
 TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
-  struct Case {
-    const char* name;
-    COleVariant got;
-    VARIANT want;
-  };
-  const Case cases[] = {
-      {"short", COleVariant(static_cast<short>(-5)), Holding(VT_I2, &VARIANT::iVal, -5)},
-      {"short as bool", COleVariant(static_cast<short>(3), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
-      {"short zero as bool", COleVariant(static_cast<short>(0), VT_BOOL),
-       Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_FALSE)},
-      {"LONG", COleVariant(static_cast<LONG>(70000)), Holding(VT_I4, &VARIANT::lVal, 70000)},
-      {"LONG as error", COleVariant(static_cast<LONG>(0x80004005), VT_ERROR),
-       Holding(VT_ERROR, &VARIANT::scode, 0x80004005)},
-      {"LONG as bool", COleVariant(static_cast<LONG>(-2), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
-      {"BYTE", COleVariant(static_cast<BYTE>(200)), Holding(VT_UI1, &VARIANT::bVal, 200)},
-      {"float", COleVariant(2.5f), Holding(VT_R4, &VARIANT::fltVal, 2.5f)},
-      {"double", COleVariant(-1.25), Holding(VT_R8, &VARIANT::dblVal, -1.25)},
-      {"date", COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
-      {"LONGLONG", COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
-      {"ULONGLONG", COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.got.vt, c.want.vt);
-    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&c.got), &c.want, sizeof(VARIANT)), 0);
+  // A short, a LONG and a BYTE; either as a bool (any non-zero is VARIANT_TRUE) or as an error;
+  // float, double and date; 64-bit integers.
+  const std::pair<COleVariant, VARIANT> cases[] = {
+      {COleVariant(static_cast<short>(-5)), Holding(VT_I2, &VARIANT::iVal, -5)},
+      {COleVariant(static_cast<short>(3), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
+      {COleVariant(static_cast<short>(0), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_FALSE)},
+      {COleVariant(static_cast<LONG>(70000)), Holding(VT_I4, &VARIANT::lVal, 70000)},
+      {COleVariant(static_cast<LONG>(0x80004005), VT_ERROR), Holding(VT_ERROR, &VARIANT::scode, 0x80004005)},
+      {COleVariant(static_cast<LONG>(-2), VT_BOOL), Holding(VT_BOOL, &VARIANT::boolVal, VARIANT_TRUE)},
+      {COleVariant(static_cast<BYTE>(200)), Holding(VT_UI1, &VARIANT::bVal, 200)},
+      {COleVariant(2.5f), Holding(VT_R4, &VARIANT::fltVal, 2.5f)},
+      {COleVariant(-1.25), Holding(VT_R8, &VARIANT::dblVal, -1.25)},
+      {COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
+      {COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
+      {COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(cases[i].first.vt, cases[i].second.vt) << i;
+    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&cases[i].first), &cases[i].second, sizeof(VARIANT)), 0) << i;
   }
 }
 
@@ -76,38 +76,32 @@ TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
   EXPECT_EQ(copyOfNull.bstrVal, nullptr);
 }
 
-TEST(COleVariant, CopiesDuplicateAndMovesTransfer) {
+TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   COleVariant original(u"shared?");
   COleVariant copy(original);
   ASSERT_EQ(copy.vt, VT_BSTR);
   EXPECT_NE(copy.bstrVal, original.bstrVal) << "a copy owns its own BSTR";
   EXPECT_EQ(std::memcmp(copy.bstrVal, original.bstrVal, 16), 0);
-
   COleVariant assigned(static_cast<short>(1));
   assigned = original;
   EXPECT_NE(assigned.bstrVal, original.bstrVal);
   assigned = assigned;  // self-assignment keeps the value
   EXPECT_EQ(SysStringLen(assigned.bstrVal), 7u);
-
   const BSTR before = original.bstrVal;
   COleVariant moved(std::move(original));
   EXPECT_EQ(moved.bstrVal, before);
   EXPECT_EQ(original.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move): the moved-from state is defined
-
   COleVariant target(2.0);
   target = std::move(moved);
   EXPECT_EQ(target.bstrVal, before);
   EXPECT_EQ(moved.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move)
-}
-
-TEST(COleVariant, AttachAndDetachHandOverOwnership) {
+  // Attach takes the raw VARIANT's BSTR and empties it; Detach hands it back out.
   VARIANT raw = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"x")));
-  COleVariant holder(static_cast<LONG>(4));
-  holder.Attach(raw);
+  target.Attach(raw);
   EXPECT_EQ(raw.vt, VT_EMPTY);
-  EXPECT_EQ(holder.vt, VT_BSTR);
-  VARIANT out = holder.Detach();
-  EXPECT_EQ(holder.vt, VT_EMPTY);
+  EXPECT_EQ(target.vt, VT_BSTR);
+  VARIANT out = target.Detach();
+  EXPECT_EQ(target.vt, VT_EMPTY);
   EXPECT_EQ(out.vt, VT_BSTR);
   EXPECT_EQ(VariantClear(&out), S_OK);
   EXPECT_EQ(out.vt, VT_EMPTY);
@@ -132,28 +126,84 @@ TEST(VariantFunctions, CopyClearAndTheirFailures) {
 // Values held by their bits, by-reference and array forms copy bit for bit; a type code the
 // platform does not know fails both functions and leaves the destination as it was.
 TEST(VariantFunctions, CopyKnownTypeCodesBitForBit) {
-  const std::pair<unsigned, HRESULT> cases[] = {
-      {VT_I4, S_OK},
-      {VT_DECIMAL, S_OK},
-      {VT_I1, S_OK},
-      {VT_UINT, S_OK},
-      {VT_BYREF | VT_BSTR, S_OK},
-      {VT_ARRAY | VT_I4, S_OK},
-      {15, DISP_E_BADVARTYPE},
-      {24, DISP_E_BADVARTYPE},
-      {VT_VECTOR | VT_I4, DISP_E_BADVARTYPE},
-      {0x0FFF, DISP_E_BADVARTYPE},
-  };
-  for (const auto& [code, hr] : cases) {
-    SCOPED_TRACE(code);
-    VARIANT source = Holding(static_cast<VARTYPE>(code), &VARIANT::llVal, 0x0123456789ABCDEFLL);
-    source.wReserved1 = 0x1111;
-    VARIANT dest = Holding(VT_R8, &VARIANT::dblVal, 0.5);
-    const VARIANT before = dest;
-    EXPECT_EQ(VariantCopy(&dest, &source), hr);
-    EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0);
-    EXPECT_EQ(VariantClear(&source), hr);
+  const std::vector<unsigned> known = {VT_I4, VT_DECIMAL, VT_I1, VT_UINT, VT_BYREF | VT_BSTR, VT_ARRAY | VT_I4},
+                              unknown = {15, 24, VT_VECTOR | VT_I4, 0x0FFF};
+  for (const auto& [codes, hr] : {std::pair{known, S_OK}, std::pair{unknown, DISP_E_BADVARTYPE}}) {
+    for (const unsigned code : codes) {
+      SCOPED_TRACE(code);
+      VARIANT source = Holding(static_cast<VARTYPE>(code), &VARIANT::llVal, 0x0123456789ABCDEFLL);
+      source.wReserved1 = 0x1111;
+      VARIANT dest = Holding(VT_R8, &VARIANT::dblVal, 0.5);
+      const VARIANT before = dest;
+      EXPECT_EQ(VariantCopy(&dest, &source), hr);
+      EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0);
+      EXPECT_EQ(VariantClear(&source), hr);
+    }
   }
 }
 
+// Each allocating form: the prefix holds the byte length, the units and bytes counts follow
+// from it, and the text is followed by a whole zero unit (an odd length gets its own zero byte).
+TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
+  const char16_t withZero[] = {u'a', 0, u'b'};
+  struct Case {
+    const char* what;
+    BSTR b;
+    UINT bytes;
+    std::string content;  // the text and what must follow it, as bytes
+  };
+  const Case cases[] = {
+      {"a text", SysAllocString(W(u"abc")), 6, std::string("a\0b\0c\0\0\0", 8)},
+      {"an embedded zero", SysAllocStringLen(W(withZero), 3), 6, std::string("a\0\0\0b\0\0\0", 8)},
+      {"an odd byte length", SysAllocStringByteLen("abc", 3), 3, std::string("abc\0\0", 5)},
+      {"room only", SysAllocStringLen(nullptr, 5), 10, ""},
+      {"an empty text is a real BSTR", SysAllocString(W(u"")), 0, std::string(2, '\0')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NE(c.b, nullptr);
+    UINT prefix = 0;
+    std::memcpy(&prefix, reinterpret_cast<const char*>(c.b) - 4, 4);
+    EXPECT_EQ(prefix, c.bytes);
+    EXPECT_EQ(SysStringByteLen(c.b), c.bytes);
+    EXPECT_EQ(SysStringLen(c.b), c.bytes / 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(c.b), c.content.size()), c.content);
+    if (c.bytes % 2 == 0) {  // the zero unit, also after uninitialised room
+      EXPECT_EQ(c.b[c.bytes / 2], 0);
+    }
+    SysFreeString(c.b);
+  }
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  EXPECT_EQ(SysStringLen(nullptr), 0u);
+  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+  SysFreeString(nullptr);
+}
+
 }  // namespace
+
+TEST(CoCreateGuid, MakesDistinctVersionFourGuidsAndRefusesANullOne) {
+  std::set<std::string> seen;
+  int bitsSet[128] = {};
+  const int count = 20000;
+  for (int i = 0; i < count; ++i) {
+    GUID g{};
+    ASSERT_EQ(CoCreateGuid(&g), S_OK);
+    EXPECT_EQ(g.Data3 >> 12, 4u);
+    EXPECT_EQ(g.Data4[0] >> 6, 2u);
+    std::string bytes(sizeof g, '\0');
+    std::memcpy(bytes.data(), &g, sizeof g);
+    EXPECT_TRUE(seen.insert(bytes).second) << "repeated after " << i;
+    for (int bit = 0; bit < 128; ++bit) bitsSet[bit] += (static_cast<unsigned char>(bytes[bit / 8]) >> (bit % 8)) & 1;
+  }
+  // The 122 random bits are each set about half the time; the six fixed ones always or never.
+  int fixed = 0;
+  for (int bit = 0; bit < 128; ++bit) {
+    if (bitsSet[bit] == 0 || bitsSet[bit] == count) {
+      ++fixed;
+    } else {
+      EXPECT_NEAR(bitsSet[bit], count / 2, count / 20) << "bit " << bit;
+    }
+  }
+  EXPECT_EQ(fixed, 6);
+  EXPECT_EQ(CoCreateGuid(nullptr), E_INVALIDARG);
+}

@@ -40,23 +40,15 @@ TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
   EXPECT_EQ(b.GetDlgCtrlID(), 2);
   EXPECT_NE(b.GetStyle() & WS_CHILD, 0u);  // a window with a parent is always a child
   EXPECT_EQ(parent.GetStyle() & WS_CHILD, 0u);
-}
-
-TEST(WindowTree, FromHandleGivesTheAttachedObjectOrOneKeptForTheWindow) {
-  CWnd parent, child;
-  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
-  ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
-  EXPECT_EQ(CWnd::FromHandle(child.m_hWnd), &child);
-  EXPECT_EQ(parent.GetWindow(GW_CHILD), &child);
-  EXPECT_EQ(child.GetParent(), &parent);
+  // FromHandle gives the attached object; a second Create of one object fails.
+  EXPECT_EQ(CWnd::FromHandle(b.m_hWnd), &b);
+  EXPECT_EQ(parent.GetWindow(GW_CHILD), &c);
+  EXPECT_EQ(a.GetParent(), &parent);
   EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
   int local = 0;
   EXPECT_EQ(CWnd::FromHandle(reinterpret_cast<HWND>(&local)), nullptr);
-  // A second object for the same window is not attached; FromHandle keeps to the first.
-  CWnd again;
-  EXPECT_FALSE(child.Create(u"twice", 0, &parent));
-  EXPECT_TRUE(again.Create(u"grandchild", 0, &child));
-  EXPECT_EQ(CWnd::FromHandle(again.m_hWnd), &again);
+  EXPECT_FALSE(a.Create(u"twice", 0, &parent));
+  EXPECT_EQ(Children(p).size(), 3u);
 }
 
 TEST(WindowTree, EnableAndShowChangeOnlyTheWindowAndReportThePreviousState) {
@@ -161,8 +153,7 @@ TEST(WindowTree, SurvivesConcurrentUse) {
         CWnd child;
         ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent));
         child.EnableWindow(FALSE);
-        for (HWND w = GetWindow(parent.m_hWnd, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
-          IsWindowVisible(w);
+        for (HWND w : Children(parent.m_hWnd)) IsWindowVisible(w);
       }
     });
   }
