@@ -165,6 +165,25 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
 constexpr std::size_t kUnits = 32;
 constexpr std::size_t kUnitRoom = 128;
 
+// The kUnits units at s to out when none is from U+0800 up (so none is a surrogate): the bytes
+// written, or 0. ASCII goes by one narrowing store; the rest by the two-byte compress of
+// EncodeBlock, with none of the surrogate checks.
+inline std::size_t LatinBlock(const WCHAR* s, unsigned char* out) noexcept {
+  const __m512i v = _mm512_loadu_si512(s);
+  const std::uint32_t multi = _mm512_cmpgt_epu16_mask(v, Set16(0x7F));
+  if (multi == 0) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
+    return kUnits;
+  }
+  if (_mm512_cmpgt_epu16_mask(v, Set16(0x7FF)) != 0) return 0;
+  const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(v, 6), Set16(0xC0));
+  const __m512i trail = _mm512_or_si512(_mm512_and_si512(v, Set16(0x3F)), Set16(0x80));
+  const __m512i words = _mm512_mask_mov_epi16(v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));
+  const std::uint64_t keep = 0x5555555555555555ull | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
+  _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, words));
+  return kUnits + Ones(multi);
+}
+
 struct Units {
   __m512i v;  // the units, lone surrogates replaced when not strict
   std::uint32_t stops;
@@ -185,7 +204,7 @@ inline Units ClassifyUnits(const WCHAR* block, bool strict) noexcept {
   const std::uint32_t edge = high & 0x80000000u;
   const std::uint32_t lone = (high | low) & ~(u.pairs | u.seconds | edge);
   u.stops = edge | (strict ? lone : 0);
-  if (!strict && lone != 0) u.v = _mm512_mask_mov_epi16(u.v, lone, Set16(0xFFFD));
+  u.v = _mm512_mask_mov_epi16(u.v, strict ? 0 : lone, Set16(0xFFFD));  // no branch: lone ones are rare
   u.multi = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7F));
   u.wide = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7FF));
   return u;
@@ -211,11 +230,10 @@ inline __m512i Widen(__m512i v, unsigned half) noexcept {
 inline void EncodeBlock(const Units& u, std::uint32_t lanes, unsigned char* out) noexcept {
   const std::uint32_t multi = u.multi & lanes;
   const std::uint32_t wide = u.wide & lanes;
-  if (multi == 0) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, u.v));
-    return;
-  }
-  if (wide == 0) {  // one or two bytes: the lead in a lane's low byte, its trail in the high one
+  if (wide == 0) {
+    // One or two bytes: the lead in a lane's low byte, its trail in the high one. ASCII blocks
+    // take this way too: a branch between the two would fail to be predicted on prose with an
+    // accented letter every few words.
     const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(u.v, 6), Set16(0xC0));
     const __m512i trail = _mm512_or_si512(_mm512_and_si512(u.v, Set16(0x3F)), Set16(0x80));
     const __m512i words = _mm512_mask_mov_epi16(u.v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));
