@@ -165,20 +165,43 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
 constexpr std::size_t kUnits = 32;
 constexpr std::size_t kUnitRoom = 128;
 
-// The kUnits units at s to out when none is from U+0800 up (so none is a surrogate): the bytes
-// written, or 0. ASCII goes by one narrowing store; the rest by the two-byte compress of
-// EncodeBlock, with none of the surrogate checks.
-inline std::size_t LatinBlock(const WCHAR* s, unsigned char* out) noexcept {
+// The kUnits units at s to out when each makes at most two bytes in its own lane: the bytes
+// written, or 0 for a block that needs EncodeBlock (a unit of three bytes, a lone surrogate, a
+// first unit in the last lane). ASCII goes by one narrowing store. Otherwise every lane keeps
+// one byte or two and one compress writes them: a surrogate pair's four bytes are the first
+// two in its first unit's lane and the last two in its second's, as in chat text, where nearly
+// every block holds an emoji among ASCII.
+inline std::size_t ShortBlock(const WCHAR* s, unsigned char* out) noexcept {
   const __m512i v = _mm512_loadu_si512(s);
   const std::uint32_t multi = _mm512_cmpgt_epu16_mask(v, Set16(0x7F));
   if (multi == 0) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
     return kUnits;
   }
-  if (_mm512_cmpgt_epu16_mask(v, Set16(0x7FF)) != 0) return 0;
   const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(v, 6), Set16(0xC0));
-  const __m512i trail = _mm512_or_si512(_mm512_and_si512(v, Set16(0x3F)), Set16(0x80));
-  const __m512i words = _mm512_mask_mov_epi16(v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));
+  const __m512i low6 = _mm512_or_si512(_mm512_and_si512(v, Set16(0x3F)), Set16(0x80));
+  __m512i words = _mm512_mask_mov_epi16(v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(low6, 8)));
+  if (const std::uint32_t wide = _mm512_cmpgt_epu16_mask(v, Set16(0x7FF)); wide != 0) {
+    const __m512i top = _mm512_and_si512(v, Set16(0xFC00));
+    const std::uint32_t first = _mm512_cmpeq_epi16_mask(top, Set16(0xD800));
+    const std::uint32_t second = _mm512_cmpeq_epi16_mask(top, Set16(0xDC00));
+    // Only pairs, each whole in the block (a first unit in lane 31 makes the shift differ).
+    if (wide != (first | second) || (std::uint64_t{first} << 1) != second) return 0;
+    // With t = (first & 0x3FF) + 0x40, the code point >> 10: F0 | t >> 8, 80 | (t >> 2) & 3F;
+    // then 80 | (first & 3) << 4 | (second >> 6) & 0F, 80 | second & 3F.
+    const __m512i t = _mm512_add_epi16(_mm512_and_si512(v, Set16(0x3FF)), Set16(0x40));
+    const __m512i one = _mm512_or_si512(
+        _mm512_or_si512(_mm512_srli_epi16(t, 8), Set16(0xF0)),
+        _mm512_slli_epi16(_mm512_or_si512(_mm512_and_si512(_mm512_srli_epi16(t, 2), Set16(0x3F)), Set16(0x80)), 8));
+    const __m512i previous =
+        _mm512_permutexvar_epi16(_mm512_set_epi16(30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                                                  13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0),
+                                 v);
+    const __m512i two = _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(previous, Set16(0x3)), 4),
+                                                        _mm512_and_si512(_mm512_srli_epi16(v, 6), Set16(0x0F))),
+                                        _mm512_or_si512(Set16(0x80), _mm512_slli_epi16(low6, 8)));
+    words = _mm512_mask_mov_epi16(_mm512_mask_mov_epi16(words, first, one), second, two);
+  }
   const std::uint64_t keep = 0x5555555555555555ull | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
   _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, words));
   return kUnits + Ones(multi);
