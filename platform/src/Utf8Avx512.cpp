@@ -41,6 +41,14 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
   c.leads = _mm512_cmpgt_epi8_mask(v, _mm512_set1_epi8(-65));  // not 0x80..0xBF
   c.three = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0)));
   c.four = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xF0)));
+  const std::uint64_t twoLeads = c.leads & ~c.ascii;
+  if (c.three == 0 && (twoLeads & ~static_cast<std::uint64_t>(
+                                      _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2))))) == 0) {
+    // Only ASCII and leads C2..DF, as in most European text: well-formed when the continuations
+    // are exactly the bytes after the leads (a lead in the last byte continues in the next chunk).
+    c.errors = ~c.leads ^ (twoLeads << 1);
+    return;
+  }
   // The 128-bit lanes moved up by one, a zero lane first: the chunk starts a character.
   const __m512i before = _mm512_maskz_permutexvar_epi64(0xFC, _mm512_set_epi64(5, 4, 3, 2, 1, 0, 0, 0), v);
   const __m512i prev1 = _mm512_alignr_epi8(v, before, 15);
