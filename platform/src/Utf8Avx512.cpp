@@ -186,15 +186,17 @@ inline std::size_t ShortBlock(const WCHAR* s, unsigned char* out) noexcept {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
     return kUnits;
   }
+  const std::uint32_t wide = _mm512_cmpgt_epu16_mask(v, Set16(0x7FF));
+  const __m512i top = _mm512_and_si512(v, Set16(0xFC00));
+  const std::uint32_t first = _mm512_cmpeq_epi16_mask(top, Set16(0xD800));
+  const std::uint32_t second = _mm512_cmpeq_epi16_mask(top, Set16(0xDC00));
+  // Only pairs, each whole in the block (a first unit in lane 31 makes the shift differ): a
+  // block that fails, as every block of CJK text does, fails before any other work.
+  if (wide != (first | second) || (std::uint64_t{first} << 1) != second) return 0;
   const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(v, 6), Set16(0xC0));
   const __m512i low6 = _mm512_or_si512(_mm512_and_si512(v, Set16(0x3F)), Set16(0x80));
   __m512i words = _mm512_mask_mov_epi16(v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(low6, 8)));
-  if (const std::uint32_t wide = _mm512_cmpgt_epu16_mask(v, Set16(0x7FF)); wide != 0) {
-    const __m512i top = _mm512_and_si512(v, Set16(0xFC00));
-    const std::uint32_t first = _mm512_cmpeq_epi16_mask(top, Set16(0xD800));
-    const std::uint32_t second = _mm512_cmpeq_epi16_mask(top, Set16(0xDC00));
-    // Only pairs, each whole in the block (a first unit in lane 31 makes the shift differ).
-    if (wide != (first | second) || (std::uint64_t{first} << 1) != second) return 0;
+  if (wide != 0) {
     // With t = (first & 0x3FF) + 0x40, the code point >> 10: F0 | t >> 8, 80 | (t >> 2) & 3F;
     // then 80 | (first & 3) << 4 | (second >> 6) & 0F, 80 | second & 3F.
     const __m512i t = _mm512_add_epi16(_mm512_and_si512(v, Set16(0x3FF)), Set16(0x40));
