@@ -1,11 +1,12 @@
-// The conversions that hand back a new array (or a CString) sized by a measuring call:
-// ANSIToUnicode1, ANSIToUnicode2 and both forms of UnicodeToANSI.
+// The conversions that hand back a new array (or a CString): ANSIToUnicode1, ANSIToUnicode2 and
+// both forms of UnicodeToANSI.
 //
-// The arrays are n + 1 elements, n being the measured count with its terminator, and every
-// element that the conversion does not write is 0. Only those elements are cleared, so a long
-// text is not written twice.
+// The arrays are n + 1 elements, n being the count with its terminator (so two zeros end the
+// text), and every element that the conversion does not write is 0. Only those elements are
+// cleared, so a long text is not written twice.
 #include <climits>
 #include <cstring>
+#include <memory>
 
 #include <Utility/Utility.h>
 
@@ -20,14 +21,45 @@ void ClearTail(T* array, int written, int size) {
   std::memset(array + from, 0, static_cast<std::size_t>(size - from) * sizeof(T));
 }
 
+// The UTF-8 of text, read once: converted piece by piece into a block on the stack and, for
+// longer text, into heap pieces that double in size, which are joined into the result once the
+// text has ended. Measuring first would read the text three times (lstrlenW, a measuring call,
+// the conversion), and the length scan, which may read only one unit at a time, is the slowest
+// of the three; here the codec runs it beside the encoding.
 char* NarrowCopy(const WCHAR* text) {
-  // The text is measured once, and both calls get its length with the terminator.
-  const int units = text == nullptr ? 0 : lstrlenW(text);
-  const int length = units == INT_MAX ? -1 : units + 1;
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  char* result = utility::encoding::NewArray<char>(static_cast<std::size_t>(n) + 1);
-  const int written = n > 0 ? WideCharToMultiByte(CP_ACP, 0, text, length, result, n, nullptr, nullptr) : 0;
-  ClearTail(result, written, n + 1);
+  // No text converts to nothing (a failed measuring call): one zero.
+  if (text == nullptr) return utility::encoding::NewZeroedArray<char>(1);
+  constexpr std::size_t kFirst = 4096;
+  char first[kFirst];
+  auto piece = utility::platform::Utf16zToUtf8(text, first, kFirst);
+  if (piece.done) {
+    char* result = utility::encoding::NewArray<char>(piece.written + 2);
+    std::memcpy(result, first, piece.written);
+    result[piece.written] = result[piece.written + 1] = 0;
+    return result;
+  }
+  std::unique_ptr<char[]> more[48];  // pieces of 16 KiB << k: far more than any text needs
+  std::size_t sizes[48];
+  const std::size_t firstSize = piece.written;
+  std::size_t count = 0, read = piece.read, total = piece.written;
+  while (!piece.done) {
+    const std::size_t cap = std::size_t{4 * kFirst} << count;
+    more[count].reset(utility::encoding::NewArray<char>(cap));
+    piece = utility::platform::Utf16zToUtf8(text + read, more[count].get(), cap);
+    sizes[count++] = piece.written;
+    read += piece.read;
+    total += piece.written;
+  }
+  // As the measuring call counted: a result of INT_MAX bytes or more is refused, as no text.
+  if (total >= static_cast<std::size_t>(INT_MAX)) return utility::encoding::NewZeroedArray<char>(1);
+  char* result = utility::encoding::NewArray<char>(total + 2);
+  std::memcpy(result, first, firstSize);
+  std::size_t at = firstSize;
+  for (std::size_t k = 0; k < count; ++k) {
+    std::memcpy(result + at, more[k].get(), sizes[k]);
+    at += sizes[k];
+  }
+  result[total] = result[total + 1] = 0;
   return result;
 }
 

@@ -71,6 +71,12 @@ int lstrlenW(const WCHAR* text) noexcept {
   return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
+utility::platform::Utf8Piece utility::platform::Utf16zToUtf8(const WCHAR* text, char* dst, std::size_t cap) noexcept {
+  std::size_t read = 0;
+  const auto r = utility::platform::codepage::Utf16zToUtf8(text, dst, cap, read);
+  return {read, r.count, r.error == 0};
+}
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLength, WCHAR* dst,
                         int dstCapacity) noexcept {
   if (src == nullptr || srcLength == 0 || srcLength < -1 || dstCapacity < 0 || (dst == nullptr && dstCapacity != 0)) {

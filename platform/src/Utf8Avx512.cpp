@@ -41,6 +41,14 @@ inline void Classify(const unsigned char* p, Chunk& c) noexcept {
   c.leads = _mm512_cmpgt_epi8_mask(v, _mm512_set1_epi8(-65));  // not 0x80..0xBF
   c.three = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0)));
   c.four = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xF0)));
+  const std::uint64_t twoLeads = c.leads & ~c.ascii;
+  if (c.three == 0 && (twoLeads & ~static_cast<std::uint64_t>(
+                                      _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2))))) == 0) {
+    // Only ASCII and leads C2..DF, as in most European text: well-formed when the continuations
+    // are exactly the bytes after the leads (a lead in the last byte continues in the next chunk).
+    c.errors = ~c.leads ^ (twoLeads << 1);
+    return;
+  }
   // The 128-bit lanes moved up by one, a zero lane first: the chunk starts a character.
   const __m512i before = _mm512_maskz_permutexvar_epi64(0xFC, _mm512_set_epi64(5, 4, 3, 2, 1, 0, 0, 0), v);
   const __m512i prev1 = _mm512_alignr_epi8(v, before, 15);
@@ -165,6 +173,50 @@ inline std::size_t WideAscii(const WCHAR* s, std::size_t n, unsigned char* out) 
 constexpr std::size_t kUnits = 32;
 constexpr std::size_t kUnitRoom = 128;
 
+// The kUnits units at s to out when each makes at most two bytes in its own lane: the bytes
+// written, or 0 for a block that needs EncodeBlock (a unit of three bytes, a lone surrogate, a
+// first unit in the last lane). ASCII goes by one narrowing store. Otherwise every lane keeps
+// one byte or two and one compress writes them: a surrogate pair's four bytes are the first
+// two in its first unit's lane and the last two in its second's, as in chat text, where nearly
+// every block holds an emoji among ASCII.
+inline std::size_t ShortBlock(const WCHAR* s, unsigned char* out) noexcept {
+  const __m512i v = _mm512_loadu_si512(s);
+  const std::uint32_t multi = _mm512_cmpgt_epu16_mask(v, Set16(0x7F));
+  if (multi == 0) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
+    return kUnits;
+  }
+  const std::uint32_t wide = _mm512_cmpgt_epu16_mask(v, Set16(0x7FF));
+  const __m512i top = _mm512_and_si512(v, Set16(0xFC00));
+  const std::uint32_t first = _mm512_cmpeq_epi16_mask(top, Set16(0xD800));
+  const std::uint32_t second = _mm512_cmpeq_epi16_mask(top, Set16(0xDC00));
+  // Only pairs, each whole in the block (a first unit in lane 31 makes the shift differ): a
+  // block that fails, as every block of CJK text does, fails before any other work.
+  if (wide != (first | second) || (std::uint64_t{first} << 1) != second) return 0;
+  const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(v, 6), Set16(0xC0));
+  const __m512i low6 = _mm512_or_si512(_mm512_and_si512(v, Set16(0x3F)), Set16(0x80));
+  __m512i words = _mm512_mask_mov_epi16(v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(low6, 8)));
+  if (wide != 0) {
+    // With t = (first & 0x3FF) + 0x40, the code point >> 10: F0 | t >> 8, 80 | (t >> 2) & 3F;
+    // then 80 | (first & 3) << 4 | (second >> 6) & 0F, 80 | second & 3F.
+    const __m512i t = _mm512_add_epi16(_mm512_and_si512(v, Set16(0x3FF)), Set16(0x40));
+    const __m512i one = _mm512_or_si512(
+        _mm512_or_si512(_mm512_srli_epi16(t, 8), Set16(0xF0)),
+        _mm512_slli_epi16(_mm512_or_si512(_mm512_and_si512(_mm512_srli_epi16(t, 2), Set16(0x3F)), Set16(0x80)), 8));
+    const __m512i previous =
+        _mm512_permutexvar_epi16(_mm512_set_epi16(30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                                                  13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0),
+                                 v);
+    const __m512i two = _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(previous, Set16(0x3)), 4),
+                                                        _mm512_and_si512(_mm512_srli_epi16(v, 6), Set16(0x0F))),
+                                        _mm512_or_si512(Set16(0x80), _mm512_slli_epi16(low6, 8)));
+    words = _mm512_mask_mov_epi16(_mm512_mask_mov_epi16(words, first, one), second, two);
+  }
+  const std::uint64_t keep = 0x5555555555555555ull | _pdep_u64(multi, 0xAAAAAAAAAAAAAAAAull);
+  _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, words));
+  return kUnits + Ones(multi);
+}
+
 struct Units {
   __m512i v;  // the units, lone surrogates replaced when not strict
   std::uint32_t stops;
@@ -185,7 +237,7 @@ inline Units ClassifyUnits(const WCHAR* block, bool strict) noexcept {
   const std::uint32_t edge = high & 0x80000000u;
   const std::uint32_t lone = (high | low) & ~(u.pairs | u.seconds | edge);
   u.stops = edge | (strict ? lone : 0);
-  if (!strict && lone != 0) u.v = _mm512_mask_mov_epi16(u.v, lone, Set16(0xFFFD));
+  u.v = _mm512_mask_mov_epi16(u.v, strict ? 0 : lone, Set16(0xFFFD));  // no branch: lone ones are rare
   u.multi = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7F));
   u.wide = _mm512_cmpgt_epu16_mask(u.v, Set16(0x7FF));
   return u;
@@ -211,11 +263,10 @@ inline __m512i Widen(__m512i v, unsigned half) noexcept {
 inline void EncodeBlock(const Units& u, std::uint32_t lanes, unsigned char* out) noexcept {
   const std::uint32_t multi = u.multi & lanes;
   const std::uint32_t wide = u.wide & lanes;
-  if (multi == 0) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, u.v));
-    return;
-  }
-  if (wide == 0) {  // one or two bytes: the lead in a lane's low byte, its trail in the high one
+  if (wide == 0) {
+    // One or two bytes: the lead in a lane's low byte, its trail in the high one. ASCII blocks
+    // take this way too: a branch between the two would fail to be predicted on prose with an
+    // accented letter every few words.
     const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(u.v, 6), Set16(0xC0));
     const __m512i trail = _mm512_or_si512(_mm512_and_si512(u.v, Set16(0x3F)), Set16(0x80));
     const __m512i words = _mm512_mask_mov_epi16(u.v, multi, _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8)));

@@ -5,6 +5,10 @@
 // afterwards, so it is a constant rather than a setting.
 #include "Utf8Kernels.h"
 
+#include <cstdint>
+
+#include <Utility/Platform/Error.h>
+
 #include "Utf8KernelEntries.h"
 
 namespace utility::platform::codepage {
@@ -58,6 +62,88 @@ Result Utf16ToUtf8(Utf8Kernel kernel, const WCHAR* src, std::size_t n, char* dst
     default:
       return baseline::Encode(src, n, dst, cap, strict);
   }
+}
+
+namespace {
+
+constexpr std::size_t kScanStep = 256;  // units scanned before each call of the kernel
+
+inline bool IsFirstOfPair(WCHAR u) noexcept { return u >= 0xD800 && u <= 0xDBFF; }
+
+// One character at src[0], when less room is left than its units could need: 0 at the
+// terminator or when it does not fit, else the units read. src[1] is read only after a first
+// unit of a pair, which is not the terminator.
+std::size_t OneCharacter(const WCHAR* src, char* dst, std::size_t room, std::size_t& written) noexcept {
+  const WCHAR u = src[0];
+  if (u == 0) return 0;
+  std::uint32_t cp = u;
+  std::size_t used = 1;
+  if (IsFirstOfPair(u) && src[1] >= 0xDC00 && src[1] <= 0xDFFF) {
+    cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) + (src[1] - 0xDC00u);
+    used = 2;
+  } else if (u >= 0xD800 && u <= 0xDFFF) {
+    cp = 0xFFFD;
+  }
+  const std::size_t bytes = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+  if (bytes > room) return 0;
+  // The shared encoder writes it: a length known to be in bounds.
+  written = Utf16ToUtf8(Utf8Kernel::Baseline, src, used, dst, room, false).count;
+  return used;
+}
+
+}  // namespace
+
+Result Utf16zToUtf8(Utf8Kernel kernel, const WCHAR* src, char* dst, std::size_t cap, std::size_t& read) noexcept {
+  std::size_t i = 0, o = 0;
+  Result first{0, ERROR_INSUFFICIENT_BUFFER};
+  switch (kernel) {
+#if defined(UTILITY_UTF8_X86_KERNELS)
+    case Utf8Kernel::Avx2:
+      first = avx2::EncodeUntilZero(src, dst, cap, i);
+      break;
+    case Utf8Kernel::Avx512:
+      first = avx512::EncodeUntilZero(src, dst, cap, i);
+      break;
+#endif
+    default:
+      break;
+  }
+  o = first.count;
+  if (first.error == 0) {
+    read = i;
+    return first;
+  }
+  // Elsewhere, and where a vector kernel stopped: a stretch as long as the room surely holds
+  // (three bytes a unit), scanned, then converted with its length known.
+  for (;;) {
+    std::size_t budget = (cap - o) / 3;
+    if (budget > kScanStep) budget = kScanStep;
+    std::size_t k = 0;
+    while (k < budget && src[i + k] != 0) ++k;
+    const bool ended = k < budget;
+    if (!ended && k != 0 && IsFirstOfPair(src[i + k - 1])) --k;  // its partner is not scanned yet
+    if (k == 0 && !ended) {
+      std::size_t written = 0;
+      const std::size_t used = OneCharacter(src + i, dst + o, cap - o, written);
+      if (used == 0) {
+        read = i;
+        return {o, src[i] == 0 ? DWORD{0} : DWORD{ERROR_INSUFFICIENT_BUFFER}};
+      }
+      i += used;
+      o += written;
+      continue;
+    }
+    o += Utf16ToUtf8(kernel, src + i, k, dst + o, cap - o, false).count;
+    i += k;
+    if (ended) {
+      read = i;
+      return {o, 0};
+    }
+  }
+}
+
+Result Utf16zToUtf8(const WCHAR* src, char* dst, std::size_t cap, std::size_t& read) noexcept {
+  return Utf16zToUtf8(BestUtf8Kernel(), src, dst, cap, read);
 }
 
 Result Utf8ToUtf16(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept {

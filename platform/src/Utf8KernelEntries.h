@@ -24,11 +24,15 @@ Result DecodeSome(const unsigned char* src, std::size_t n, std::size_t until, WC
 namespace avx2 {
 Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+// Utf16zToUtf8 of Utf8Kernels.h as far as the kernel's blocks go: it may stop early, with
+// ERROR_INSUFFICIENT_BUFFER, when the output's last bytes are near (read: the units encoded).
+Result EncodeUntilZero(const WCHAR* src, char* dst, std::size_t cap, std::size_t& read) noexcept;
 }  // namespace avx2
 
 namespace avx512 {
 Result Decode(const unsigned char* src, std::size_t n, WCHAR* dst, std::size_t cap, bool strict) noexcept;
 Result Encode(const WCHAR* src, std::size_t n, char* dst, std::size_t cap, bool strict) noexcept;
+Result EncodeUntilZero(const WCHAR* src, char* dst, std::size_t cap, std::size_t& read) noexcept;
 }  // namespace avx512
 
 }  // namespace utility::platform::codepage

@@ -36,4 +36,7 @@ Result Utf8ToUtf16(Utf8Kernel kernel, const unsigned char* src, std::size_t n, W
 Result Utf16ToUtf8(Utf8Kernel kernel, const WCHAR* src, std::size_t n, char* dst, std::size_t cap,
                    bool strict) noexcept;
 
+// Utf16zToUtf8 of CodePageBackend.h through one kernel, which must run here.
+Result Utf16zToUtf8(Utf8Kernel kernel, const WCHAR* src, char* dst, std::size_t cap, std::size_t& read) noexcept;
+
 }  // namespace utility::platform::codepage

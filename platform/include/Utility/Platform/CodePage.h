@@ -60,3 +60,26 @@ UTILITY_PLATFORM_API int MultiByteToWideChar(UINT codePage, DWORD flags, const c
 //   int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
 UTILITY_PLATFORM_API int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcLength, char* dst,
                                              int dstCapacity, const char* defaultChar, BOOL* usedDefaultChar) noexcept;
+
+namespace utility::platform {
+
+// Utf16zToUtf8()
+//
+// The UTF-8 of zero-terminated text into dst[0..cap), as WideCharToMultiByte with CP_UTF8 and
+// flags 0 gives it (a lone surrogate as U+FFFD), the text read once and never past its
+// terminator, which is not written. done: that was the whole text; otherwise the rest did not
+// fit, and a call on text + read continues it (read is 0 only when cap cannot hold the next
+// character). Converting piece by piece this way reads the text once, where measuring first
+// (lstrlenW, then a measuring call) reads it three times.
+//
+// Example:
+//   char buffer[256];
+//   Utf8Piece p = Utf16zToUtf8(text, buffer, sizeof buffer);   // p.done, p.written == 3 for u"abc"
+struct Utf8Piece {
+  std::size_t read;     // units encoded
+  std::size_t written;  // bytes written
+  bool done;
+};
+UTILITY_PLATFORM_API Utf8Piece Utf16zToUtf8(const WCHAR* text, char* dst, std::size_t cap) noexcept;
+
+}  // namespace utility::platform
