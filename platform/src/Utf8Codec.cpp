@@ -5,8 +5,6 @@
 // afterwards, so it is a constant rather than a setting.
 #include "Utf8Kernels.h"
 
-#include <cstdint>
-
 #include <Utility/Platform/Error.h>
 
 #include "Utf8KernelEntries.h"
@@ -72,22 +70,13 @@ inline bool IsFirstOfPair(WCHAR u) noexcept { return u >= 0xD800 && u <= 0xDBFF;
 
 // One character at src[0], when less room is left than its units could need: 0 at the
 // terminator or when it does not fit, else the units read. src[1] is read only after a first
-// unit of a pair, which is not the terminator.
+// unit of a pair, which is not the terminator. The shared encoder decides what fits.
 std::size_t OneCharacter(const WCHAR* src, char* dst, std::size_t room, std::size_t& written) noexcept {
-  const WCHAR u = src[0];
-  if (u == 0) return 0;
-  std::uint32_t cp = u;
-  std::size_t used = 1;
-  if (IsFirstOfPair(u) && src[1] >= 0xDC00 && src[1] <= 0xDFFF) {
-    cp = 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) + (src[1] - 0xDC00u);
-    used = 2;
-  } else if (u >= 0xD800 && u <= 0xDFFF) {
-    cp = 0xFFFD;
-  }
-  const std::size_t bytes = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-  if (bytes > room) return 0;
-  // The shared encoder writes it: a length known to be in bounds.
-  written = Utf16ToUtf8(Utf8Kernel::Baseline, src, used, dst, room, false).count;
+  if (src[0] == 0) return 0;
+  const std::size_t used = IsFirstOfPair(src[0]) && src[1] >= 0xDC00 && src[1] <= 0xDFFF ? 2 : 1;
+  const Result r = Utf16ToUtf8(Utf8Kernel::Baseline, src, used, dst, room, false);
+  if (r.error != 0) return 0;
+  written = r.count;
   return used;
 }
 
