@@ -134,8 +134,9 @@ TEST(ReNameFolder, RenamesInPlaceOrAnswersZeroAndChangesNothing) {
     CString to;
   };
   // What the shell's rename refuses is the platform's (SHFileOperationW in FileSystem_test.cpp).
-  for (const Case& c : {Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
-                        Case{"empty source", CString(), dir.Windows("x")}}) {
+  for (const Case& c :
+       {Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
+        Case{"empty source", CString(), dir.Windows("x")}, Case{"empty target", dir.Windows("src"), CString()}}) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(CUtility::ReNameFolder(c.from, c.to), 0);
   }

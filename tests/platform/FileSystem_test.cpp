@@ -432,6 +432,8 @@ TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
     EXPECT_EQ(Native(library), c.native);
   }
   EXPECT_EQ(utility::platform::NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
+  // A name's native length: a lone surrogate takes three bytes, a pair four, an escape one.
+  EXPECT_EQ(utility::platform::GetNativeNameLength(Units({0xD800, u'x', 0xD83D, 0xDE00, 0xDCFF}), 5), 9u);
   // The native length of a path counts the bytes of its lexically resolved native form.
   EXPECT_EQ(utility::platform::GetNativePathLength(CString(u"\\tmp\\.\\x\\..\\y\\\u4e2d\xDCFF")), 11u);
 }
