@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "faults/LibcFaults.h"
-#include "faults/Sweep.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -18,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using faults::Fault;
-using faults::LibcFaultScope;
 using utility::testsupport::ReadBytes;
 using utility::testsupport::TempDir;
 
@@ -36,7 +34,7 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
   for (std::string& chunk : chunks) {
     for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(chunk[i] + i % 61);
   }
-  for (Fault fault : faults::kEveryFault) {
+  for (Fault fault : faults::kEveryFileFault) {
     SCOPED_TRACE(faults::Name(fault));
     TempDir dir;
     const CString name = dir.Windows("data.bin");
@@ -47,7 +45,7 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
       {
         CFile file;
         EXPECT_TRUE(file.Open(name, CFile::modeCreate | CFile::modeWrite));
-        LibcFaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite | faults::kSync), n, fault);
+        faults::FaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite | faults::kSync), n, fault);
         try {
           for (const std::string& chunk : chunks) {
             failing = chunk;
@@ -85,7 +83,7 @@ TEST(RenameUnderFaults, FailedRenamesLeaveTheSourceAndInterruptedOnesAreRetried)
       fs::remove(dir.path() / "to");
       utility::testsupport::WriteBytes(dir.path() / "from", "kept");
       LONG code = ERROR_SUCCESS;
-      LibcFaultScope scope(dir.path(), faults::kRename, n, fault);
+      faults::FaultScope scope(dir.path(), faults::kRename, n, fault);
       try {
         CFile::Rename(dir.Windows("from"), dir.Windows("to"));
       } catch (const CFileException& e) {
@@ -109,7 +107,7 @@ TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsM
       TempDir dir;
       const int points = faults::Sweep([&](int n) {
         fs::remove_all(dir.path() / "a");
-        LibcFaultScope scope(dir.path(), faults::kMkdir, n, fault);
+        faults::FaultScope scope(dir.path(), faults::kMkdir, n, fault);
         const int result = ex ? CUtility::CreateAllDirectoriesEx((dir.path() / "a/b/c/d/file.txt").string().c_str())
                               : CUtility::CreateAllDirectories(dir.Windows("a\\b\\c\\d"));
         const bool mustSucceed = !scope.Fired() || ExpectedCode(fault) == ERROR_SUCCESS;

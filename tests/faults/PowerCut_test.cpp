@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "faults/Hives.h"
-#include "faults/Sweep.h"
-#include "faults/VfsShim.h"
+#include "faults/LibcFaults.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -23,11 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 using faults::AfterCut;
 using faults::Bytes;
+using faults::Fault;
 using faults::LoadHive;
 using faults::ReadValues;
 using faults::Values;
-using faults::VfsFault;
-using faults::VfsFaultScope;
 using faults::W;
 using utility::testsupport::TempDir;
 
@@ -83,8 +81,8 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
       bool fired = false;
       {
         // When nothing unsynced survives, a cut before a write ends like a cut at the next sync.
-        const unsigned armed = mode == AfterCut::kLoseUnsynced ? faults::kVfsSync : faults::kEveryVfsCall;
-        VfsFaultScope scope(run, armed, n, VfsFault::kPowerCut);
+        const unsigned armed = mode == AfterCut::kLoseUnsynced ? faults::kStoreSync : faults::kEveryStoreCall;
+        faults::FaultScope scope(run, armed, n, Fault::kPowerCut);
         HKEY root = nullptr, key = nullptr;
         EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
         LONG rc = RegCreateKeyExW(root, W(kKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);

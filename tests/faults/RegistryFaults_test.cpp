@@ -14,8 +14,6 @@
 
 #include "faults/Hives.h"
 #include "faults/LibcFaults.h"
-#include "faults/Sweep.h"
-#include "faults/VfsShim.h"
 #include "support/LoadedHive.h"
 #include "support/TempDir.h"
 
@@ -23,16 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using faults::Bytes;
+using faults::Fault;
 using faults::LoadHive;
 using faults::ReadValues;
 using faults::Values;
-using faults::VfsFault;
 using faults::W;
 using utility::testsupport::TempDir;
 
-constexpr VfsFault kStoreFaults[] = {VfsFault::kFull, VfsFault::kIoError, VfsFault::kShortWrite};
-
-LONG ExpectedCode(VfsFault fault) { return fault == VfsFault::kIoError ? ERROR_REGISTRY_IO_FAILED : ERROR_DISK_FULL; }
+// SQLite reports a failed sync or truncation as an I/O failure whatever the cause; only a write
+// that finds no space is a full disk.
+LONG ExpectedCode(Fault fault, unsigned call) {
+  return fault == Fault::kIoError || call != faults::kStoreWrite ? ERROR_REGISTRY_IO_FAILED : ERROR_DISK_FULL;
+}
 
 // What every hive of these tests holds before the call under test: Software\Kept, which no call
 // touches, and Software\Target, which the calls change.
@@ -100,7 +100,7 @@ TEST(RegistryUnderStoreFaults, EveryFailedWriteIsReportedAndChangesNothing) {
     ASSERT_EQ(RegCloseKey(root), ERROR_SUCCESS);  // the last handle: the log is folded into the file
   }
   for (const Operation& op : Operations()) {
-    for (VfsFault fault : kStoreFaults) {
+    for (Fault fault : faults::kEveryStoreFault) {
       SCOPED_TRACE(std::string(op.what) + ", " + faults::Name(fault));
       const bool creates = op.after == kTarget;  // only the creation leaves the target as it was
       const int points = faults::Sweep([&](int n) {
@@ -109,13 +109,13 @@ TEST(RegistryUnderStoreFaults, EveryFailedWriteIsReportedAndChangesNothing) {
         EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
         EXPECT_EQ(RegOpenKeyExW(root, W(u"Software\\Target"), 0, KEY_ALL_ACCESS, &target), ERROR_SUCCESS);
         LONG rc = ERROR_SUCCESS;
-        bool fired = false;
+        unsigned fired = 0;
         {
-          faults::VfsFaultScope scope(file.parent_path(), faults::VfsCallsFor(fault, faults::kEveryVfsCall), n, fault);
+          faults::FaultScope scope(file.parent_path(), faults::CallsFor(fault, faults::kEveryStoreCall), n, fault);
           rc = op.run(root, target);
           fired = scope.Fired();
         }
-        EXPECT_EQ(rc, fired ? ExpectedCode(fault) : ERROR_SUCCESS) << "a failed commit must be reported";
+        EXPECT_EQ(rc, fired != 0 ? ExpectedCode(fault, fired) : ERROR_SUCCESS) << "a failed commit must be reported";
         const bool done = rc == ERROR_SUCCESS;
         ExpectHive(root, done ? op.after : kTarget, done && creates);
         // The hive takes writes again once the fault is gone, and one opened afresh holds the same.
@@ -153,19 +153,19 @@ void ExpectCreationOutcome(const fs::path& file, LONG rc, HKEY root) {
 
 TEST(RegistryUnderStoreFaults, HiveCreationFailsWholeOrMakesAWholeHive) {
   TempDir dir;
-  for (VfsFault fault : kStoreFaults) {
+  for (Fault fault : faults::kEveryStoreFault) {
     SCOPED_TRACE(faults::Name(fault));
     const int points = faults::Sweep([&](int n) {
       const fs::path file = faults::NewAttempt(dir.path());
       HKEY root = nullptr;
       LONG rc = ERROR_SUCCESS;
-      bool fired = false;
+      unsigned fired = 0;
       {
-        faults::VfsFaultScope scope(file.parent_path(), faults::VfsCallsFor(fault, faults::kEveryVfsCall), n, fault);
+        faults::FaultScope scope(file.parent_path(), faults::CallsFor(fault, faults::kEveryStoreCall), n, fault);
         rc = LoadHive(file, root);
         fired = scope.Fired();
       }
-      EXPECT_EQ(rc, fired ? ExpectedCode(fault) : ERROR_SUCCESS);
+      EXPECT_EQ(rc, fired != 0 ? ExpectedCode(fault, fired) : ERROR_SUCCESS);
       ExpectCreationOutcome(file, rc, root);
       fs::remove_all(file.parent_path());
       return fired;
@@ -188,10 +188,10 @@ TEST(RegistryUnderFileFaults, HiveCreationReportsFailedSyncsAndLinksAndRetriesIn
       bool fired = false;
       unsigned call = 0;
       {
-        faults::LibcFaultScope scope(run, faults::kSync | faults::kLink | faults::kMkdir, n, fault);
+        faults::FaultScope scope(run, faults::kSync | faults::kLink | faults::kMkdir, n, fault);
         rc = LoadHive(file, root);
         fired = scope.Fired();
-        call = scope.FiredCall();
+        call = scope.Fired();
       }
       // A failed link is made good by a rename (as on file systems without hard links).
       const LONG expected = !fired || fault == faults::Fault::kInterrupted || call == faults::kLink ? ERROR_SUCCESS
