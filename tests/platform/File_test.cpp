@@ -107,16 +107,6 @@ TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
   EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdefg");
 }
 
-TEST(CFile, NamesInAnyScriptReachTheirFileThroughBackslashes) {
-  TempDir dir;
-  fs::create_directory(dir.path() / utility::testsupport::PathOf("\xe7\x9b\xae"));  // 目
-  CFile f;
-  ASSERT_TRUE(f.Open(dir.Windows() + u"\\\u76ee\\caf\u00e9", CFile::modeCreate | CFile::modeWrite));
-  f.Write("x", 1);
-  f.Close();
-  EXPECT_EQ(ReadBytes(dir.path() / utility::testsupport::PathOf("\xe7\x9b\xae/caf\xc3\xa9")), "x");
-}
-
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
   TempDir dir;
   WriteBytes(dir.path() / "f", "x");

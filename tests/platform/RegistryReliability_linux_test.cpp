@@ -37,15 +37,7 @@ CString Name(const char* prefix, int a, int b = -1) {
   return CString(s.c_str());
 }
 
-// A hive in the test's own directory, open for the length of the test.
-class SharedHive : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(hive.rc, ERROR_SUCCESS); }
-
-  utility::testsupport::TempDir dir;
-  utility::testsupport::LoadedHive hive{dir.path() / "shared.db"};
-  HKEY root = hive.root;
-};
+using SharedHive = utility::testsupport::HiveTest;
 
 }  // namespace
 

@@ -18,15 +18,8 @@ namespace {
 
 using utility::testsupport::W;
 
-// A hive file in the test's temporary directory, opened as a root key that the registry
-// operations take like HKEY_CURRENT_USER.
-class Hive : public ::testing::Test {
+class Hive : public utility::testsupport::HiveTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RegLoadAppKeyW(dir.Windows("hive.db"), &root, KEY_ALL_ACCESS, 0, 0), ERROR_SUCCESS);
-  }
-  void TearDown() override { EXPECT_EQ(RegCloseKey(root), ERROR_SUCCESS); }
-
   // Sets a value of any type and bytes through the Win32 calls.
   void SetRaw(const char16_t* subKey, const char16_t* name, DWORD type, const std::vector<BYTE>& data) {
     ASSERT_EQ(
@@ -54,9 +47,6 @@ class Hive : public ::testing::Test {
     for (POSITION p = list.GetHeadPosition(); p != nullptr;) out.push_back(list.GetNext(p).ToUtf8());
     return out;
   }
-
-  utility::testsupport::TempDir dir;
-  HKEY root = nullptr;
 };
 
 // The hive store's own rules: values in creation order and read-only marks.
