@@ -1,7 +1,10 @@
-// The interposed C library calls of LibcFaults.h and the plan they follow.
+// The fault injection of LibcFaults.h. The test executable defines the C library calls below
+// itself, so the dynamic linker binds every call the libraries make (the platform's file layer
+// and SQLite's unix VFS alike) to these definitions; each forwards to the next definition in the
+// search order (a sanitizer's interceptor when there is one, else the C library) unless the plan
+// fails it. During a power-cut scope the plan also keeps each file's content as of its last sync
+// and the changes made since; syncs then skip the disk, since the plan decides what survives.
 #include "faults/LibcFaults.h"
-
-#include "faults/ArmedCalls.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -11,18 +14,40 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdarg>
+#include <map>
 #include <mutex>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "support/Files.h"
 
 namespace faults {
 
 namespace {
 
+// A change made to a file after its last sync: it may or may not survive a power cut.
+struct Unsynced {
+  enum Kind { kWrite, kTruncate, kDelete } kind = kWrite;
+  off_t offset = 0;  // of a write; the new size of a truncation
+  std::string data;
+};
+
+// A file inside the directory, while a power-cut scope lasts.
+struct Tracked {
+  bool exists = false;  // whether the file survives at all
+  std::string synced;   // its content as of the last sync (or when first seen)
+  std::vector<Unsynced> since;
+};
+
 struct Plan {
   std::mutex mutex;
   ArmedCalls armed;
   Fault fault = Fault::kIoError;
-  unsigned firedCall = 0;
-  bool diskFull = false;  // after kNoSpace or kShortThenFull: writes keep failing
+  bool diskFull = false;                 // after kNoSpace or kShortThenFull: writes keep failing
+  bool dead = false;                     // after kPowerCut: every call inside fails
+  std::map<std::string, Tracked> files;  // during a power-cut scope
 };
 
 std::atomic<bool> g_armed{false};
@@ -32,50 +57,57 @@ Plan& ThePlan() {
   return *plan;
 }
 
-bool DescriptorInside(const Plan& plan, int fd) {
+// The path a descriptor is open on ("" when it has none).
+std::string PathOf(int fd) {
   char link[64];
   std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   char target[4096];
   const ssize_t n = ::readlink(link, target, sizeof target - 1);
-  if (n <= 0) return false;
-  target[n] = 0;
-  return plan.armed.Inside(target);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
 }
 
-// What an interposed call is to do: fail with an errno (error != 0), store part of the data
-// (a write), or run as asked.
+// Starts tracking a regular file as it is on disk now, unless it is tracked already. The shared
+// memory index is memory, not disk: Restore removes it.
+void Track(Plan& plan, const std::string& path) {
+  if (plan.fault != Fault::kPowerCut || path.empty() || path.ends_with("-shm") || plan.files.count(path) != 0 ||
+      std::filesystem::is_directory(path)) {
+    return;
+  }
+  Tracked& t = plan.files[path];
+  t.exists = std::filesystem::exists(path);
+  t.synced = utility::testsupport::ReadBytes(path);
+}
+
+// What an interposed call is to do: fail with an errno (error != 0), store half of the data (a
+// write), or run as asked; path is the file inside the directory the call is on, else "".
 struct Verdict {
   int error = 0;
   bool shorten = false;
+  std::string path;
 };
 
-// Decides for one call of a kind on a path or a descriptor (fd >= 0).
-Verdict Decide(Call call, const char* path, int fd) {
+// Decides for one call of a kind (0: one never armed) on a path or a descriptor (fd >= 0).
+Verdict Decide(unsigned call, const char* path, int fd) {
   if (!g_armed.load(std::memory_order_acquire)) return {};
   const int saved = errno;
+  Verdict v{0, false, fd >= 0 ? PathOf(fd) : path != nullptr ? std::string(path) : std::string()};
+  errno = saved;
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  const bool inside = fd >= 0 ? DescriptorInside(plan, fd) : path != nullptr && plan.armed.Inside(path);
-  errno = saved;
-  if (!inside) return {};
-  if (plan.diskFull && call == kWrite) return {ENOSPC};
-  if (!plan.armed.Hit(call)) return {};
-  plan.firedCall = call;
-  switch (plan.fault) {
-    case Fault::kNoSpace:
-      plan.diskFull = true;
-      return {ENOSPC};
-    case Fault::kIoError:
-      return {EIO};
-    case Fault::kInterrupted:
-      return {EINTR};
-    case Fault::kShortThenFull:
-      plan.diskFull = true;
-      return {0, true};
-    case Fault::kShortWrite:
-      return {0, true};
+  // The shared memory index fails only with the power.
+  if (!plan.armed.Inside(v.path) || (v.path.ends_with("-shm") && !plan.dead)) return {};
+  if (plan.dead) {
+    v.error = EIO;
+  } else if (plan.diskFull && (call & (kWrite | kStoreWrite)) != 0) {
+    v.error = ENOSPC;
+  } else if (plan.armed.Hit(call)) {
+    constexpr int kErrno[] = {ENOSPC, EIO, EINTR, 0, 0, EIO};
+    v.error = kErrno[static_cast<int>(plan.fault)];
+    v.shorten = v.error == 0;
+    plan.diskFull = plan.fault == Fault::kNoSpace || plan.fault == Fault::kShortThenFull;
+    plan.dead = plan.fault == Fault::kPowerCut;
   }
-  return {};
+  return v;
 }
 
 // True, with errno set, when the call is to fail.
@@ -85,45 +117,121 @@ bool Fails(const Verdict& v) {
   return true;
 }
 
+// Notes a change to a file inside the directory; with a sync (no change), takes the file as it
+// is now as what survives a power cut. True for a file inside: its real sync is skipped, since
+// these tests judge what the callers report and what they leave in their files, not the disk.
+bool Note(const std::string& path, std::optional<Unsynced> change) {
+  if (path.empty()) return false;
+  Plan& plan = ThePlan();
+  std::lock_guard<std::mutex> lock(plan.mutex);
+  Track(plan, path);
+  const auto it = plan.files.find(path);
+  if (it == plan.files.end()) return true;
+  if (change) {
+    it->second.since.push_back(std::move(*change));
+  } else {
+    plan.files.erase(it);
+    Track(plan, path);
+  }
+  return true;
+}
+
 // The next definition of a C library function after this executable's.
 template <class F>
 F Next(const char* name) {
   return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
+// Applies a write to content, growing it with zero bytes where needed.
+void Apply(std::string& content, off_t offset, const std::string& data) {
+  const auto at = static_cast<std::size_t>(offset);
+  if (content.size() < at + data.size()) content.resize(at + data.size(), '\0');
+  content.replace(at, data.size(), data);
+}
+
 }  // namespace
 
-const char* Name(Fault fault) {
-  constexpr const char* kNames[] = {"ENOSPC", "EIO", "EINTR", "short write", "short write, then ENOSPC"};
-  return kNames[static_cast<int>(fault)];
-}
-
-unsigned CallsFor(Fault fault, unsigned calls) {
-  return fault == Fault::kShortWrite || fault == Fault::kShortThenFull ? calls & kWrite : calls;
-}
-
-LibcFaultScope::LibcFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault) {
+FaultScope::FaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault) {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
   plan.armed.Arm(directory, calls, nth);
   plan.fault = fault;
-  plan.firedCall = 0;
-  plan.diskFull = false;
+  plan.diskFull = plan.dead = false;
+  plan.files.clear();
   g_armed.store(true, std::memory_order_release);
 }
 
-LibcFaultScope::~LibcFaultScope() { g_armed.store(false, std::memory_order_release); }
+FaultScope::~FaultScope() {
+  g_armed.store(false, std::memory_order_release);
+  Plan& plan = ThePlan();
+  std::lock_guard<std::mutex> lock(plan.mutex);
+  plan.files.clear();
+}
 
-bool LibcFaultScope::Fired() const {
+unsigned FaultScope::Fired() const {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
   return plan.armed.fired;
 }
 
-unsigned LibcFaultScope::FiredCall() const {
+bool FaultScope::Restore(AfterCut mode, std::uint32_t seed) {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  return plan.firedCall;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    if (plan.armed.Inside(PathOf(std::stoi(entry.path().filename().string())))) return false;
+  }
+  g_armed.store(false, std::memory_order_release);  // the files are written below through the calls
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  for (auto& [path, t] : plan.files) {
+    bool exists = t.exists;
+    std::string content = t.synced;
+    for (const Unsynced& change : mode == AfterCut::kRandomMix ? t.since : std::vector<Unsynced>{}) {
+      const int fate = pick(3);  // 0 lost, 1 kept, 2 torn
+      if (fate == 0) continue;
+      switch (change.kind) {
+        case Unsynced::kWrite: {
+          exists = true;
+          if (fate == 1) {
+            Apply(content, change.offset, change.data);
+            break;
+          }
+          constexpr std::size_t kSector = 512;
+          for (std::size_t at = 0; at < change.data.size(); at += kSector) {
+            std::string piece = change.data.substr(at, kSector);
+            const int sector = pick(3);  // 0 old, 1 new, 2 garbage
+            if (sector == 0) continue;
+            if (sector == 2) {
+              for (char& c : piece) c = static_cast<char>(pick(256));
+            }
+            Apply(content, change.offset + static_cast<off_t>(at), piece);
+          }
+          break;
+        }
+        case Unsynced::kTruncate:
+          if (exists) content.resize(static_cast<std::size_t>(change.offset), '\0');
+          break;
+        case Unsynced::kDelete:
+          exists = false;
+          content.clear();
+          break;
+      }
+    }
+    if (exists) {
+      utility::testsupport::WriteBytes(path, content);
+    } else {
+      std::filesystem::remove(path);
+    }
+  }
+  std::vector<std::filesystem::path> memory;
+  for (const auto& entry : std::filesystem::directory_iterator(plan.armed.directory)) {
+    if (entry.path().string().ends_with("-shm")) memory.push_back(entry.path());
+  }
+  for (const auto& file : memory) std::filesystem::remove(file);
+  plan.files.clear();  // powered on again, nothing armed
+  plan.dead = false;
+  plan.armed.calls = 0;
+  return true;
 }
 
 }  // namespace faults
@@ -131,20 +239,82 @@ unsigned LibcFaultScope::FiredCall() const {
 using faults::Decide;
 using faults::Fails;
 using faults::Next;
+using faults::Note;
+using faults::Unsynced;
+using faults::Verdict;
 
 // The project builds with hidden visibility; these must be seen by the dynamic linker.
 #define INTERPOSED extern "C" __attribute__((visibility("default")))
 
 INTERPOSED ssize_t write(int fd, const void* buffer, size_t count) {
   static const auto real = Next<ssize_t (*)(int, const void*, size_t)>("write");
-  const faults::Verdict v = Decide(faults::kWrite, nullptr, fd);
+  const Verdict v = Decide(faults::kWrite, nullptr, fd);
+  return Fails(v) ? -1 : real(fd, buffer, v.shorten && count > 1 ? count / 2 : count);
+}
+
+INTERPOSED ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset) {
+  static const auto real = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
+  const Verdict v = Decide(faults::kStoreWrite, nullptr, fd);
   if (Fails(v)) return -1;
-  return real(fd, buffer, v.shorten && count > 1 ? count / 2 : count);
+  const ssize_t n = real(fd, buffer, v.shorten && count > 1 ? count / 2 : count, offset);
+  if (n > 0) {
+    Note(v.path, Unsynced{Unsynced::kWrite, offset, std::string(static_cast<const char*>(buffer), std::size_t(n))});
+  }
+  return n;
+}
+
+INTERPOSED int ftruncate64(int fd, off_t length) noexcept {
+  static const auto real = Next<int (*)(int, off_t)>("ftruncate64");
+  const Verdict v = Decide(faults::kTruncate, nullptr, fd);
+  if (Fails(v)) return -1;
+  const int rc = real(fd, length);
+  if (rc == 0) Note(v.path, Unsynced{Unsynced::kTruncate, length, {}});
+  return rc;
 }
 
 INTERPOSED int fsync(int fd) {
   static const auto real = Next<int (*)(int)>("fsync");
-  return Fails(Decide(faults::kSync, nullptr, fd)) ? -1 : real(fd);
+  const Verdict v = Decide(faults::kSync, nullptr, fd);
+  return Fails(v) ? -1 : Note(v.path, std::nullopt) ? 0 : real(fd);
+}
+
+INTERPOSED int fdatasync(int fd) {
+  static const auto real = Next<int (*)(int)>("fdatasync");
+  const Verdict v = Decide(faults::kStoreSync, nullptr, fd);
+  return Fails(v) ? -1 : Note(v.path, std::nullopt) ? 0 : real(fd);
+}
+
+INTERPOSED ssize_t pread64(int fd, void* buffer, size_t count, off_t offset) {
+  static const auto real = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread64");
+  return Fails(Decide(0, nullptr, fd)) ? -1 : real(fd, buffer, count, offset);
+}
+
+INTERPOSED int open64(const char* path, int flags, ...) {
+  static const auto real = Next<int (*)(const char*, int, ...)>("open64");
+  mode_t mode = 0;
+  if ((flags & (O_CREAT | O_TMPFILE)) != 0) {
+    va_list args;
+    va_start(args, flags);
+    mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+  }
+  const Verdict v = Decide(0, path, -1);
+  if (Fails(v)) return -1;
+  if (!v.path.empty()) {
+    faults::Plan& plan = faults::ThePlan();
+    std::lock_guard<std::mutex> lock(plan.mutex);
+    faults::Track(plan, v.path);  // as it was before the open could create it
+  }
+  return real(path, flags, mode);
+}
+
+INTERPOSED int unlink(const char* path) noexcept {
+  static const auto real = Next<int (*)(const char*)>("unlink");
+  const Verdict v = Decide(0, path, -1);
+  if (Fails(v)) return -1;
+  const int rc = real(path);
+  if (rc == 0) Note(v.path, Unsynced{Unsynced::kDelete, 0, {}});
+  return rc;
 }
 
 INTERPOSED int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) noexcept {

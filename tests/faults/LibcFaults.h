@@ -1,53 +1,117 @@
-// Fault injection for the C library calls through which the platform's file layer changes the
-// file system. The test executable defines write, fsync, renameat2, link and mkdir itself, so
-// the dynamic linker binds every call the libraries make to these definitions; each
-// forwards to the next definition in the search order (a sanitizer's interceptor when there is
-// one, else the C library) unless a fault is armed for it.
-//
-// SQLite's own calls (pwrite64, fdatasync, ftruncate64) are left alone here: the VFS shim
-// (VfsShim.h) fails the store's I/O at the level SQLite reasons about.
+// Fault injection for the fault tests: the test executable defines the C library calls through
+// which the platform's file layer and SQLite's unix VFS reach the file system (LibcFaults.cpp), so
+// the dynamic linker binds the libraries' calls to these definitions. The rule: among the calls
+// of the armed kinds on files inside one directory, the nth (counting from 1) gets the fault;
+// calls elsewhere (the test framework's output, other directories) pass untouched.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace faults {
 
-// The kinds of calls that can be armed, as bits.
+// The kinds of calls that can be armed, as bits: the platform's, then SQLite's.
 enum Call : unsigned {
-  kWrite = 1u << 0,   // write
-  kSync = 1u << 1,    // fsync
-  kRename = 1u << 2,  // renameat2 (the no-replace rename)
-  kLink = 1u << 3,    // link
-  kMkdir = 1u << 4,   // mkdir
+  kWrite = 1u << 0,       // write
+  kSync = 1u << 1,        // fsync
+  kRename = 1u << 2,      // renameat2 (the no-replace rename)
+  kLink = 1u << 3,        // link
+  kMkdir = 1u << 4,       // mkdir
+  kStoreWrite = 1u << 5,  // pwrite64
+  kStoreSync = 1u << 6,   // fdatasync
+  kTruncate = 1u << 7,    // ftruncate64
 };
+inline constexpr unsigned kEveryStoreCall = kStoreWrite | kStoreSync | kTruncate;
 
 enum class Fault {
   kNoSpace,        // ENOSPC, and every later write fails with ENOSPC too: the disk stays full
   kIoError,        // EIO
   kInterrupted,    // EINTR with nothing done: a caller that tries again succeeds
-  kShortWrite,     // a write stores part of its data and returns the short count; later ones work
-  kShortThenFull,  // a write stores part of its data; every later write fails with ENOSPC
+  kShortWrite,     // a write stores half its data and returns the short count; later ones work
+  kShortThenFull,  // a short write, and every later write fails with ENOSPC
+  kPowerCut,       // EIO for the call and every later one, opens and reads too: the power is off
 };
-inline constexpr Fault kEveryFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
-                                        Fault::kShortThenFull};
+inline constexpr Fault kEveryFileFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
+                                            Fault::kShortThenFull};
+// SQLite tries an interrupted or short write again itself.
+inline constexpr Fault kEveryStoreFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kShortThenFull};
 
-const char* Name(Fault fault);
-// The calls a fault applies to (the short writes only to writes).
-unsigned CallsFor(Fault fault, unsigned calls);
+inline const char* Name(Fault fault) {
+  constexpr const char* kNames[] = {"no space", "I/O error", "EINTR", "short write", "short write, then ENOSPC",
+                                    "power cut"};
+  return kNames[static_cast<int>(fault)];
+}
+// The calls a fault applies to: the short writes only to writes.
+inline unsigned CallsFor(Fault fault, unsigned calls) {
+  return fault == Fault::kShortWrite || fault == Fault::kShortThenFull ? calls & (kWrite | kStoreWrite) : calls;
+}
 
-// While the scope lives, the nth call (counting from 1) of the armed kinds on a path or
-// descriptor inside directory gets the fault. Calls elsewhere (the test framework's output,
-// other directories) pass untouched. One scope at a time.
-class LibcFaultScope {
+// The counting of the armed calls.
+struct ArmedCalls {
+  std::string directory;  // with a trailing '/'
+  std::string canonical;  // the same, symbolic links resolved
+  unsigned calls = 0;     // the armed kinds
+  int nth = 0;
+  int seen = 0;        // armed calls counted so far
+  unsigned fired = 0;  // the kind of the call that got the fault
+
+  void Arm(const std::filesystem::path& dir, unsigned kinds, int n) {
+    std::error_code ec;
+    *this = ArmedCalls{dir.string() + "/", std::filesystem::canonical(dir, ec).string() + "/", kinds, n};
+  }
+  bool Inside(std::string_view path) const {
+    const auto under = [&](const std::string& dir) { return !dir.empty() && path.starts_with(dir); };
+    return under(directory) || under(canonical);
+  }
+  // Counts a call of kind `call` inside the directory; true when it is the one to fail.
+  bool Hit(unsigned call) {
+    if ((calls & call) == 0 || ++seen != nth) return false;
+    fired = call;
+    return true;
+  }
+};
+
+// How a power cut treats the writes made after a file's last sync.
+enum class AfterCut {
+  kLoseUnsynced,  // every one is lost
+  kRandomMix,     // each is kept, lost, or torn sector by sector (old, new or garbage bytes)
+};
+
+// While the scope lives, the nth armed call inside directory gets the fault. One scope at a time.
+// With kPowerCut the scope also keeps each file's synced content (real syncs are skipped, since
+// the scope decides what survives), and Restore() brings the files back to it.
+class FaultScope {
  public:
-  LibcFaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault);
-  ~LibcFaultScope();
-  LibcFaultScope(const LibcFaultScope&) = delete;
-  LibcFaultScope& operator=(const LibcFaultScope&) = delete;
+  FaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault);
+  ~FaultScope();
+  FaultScope(const FaultScope&) = delete;
+  FaultScope& operator=(const FaultScope&) = delete;
 
-  // Whether the fault was injected, and the kind of the call that got it (0 while none did).
-  bool Fired() const;
-  unsigned FiredCall() const;
+  // The kind of the call that got the fault, 0 while none did.
+  unsigned Fired() const;
+
+  // After a power cut, once every file inside the directory is closed: writes each file's
+  // surviving content (seed chooses what survives under kRandomMix), removes the shared memory
+  // files, and powers the files on again (nothing more is armed). False when a file is still open.
+  bool Restore(AfterCut mode, std::uint32_t seed);
 };
+
+// Runs attempt(n) for n = 1, 2, ... until it reports that the operation completed without
+// reaching its nth armed call (attempt returns false), and returns how many fault points the
+// operation has (that last n - 1). Gives up with a failure after limit attempts.
+template <class Attempt>
+int Sweep(Attempt attempt, int limit = 400) {
+  for (int n = 1; n <= limit; ++n) {
+    SCOPED_TRACE(::testing::Message() << "fault at armed call " << n);
+    if (!attempt(n)) return n - 1;
+  }
+  ADD_FAILURE() << "the operation still met a fault point after " << limit << " calls";
+  return limit;
+}
 
 }  // namespace faults

@@ -9,14 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "faults/Hives.h"
-#include "faults/Sweep.h"
-#include "faults/VfsShim.h"
+#include "faults/LibcFaults.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -24,46 +22,43 @@ namespace {
 namespace fs = std::filesystem;
 using faults::AfterCut;
 using faults::Bytes;
+using faults::Fault;
 using faults::LoadHive;
 using faults::ReadValues;
 using faults::Values;
-using faults::VfsFault;
-using faults::VfsFaultScope;
 using faults::W;
 using utility::testsupport::TempDir;
 
 constexpr const char16_t* kKey = u"Software\\App";
 
-// One step of the workload: a registry call on the key, and what it does to the key's values
-// when it succeeds.
+// One step of the workload: a value set on the key, or deleted (no data).
 struct Step {
-  std::function<LONG(HKEY key)> run;
-  std::function<void(Values&)> apply;
+  const char16_t* name;
+  std::optional<faults::Value> value;
+
+  LONG Run(HKEY key) const {
+    return value ? faults::SetValue(key, name, value->type, value->data) : RegDeleteValueW(key, W(name));
+  }
+  // What the step does to the key's values when it succeeds.
+  void Apply(Values& v) const {
+    if (value) {
+      v[name] = *value;
+    } else {
+      v.erase(name);
+    }
+  }
 };
 
-Step Set(const char16_t* name, DWORD type, std::string data) {
-  return {[=](HKEY key) { return faults::SetValue(key, name, type, data); },
-          [=](Values& v) {
-            v[name] = {type, data};
-          }};
-}
-
-Step Delete(const char16_t* name) {
-  return {[=](HKEY key) { return RegDeleteValueW(key, W(name)); }, [=](Values& v) { v.erase(name); }};
-}
-
-std::vector<Step> Workload() {
-  return {
-      Set(u"a", REG_DWORD, std::string("\1\0\0\0", 4)),
-      Set(u"b", REG_SZ, std::string("b\0e\0\0\0", 6)),
-      Set(u"c", REG_BINARY, Bytes(5000, 4)),  // more than a page
-      Set(u"a", REG_DWORD, std::string("\2\0\0\0", 4)),
-      Delete(u"b"),
-      Set(u"d", REG_BINARY, Bytes(9000, 5)),
-      Set(u"c", REG_BINARY, Bytes(100, 6)),
-      Set(u"e", REG_QWORD, std::string("\3\0\0\0\0\0\0\0", 8)),
-  };
-}
+const std::vector<Step> kWorkload = {
+    {u"a", faults::Value{REG_DWORD, std::string("\1\0\0\0", 4)}},
+    {u"b", faults::Value{REG_SZ, std::string("b\0e\0\0\0", 6)}},
+    {u"c", faults::Value{REG_BINARY, Bytes(5000, 4)}},  // more than a page
+    {u"a", faults::Value{REG_DWORD, std::string("\2\0\0\0", 4)}},
+    {u"b", std::nullopt},
+    {u"d", faults::Value{REG_BINARY, Bytes(9000, 5)}},
+    {u"c", faults::Value{REG_BINARY, Bytes(100, 6)}},
+    {u"e", faults::Value{REG_QWORD, std::string("\3\0\0\0\0\0\0\0", 8)}},
+};
 
 TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
   TempDir dir;
@@ -73,7 +68,7 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
     ASSERT_EQ(LoadHive(templ, root), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(root), ERROR_SUCCESS);
   }
-  const std::vector<Step> steps = Workload();
+  const std::vector<Step>& steps = kWorkload;
   for (AfterCut mode : {AfterCut::kLoseUnsynced, AfterCut::kRandomMix}) {
     const int points = faults::Sweep([&](int n) {
       const std::uint32_t seed = static_cast<std::uint32_t>(n) * 7919u + 13u;
@@ -86,15 +81,15 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
       bool fired = false;
       {
         // When nothing unsynced survives, a cut before a write ends like a cut at the next sync.
-        const unsigned armed = mode == AfterCut::kLoseUnsynced ? faults::kVfsSync : faults::kEveryVfsCall;
-        VfsFaultScope scope(run, armed, n, VfsFault::kPowerCut);
+        const unsigned armed = mode == AfterCut::kLoseUnsynced ? faults::kStoreSync : faults::kEveryStoreCall;
+        faults::FaultScope scope(run, armed, n, Fault::kPowerCut);
         HKEY root = nullptr, key = nullptr;
         EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
         LONG rc = RegCreateKeyExW(root, W(kKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         for (std::size_t i = 0; rc == ERROR_SUCCESS && i < steps.size() && !scope.Fired(); ++i) {
           Values next = committed;
-          steps[i].apply(next);
-          rc = steps[i].run(key);
+          steps[i].Apply(next);
+          rc = steps[i].Run(key);
           if (rc == ERROR_SUCCESS) {
             committed = next;
           } else {

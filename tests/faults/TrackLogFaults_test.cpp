@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "faults/LibcFaults.h"
-#include "faults/Sweep.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "support/TrackLog.h"
@@ -17,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using faults::Fault;
-using faults::LibcFaultScope;
 using utility::testsupport::ReadBytes;
 using utility::testsupport::TempDir;
 
@@ -38,7 +36,7 @@ TEST(SaveTrackLogUnderFaults, ALogHoldsOnlyWholeEntriesAndEveryEntryNotFailed) {
       {{CString(u"fresh"), 1, "fresh"}, {CString(u"after fresh"), 0, "after fresh"}},
   };
   const std::vector<std::string> before = {"old one", "old two"};
-  for (Fault fault : faults::kEveryFault) {
+  for (Fault fault : faults::kEveryFileFault) {
     for (std::size_t w = 0; w < workloads.size(); ++w) {
       SCOPED_TRACE(::testing::Message() << faults::Name(fault) << ", workload " << w);
       const std::vector<Append>& appends = workloads[w];
@@ -50,7 +48,7 @@ TEST(SaveTrackLogUnderFaults, ALogHoldsOnlyWholeEntriesAndEveryEntryNotFailed) {
         std::vector<std::string> expected = before;
         bool fired = false;
         {
-          LibcFaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite), n, fault);
+          faults::FaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite), n, fault);
           for (const Append& a : appends) {
             const bool firedBefore = scope.Fired();
             CUtility::SaveTrackLog(log, a.text, a.startNew);

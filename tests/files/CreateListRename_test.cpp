@@ -62,17 +62,14 @@ TEST(CreateAllDirectories, AHugePathEndsQuickly) {
   EXPECT_EQ(ReadBytes(dir.path() / "x"), "keep");
 }
 
-TEST(CreateAllDirectoriesEx, TheLastComponentIsAFileNameUnlessABackslashEndsIt) {
+// The walk is the platform's (MakeSureDirectoryPathExists, FileSystem_test.cpp): one success and
+// one failure show the answer.
+TEST(CreateAllDirectoriesEx, AnswersOneOrZero) {
   TempDir dir;
-  const std::string base = utility::testsupport::Utf8(dir.Windows());
-  EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\b").c_str()), 1);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
-  EXPECT_FALSE(fs::exists(dir.path() / "a" / "b"));
-  EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\a\\\xe4\xb8\xad\\").c_str()), 1);  // UTF-8 text
-  EXPECT_TRUE(fs::is_directory(dir.path() / utility::testsupport::PathOf("a/\xe4\xb8\xad")));
   WriteBytes(dir.path() / "f", "");
-  EXPECT_EQ(CUtility::CreateAllDirectoriesEx((base + "\\f\\g\\").c_str()), 0);
-  EXPECT_EQ(CUtility::CreateAllDirectoriesEx(nullptr), 0);
+  EXPECT_EQ(CUtility::CreateAllDirectoriesEx((dir.path() / "a/b").string().c_str()), 1);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "a"));
+  EXPECT_EQ(CUtility::CreateAllDirectoriesEx((dir.path() / "f/g/").string().c_str()), 0);
 }
 
 TEST(GetDirInfo, FiltersFilesByTheirExtensionAlone) {
@@ -136,11 +133,9 @@ TEST(ReNameFolder, RenamesInPlaceOrAnswersZeroAndChangesNothing) {
     CString from;
     CString to;
   };
+  // What the shell's rename refuses is the platform's (SHFileOperationW in FileSystem_test.cpp).
   for (const Case& c :
-       {Case{"missing source", dir.Windows("none"), dir.Windows("x")},
-        Case{"existing file", dir.Windows("src"), dir.Windows("taken")},
-        Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
-        Case{"another parent", dir.Windows("src"), dir.Windows("other") + u"\\src"},
+       {Case{"existing directory", dir.Windows("src"), dir.Windows("other")},
         Case{"empty source", CString(), dir.Windows("x")}, Case{"empty target", dir.Windows("src"), CString()}}) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(CUtility::ReNameFolder(c.from, c.to), 0);

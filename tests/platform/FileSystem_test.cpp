@@ -276,7 +276,8 @@ TEST(MakeSureDirectoryPathExists, CreatesEveryLevelBeforeTheLastSeparator) {
       {"a/b/c/file.txt", 0, {"a", "a/b", "a/b/c"}, {"a/b/c/file.txt"}},
       {"a\\\\b\\", 0, {"a", "a/b"}, {}},
       {"name", 0, {}, {"name"}},
-      {"plain\\", ERROR_DIRECTORY, {}, {}},  // "plain" is a file
+      {"\xe4\xb8\xad\\\xe6\x96\x87\\", 0, {"\xe4\xb8\xad", "\xe4\xb8\xad/\xe6\x96\x87"}, {}},  // UTF-8 text
+      {"plain\\", ERROR_DIRECTORY, {}, {}},                                                    // "plain" is a file
       {"plain\\sub\\", ERROR_DIRECTORY, {}, {"plain/sub"}},
   };
   for (const Case& c : cases) {
@@ -286,7 +287,8 @@ TEST(MakeSureDirectoryPathExists, CreatesEveryLevelBeforeTheLastSeparator) {
     const std::string full = dir.path().string() + "/" + c.path;
     EXPECT_EQ(MakeSureDirectoryPathExists(full.c_str()), c.error == 0 ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), c.error);
-    for (const char* made : c.made) EXPECT_TRUE(fs::is_directory(dir.path() / made)) << made;
+    for (const char* made : c.made)
+      EXPECT_TRUE(fs::is_directory(dir.path() / utility::testsupport::PathOf(made))) << made;
     for (const char* absent : c.absent) EXPECT_FALSE(fs::is_directory(dir.path() / absent)) << absent;
   }
   EXPECT_FALSE(MakeSureDirectoryPathExists(nullptr));
@@ -333,6 +335,32 @@ TEST(SHFileOperationW, RenamesOneItemInPlaceAndNeverReplaces) {
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
             (std::set<std::string>{"new", "new/inner", "elsewhere", "taken"}));
   EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "taken"), "keep");
+}
+
+// The ways of writing "this name, as a directory" that the kernel alone would resolve through a
+// link: each still names the link, which is what the library's walks rely on to stay in a tree.
+// After a file, a trailing separator names nothing.
+TEST(PathSpellingsLinux, ALinkNamedAsADirectoryIsTheLinkAndAFileNamedSoIsNothing) {
+  for (const char16_t* tail : {u"\\", u"\\.", u"/", u"/.", u"\\.\\", u"\\\\", u"\\sub\\.."}) {
+    SCOPED_TRACE(Utf8(tail));
+    TempDir dir;
+    fs::create_directories(dir.path() / "outside" / "sub");
+    utility::testsupport::WriteBytes(dir.path() / "outside" / "sub" / "deeper", "keep");
+    fs::create_directory_symlink(dir.path() / "outside", dir.path() / "link");
+    EXPECT_EQ(GetFileAttributesW(dir.Windows("link") + tail),
+              DWORD{FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT});
+    EXPECT_EQ(Shell(FO_RENAME, {dir.Windows("link") + tail}, dir.Windows("moved")), 0);
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "moved"));
+    EXPECT_TRUE(RemoveDirectoryW(dir.Windows("moved") + tail));
+    EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
+              (std::set<std::string>{"outside", "outside/sub", "outside/sub/deeper"}));
+    if (const std::u16string_view t(tail); t != u"\\" && t != u"\\." && t != u"/") continue;
+    const CString file = dir.Windows("outside\\sub\\deeper") + tail;
+    EXPECT_EQ(GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_FALSE(DeleteFileW(file));
+    EXPECT_EQ(utility::testsupport::ReadBytes(dir.path() / "outside" / "sub" / "deeper"), "keep");
+  }
 }
 
 namespace {
@@ -404,6 +432,10 @@ TEST(NativePath, InvalidBytesReadAsEscapeUnitsAndValidTextAsItself) {
     EXPECT_EQ(Native(library), c.native);
   }
   EXPECT_EQ(utility::platform::NativeText("a/\xFF"), Units({u'a', u'/', 0xDCFF}));
+  // A name's native length: a lone surrogate takes three bytes, a pair four, an escape one.
+  EXPECT_EQ(utility::platform::GetNativeNameLength(Units({0xD800, u'x', 0xD83D, 0xDE00, 0xDCFF}), 5), 9u);
+  // The native length of a path counts the bytes of its lexically resolved native form.
+  EXPECT_EQ(utility::platform::GetNativePathLength(CString(u"\\tmp\\.\\x\\..\\y\\\u4e2d\xDCFF")), 11u);
 }
 
 TEST(NativePath, UnitsThatNoNativeNameDecodesToAreRefused) {

@@ -107,16 +107,6 @@ TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
   EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdefg");
 }
 
-TEST(CFile, NamesInAnyScriptReachTheirFileThroughBackslashes) {
-  TempDir dir;
-  fs::create_directory(dir.path() / utility::testsupport::PathOf("\xe7\x9b\xae"));  // 目
-  CFile f;
-  ASSERT_TRUE(f.Open(dir.Windows() + u"\\\u76ee\\caf\u00e9", CFile::modeCreate | CFile::modeWrite));
-  f.Write("x", 1);
-  f.Close();
-  EXPECT_EQ(ReadBytes(dir.path() / utility::testsupport::PathOf("\xe7\x9b\xae/caf\xc3\xa9")), "x");
-}
-
 TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
   TempDir dir;
   WriteBytes(dir.path() / "f", "x");
@@ -156,25 +146,18 @@ TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
   EXPECT_TRUE(after.Open(path, CFile::modeWrite));
 }
 
+// Which files DeleteFileW refuses is FileSystem_test.cpp's; Remove raises its code.
 TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
   TempDir dir;
   WriteBytes(dir.path() / "locked", "keep");
   utility::testsupport::MakeReadOnly(dir.path() / "locked");
   WriteBytes(dir.path() / "plain", "");
-  struct Case {
-    CString name;
-    LONG error;
-  };
-  for (const Case& c : {Case{dir.Windows("locked"), ERROR_ACCESS_DENIED},
-                        Case{dir.Windows("none"), ERROR_FILE_NOT_FOUND}, Case{dir.Windows(), ERROR_ACCESS_DENIED}}) {
-    SCOPED_TRACE(utility::testsupport::Utf8(c.name));
-    try {
-      CFile::Remove(c.name);
-      ADD_FAILURE() << "no exception";
-    } catch (const CFileException& e) {
-      EXPECT_EQ(e.m_lOsError, c.error);
-      EXPECT_EQ(e.m_strFileName, c.name);
-    }
+  try {
+    CFile::Remove(dir.Windows("locked"));
+    ADD_FAILURE() << "no exception";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(e.m_strFileName, dir.Windows("locked"));
   }
   EXPECT_TRUE(fs::exists(dir.path() / "locked"));
   CFile::Remove(dir.Windows("plain"));

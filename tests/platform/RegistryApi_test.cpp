@@ -34,10 +34,10 @@ LONG Open(HKEY parent, const char16_t* path, REGSAM rights) {
   return rc;
 }
 
-class RegistryApi : public ::testing::Test {
+class RegistryApi : public utility::testsupport::HiveTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(hive.rc, ERROR_SUCCESS);
+    HiveTest::SetUp();
     ASSERT_EQ(RegCreateKeyExW(root, W(u"Key"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
   }
   void TearDown() override { EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS); }
@@ -45,9 +45,6 @@ class RegistryApi : public ::testing::Test {
     ASSERT_EQ(RegSetValueExW(key, W(name), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
   }
 
-  utility::testsupport::TempDir dir;
-  utility::testsupport::LoadedHive hive{dir.path() / "api.db"};
-  HKEY root = hive.root;
   HKEY key = nullptr;
 };
 

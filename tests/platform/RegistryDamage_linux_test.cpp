@@ -97,9 +97,9 @@ LONG CheckFile(const fs::path& file) {
 
 }  // namespace
 
-TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWasUntilReplaced) {
+TEST(RegistryDamage, IntactKeysReadWritesAreRefusedASalvageKeepsThemAndTheFileStaysAsItWasUntilReplaced) {
   utility::testsupport::TempDir dir;
-  const fs::path file = dir.path() / "hive.db";
+  const fs::path file = dir.path() / "hive.db", out = dir.path() / "hive.db.recovered";
   const DamagedHive h = MakeDamaged(file);
   EXPECT_EQ(CheckFile(file), ERROR_REGISTRY_CORRUPT);
   int failures = 0;
@@ -125,23 +125,7 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedAndTheFileStaysAsItWasUntilRe
   int ignored = 0;
   EXPECT_EQ(Readable(file, &ignored).count(intact), 1u);
   EXPECT_EQ(ReadBytes(file), h.damaged);
-  // A later opening of the file meets the mark beside it; a sound copy put back under the name
-  // takes writes again, though the old mark lies beside it: the mark follows the file.
-  ASSERT_TRUE(fs::exists(file.string() + "-damaged"));
-  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
-  fs::remove(file);
-  WriteBytes(file, h.sound);
-  EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
-  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_SUCCESS);
-}
-
-TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
-  utility::testsupport::TempDir dir;
-  const fs::path file = dir.path() / "hive.db";
-  const fs::path out = dir.path() / "hive.db.recovered";
-  const DamagedHive h = MakeDamaged(file);
-  int failures = 0;
-  const auto readable = Readable(file, &failures);
+  // A salvage copies every readable value into a new hive, the damaged file only read.
   REG_SALVAGE_COUNTS counts{};
   ASSERT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
   EXPECT_EQ(ReadBytes(file), h.damaged) << "the damaged file is only read";
@@ -169,6 +153,14 @@ TEST(RegistryDamage, SalvageKeepsEveryReadableValueInASoundNewHive) {
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ReadBytes(file), h.damaged);
+  // A later opening of the file meets the mark beside it; a sound copy put back under the name
+  // takes writes again, though the old mark lies beside it: the mark follows the file.
+  ASSERT_TRUE(fs::exists(file.string() + "-damaged"));
+  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
+  fs::remove(file);
+  WriteBytes(file, h.sound);
+  EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
+  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_SUCCESS);
 }
 
 // Files that are no hive, or a hive cut short: each call reports an error code, never a crash

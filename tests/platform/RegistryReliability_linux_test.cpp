@@ -1,8 +1,8 @@
-// Reliability of the registry store: the predefined hives' files, another process's changes,
-// threads writing one hive, and a writer killed in the middle of its writes (many writer
-// processes at once are the soak test's). Each test's hive lies in its own directory; the
-// predefined hives are pointed there in a child process's own environment.
-#include <signal.h>
+// Reliability of the registry store: the predefined hives' files, another process's changes and
+// threads writing one hive (a writer cut off in the middle of its writes is the power-cut
+// sweep's, tests/faults; many writer processes at once are the soak test's). Each test's hive
+// lies in its own directory; the predefined hives are pointed there in a child process's own
+// environment.
 #include <unistd.h>
 
 #include <cstdio>
@@ -37,15 +37,7 @@ CString Name(const char* prefix, int a, int b = -1) {
   return CString(s.c_str());
 }
 
-// A hive in the test's own directory, open for the length of the test.
-class SharedHive : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(hive.rc, ERROR_SUCCESS); }
-
-  utility::testsupport::TempDir dir;
-  utility::testsupport::LoadedHive hive{dir.path() / "shared.db"};
-  HKEY root = hive.root;
-};
+using SharedHive = utility::testsupport::HiveTest;
 
 }  // namespace
 
@@ -116,45 +108,4 @@ TEST_F(SharedHive, ThreadsShareOneHive) {
   CStringList all;
   ASSERT_EQ(CUtility::ReadKey(root, W(u"Threads"), nullptr, all), ERROR_SUCCESS);
   EXPECT_EQ(all.GetCount(), kThreads * kWrites);
-}
-
-TEST_F(SharedHive, WriterKilledMidLoopLeavesASoundHiveWithEveryReportedValue) {
-  for (int killAfter : {1, 40, 150}) {
-    SCOPED_TRACE(killAfter);
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    const CString key = Name("Killed", killAfter);
-    const pid_t child = Spawn([&]() -> int {
-      close(fds[0]);
-      for (int i = 0;; ++i) {
-        // Texts of growing length, so that writes span pages and the log grows.
-        const CString text(static_cast<WCHAR>(u'a' + i % 26), 1 + (i * 37) % 3000);
-        if (CUtility::WriteKey(root, key, Name("v", i), text) != ERROR_SUCCESS) return 20;
-        if (write(fds[1], &i, sizeof i) != static_cast<ssize_t>(sizeof i)) return 21;  // reported only once committed
-      }
-    });
-    close(fds[1]);
-    std::vector<int> committed;
-    int i = 0;
-    while (static_cast<int>(committed.size()) < killAfter &&
-           read(fds[0], &i, sizeof i) == static_cast<ssize_t>(sizeof i)) {
-      committed.push_back(i);
-    }
-    kill(child, SIGKILL);
-    EXPECT_EQ(ExitStatus(child), 128 + SIGKILL);
-    while (read(fds[0], &i, sizeof i) == static_cast<ssize_t>(sizeof i)) committed.push_back(i);
-    close(fds[0]);
-    ASSERT_GE(static_cast<int>(committed.size()), killAfter);
-    EXPECT_EQ(utility::platform::CheckHive(root), ERROR_SUCCESS);
-    HKEY k = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(root, key, 0, KEY_READ, &k), ERROR_SUCCESS);
-    for (int v : committed) {
-      DWORD size = 0;
-      EXPECT_EQ(RegQueryValueExW(k, Name("v", v), nullptr, nullptr, nullptr, &size), ERROR_SUCCESS) << v;
-      EXPECT_EQ(size, static_cast<DWORD>((1 + (v * 37) % 3000 + 1) * 2)) << v;
-    }
-    RegCloseKey(k);
-    // The hive stays writable after the crash.
-    EXPECT_EQ(CUtility::WriteKey(root, key, W(u"after"), 1u), ERROR_SUCCESS);
-  }
 }

@@ -1,10 +1,15 @@
-// A hive file loaded as a root key for one scope, and closed when the scope ends.
+// A hive file loaded as a root key for one scope, and closed when the scope ends; and the
+// fixture of a test with a hive of its own.
 #pragma once
 
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include <Utility/Platform/Registry.h>
 #include <Utility/Platform/String.h>
+
+#include "support/TempDir.h"
 
 namespace utility::testsupport {
 
@@ -20,6 +25,17 @@ class LoadedHive {
 
   HKEY root = nullptr;  // declared first: set before rc is
   LONG rc;
+};
+
+// A hive file in the test's temporary directory, open as a root key (which the registry calls
+// take like HKEY_CURRENT_USER) for the length of the test.
+class HiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(hive.rc, ERROR_SUCCESS); }
+
+  TempDir dir;
+  LoadedHive hive{dir.path() / "hive.db"};
+  HKEY root = hive.root;
 };
 
 // One value written to a key below the root (made when missing), or read from it: the result.
