@@ -113,8 +113,6 @@ TEST(Grammar, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd) {
     const char* shown;
   };
   for (const Case& c : {Case{{"files", "list", "--recursive", tree}, "listing "},
-                        Case{{"tracklog", "save", tree + "/app.log", "entry"}, "appending to "},
-                        Case{{"files", "remove", "--yes", tree + "/a"}, "removing "},
                         Case{{"reg", "export", "HKCU\\Software"}, "exporting "}}) {
     SCOPED_TRACE(c.args[1]);
     const std::string terminal = StderrOnATerminal(c.args, dir.path());
