@@ -14,7 +14,11 @@
 
 #include <Utility/Utility.h>
 
+#include "variant/VariantValues.h"
+
 namespace {
+
+using utility::testsupport::variants::Raw;
 
 int Index(int index) { return ((index % 32) + 32) % 32; }
 
@@ -91,18 +95,7 @@ TEST(BitAccess, BoolStoresTheFlagWhateverTheIndex) {
   }
 }
 
-COleVariant Make(VARTYPE vt, std::uint64_t bits) {
-  COleVariant v;
-  v.vt = vt;
-  std::memcpy(&v.llVal, &bits, sizeof bits);
-  return v;
-}
-
-std::uint64_t BitsOf(const VARIANT& v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v.llVal, sizeof bits);
-  return bits;
-}
+std::uint64_t BitsOf(const VARIANT& v) { return static_cast<std::uint64_t>(v.llVal); }
 
 // Each numeric type behaves as its typed overload, SetBit with the flag reversed, and keeps its
 // type; GetBit widens VT_BOOL as the 16-bit signed value it holds.
@@ -117,7 +110,7 @@ TEST(VariantBits, MatchTheTypedOverloads) {
         SCOPED_TRACE("bits " + std::to_string(bits) + " index " + std::to_string(index) + " flag " +
                      std::to_string(flag));
         const auto check = [&](VARTYPE vt, auto typed) {
-          COleVariant v = Make(vt, bits);
+          COleVariant v = Raw(vt, bits);
           EXPECT_EQ(CUtility::GetBit(v, index), CUtility::GetBit(typed, index)) << "vt " << vt;
           CUtility::SetBit(v, index, flag);
           CUtility::SetBit(typed, index, !flag);
@@ -134,7 +127,7 @@ TEST(VariantBits, MatchTheTypedOverloads) {
         check(VT_UI4, static_cast<unsigned>(bits));
         check(VT_R4, std::bit_cast<float>(static_cast<std::uint32_t>(bits)));
         check(VT_R8, std::bit_cast<double>(bits));
-        EXPECT_EQ(CUtility::GetBit(Make(VT_BOOL, bits), index), CUtility::GetBit(static_cast<short>(bits), index));
+        EXPECT_EQ(CUtility::GetBit(Raw(VT_BOOL, bits), index), CUtility::GetBit(static_cast<short>(bits), index));
       }
     }
   }
@@ -157,7 +150,7 @@ TEST(VariantSetBit, BoolBecomesTrueOrFalseByTheWidenedValue) {
                         Case{1, 1, false, VARIANT_TRUE, "clearing another bit of it normalises it"},
                         Case{2, 33, false, VARIANT_FALSE, "index 33 is bit 1"}}) {
     SCOPED_TRACE(c.what);
-    COleVariant v = Make(VT_BOOL, static_cast<std::uint16_t>(c.start));
+    COleVariant v = Raw(VT_BOOL, static_cast<std::uint16_t>(c.start));
     CUtility::SetBit(v, c.index, c.flag);
     EXPECT_EQ(v.vt, VT_BOOL);
     EXPECT_EQ(v.boolVal, c.expected);
@@ -171,11 +164,11 @@ TEST(VariantBits, TypesWithoutBitsAreLeftAloneAndReadZero) {
   for (VARTYPE vt : types) {
     SCOPED_TRACE("vt " + std::to_string(vt));
     for (int index = -1; index <= 32; ++index) {
-      COleVariant v = Make(vt, pattern);
+      COleVariant v = Raw(vt, pattern);
       CUtility::SetBit(v, index, false);
       EXPECT_EQ(BitsOf(v), pattern);
       EXPECT_EQ(v.vt, vt);
-      EXPECT_EQ(CUtility::GetBit(Make(vt, pattern), index), 0);
+      EXPECT_EQ(CUtility::GetBit(Raw(vt, pattern), index), 0);
       v.vt = VT_EMPTY;  // the pattern is no value a clear could release
     }
   }

@@ -60,16 +60,14 @@ TEST(Commands, NamesAndBitsAnswerWithTheirExitStatus) {
       {{"names", "check", "If", "--json"}, 1, "{\"code\": 4, \"meaning\": \"is a keyword listed in KeyWords.ini\"}\n"},
       {{"names", "keyword", "While", "--file", file}, 0, "true\n"},
       {{"names", "keyword", "if", "--file", file}, 1, "false\n"},
-      {{"names", "replace", "AB+A", "+-*/", "A", "X"}, 0, "AB+X\n"},
       {{"names", "numeric", "1.5", "--decimal"}, 0, "true\n"},
       {{"bits", "set", "float", "1.0", "31", "0"}, 0, "value: -1\nbits: 0xBF800000\n"},
-      {{"bits", "set-digit", "-123", "1", "5"}, 0, "result: 4294967243\nsigned: -53\n"},
-      {{"bits", "byte", "010203", "3"}, 2, "", "utility: "},
   });
 }
 
-// Every conversion by its name, with the units and bytes the program shows in upper-case hex.
-TEST(Commands, EveryConversionIsReachableByName) {
+// Each input form and option of the conversions once, and each kind of result, with the units
+// and bytes the program shows in upper-case hex.
+TEST(Commands, ConversionsTakeEachInputFormAndOption) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> conversions = {
       {{"to-wide", "caf\xc3\xa9"}, R"("via": "ANSIToUnicode2", "units": ["0063", "0061", "0066", "00E9"], "count": 4)"},
       {{"to-wide", "--bytes", "e4 b8 ad ff", "--via", "ANSIToUnicode1"},
@@ -78,13 +76,7 @@ TEST(Commands, EveryConversionIsReachableByName) {
        R"("via": "ToWideString", "units": ["0061", "0062"], "count": 2, "result": "returned 2")"},
       {{"to-wide", "x", "--via", "AnsiToUnicode"},
        R"("via": "AnsiToUnicode", "units": ["0078"], "count": 1, "result": "0x00000000")"},
-      {{"to-wide", "x", "--via", "ConvertCharToString"},
-       R"("via": "ConvertCharToString", "units": ["0078"], "count": 1)"},
-      {{"to-ansi", "\xe4\xb8\xad"}, R"("via": "UnicodeToANSI", "bytes": ["E4", "B8", "AD"], "count": 3)"},
-      {{"to-ansi", "--units", "0061 0000 0062", "--via", "UnicodeToANSI-string"},
-       R"("via": "UnicodeToANSI-string", "bytes": ["61"], "count": 1)"},
-      {{"to-ansi", "--units", "D800", "--via", "ConvertStringToChar"},
-       R"("via": "ConvertStringToChar", "bytes": ["EF", "BF", "BD"], "count": 3)"},
+      {{"to-ansi", "--units", "4E2D"}, R"("via": "UnicodeToANSI", "bytes": ["E4", "B8", "AD"], "count": 3)"},
       {{"to-ansi", "ab", "--via", "ToMultiBytes", "--length", "1", "--terminate"},
        R"("via": "ToMultiBytes", "bytes": ["61"], "count": 1, "result": "returned 1")"},
       {{"to-ansi", "\xe4\xb8\xad\xe6\x96\x87", "--via", "UnicodeToAnsi"},
@@ -108,7 +100,6 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
       {{"variant", "show", "I2", "-1", "--hex"}, 0, "0xFFFFFFFF\n"},
       {{"variant", "show", "0x13", "4294967295"}, 0, "4294967295\n"},
       {{"variant", "show", "DATE", "March 5, 2024 2:07:09 PM"}, 0, "2024-03-05 14:07:09\n"},
-      {{"variant", "show", "EMPTY"}, 0, "***\n"},
       {{"variant", "parse", "UI1", "255.9", "--json"},
        0,
        "{\"type\": \"VT_UI1\", \"text\": \"255\", \"number\": 255}\n"},
@@ -117,10 +108,6 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
       {{"variant", "store", "I2", "40000"}, 0, "type: VT_I2\ntext: -25536\nbits: 0x0000000000009C40\n"},
       {{"variant", "compare", "I2", "5", "R8", "5.0"}, 0, "same: false\nequal: true\n"},
       {{"variant", "compare", "BSTR", "5", "I4", "5"}, 1, "same: false\nequal: false\n"},
-      {{"variant", "type", "ARRAY|UI1", "--json"},
-       0,
-       "{\"type\": \"VT_ARRAY|VT_UI1\", \"code\": 8209, \"name\": \"unsigned char Array\", \"size\": -1, "
-       "\"numeric\": false, \"range-result\": false, \"range-min\": \"unwritten\", \"range-max\": \"unwritten\"}\n"},
       {{"variant", "type", "BOOL", "--format", "6"},
        0,
        "type: VT_BOOL\ncode: 11\nname: bool\nsize: 1\nnumeric: true\nrange-result: true\nrange-min: 0\n"
@@ -129,10 +116,6 @@ TEST(Commands, VariantsAreReadAndShownByTheirOptions) {
        1,
        "type: VT_I2\ntext: 0\nnumber: 0\n",
        "utility: 99999999999999999999 does not fit VT_I2 (-32768 to 32767); stored as 0\n"},
-      {{"variant", "parse", "UI1", "300", "--json"},
-       1,
-       "{\"type\": \"VT_UI1\", \"text\": \"44\", \"number\": 44}\n",
-       "stored as 44"},
       {{"variant", "parse", "R8", "1e999"}, 1, "type: VT_R8\ntext: inf\nnumber: inf\n", "does not fit VT_R8"},
   });
 }
@@ -146,7 +129,6 @@ TEST(CommandsLinux, SystemIdentityAndModuleAnswers) {
       {{"system", "error-text", "2", "--json"}, 0, "{\"text\": \"No such file or directory\\r\\n\"}\n"},
       {{"identity", "guid-of", "-2"}, 0, "FFFFFE00-FFE0-FFF8-00E0-FFFCFFFFFFFF\n"},
       {{"module", "path"}, 0, programDir + "\n"},
-      {{"module", "path", "--library-paths"}, 0, libraryForm + "\n"},
       {{"module", "help-file", "--json", "--library-paths"},
        0,
        "{\"help\": \"" + JsonEscaped(libraryForm) + "\\\\Help\\\\TarnwellHelp.chm\"}\n"},

@@ -29,10 +29,8 @@ expect() {
 expect "$(complete_line utility na)" "names"
 expect "$(complete_line utility files li)" "list"
 expect "$(complete_line utility files list --r)" "--recursive"
-expect "$(complete_line utility names check --)" "--free-form --allow-space --json --library-paths --help"
 # Choices where a set is expected, file names where a path is, nothing for free text.
 expect "$(complete_line utility bits get u)" "uchar ushort uint"
-expect "$(complete_line utility bits set int 5 3 t)" "true"
 expect "$(complete_line utility completion f)" "fish"
 expect "$(complete_line utility help fi)" "files"
 expect "$(complete_line utility variant show --places 2 BS)" "BSTR"
@@ -45,5 +43,4 @@ trap 'rm -rf "$dir"' EXIT
 touch "$dir/one.log" "$dir/other.txt"
 expect "$(complete_line utility tracklog show "$dir/one")" "$dir/one.log"
 expect "$(complete_line utility files list -r "$dir/oth")" "$dir/other.txt"
-expect "$(complete_line utility reg export --file "$dir/one")" "$dir/one.log"
 echo "completion: ok"

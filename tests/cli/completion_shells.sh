@@ -55,7 +55,6 @@ case $shell in
     }
     expect "utility fi" "files"
     expect "utility files li" "list"
-    expect "utility files list --r" "--recursive"
     expect "utility bits get u" "uchar uint ushort"
     expect "utility completion f" "fish"
     expect "utility reg readonly k o" "off on"

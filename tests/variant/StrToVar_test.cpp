@@ -99,11 +99,9 @@ TEST(StrToVar, DatesReadBackAndFailToTheTwoFixedValues) {
   };
   const Case cases[] = {
       {u"  1899-12-30 00:00:00 ", 0.0},
-      {u"1899-12-29 06:00:00", -1.25},
       {u"abc", 0.0},  // no date
       {u"", 0.0},
       {u"10000-01-01 00:00:00", -1.0},  // a date out of range
-      {u"0099-12-31", -1.0},
       {u"3/5/2024 2:00 PM", 45356.0 + 14.0 / 24.0},
   };
   for (const Case& c : cases) {
