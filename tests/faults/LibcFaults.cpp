@@ -246,17 +246,30 @@ using faults::Verdict;
 // The project builds with hidden visibility; these must be seen by the dynamic linker.
 #define INTERPOSED extern "C" __attribute__((visibility("default")))
 
+namespace {
+
+// The bytes a write passes on: half of them when the verdict shortens it.
+std::size_t Passed(const Verdict& v, std::size_t count) { return v.shorten && count > 1 ? count / 2 : count; }
+
+// fsync and fdatasync: failed when armed, noted (not passed on) while a power cut is simulated.
+int Sync(unsigned call, int fd, int (*real)(int)) {
+  const Verdict v = Decide(call, nullptr, fd);
+  return Fails(v) ? -1 : Note(v.path, std::nullopt) ? 0 : real(fd);
+}
+
+}  // namespace
+
 INTERPOSED ssize_t write(int fd, const void* buffer, size_t count) {
   static const auto real = Next<ssize_t (*)(int, const void*, size_t)>("write");
   const Verdict v = Decide(faults::kWrite, nullptr, fd);
-  return Fails(v) ? -1 : real(fd, buffer, v.shorten && count > 1 ? count / 2 : count);
+  return Fails(v) ? -1 : real(fd, buffer, Passed(v, count));
 }
 
 INTERPOSED ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset) {
   static const auto real = Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
   const Verdict v = Decide(faults::kStoreWrite, nullptr, fd);
   if (Fails(v)) return -1;
-  const ssize_t n = real(fd, buffer, v.shorten && count > 1 ? count / 2 : count, offset);
+  const ssize_t n = real(fd, buffer, Passed(v, count), offset);
   if (n > 0) {
     Note(v.path, Unsynced{Unsynced::kWrite, offset, std::string(static_cast<const char*>(buffer), std::size_t(n))});
   }
@@ -274,14 +287,12 @@ INTERPOSED int ftruncate64(int fd, off_t length) noexcept {
 
 INTERPOSED int fsync(int fd) {
   static const auto real = Next<int (*)(int)>("fsync");
-  const Verdict v = Decide(faults::kSync, nullptr, fd);
-  return Fails(v) ? -1 : Note(v.path, std::nullopt) ? 0 : real(fd);
+  return Sync(faults::kSync, fd, real);
 }
 
 INTERPOSED int fdatasync(int fd) {
   static const auto real = Next<int (*)(int)>("fdatasync");
-  const Verdict v = Decide(faults::kStoreSync, nullptr, fd);
-  return Fails(v) ? -1 : Note(v.path, std::nullopt) ? 0 : real(fd);
+  return Sync(faults::kStoreSync, fd, real);
 }
 
 INTERPOSED ssize_t pread64(int fd, void* buffer, size_t count, off_t offset) {
