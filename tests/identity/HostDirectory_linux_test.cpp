@@ -98,19 +98,3 @@ TEST(IdentityQueries, AnswerOnlyWhatTheModuleFoundExports) {
     EXPECT_EQ(out.at("loaded"), "0");
   }
 }
-
-// The real module gives the same identifiers wherever it is found, in every new process, as it
-// gives this process from beside it.
-TEST(IdentityQueries, GiveTheRealModulesStableIdentifiers) {
-  for (const fs::path& where : {fs::path("bin"), kModules}) {
-    SCOPED_TRACE(where.string());
-    TempDir dir;
-    LayOut(dir.path(), {{REAL_DISKID, where}});
-    const auto first = RunHost(dir.path());
-    EXPECT_EQ(RunHost(dir.path()), first);
-    EXPECT_EQ(first.at("loaded"), "0");
-    EXPECT_EQ(first.at("guid"), CUtility::CreateGuidByID(static_cast<ULONG>(std::stol(first.at("id")))));
-    EXPECT_EQ(std::stol(first.at("id")), CUtility::GetHardDriveComputerID());
-    EXPECT_EQ(first.at("cpu"), CUtility::GetCPUID().ToUtf8());
-  }
-}
