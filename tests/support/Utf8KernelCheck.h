@@ -132,7 +132,7 @@ inline std::string CheckDecode(const std::string& bytes, std::size_t cap, bool s
 }
 
 // Every running kernel encoding the units before the first zero of `units` as zero-terminated
-// text (copied to a buffer that ends at the terminator), piece by piece into pieces of `piece`
+// text (copied to a buffer that ends at the terminator), call after call into pieces of `piece`
 // bytes (at least 4, which any character fits) as a caller of Utf16zToUtf8 would; empty when
 // the pieces join up to the oracle's lenient UTF-8 and no call writes past its piece.
 inline std::string CheckEncodeUntilZero(const std::u16string& units, std::size_t piece) {
@@ -143,31 +143,25 @@ inline std::string CheckEncodeUntilZero(const std::u16string& units, std::size_t
   src[text.size()] = 0;
   std::vector<char> dst(due.size() + piece + kCanary);
   for (Utf8Kernel kernel : Running()) {
-    std::size_t read = 0, written = 0, calls = 0;
-    std::string wrong;
-    for (bool done = false; !done && wrong.empty(); ++calls) {
+    std::size_t read = 0, written = 0;
+    bool wrong = false;
+    for (bool done = false; !done && !wrong;) {
       std::memset(dst.data() + written, 0xA5, piece + kCanary);
       std::size_t r = 0;
       const auto result = platform::codepage::Utf16zToUtf8(kernel, src.get() + read, dst.data() + written, piece, r);
       done = result.error == 0;
-      if (result.count > piece || (!done && result.error != ERROR_INSUFFICIENT_BUFFER) || (!done && r == 0) ||
-          read + r > text.size() || written + result.count > due.size()) {
-        wrong = "call " + std::to_string(calls) + " read " + std::to_string(r) + " count " +
-                std::to_string(result.count) + " error " + std::to_string(result.error);
-      }
-      for (std::size_t k = piece; k < piece + kCanary && wrong.empty(); ++k) {
-        if (dst[written + k] != kCanaryByte) wrong = "wrote past the piece at " + std::to_string(written + k);
-      }
+      wrong = result.count > piece || (!done && (result.error != ERROR_INSUFFICIENT_BUFFER || r == 0)) ||
+              read + r > text.size() || written + result.count > due.size();
+      for (std::size_t k = piece; k < piece + kCanary; ++k) wrong = wrong || dst[written + k] != kCanaryByte;
       read += r;
       written += result.count;
     }
-    if (wrong.empty() && (read != text.size() || std::string(dst.data(), written) != due)) {
-      wrong = "read " + std::to_string(read) + " of " + std::to_string(text.size()) + ", output differs";
+    if (wrong || read != text.size() || std::string(dst.data(), written) != due) {
+      return std::string(Name(kernel)) + " until zero, pieces of " + std::to_string(piece) + ": read " +
+             std::to_string(read) + " of " + std::to_string(text.size()) +
+             "\n  input: " + Hex(text.data(), text.size()) + "\n  due:   " + Hex(due.data(), due.size()) +
+             "\n  got:   " + Hex(dst.data(), written < due.size() ? written : due.size());
     }
-    if (wrong.empty()) continue;
-    return std::string(Name(kernel)) + " until zero, pieces of " + std::to_string(piece) + " n " +
-           std::to_string(text.size()) + ": " + wrong + "\n  input: " + Hex(text.data(), text.size()) +
-           "\n  due:   " + Hex(due.data(), due.size()) + "\n  got:   " + Hex(dst.data(), written);
   }
   return {};
 }
