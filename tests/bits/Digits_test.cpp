@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -51,17 +52,14 @@ TEST(SetDigit, AgreesWithTextEditingForNonNegativeValues) {
   }
 }
 
+// A negative value's digit is negative: it is taken out and the new one put in, the result
+// wrapped to 32 bits. A digit or a position outside 0..9 gives 0.
 TEST(SetDigit, NegativeValuesAndRefusedArguments) {
-  struct Case {
-    int value;
-    int position;
-    int digit;
-    ULONG expected;
-  };
-  for (const Case& c : {Case{-123, 1, 5, 4294967243u}, Case{-5, 0, 0, 0}, Case{12345, 1, 10, 0}, Case{12345, 1, -1, 0},
-                        Case{12345, 2, INT_MIN, 0}, Case{12345, -1, 1, 0}, Case{12345, 10, 1, 0}}) {
-    SCOPED_TRACE(std::to_string(c.value) + " at " + std::to_string(c.position) + " digit " + std::to_string(c.digit));
-    EXPECT_EQ(CUtility::SetDigit(c.value, c.position, c.digit), c.expected);
+  EXPECT_EQ(CUtility::SetDigit(-123, 1, 5), 4294967243u);  // -123 + 20 + 50
+  EXPECT_EQ(CUtility::SetDigit(-5, 0, 0), 0u);
+  const std::pair<int, int> refused[] = {{1, 10}, {1, -1}, {2, INT_MIN}, {-1, 1}, {10, 1}};
+  for (const auto& [position, digit] : refused) {
+    EXPECT_EQ(CUtility::SetDigit(12345, position, digit), 0u) << position << " " << digit;
   }
 }
 

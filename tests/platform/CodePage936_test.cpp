@@ -23,19 +23,15 @@ std::string Encode936(const std::u16string& text, const char* defaultChar = null
 }
 
 TEST(CodePage936, ConvertsKnownCjkTextBothWays) {
-  struct Case {
-    std::u16string text;
-    std::string bytes;
-  };
-  // The euro sign is the single byte 0x80; a zero is a character like any other.
-  for (const Case& c : {Case{u"KEY_\u4e2d\u6587\uff0c", "KEY_\xd6\xd0\xce\xc4\xa3\xac"}, Case{u"\u20ac", "\x80"},
-                        Case{std::u16string(u"a\0b", 3), std::string("a\0b", 3)}}) {
-    SCOPED_TRACE(c.bytes);
+  auto check = [](const std::u16string& text, const std::string& bytes) {
     BOOL used = 7;
-    EXPECT_EQ(Encode936(c.text, nullptr, &used), c.bytes);
+    EXPECT_EQ(Encode936(text, nullptr, &used), bytes);
     EXPECT_EQ(used, FALSE);
-    EXPECT_EQ(Decode936(c.bytes), c.text);
-  }
+    EXPECT_EQ(Decode936(bytes), text);
+  };
+  check(u"KEY_\u4e2d\u6587\uff0c", "KEY_\xd6\xd0\xce\xc4\xa3\xac");
+  check(u"\u20ac", "\x80");  // the euro sign is the single byte 0x80
+  check(std::u16string(u"a\0b", 3), std::string("a\0b", 3));
   EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "\xd6\xd0", -1, nullptr, 0), 2) << "terminator counted";
 }
 
@@ -66,46 +62,35 @@ TEST(CodePage936, EveryDoubleByteCharacterRoundTrips) {
 }
 
 TEST(CodePage936, UnmappableCharactersBecomeTheDefaultCharacter) {
-  struct Case {
-    const char* name;
-    std::u16string text;
-    const char* defaultChar;
-    std::string bytes;
-  };
-  const Case cases[] = {
-      {"Thai letter", u"a\u0e01b", nullptr, "a?b"},       {"surrogate pair: one default", u"\U0001F600", nullptr, "?"},
-      {"lone high surrogate", u"\xD800z", nullptr, "?z"}, {"lone low surrogate at the end", u"z\xDC00", nullptr, "z?"},
-      {"caller's default", u"\u0e01", "*", "*"},          {"double-byte default", u"\u0e01", "\xa1\xa1", "\xa1\xa1"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  auto check = [](const std::u16string& text, const char* defaultChar, const std::string& bytes) {
     BOOL used = FALSE;
-    EXPECT_EQ(Encode936(c.text, c.defaultChar, &used), c.bytes);
+    EXPECT_EQ(Encode936(text, defaultChar, &used), bytes);
     EXPECT_EQ(used, TRUE);
-  }
+  };
+  check(u"a\u0e01b", nullptr, "a?b");  // a Thai letter
+  check(u"\U0001F600", nullptr, "?");  // a surrogate pair is one character
+  check(u"\xD800z", nullptr, "?z");
+  check(u"z\xDC00", nullptr, "z?");
+  check(u"\u0e01", "*", "*");
+  check(u"\u0e01", "\xa1\xa1", "\xa1\xa1");  // a double-byte default
   EXPECT_EQ(Encode936(u"\u0e01"), "?") << "no report asked for";
 }
 
+// Each ill-formed piece is one U+FFFD, and the strict flag refuses it.
 TEST(CodePage936Linux, InvalidBytesBecomeReplacementAndResume) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::u16string text;
-  };
-  const Case cases[] = {{"0xFF", "a\xffz", u"a\uFFFDz"},
-                        {"lead byte before an invalid trail", "\x81\x30", u"\uFFFD0"},
-                        {"truncated lead byte", "ab\xd6", u"ab\uFFFD"},
-                        {"valid after invalid", "\xff\xd6\xd0", u"\uFFFD\u4e2d"},
-                        {"unassigned pair is one character", "\xa2\xe3z", u"\uFFFDz"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Decode936(c.bytes), c.text);
+  auto check = [](const std::string& bytes, const std::u16string& text) {
+    EXPECT_EQ(Decode936(bytes), text);
     SetLastError(0);
     WCHAR out[8];
-    EXPECT_EQ(
-        MultiByteToWideChar(CP_GBK, MB_ERR_INVALID_CHARS, c.bytes.data(), static_cast<int>(c.bytes.size()), out, 8), 0);
+    EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), out, 8),
+              0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
-  }
+  };
+  check("a\xffz", u"a\uFFFDz");
+  check("\x81\x30", u"\uFFFD0");  // a lead byte before an invalid trail byte
+  check("ab\xd6", u"ab\uFFFD");   // a lead byte at the end
+  check("\xff\xd6\xd0", u"\uFFFD\u4e2d");
+  check("\xa2\xe3z", u"\uFFFDz");  // an unassigned pair is one character
 }
 
 TEST(CodePage936, SmallBufferKeepsWholeCharacters) {

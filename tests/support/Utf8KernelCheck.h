@@ -9,6 +9,7 @@
 // users add platform/src to their include path.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,8 +30,7 @@ using platform::codepage::Utf8Kernel;
 
 constexpr std::size_t kMeasure = std::numeric_limits<std::size_t>::max();  // cap that means dst null
 constexpr std::size_t kCanary = 24;                                        // units or bytes after cap
-constexpr WCHAR kCanaryUnit = 0xA5A5;                                      // of equal bytes, for memset
-constexpr char kCanaryByte = static_cast<char>(0xA5);
+constexpr char kCanaryByte = static_cast<char>(0xA5);                      // what memset puts there
 
 inline const char* Name(Utf8Kernel kernel) {
   return kernel == Utf8Kernel::Baseline ? "Baseline" : kernel == Utf8Kernel::Avx2 ? "Avx2" : "Avx512";
@@ -54,87 +54,29 @@ struct Due {
   DWORD error = 0;
 };
 
-// The pieces the oracle reads, in order: a character, or one maximal ill-formed subpart.
-struct Piece {
-  std::size_t length;  // bytes or units read
-  std::size_t made;    // units or bytes it turns into
-  bool valid;
-};
-
-inline std::vector<Piece> Utf8Pieces(const std::string& bytes) {
-  static const auto kRanges = [] {  // the oracle's, once per lead byte
-    std::vector<std::vector<std::pair<int, int>>> table;
-    for (int lead = 0; lead < 256; ++lead) table.push_back(oracle::Ranges(static_cast<unsigned char>(lead)));
-    return table;
-  }();
-  std::vector<Piece> pieces;
-  pieces.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      pieces.push_back({1, 1, true});
-      ++i;
-      continue;
-    }
-    const auto& ranges = kRanges[lead];
-    std::size_t matched = 0;
-    while (matched < ranges.size() && i + matched < bytes.size()) {
-      const auto b = static_cast<unsigned char>(bytes[i + matched]);
-      if (b < ranges[matched].first || b > ranges[matched].second) break;
-      ++matched;
-    }
-    const bool valid = !ranges.empty() && matched == ranges.size();
-    const std::size_t length = matched == 0 ? 1 : matched;
-    pieces.push_back({length, valid && length == 4 ? 2u : 1u, valid});
-    i += length;
-  }
-  return pieces;
-}
-
-inline std::vector<Piece> Utf16Pieces(const std::u16string& units) {
-  std::vector<Piece> pieces;
-  pieces.reserve(units.size());
-  for (std::size_t i = 0; i < units.size();) {
-    const char16_t u = units[i];
-    const bool high = u >= 0xD800 && u <= 0xDBFF;
-    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      pieces.push_back({2, 4, true});
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      pieces.push_back({1, 3, false});
-    } else {
-      pieces.push_back({1, u < 0x80 ? 1u : u < 0x800 ? 2u : 3u, true});
-    }
-    i += pieces.back().length;
-  }
-  return pieces;
-}
-
-// The oracle's whole output cut to the rules: pieces are taken while they fit in cap.
-template <class Text>
-Due<Text> Cut(const Text& whole, const std::vector<Piece>& pieces, std::size_t cap, bool strict) {
+// The oracle's output cut to the converters' rules: its pieces are taken while they fit in cap.
+template <class Text, class Walk>
+Due<Text> Cut(Walk walk, std::size_t cap, bool strict) {
   Due<Text> due;
-  std::size_t made = 0;
-  for (const Piece& p : pieces) {
-    if (!p.valid && strict) {
+  walk([&](const Text& made, bool valid) {
+    if (due.error != 0) return;
+    if (!valid && strict) {
       due.error = ERROR_NO_UNICODE_TRANSLATION;
-      break;
-    }
-    if (p.made > cap - made) {
+    } else if (made.size() > cap - due.out.size()) {
       due.error = ERROR_INSUFFICIENT_BUFFER;
-      break;
+    } else {
+      due.out += made;
     }
-    made += p.made;
-  }
-  due.out = whole.substr(0, made);
+  });
   return due;
 }
 
 inline Due<std::u16string> DueDecode(const std::string& bytes, std::size_t cap, bool strict) {
-  return Cut(oracle::Decode(bytes), Utf8Pieces(bytes), cap, strict);
+  return Cut<std::u16string>([&](auto piece) { oracle::DecodePieces(bytes, piece); }, cap, strict);
 }
 
 inline Due<std::string> DueEncode(const std::u16string& units, std::size_t cap, bool strict) {
-  return Cut(oracle::Encode(units), Utf16Pieces(units), cap, strict);
+  return Cut<std::string>([&](auto piece) { oracle::EncodePieces(units, piece); }, cap, strict);
 }
 
 template <class T>
@@ -142,64 +84,52 @@ std::string Hex(const T* p, std::size_t n) {
   std::string s;
   char b[8];
   for (std::size_t i = 0; i < n && i < 200; ++i) {
-    std::snprintf(b, sizeof b, sizeof(T) == 1 ? "%02X " : "%04X ",
-                  static_cast<unsigned>(p[i]) & (sizeof(T) == 1 ? 0xFFu : 0xFFFFu));
+    std::snprintf(b, sizeof b, "%0*X ", static_cast<int>(2 * sizeof(T)), static_cast<unsigned>(p[i]) & 0xFFFFu);
     s += b;
   }
   return n > 200 ? s + "..." : s;
 }
 
-// Every running kernel on in[0..n) (copied to a buffer of exactly n, so that a sanitizer sees
-// any read past it) into a buffer of cap and a canary after it; empty when each gives `due`,
-// else what the first one that does not got wrong.
-template <class In, class Out, class Text, class Convert>
-std::string RunAll(const In* in, std::size_t n, std::size_t cap, bool strict, const Due<Text>& due, Out canary,
-                   Convert convert) {
+// Every running kernel on `in` (copied to a buffer of exactly its size, so that a sanitizer sees
+// any read past it) into a buffer of cap and a canary after it; empty when each gives what the
+// oracle's pieces cut to cap give, else what the first one that does not got wrong.
+template <class Out, class Input, class Text, class Convert>
+std::string RunAll(const Input& in, std::size_t cap, bool strict, const Due<Text>& due, Convert convert) {
+  using In = typename Input::value_type;
+  const std::size_t n = in.size();
   auto src = std::make_unique<In[]>(n);
-  if (n != 0) std::memcpy(src.get(), in, n * sizeof(In));
+  if (n != 0) std::memcpy(src.get(), in.data(), n * sizeof(In));
   const bool measure = cap == kMeasure;
   std::vector<Out> dst(measure ? 0 : cap + kCanary);
   for (Utf8Kernel kernel : Running()) {
     if (!measure) std::memset(dst.data(), 0xA5, dst.size() * sizeof(Out));  // no stale output from the last kernel
     const platform::codepage::Result r =
         convert(kernel, src.get(), n, measure ? nullptr : dst.data(), measure ? 0 : cap, strict);
-    std::string wrong;
-    if (r.count != due.out.size() || r.error != due.error) {
-      wrong = "count " + std::to_string(r.count) + " error " + std::to_string(r.error) + ", due " +
-              std::to_string(due.out.size()) + " error " + std::to_string(due.error);
-    } else if (!measure) {
-      if (r.count != 0 && std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0) {
-        std::size_t i = 0;
-        while (dst[i] == static_cast<Out>(due.out[i])) ++i;
-        wrong = "output differs at " + std::to_string(i);
-      }
-      for (std::size_t i = cap; i < dst.size() && wrong.empty(); ++i) {
-        if (dst[i] != canary) wrong = "wrote past cap at " + std::to_string(i);
-      }
-    }
-    if (wrong.empty()) continue;
+    const bool wrong = r.count != due.out.size() || r.error != due.error ||
+                       (!measure && (std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0 ||
+                                     std::any_of(dst.begin() + static_cast<std::ptrdiff_t>(cap), dst.end(), [](Out o) {
+                                       return o != static_cast<Out>(0xA5A5);
+                                     })));  // written past cap
+    if (!wrong) continue;
     return std::string(Name(kernel)) + (strict ? " strict" : " lenient") +
-           (measure ? " measuring" : " cap " + std::to_string(cap)) + " n " + std::to_string(n) + ": " + wrong +
-           "\n  input: " + Hex(in, n) + "\n  due:   " + Hex(due.out.data(), due.out.size()) +
-           "\n  got:   " + (measure ? std::string() : Hex(dst.data(), r.count < cap ? r.count : cap));
+           (measure ? " measuring" : " cap " + std::to_string(cap)) + ": count " + std::to_string(r.count) + " error " +
+           std::to_string(r.error) + ", due " + std::to_string(due.out.size()) + " error " + std::to_string(due.error) +
+           "\n  input: " + Hex(in.data(), n) + "\n  due:   " + Hex(due.out.data(), due.out.size()) +
+           "\n  got:   " + Hex(dst.data(), measure ? 0 : cap + kCanary);
   }
   return {};
 }
 
-// Every running kernel decoding bytes, against `due`; empty when all agree with it.
-inline std::string CheckDecode(const std::string& bytes, std::size_t cap, bool strict, const Due<std::u16string>& due) {
-  auto run = [](Utf8Kernel kernel, const unsigned char* s, std::size_t n, WCHAR* d, std::size_t c, bool st) {
-    return platform::codepage::Utf8ToUtf16(kernel, s, n, d, c, st);
-  };
-  return RunAll(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), cap, strict, due, kCanaryUnit, run);
-}
-
+// Every running kernel decoding bytes; empty when all agree with the oracle.
 inline std::string CheckDecode(const std::string& bytes, std::size_t cap, bool strict) {
-  return CheckDecode(bytes, cap, strict, DueDecode(bytes, cap, strict));
+  auto run = [](Utf8Kernel kernel, const char* s, std::size_t n, WCHAR* d, std::size_t c, bool st) {
+    return platform::codepage::Utf8ToUtf16(kernel, reinterpret_cast<const unsigned char*>(s), n, d, c, st);
+  };
+  return RunAll<WCHAR>(bytes, cap, strict, DueDecode(bytes, cap, strict), run);
 }
 
 // Every running kernel encoding the units before the first zero of `units` as zero-terminated
-// text (copied to a buffer that ends at the terminator), piece by piece into pieces of `piece`
+// text (copied to a buffer that ends at the terminator), call after call into pieces of `piece`
 // bytes (at least 4, which any character fits) as a caller of Utf16zToUtf8 would; empty when
 // the pieces join up to the oracle's lenient UTF-8 and no call writes past its piece.
 inline std::string CheckEncodeUntilZero(const std::u16string& units, std::size_t piece) {
@@ -210,49 +140,38 @@ inline std::string CheckEncodeUntilZero(const std::u16string& units, std::size_t
   src[text.size()] = 0;
   std::vector<char> dst(due.size() + piece + kCanary);
   for (Utf8Kernel kernel : Running()) {
-    std::size_t read = 0, written = 0, calls = 0;
-    std::string wrong;
-    for (bool done = false; !done && wrong.empty(); ++calls) {
+    std::size_t read = 0, written = 0;
+    bool wrong = false;
+    for (bool done = false; !done && !wrong;) {
       std::memset(dst.data() + written, 0xA5, piece + kCanary);
       std::size_t r = 0;
       const auto result = platform::codepage::Utf16zToUtf8(kernel, src.get() + read, dst.data() + written, piece, r);
       done = result.error == 0;
-      if (result.count > piece || (!done && result.error != ERROR_INSUFFICIENT_BUFFER) || (!done && r == 0) ||
-          read + r > text.size() || written + result.count > due.size()) {
-        wrong = "call " + std::to_string(calls) + " read " + std::to_string(r) + " count " +
-                std::to_string(result.count) + " error " + std::to_string(result.error);
-      }
-      for (std::size_t k = piece; k < piece + kCanary && wrong.empty(); ++k) {
-        if (dst[written + k] != kCanaryByte) wrong = "wrote past the piece at " + std::to_string(written + k);
-      }
+      wrong = result.count > piece || (!done && (result.error != ERROR_INSUFFICIENT_BUFFER || r == 0)) ||
+              read + r > text.size() || written + result.count > due.size();
+      for (std::size_t k = piece; k < piece + kCanary; ++k) wrong = wrong || dst[written + k] != kCanaryByte;
       read += r;
       written += result.count;
     }
-    if (wrong.empty() && (read != text.size() || std::string(dst.data(), written) != due)) {
-      wrong = "read " + std::to_string(read) + " of " + std::to_string(text.size()) + ", output differs";
+    if (wrong || read != text.size() || std::string(dst.data(), written) != due) {
+      return std::string(Name(kernel)) + " until zero, pieces of " + std::to_string(piece) + ": read " +
+             std::to_string(read) + " of " + std::to_string(text.size()) +
+             "\n  input: " + Hex(text.data(), text.size()) + "\n  due:   " + Hex(due.data(), due.size()) +
+             "\n  got:   " + Hex(dst.data(), written < due.size() ? written : due.size());
     }
-    if (wrong.empty()) continue;
-    return std::string(Name(kernel)) + " until zero, pieces of " + std::to_string(piece) + " n " +
-           std::to_string(text.size()) + ": " + wrong + "\n  input: " + Hex(text.data(), text.size()) +
-           "\n  due:   " + Hex(due.data(), due.size()) + "\n  got:   " + Hex(dst.data(), written);
   }
   return {};
 }
 
-// Writing without the strict flag also checks the zero-terminated conversion, in pieces of cap
-// (or 4, the least it accepts).
-inline std::string CheckEncode(const std::u16string& units, std::size_t cap, bool strict, const Due<std::string>& due) {
-  auto run = [](Utf8Kernel kernel, const WCHAR* s, std::size_t n, char* d, std::size_t c, bool st) {
-    return platform::codepage::Utf16ToUtf8(kernel, s, n, d, c, st);
+// Every running kernel encoding units; writing without the strict flag also checks the
+// zero-terminated conversion, in pieces of cap (or 4, the least it accepts).
+inline std::string CheckEncode(const std::u16string& units, std::size_t cap, bool strict) {
+  auto run = [](Utf8Kernel kernel, const char16_t* s, std::size_t n, char* d, std::size_t c, bool st) {
+    return platform::codepage::Utf16ToUtf8(kernel, reinterpret_cast<const WCHAR*>(s), n, d, c, st);
   };
-  std::string wrong =
-      RunAll(reinterpret_cast<const WCHAR*>(units.data()), units.size(), cap, strict, due, kCanaryByte, run);
+  std::string wrong = RunAll<char>(units, cap, strict, DueEncode(units, cap, strict), run);
   if (wrong.empty() && !strict && cap != kMeasure) wrong = CheckEncodeUntilZero(units, cap < 4 ? 4 : cap);
   return wrong;
-}
-
-inline std::string CheckEncode(const std::u16string& units, std::size_t cap, bool strict) {
-  return CheckEncode(units, cap, strict, DueEncode(units, cap, strict));
 }
 
 }  // namespace utility::testsupport::kernels

