@@ -19,6 +19,9 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "support/Files.h"
@@ -43,11 +46,18 @@ struct Tracked {
 
 struct Plan {
   std::mutex mutex;
-  ArmedCalls armed;
+  std::string directory, canonical;  // with a trailing '/'; the second with links resolved
+  unsigned calls = 0;                // the armed kinds
+  int nth = 0, seen = 0;             // the call to fail; the armed calls counted so far
+  unsigned fired = 0;                // the kind of the call that got the fault
   Fault fault = Fault::kIoError;
-  bool diskFull = false;                 // after kNoSpace or kShortThenFull: writes keep failing
+  bool diskFull = false;                 // after kNoSpace: writes keep failing
   bool dead = false;                     // after kPowerCut: every call inside fails
   std::map<std::string, Tracked> files;  // during a power-cut scope
+
+  bool Inside(std::string_view path) const {
+    return (!directory.empty() && path.starts_with(directory)) || (!canonical.empty() && path.starts_with(canonical));
+  }
 };
 
 std::atomic<bool> g_armed{false};
@@ -94,17 +104,19 @@ Verdict Decide(unsigned call, const char* path, int fd) {
   errno = saved;
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  // The shared memory index fails only with the power.
-  if (!plan.armed.Inside(v.path) || (v.path.ends_with("-shm") && !plan.dead)) return {};
+  // The shared memory index fails only with the power; SQLite ignores how a directory's sync ends.
+  if (!plan.Inside(v.path) || (v.path.ends_with("-shm") && !plan.dead)) return {};
+  if (call == kStoreSync && std::filesystem::is_directory(v.path)) return {};
   if (plan.dead) {
     v.error = EIO;
   } else if (plan.diskFull && (call & (kWrite | kStoreWrite)) != 0) {
     v.error = ENOSPC;
-  } else if (plan.armed.Hit(call)) {
-    constexpr int kErrno[] = {ENOSPC, EIO, EINTR, 0, 0, EIO};
+  } else if ((plan.calls & call) != 0 && ++plan.seen == plan.nth) {
+    constexpr int kErrno[] = {ENOSPC, EIO, EINTR, 0, EIO};
+    plan.fired = call;
     v.error = kErrno[static_cast<int>(plan.fault)];
     v.shorten = v.error == 0;
-    plan.diskFull = plan.fault == Fault::kNoSpace || plan.fault == Fault::kShortThenFull;
+    plan.diskFull = plan.fault == Fault::kNoSpace;
     plan.dead = plan.fault == Fault::kPowerCut;
   }
   return v;
@@ -154,7 +166,13 @@ void Apply(std::string& content, off_t offset, const std::string& data) {
 FaultScope::FaultScope(const std::filesystem::path& directory, unsigned calls, int nth, Fault fault) {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  plan.armed.Arm(directory, calls, nth);
+  std::error_code ec;
+  plan.directory = directory.string() + "/";
+  plan.canonical = std::filesystem::canonical(directory, ec).string() + "/";
+  plan.calls = calls;
+  plan.nth = nth;
+  plan.seen = 0;
+  plan.fired = 0;
   plan.fault = fault;
   plan.diskFull = plan.dead = false;
   plan.files.clear();
@@ -171,14 +189,14 @@ FaultScope::~FaultScope() {
 unsigned FaultScope::Fired() const {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
-  return plan.armed.fired;
+  return plan.fired;
 }
 
 bool FaultScope::Restore(AfterCut mode, std::uint32_t seed) {
   Plan& plan = ThePlan();
   std::lock_guard<std::mutex> lock(plan.mutex);
   for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    if (plan.armed.Inside(PathOf(std::stoi(entry.path().filename().string())))) return false;
+    if (plan.Inside(PathOf(std::stoi(entry.path().filename().string())))) return false;
   }
   g_armed.store(false, std::memory_order_release);  // the files are written below through the calls
   std::mt19937 rng(seed);
@@ -224,13 +242,13 @@ bool FaultScope::Restore(AfterCut mode, std::uint32_t seed) {
     }
   }
   std::vector<std::filesystem::path> memory;
-  for (const auto& entry : std::filesystem::directory_iterator(plan.armed.directory)) {
+  for (const auto& entry : std::filesystem::directory_iterator(plan.directory)) {
     if (entry.path().string().ends_with("-shm")) memory.push_back(entry.path());
   }
   for (const auto& file : memory) std::filesystem::remove(file);
   plan.files.clear();  // powered on again, nothing armed
   plan.dead = false;
-  plan.armed.calls = 0;
+  plan.calls = 0;
   return true;
 }
 

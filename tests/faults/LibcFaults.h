@@ -9,9 +9,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <string_view>
-#include <system_error>
 
 namespace faults {
 
@@ -29,52 +26,22 @@ enum Call : unsigned {
 inline constexpr unsigned kEveryStoreCall = kStoreWrite | kStoreSync | kTruncate;
 
 enum class Fault {
-  kNoSpace,        // ENOSPC, and every later write fails with ENOSPC too: the disk stays full
-  kIoError,        // EIO
-  kInterrupted,    // EINTR with nothing done: a caller that tries again succeeds
-  kShortWrite,     // a write stores half its data and returns the short count; later ones work
-  kShortThenFull,  // a short write, and every later write fails with ENOSPC
-  kPowerCut,       // EIO for the call and every later one, opens and reads too: the power is off
+  kNoSpace,      // ENOSPC, and every later write fails with ENOSPC too: the disk stays full
+  kIoError,      // EIO
+  kInterrupted,  // EINTR with nothing done: a caller that tries again succeeds
+  kShortWrite,   // a write stores half its data and returns the short count; later ones work
+  kPowerCut,     // EIO for the call and every later one, opens and reads too: the power is off
 };
-inline constexpr Fault kEveryFileFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite,
-                                            Fault::kShortThenFull};
-// SQLite tries an interrupted or short write again itself.
-inline constexpr Fault kEveryStoreFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kShortThenFull};
+inline constexpr Fault kEveryFileFault[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted, Fault::kShortWrite};
 
 inline const char* Name(Fault fault) {
-  constexpr const char* kNames[] = {"no space", "I/O error", "EINTR", "short write", "short write, then ENOSPC",
-                                    "power cut"};
+  constexpr const char* kNames[] = {"no space", "I/O error", "EINTR", "short write", "power cut"};
   return kNames[static_cast<int>(fault)];
 }
-// The calls a fault applies to: the short writes only to writes.
+// The calls a fault applies to: a short write only to writes.
 inline unsigned CallsFor(Fault fault, unsigned calls) {
-  return fault == Fault::kShortWrite || fault == Fault::kShortThenFull ? calls & (kWrite | kStoreWrite) : calls;
+  return fault == Fault::kShortWrite ? calls & (kWrite | kStoreWrite) : calls;
 }
-
-// The counting of the armed calls.
-struct ArmedCalls {
-  std::string directory;  // with a trailing '/'
-  std::string canonical;  // the same, symbolic links resolved
-  unsigned calls = 0;     // the armed kinds
-  int nth = 0;
-  int seen = 0;        // armed calls counted so far
-  unsigned fired = 0;  // the kind of the call that got the fault
-
-  void Arm(const std::filesystem::path& dir, unsigned kinds, int n) {
-    std::error_code ec;
-    *this = ArmedCalls{dir.string() + "/", std::filesystem::canonical(dir, ec).string() + "/", kinds, n};
-  }
-  bool Inside(std::string_view path) const {
-    const auto under = [&](const std::string& dir) { return !dir.empty() && path.starts_with(dir); };
-    return under(directory) || under(canonical);
-  }
-  // Counts a call of kind `call` inside the directory; true when it is the one to fail.
-  bool Hit(unsigned call) {
-    if ((calls & call) == 0 || ++seen != nth) return false;
-    fired = call;
-    return true;
-  }
-};
 
 // How a power cut treats the writes made after a file's last sync.
 enum class AfterCut {

@@ -27,48 +27,42 @@ struct Append {
 
 TEST(SaveTrackLogUnderFaults, ALogHoldsOnlyWholeEntriesAndEveryEntryNotFailed) {
   const std::string longText(9000, 'L');
-  const std::vector<std::vector<Append>> workloads = {
-      // Appends to a log that holds entries already.
-      {{CString(u"first"), 0, "first"},
-       {CString(longText.c_str()), 0, longText},
-       {CString(u"\u4e2d\u6587 line\nnext"), 0, "\xD6\xD0\xCE\xC4 line\r\nnext"}},
-      // Starting afresh, then appending.
-      {{CString(u"fresh"), 1, "fresh"}, {CString(u"after fresh"), 0, "after fresh"}},
-  };
+  // Appends to a log that holds entries already, starting afresh, appending again.
+  const std::vector<Append> appends = {{CString(u"first"), 0, "first"},
+                                       {CString(longText.c_str()), 0, longText},
+                                       {CString(u"\u4e2d\u6587 line\nnext"), 0, "\xD6\xD0\xCE\xC4 line\r\nnext"},
+                                       {CString(u"fresh"), 1, "fresh"},
+                                       {CString(u"after fresh"), 0, "after fresh"}};
   const std::vector<std::string> before = {"old one", "old two"};
   for (Fault fault : faults::kEveryFileFault) {
-    for (std::size_t w = 0; w < workloads.size(); ++w) {
-      SCOPED_TRACE(::testing::Message() << faults::Name(fault) << ", workload " << w);
-      const std::vector<Append>& appends = workloads[w];
-      TempDir dir;
-      const CString log = dir.Windows("track.log");
-      const int points = faults::Sweep([&](int n) {
-        fs::remove(dir.path() / "track.log");
-        for (const std::string& text : before) CUtility::SaveTrackLog(log, CString(text.c_str()), 0);
-        std::vector<std::string> expected = before;
-        bool fired = false;
-        {
-          faults::FaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite), n, fault);
-          for (const Append& a : appends) {
-            const bool firedBefore = scope.Fired();
-            CUtility::SaveTrackLog(log, a.text, a.startNew);
-            if (a.startNew != 0) expected.clear();
-            // The disk stays full once a write met ENOSPC: no later entry can be written.
-            const bool diskFull = firedBefore && (fault == Fault::kNoSpace || fault == Fault::kShortThenFull);
-            const bool failedHere = !firedBefore && scope.Fired();
-            const bool lost = diskFull || (failedHere && fault != Fault::kInterrupted && fault != Fault::kShortWrite);
-            if (!lost) expected.push_back(a.bytes);
-          }
-          fired = scope.Fired();
+    SCOPED_TRACE(faults::Name(fault));
+    TempDir dir;
+    const CString log = dir.Windows("track.log");
+    const int points = faults::Sweep([&](int n) {
+      fs::remove(dir.path() / "track.log");
+      for (const std::string& text : before) CUtility::SaveTrackLog(log, CString(text.c_str()), 0);
+      std::vector<std::string> expected = before;
+      bool fired = false;
+      {
+        faults::FaultScope scope(dir.path(), faults::CallsFor(fault, faults::kWrite), n, fault);
+        for (const Append& a : appends) {
+          const bool firedBefore = scope.Fired();
+          CUtility::SaveTrackLog(log, a.text, a.startNew);
+          if (a.startNew != 0) expected.clear();
+          // The disk stays full once a write met ENOSPC: no later entry can be written.
+          const bool failedHere = !firedBefore && scope.Fired();
+          const bool lost = (firedBefore && fault == Fault::kNoSpace) ||
+                            (failedHere && fault != Fault::kInterrupted && fault != Fault::kShortWrite);
+          if (!lost) expected.push_back(a.bytes);
         }
-        std::vector<std::string> texts;
-        EXPECT_TRUE(utility::testsupport::TrackLogEntries(ReadBytes(dir.path() / "track.log"), texts))
-            << "a torn entry";
-        EXPECT_EQ(texts, expected);
-        return fired;
-      });
-      EXPECT_EQ(points, static_cast<int>(appends.size()));
-    }
+        fired = scope.Fired();
+      }
+      std::vector<std::string> texts;
+      EXPECT_TRUE(utility::testsupport::TrackLogEntries(ReadBytes(dir.path() / "track.log"), texts)) << "a torn entry";
+      EXPECT_EQ(texts, expected);
+      return fired;
+    });
+    EXPECT_EQ(points, static_cast<int>(appends.size()));
   }
 }
 

@@ -2,7 +2,7 @@
 // lead the removal out of the tree, paths that name nothing to remove, and trees at the
 // system's path limit, which are removed whole or, one entry past it, left whole. How the
 // platform reads a path (links with a trailing separator, names that are not UTF-8) is the
-// platform's tests' (FileSystem_test.cpp); here one case each shows that the walks keep it.
+// platform's tests' (FileSystem_test.cpp).
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/FileSystem.h>
 #include <Utility/Platform/Path.h>
@@ -129,46 +129,4 @@ TEST(RemoveDirectoryWLinux, TheSearchPatternOfEachDirectoryMustFitTheUnitLimit) 
     EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("deep")), fits ? 1 : 0);
     EXPECT_EQ(fs::exists(root), !fits);
   }
-}
-
-TEST(PathSpellingsLinux, TheWalksTakeALinkNamedAsADirectoryForTheLink) {
-  TempDir dir;
-  const fs::path outside = dir.path() / "outside", tree = dir.path() / "tree";
-  fs::create_directories(outside / "sub");
-  WriteBytes(outside / "sub" / "deeper", "keep");
-  fs::create_directories(tree);
-  fs::create_directory_symlink(outside, tree / "link");
-  CStringArray directories, files;
-  CUtility::GetDirInfo(dir.Windows("tree") + u"\\.", u"*.*", directories, files, 1);
-  EXPECT_EQ(directories.GetSize(), 1);  // the link, not entered
-  EXPECT_EQ(files.GetSize(), 0);
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree\\link\\.")), 1);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(tree / "link")));
-  fs::create_directory_symlink(outside, tree / "link");
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree") + u"\\sub\\.."), 1);
-  EXPECT_FALSE(fs::exists(tree));
-  EXPECT_EQ(ReadBytes(outside / "sub" / "deeper"), "keep");
-}
-
-// Two directories whose names differ only where one is not valid UTF-8: "\xFF", and U+FFFD, the
-// character a lossy decoder would turn it into.
-TEST(PathSpellingsLinux, NamesThatAreNotUtf8ReachExactlyTheirEntry) {
-  TempDir dir;
-  const std::string invalid = "\xFF", replacement = "\xEF\xBF\xBD";
-  fs::create_directories(dir.path() / invalid / "inner");
-  fs::create_directories(dir.path() / replacement);
-  WriteBytes(dir.path() / replacement / "keep", "keep");
-
-  CStringArray directories, files;
-  CUtility::GetDirInfo(dir.Windows(), u"*.*", directories, files, 1);
-  directories.Append(files);
-  std::set<std::string> listed;
-  for (INT_PTR i = 0; i < directories.GetSize(); ++i)
-    listed.insert(utility::platform::NativePath(CStringRef(directories[i])).substr(dir.path().native().size()));
-  EXPECT_EQ(listed, (std::set<std::string>{"/" + invalid, "/" + invalid + "/inner", "/" + replacement,
-                                           "/" + replacement + "/keep"}));
-
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows(invalid)), 1);
-  EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
-            (std::set<std::string>{replacement, replacement + "/keep"}));
 }
