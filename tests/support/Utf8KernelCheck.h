@@ -30,7 +30,7 @@ using platform::codepage::Utf8Kernel;
 
 constexpr std::size_t kMeasure = std::numeric_limits<std::size_t>::max();  // cap that means dst null
 constexpr std::size_t kCanary = 24;                                        // units or bytes after cap
-constexpr char kCanaryByte = static_cast<char>(0xA5);                      // what memset puts there
+constexpr char kCanaryByte = static_cast<char>(0xA5);                      // every byte after cap
 
 inline const char* Name(Utf8Kernel kernel) {
   return kernel == Utf8Kernel::Baseline ? "Baseline" : kernel == Utf8Kernel::Avx2 ? "Avx2" : "Avx512";
@@ -101,15 +101,17 @@ std::string RunAll(const Input& in, std::size_t cap, bool strict, const Due<Text
   if (n != 0) std::memcpy(src.get(), in.data(), n * sizeof(In));
   const bool measure = cap == kMeasure;
   std::vector<Out> dst(measure ? 0 : cap + kCanary);
+  Out canary;
+  std::memset(&canary, kCanaryByte, sizeof canary);
   for (Utf8Kernel kernel : Running()) {
-    if (!measure) std::memset(dst.data(), 0xA5, dst.size() * sizeof(Out));  // no stale output from the last kernel
+    if (!measure)
+      std::memset(dst.data(), kCanaryByte, dst.size() * sizeof(Out));  // no stale output from the last kernel
     const platform::codepage::Result r =
         convert(kernel, src.get(), n, measure ? nullptr : dst.data(), measure ? 0 : cap, strict);
     const bool wrong = r.count != due.out.size() || r.error != due.error ||
                        (!measure && (std::memcmp(dst.data(), due.out.data(), r.count * sizeof(Out)) != 0 ||
-                                     std::any_of(dst.begin() + static_cast<std::ptrdiff_t>(cap), dst.end(), [](Out o) {
-                                       return o != static_cast<Out>(0xA5A5);
-                                     })));  // written past cap
+                                     std::any_of(dst.begin() + static_cast<std::ptrdiff_t>(cap), dst.end(),
+                                                 [canary](Out o) { return o != canary; })));  // written past cap
     if (!wrong) continue;
     return std::string(Name(kernel)) + (strict ? " strict" : " lenient") +
            (measure ? " measuring" : " cap " + std::to_string(cap)) + ": count " + std::to_string(r.count) + " error " +
@@ -143,7 +145,7 @@ inline std::string CheckEncodeUntilZero(const std::u16string& units, std::size_t
     std::size_t read = 0, written = 0;
     bool wrong = false;
     for (bool done = false; !done && !wrong;) {
-      std::memset(dst.data() + written, 0xA5, piece + kCanary);
+      std::memset(dst.data() + written, kCanaryByte, piece + kCanary);
       std::size_t r = 0;
       const auto result = platform::codepage::Utf16zToUtf8(kernel, src.get() + read, dst.data() + written, piece, r);
       done = result.error == 0;
