@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
 #include "support/Files.h"
@@ -105,20 +104,6 @@ TEST(IsKeyWords, WhatIsRememberedBetweenCallsIsExact) {
   EXPECT_EQ(CUtility::IsKeyWords(path, CString(u"alphb")), 0);
   WriteBytes(file, "alpha\nbravo\n");
   EXPECT_EQ(CUtility::IsKeyWords(path, CString(u"alpha")), 1);
-}
-
-TEST(IsKeyWords, HostDirectoryFileIsTheStagedStarterList) {
-  CString path;
-  path.Format(u"%s\\KeyWords.ini", CUtility::GetModulePath());
-  ASSERT_TRUE(std::filesystem::is_regular_file(utility::platform::NativePath(path)))
-      << "the build stages KeyWords.ini beside the tests";
-  for (const char16_t* word : {u"IF", u"if", u"While", u"NUL", u"如果"}) {
-    SCOPED_TRACE(Utf8(word));
-    EXPECT_EQ(CUtility::IsKeyWords(CString(word)), 1);
-    EXPECT_EQ(CUtility::IsKeyWords(CString(word)), CUtility::IsKeyWords(path, CString(word)));
-  }
-  EXPECT_EQ(CUtility::IsKeyWords(CString(u"COUNT_1")), 0);
-  EXPECT_EQ(CUtility::IsKeyWords(CString(u" IF")), 0);
 }
 
 }  // namespace
