@@ -1,6 +1,6 @@
 // The program as Linux runs it: one-line errors with status 1 for failed operations on Linux
-// paths, modules and messages, that write nothing; progress on a pseudo-terminal only; and a
-// demo that leaves nothing in the temporary, home and registry directories it is given.
+// paths, modules and messages, that write nothing; progress on a pseudo-terminal only. (That the
+// demo leaves nothing behind is checked on the packaged program, by scripts/package-test.sh.)
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -121,25 +121,4 @@ TEST(Grammar, ProgressShowsOnATerminalOnlyAndIsClearedAtTheEnd) {
   }
   // Not a terminal: nothing at all on stderr.
   EXPECT_EQ(RunProgram(UtilityProgram(), {"files", "list", "--recursive", tree}, dir.path()).err, "");
-}
-
-TEST(Grammar, DemoTouchesNothingOutsideItsOwnTemporaryDirectories) {
-  TempDir dir, tmp, home, registry;
-  const auto r = RunProgram(
-      UtilityProgram(), {"demo"}, dir.path(), "",
-      {"TMPDIR=" + tmp.path().string(), "HOME=" + home.path().string(),
-       "XDG_CONFIG_HOME=" + home.path().string() + "/config", "UTILITY_REGISTRY_DIR=" + registry.path().string()});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "");
-  for (const TempDir* d : {&dir, &tmp, &home, &registry})
-    EXPECT_TRUE(utility::testsupport::EntriesBelow(d->path()).empty()) << d->path();
-  // The tour runs in the order a new user meets things: names first, identity near the end.
-  std::size_t last = 0;
-  for (const char* section : {"== names", "== variant", "== tracklog", "== files", "== reg", "== identity"}) {
-    const std::size_t at = r.out.find(section);
-    EXPECT_NE(at, std::string::npos) << section;
-    EXPECT_GT(at, last) << section;
-    last = at;
-  }
-  EXPECT_NE(r.out.find("\\r\\n"), std::string::npos);  // the track log's bytes are shown
 }
