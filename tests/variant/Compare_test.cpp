@@ -13,13 +13,6 @@ namespace {
 
 using namespace utility::testsupport::variants;
 
-COleVariant Bstr(const char16_t* units, unsigned length) {
-  COleVariant v;
-  v.vt = VT_BSTR;
-  v.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units), length);
-  return v;
-}
-
 // The pairs that the generated comparison below does not reach: texts with zeros, reals'
 // signed zeros and NaN, and the types without a numeric reading.
 TEST(Compare, WorkedPairs) {
@@ -36,9 +29,9 @@ TEST(Compare, WorkedPairs) {
   check("R8 NaN with itself", R8(nan), R8(nan), 0, 0);
   check("R8 0 and -0", R8(0.0), R8(-0.0), 1, 1);
   check("null and empty BSTR", Raw(VT_BSTR, 0), Text(u""), 1, 1);
-  check("texts differing after a zero", Bstr(u"ab\0c", 4), Bstr(u"ab\0d", 4), 0, 1);
-  check("texts differing in the last unit", Bstr(u"abc", 3), Bstr(u"abd", 3), 0, 0);
-  check("text and its prefix before a zero", Bstr(u"ab\0c", 4), Text(u"ab"), 0, 1);
+  check("texts differing after a zero", Text({u"ab\0c", 4}), Text({u"ab\0d", 4}), 0, 1);
+  check("texts differing in the last unit", Text({u"abc", 3}), Text({u"abd", 3}), 0, 0);
+  check("text and its prefix before a zero", Text({u"ab\0c", 4}), Text(u"ab"), 0, 1);
   check("date and any text", R8(45356.5, VT_DATE), Text(u"anything"), 0, 1);
   check("I1 -1 and UI1 255", Raw(VT_I1, 0xFF), Raw(VT_UI1, 0xFF), 0, 0);
   check("ERROR differs", Int(VT_ERROR, 0x80020004LL), Int(VT_ERROR, 0x80020005LL), 0, 1);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <Utility/Utility.h>
 
@@ -29,7 +30,13 @@ inline COleVariant R8(double value, VARTYPE vt = VT_R8) {
   v.dblVal = value;
   return v;
 }
-inline COleVariant Text(const char16_t* text) { return COleVariant(text); }
+// A string variant of exactly these units, zeros included.
+inline COleVariant Text(std::u16string_view units) {
+  COleVariant v;
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units.data()), static_cast<UINT>(units.size()));
+  return v;
+}
 
 inline std::string U8(const CString& s) { return utility::testsupport::Utf8(s); }
 
