@@ -1,7 +1,5 @@
-// Power cuts during registry writes: the cut comes at every sync of the hive's files in turn,
-// with only what was synced surviving, and at every write, sync and truncation in turn, with a
-// random mix of the later writes kept, torn and lost as well; the hive opened again must pass
-// the integrity check and hold every value whose write had returned success.
+// Power cuts at every sync (only what was synced survives) and at every write, sync and truncation
+// (later writes kept, torn or lost at random): the hive must stay sound and keep what was committed.
 #include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>

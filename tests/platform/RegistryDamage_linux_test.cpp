@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -106,23 +105,12 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedASalvageKeepsThemAndTheFileSt
   EXPECT_GT(readable.size(), 0u);
   EXPECT_GT(failures, 0) << "the damage must reach some values";
   for (const auto& [at, data] : readable) EXPECT_EQ(data, Data(at.first, at.second));
-  // Every kind of write, to a key that reads well, to a new key and to the root, is refused.
-  const std::pair<int, int> intact = readable.begin()->first;
-  {
-    LoadedHive hive(file);
-    ASSERT_EQ(hive.rc, ERROR_SUCCESS);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(hive.root, KeyName(intact.first), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteValueW(key, ValueName(intact.first, intact.second)), ERROR_BADDB);
-    EXPECT_EQ(utility::platform::SetKeyReadOnly(key, W(u""), TRUE), ERROR_BADDB);
-    RegCloseKey(key);
-    EXPECT_EQ(WriteValue(hive.root, W(u"Brand\\New"), W(u"v"), REG_DWORD, &kSeven, 4), ERROR_BADDB);
-  }
-  EXPECT_EQ(ReadBytes(file), h.damaged);
+  // A write is refused, even to a key that reads well (every write passes the same check).
+  EXPECT_EQ(WriteOne(file, KeyName(readable.begin()->first.first)), ERROR_BADDB);
   // A salvage copies every readable value into a new hive, the damaged file only read.
   REG_SALVAGE_COUNTS counts{};
   ASSERT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(out.c_str()), 0, &counts), ERROR_SUCCESS);
-  EXPECT_EQ(ReadBytes(file), h.damaged) << "the damaged file is only read";
+  EXPECT_EQ(ReadBytes(file), h.damaged) << "the damaged file is only read, and not written";
   EXPECT_EQ(CheckFile(out), ERROR_SUCCESS);
   int lostInCopy = 0;
   const auto copied = Readable(out, &lostInCopy);
@@ -140,10 +128,8 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedASalvageKeepsThemAndTheFileSt
   EXPECT_EQ(utility::platform::SalvageHive(CString(file.c_str()), CString(file.c_str()), REG_SALVAGE_REPLACE, nullptr),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ReadBytes(file), h.damaged);
-  // A later opening of the file meets the mark beside it; a sound copy put back under the name
-  // takes writes again, though the old mark lies beside it: the mark follows the file.
-  ASSERT_TRUE(fs::exists(file.string() + "-damaged"));
-  EXPECT_EQ(WriteOne(file, KeyName(0)), ERROR_BADDB);
+  // A sound copy put back under the name takes writes again, though the old mark lies beside
+  // it: the mark follows the file.
   fs::remove(file);
   WriteBytes(file, h.sound);
   EXPECT_EQ(CheckFile(file), ERROR_SUCCESS);
@@ -155,9 +141,6 @@ TEST(RegistryDamage, IntactKeysReadWritesAreRefusedASalvageKeepsThemAndTheFileSt
 TEST(RegistryDamage, FilesThatAreNoSoundHiveAreReportedAndLeftAsTheyWere) {
   utility::testsupport::TempDir dir;
   const std::string sound = MakeDamaged(dir.path() / "source.db").sound;
-  std::mt19937 rng(7);
-  std::string garbage(8192, '\0');
-  for (char& c : garbage) c = static_cast<char>(rng());
   std::string foreign = sound;  // another program's database: a hive's with another application id
   foreign[68] = 'X';
   struct Case {
@@ -165,10 +148,8 @@ TEST(RegistryDamage, FilesThatAreNoSoundHiveAreReportedAndLeftAsTheyWere) {
     std::string bytes;
     bool hive;  // a hive cut short, which may open: what is missing is met as damage
   };
-  const Case cases[] = {{"random bytes", garbage, false},
-                        {"an empty file", "", false},
-                        {"a header and nothing else", std::string("SQLite format 3\0", 16), false},
-                        {"another program's database", foreign, false},
+  // Any other content is fuzz/RegistryHive.cpp's.
+  const Case cases[] = {{"another program's database", foreign, false},
                         {"cut in the middle of a page", sound.substr(0, 4096 * 5 + 1000), true}};
   int index = 0;
   for (const Case& c : cases) {
