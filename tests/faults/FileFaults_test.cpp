@@ -1,5 +1,5 @@
-// The platform's file layer under failing writes, syncs, renames and directory creation: every
-// failure is reported, what was reported written is there, and an interrupted call is retried.
+// The platform's file layer under failing writes, syncs and directory creation: every failure is
+// reported, what was reported written is there, and an interrupted call is retried.
 #include <Utility/Platform/File.h>
 #include <Utility/Platform/FileSystem.h>
 #include <Utility/Utility.h>
@@ -71,30 +71,6 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
     });
     // One call per chunk for the plain faults (a short write needs a second call), and the sync.
     EXPECT_GE(points, static_cast<int>(chunks.size() + (faults::CallsFor(fault, faults::kSync) != 0 ? 1 : 0)));
-  }
-}
-
-// A rename that fails leaves the source whole where it was; an interrupted one is retried.
-TEST(RenameUnderFaults, FailedRenamesLeaveTheSourceAndInterruptedOnesAreRetried) {
-  for (Fault fault : kFailingFaults) {
-    SCOPED_TRACE(faults::Name(fault));
-    TempDir dir;
-    const int points = faults::Sweep([&](int n) {
-      fs::remove(dir.path() / "to");
-      utility::testsupport::WriteBytes(dir.path() / "from", "kept");
-      LONG code = ERROR_SUCCESS;
-      faults::FaultScope scope(dir.path(), faults::kRename, n, fault);
-      try {
-        CFile::Rename(dir.Windows("from"), dir.Windows("to"));
-      } catch (const CFileException& e) {
-        code = e.m_lOsError;
-      }
-      EXPECT_EQ(code, scope.Fired() ? ExpectedCode(fault) : ERROR_SUCCESS);
-      EXPECT_EQ(ReadBytes(dir.path() / (code == ERROR_SUCCESS ? "to" : "from")), "kept");
-      EXPECT_FALSE(fs::exists(dir.path() / (code == ERROR_SUCCESS ? "from" : "to")));
-      return scope.Fired();
-    });
-    EXPECT_EQ(points, 1);
   }
 }
 

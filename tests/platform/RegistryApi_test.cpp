@@ -52,7 +52,7 @@ class RegistryApi : public utility::testsupport::HiveTest {
 // in creation order, rights checked on every handle, empty key names refused, read-only marks.
 class RegistryApiLinux : public RegistryApi {};
 
-TEST_F(RegistryApi, QueryValueFollowsTheBufferSizeRules) {
+TEST_F(RegistryApi, QueryAndEnumValueFollowTheBufferSizeRules) {
   Set(u"v", REG_BINARY, {1, 2, 3, 4, 5, 6});
   for (int capacity : {-1, 5, 6, 8}) {  // -1: no buffer, the size is reported
     SCOPED_TRACE(capacity);
@@ -71,6 +71,20 @@ TEST_F(RegistryApi, QueryValueFollowsTheBufferSizeRules) {
   DWORD size = 77;
   EXPECT_EQ(RegQueryValueExW(key, W(u"absent"), nullptr, nullptr, b, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(size, 77u);
+  // Enumerated, the sizes after the call are the name's without its terminator, or as given when
+  // it does not fit; and the data's needed.
+  WCHAR name[8];
+  const auto check = [&](DWORD nameSize, DWORD dataSize, LONG result, DWORD nameSizeAfter) {
+    SCOPED_TRACE(std::to_string(nameSize) + "/" + std::to_string(dataSize));
+    EXPECT_EQ(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, b, &dataSize), result);
+    EXPECT_EQ(nameSize, nameSizeAfter);
+    EXPECT_EQ(dataSize, 6u);
+  };
+  check(2, 6, ERROR_SUCCESS, 1);  // name and terminator fit exactly
+  check(1, 6, ERROR_MORE_DATA, 1);
+  check(2, 5, ERROR_MORE_DATA, 1);
+  DWORD nameSize = 8;
+  EXPECT_EQ(RegEnumValueW(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
 TEST_F(RegistryApiLinux, ValuesEnumerateInCreationOrder) {
@@ -91,27 +105,6 @@ TEST_F(RegistryApiLinux, ValuesEnumerateInCreationOrder) {
   }
   EXPECT_EQ(names, (std::vector<std::string>{"zeta", "Alpha", "beta", "mid"}));
   EXPECT_EQ(firsts, (std::vector<BYTE>{1, 2, 1, 3}));
-  EXPECT_EQ(RegDeleteValueW(key, W(u"mid")), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteValueW(key, W(u"mid")), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(RegistryApi, EnumValueNameAndDataMustFit) {
-  Set(u"abcd", REG_BINARY, {1, 2, 3});
-  // The sizes after the call: the name's without its terminator, or as given when it does not
-  // fit; the data's needed.
-  WCHAR name[8];
-  BYTE data[8];
-  const auto check = [&](DWORD nameSize, DWORD size, LONG result, DWORD nameSizeAfter) {
-    SCOPED_TRACE(std::to_string(nameSize) + "/" + std::to_string(size));
-    EXPECT_EQ(RegEnumValueW(key, 0, name, &nameSize, nullptr, nullptr, data, &size), result);
-    EXPECT_EQ(nameSize, nameSizeAfter);
-    EXPECT_EQ(size, 3u);
-  };
-  check(5, 3, ERROR_SUCCESS, 4);  // name and terminator fit exactly
-  check(4, 3, ERROR_MORE_DATA, 4);
-  check(5, 2, ERROR_MORE_DATA, 4);
-  DWORD nameSize = 8;
-  EXPECT_EQ(RegEnumValueW(key, 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
 TEST_F(RegistryApi, QueryInfoDescribesTheKeyAndSubKeysEnumerateByFoldedName) {

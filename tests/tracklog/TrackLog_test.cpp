@@ -90,10 +90,7 @@ TEST(SaveTrackLog, FailuresAreQuietAndWriteNothing) {
   CUtility::SaveTrackLog(dir.Windows("locked.txt"), u"x", 1);
   EXPECT_EQ(ReadBytes(dir.path() / "locked.txt"), "keep");
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()), std::set<std::string>{"locked.txt"});
-}
-
-TEST(SaveTrackLog, AnEntryIsDroppedWhileAnotherWriterHoldsTheFile) {
-  TempDir dir;
+  // While another writer holds the file, the entry is dropped.
   const CString log = dir.Windows("log.txt");
   CUtility::SaveTrackLog(log, u"before", 0);
   {
