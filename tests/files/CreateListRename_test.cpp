@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "files/ListedNames.h"
 #include "support/Files.h"

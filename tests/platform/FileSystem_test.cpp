@@ -42,9 +42,14 @@ std::set<std::string> SearchAll(const CString& pattern) {
   return names;
 }
 
-// The tree the Linux tests start from: files (one read-only, one hidden), directories (one with
-// an entry in it), and links to a directory, to a file and to nothing.
-void MakeTree(const fs::path& d) {
+}  // namespace
+
+// Each kind of entry as GetFileAttributesW reports it, and as both searches report it: the full
+// one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
+TEST(FileSystemCallsLinux, AttributesAsTheSearchesReportThemAndCallsOnTheEntryTheyName) {
+  // Files (one read-only, one hidden), directories (one not empty), links to a directory, a file, nothing.
+  TempDir dir;
+  const fs::path d = dir.path();
   fs::create_directories(d / "full" / "inner");
   fs::create_directory(d / "empty");
   utility::testsupport::WriteBytes(d / "file", "x");
@@ -54,15 +59,6 @@ void MakeTree(const fs::path& d) {
   fs::create_directory_symlink(d / "full", d / "dirlink");
   fs::create_symlink(d / "locked", d / "filelink");
   fs::create_symlink(d / "nowhere", d / "dangling");
-}
-
-}  // namespace
-
-// Each kind of entry as GetFileAttributesW reports it, and as both searches report it: the full
-// one alike, the one by entry type alike but for the read-only attribute, which needs a stat.
-TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSearchesDo) {
-  TempDir dir;
-  MakeTree(dir.path());
   const std::map<std::string, DWORD> expected = {
       {"file", FILE_ATTRIBUTE_ARCHIVE},
       {"locked", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
@@ -92,13 +88,8 @@ TEST(GetFileAttributesWLinux, ReportsWin32AttributesWithoutFollowingLinksAsTheSe
     if (flags != 0) wanted["locked"] &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(found, wanted);
   }
-}
-
-// The calls that create, remove and probe one entry: each result and code, and afterwards the
-// tree holds exactly what the successful calls left; links go as links.
-TEST(FileSystemCallsLinux, ActOnTheEntryTheyNameOrReportWhyNot) {
-  TempDir dir;
-  MakeTree(dir.path());
+  // The calls that create, remove and probe one entry: each result and code, and afterwards the
+  // tree holds exactly what the successful calls left; links go as links.
   using Call = BOOL (*)(const WCHAR*);
   const Call create = [](const WCHAR* path) { return CreateDirectoryW(path, nullptr); };
   const Call remove = RemoveDirectoryW, erase = DeleteFileW, exists = PathFileExistsW;

@@ -22,7 +22,7 @@ using utility::testsupport::TempDir;
 using utility::testsupport::W;
 using utility::testsupport::WriteBytes;
 
-TEST(CFile, CreateTruncatesUnlessAskedNotTo) {
+TEST(CFile, CreateTruncatesUnlessAskedNotToAndAppendWritesAtTheEnd) {
   TempDir dir;
   const CString path = dir.Windows("f.bin");
   CFile f;
@@ -42,9 +42,22 @@ TEST(CFile, CreateTruncatesUnlessAskedNotTo) {
   ASSERT_TRUE(f.Open(path, CFile::modeCreate | CFile::modeWrite));
   f.Close();
   EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "");
+  // In append mode every write lands at the end, whatever the seek, also after another writer's.
+  constexpr UINT kAppend = CFile::modeWrite | CFile::modeAppend | CFile::shareDenyNone;
+  CFile first, second;
+  ASSERT_TRUE(first.Open(path, kAppend));
+  first.Write("ab", 2);
+  ASSERT_TRUE(second.Open(path, kAppend));
+  second.Write("cd", 2);
+  first.SeekToBegin();
+  first.Write("ef", 2);
+  first.Close();
+  second.Close();
+  EXPECT_EQ(ReadBytes(dir.path() / "f.bin"), "abcdef");
 }
 
-TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
+// Which files DeleteFileW refuses is FileSystem_test.cpp's; Remove raises its code.
+TEST(CFile, OpenAndRemoveFailuresCarryTheWin32CodeAndTheName) {
   TempDir dir;
   fs::create_directory(dir.path() / "sub");
   WriteBytes(dir.path() / "locked", "keep");
@@ -69,26 +82,20 @@ TEST(CFile, OpenFailuresCarryTheWin32CodeAndTheName) {
   fails(longName, CFile::modeCreate | CFile::modeWrite, ERROR_FILENAME_EXCED_RANGE);
   EXPECT_EQ(ReadBytes(dir.path() / "locked"), "keep");
   // One unit shorter fits.
+  const CString shorter = longName.Left(longName.GetLength() - 1);
   CFile fits;
-  EXPECT_TRUE(fits.Open(longName.Left(longName.GetLength() - 1), CFile::modeCreate | CFile::modeWrite));
-}
-
-TEST(CFile, AppendModeWritesAtTheEndWhateverTheSeek) {
-  TempDir dir;
-  const CString path = dir.Windows("log");
-  constexpr UINT kAppend = CFile::modeWrite | CFile::modeAppend | CFile::shareDenyNone;
-  CFile first;
-  ASSERT_TRUE(first.Open(path, kAppend | CFile::modeCreate | CFile::modeNoTruncate));
-  first.Write("ab", 2);
-  // Another writer makes the file longer: the next write still lands after its bytes.
-  CFile second;
-  ASSERT_TRUE(second.Open(path, kAppend));
-  second.Write("cd", 2);
-  first.SeekToBegin();
-  first.Write("ef", 2);
-  first.Close();
-  second.Close();
-  EXPECT_EQ(ReadBytes(dir.path() / "log"), "abcdef");
+  EXPECT_TRUE(fits.Open(shorter, CFile::modeCreate | CFile::modeWrite));
+  fits.Close();
+  try {
+    CFile::Remove(dir.Windows("locked"));
+    ADD_FAILURE() << "no exception";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(e.m_strFileName, dir.Windows("locked"));
+  }
+  EXPECT_TRUE(fs::exists(dir.path() / "locked"));
+  CFile::Remove(shorter);
+  EXPECT_FALSE(fits.Open(shorter, CFile::modeRead));
 }
 
 // The locks are flock()'s, held by the open file: two opens in one thread meet each other as
@@ -112,24 +119,6 @@ TEST(CFile, ExclusiveOpensShutOutEveryOtherOpenSharedOnesOnlyExclusiveOnes) {
   check(kShared, CFile::modeWrite | CFile::shareDenyNone, true);
   check(kShared, CFile::modeRead | CFile::shareExclusive, false);
   EXPECT_EQ(ReadBytes(dir.path() / "f"), "x");  // a create that would truncate has cut nothing
-}
-
-// Which files DeleteFileW refuses is FileSystem_test.cpp's; Remove raises its code.
-TEST(CFile, RemoveRaisesCFileExceptionWithCodeAndName) {
-  TempDir dir;
-  WriteBytes(dir.path() / "locked", "keep");
-  utility::testsupport::MakeReadOnly(dir.path() / "locked");
-  WriteBytes(dir.path() / "plain", "");
-  try {
-    CFile::Remove(dir.Windows("locked"));
-    ADD_FAILURE() << "no exception";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(e.m_strFileName, dir.Windows("locked"));
-  }
-  EXPECT_TRUE(fs::exists(dir.path() / "locked"));
-  CFile::Remove(dir.Windows("plain"));
-  EXPECT_FALSE(fs::exists(dir.path() / "plain"));
 }
 
 TEST(CStdioFile, AppendTextGivesTheBytesWriteStringWrites) {

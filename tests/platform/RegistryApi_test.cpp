@@ -1,6 +1,5 @@
 // The Win32 registry calls on the store: buffer-size rules, enumeration, key information,
 // access rights, handles, key paths, value types and order, and read-only keys.
-#include <cstring>
 #include <string>
 #include <vector>
 

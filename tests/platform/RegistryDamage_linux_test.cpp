@@ -2,12 +2,9 @@
 // store meets the damage (and by every later opening of the file), and a salvage copies every
 // readable key and value into a new, sound hive while the damaged file stays as it was.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
