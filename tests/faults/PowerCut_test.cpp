@@ -47,7 +47,7 @@ struct Step {
   }
 };
 
-const std::vector<Step> kWorkload = {
+const std::vector<Step> kSteps = {
     {u"a", faults::Value{REG_DWORD, std::string("\1\0\0\0", 4)}},
     {u"b", faults::Value{REG_SZ, std::string("b\0e\0\0\0", 6)}},
     {u"c", faults::Value{REG_BINARY, Bytes(5000, 4)}},  // more than a page
@@ -66,7 +66,6 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
     ASSERT_EQ(LoadHive(templ, root), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(root), ERROR_SUCCESS);
   }
-  const std::vector<Step>& steps = kWorkload;
   for (AfterCut mode : {AfterCut::kLoseUnsynced, AfterCut::kRandomMix}) {
     const int points = faults::Sweep([&](int n) {
       const std::uint32_t seed = static_cast<std::uint32_t>(n) * 7919u + 13u;
@@ -84,10 +83,10 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
         HKEY root = nullptr, key = nullptr;
         EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
         LONG rc = RegCreateKeyExW(root, W(kKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        for (std::size_t i = 0; rc == ERROR_SUCCESS && i < steps.size() && !scope.Fired(); ++i) {
+        for (std::size_t i = 0; rc == ERROR_SUCCESS && i < kSteps.size() && !scope.Fired(); ++i) {
           Values next = committed;
-          steps[i].Apply(next);
-          rc = steps[i].Run(key);
+          kSteps[i].Apply(next);
+          rc = kSteps[i].Run(key);
           if (rc == ERROR_SUCCESS) {
             committed = next;
           } else {
@@ -117,7 +116,7 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
       fs::remove_all(run);
       return fired;
     });
-    EXPECT_GE(points, static_cast<int>(steps.size()) * (mode == AfterCut::kLoseUnsynced ? 1 : 2));
+    EXPECT_GE(points, static_cast<int>(kSteps.size()) * (mode == AfterCut::kLoseUnsynced ? 1 : 2));
   }
 }
 
