@@ -32,11 +32,6 @@ struct Reg {
   }
 };
 
-long long Count(const std::string& out, const std::string& name) {
-  std::smatch m;
-  return std::regex_search(out, m, std::regex(name + ": ([0-9]+)")) ? std::stoll(m[1]) : -1;
-}
-
 }  // namespace
 
 TEST(RegCommandLinux, SetsEveryTypeAndExportImportKeepsEveryByte) {
@@ -189,8 +184,7 @@ TEST(RegRecoverLinux, ADamagedHiveIsReportedAndRecoversIntoANewSoundHive) {
   r = reg({"recover"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find(recovered.filename().string()), std::string::npos) << r.out;
-  EXPECT_GT(Count(r.out, "values"), 0) << r.out;
-  EXPECT_GT(Count(r.out, "lost"), 0) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("values: [1-9][\\s\\S]*lost: [1-9]"))) << r.out;
   EXPECT_EQ(reg({"check"}, "", recovered.string()).status, 0);
   // An existing file is kept unless --force.
   const std::string before = ReadBytes(recovered);
