@@ -61,7 +61,7 @@ TEST(PredefinedHives, EachRootHasItsFileAndReadsCreateNothing) {
   EXPECT_TRUE(fs::exists(hives / "local-machine.db"));
 }
 
-TEST_F(SharedHive, AnotherProcesssKeyChangesAreSeenAtOnceAndThreadsShareTheHive) {
+TEST_F(SharedHive, KeyChangesOfAnotherProcessAreSeenAtOnceAndThreadsShareTheHive) {
   // This process knows the keys (it has opened them) before another process changes them.
   ASSERT_EQ(CUtility::WriteKey(root, W(u"Soon\\Gone"), W(u"v"), 1u), ERROR_SUCCESS);
   ASSERT_EQ(CUtility::WriteKey(root, W(u"Soon\\Locked"), W(u"v"), 1u), ERROR_SUCCESS);
