@@ -1,8 +1,7 @@
-// The platform's file layer under failing writes, syncs, renames and directory creation: every
-// failure is reported, what was reported written is there, and an interrupted call is retried.
+// CFile under failing writes and syncs: every failure is reported, what was reported written is
+// there, and an interrupted or short write is completed.
+#include <Utility/Platform/Error.h>
 #include <Utility/Platform/File.h>
-#include <Utility/Platform/FileSystem.h>
-#include <Utility/Utility.h>
 
 #include <gtest/gtest.h>
 
@@ -19,8 +18,6 @@ namespace fs = std::filesystem;
 using faults::Fault;
 using utility::testsupport::ReadBytes;
 using utility::testsupport::TempDir;
-
-constexpr Fault kFailingFaults[] = {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted};
 
 // The code a failed call reports for a fault, or 0 where the call must succeed.
 LONG ExpectedCode(Fault fault) {
@@ -71,51 +68,6 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
     });
     // One call per chunk for the plain faults (a short write needs a second call), and the sync.
     EXPECT_GE(points, static_cast<int>(chunks.size() + (faults::CallsFor(fault, faults::kSync) != 0 ? 1 : 0)));
-  }
-}
-
-// A rename that fails leaves the source whole where it was; an interrupted one is retried.
-TEST(RenameUnderFaults, FailedRenamesLeaveTheSourceAndInterruptedOnesAreRetried) {
-  for (Fault fault : kFailingFaults) {
-    SCOPED_TRACE(faults::Name(fault));
-    TempDir dir;
-    const int points = faults::Sweep([&](int n) {
-      fs::remove(dir.path() / "to");
-      utility::testsupport::WriteBytes(dir.path() / "from", "kept");
-      LONG code = ERROR_SUCCESS;
-      faults::FaultScope scope(dir.path(), faults::kRename, n, fault);
-      try {
-        CFile::Rename(dir.Windows("from"), dir.Windows("to"));
-      } catch (const CFileException& e) {
-        code = e.m_lOsError;
-      }
-      EXPECT_EQ(code, scope.Fired() ? ExpectedCode(fault) : ERROR_SUCCESS);
-      EXPECT_EQ(ReadBytes(dir.path() / (code == ERROR_SUCCESS ? "to" : "from")), "kept");
-      EXPECT_FALSE(fs::exists(dir.path() / (code == ERROR_SUCCESS ? "from" : "to")));
-      return scope.Fired();
-    });
-    EXPECT_EQ(points, 1);
-  }
-}
-
-// Directory creation stops at the level that fails, reports it, and creates nothing below it.
-TEST(CreateAllDirectoriesUnderFaults, AFailedLevelIsReportedAndNothingBelowItIsMade) {
-  const std::vector<std::string> levels = {"a", "a/b", "a/b/c", "a/b/c/d"};
-  for (Fault fault : kFailingFaults) {
-    SCOPED_TRACE(faults::Name(fault));
-    TempDir dir;
-    const int points = faults::Sweep([&](int n) {
-      fs::remove_all(dir.path() / "a");
-      faults::FaultScope scope(dir.path(), faults::kMkdir, n, fault);
-      const int result = CUtility::CreateAllDirectories(dir.Windows("a\\b\\c\\d"));
-      const bool mustSucceed = !scope.Fired() || ExpectedCode(fault) == ERROR_SUCCESS;
-      EXPECT_EQ(result, mustSucceed ? 1 : 0);
-      for (std::size_t i = 0; i < levels.size(); ++i) {
-        EXPECT_EQ(fs::is_directory(dir.path() / levels[i]), mustSucceed || static_cast<int>(i) < n - 1) << levels[i];
-      }
-      return scope.Fired();
-    });
-    EXPECT_EQ(points, static_cast<int>(levels.size()));
   }
 }
 

@@ -1,14 +1,9 @@
-// The fault injection of LibcFaults.h. The test executable defines the C library calls below
-// itself, so the dynamic linker binds every call the libraries make (the platform's file layer
-// and SQLite's unix VFS alike) to these definitions; each forwards to the next definition in the
-// search order (a sanitizer's interceptor when there is one, else the C library) unless the plan
-// fails it. During a power-cut scope the plan also keeps each file's content as of its last sync
-// and the changes made since; syncs then skip the disk, since the plan decides what survives.
+// The fault injection of LibcFaults.h: each call below forwards to the next definition (a
+// sanitizer's interceptor, else the C library) unless the plan fails it.
 #include "faults/LibcFaults.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,11 +64,8 @@ Plan& ThePlan() {
 
 // The path a descriptor is open on ("" when it has none).
 std::string PathOf(int fd) {
-  char link[64];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  char target[4096];
-  const ssize_t n = ::readlink(link, target, sizeof target - 1);
-  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ec).string();
 }
 
 // Starts tracking a regular file as it is on disk now, unless it is tracked already. The shared
@@ -122,7 +114,6 @@ Verdict Decide(unsigned call, const char* path, int fd) {
   return v;
 }
 
-// True, with errno set, when the call is to fail.
 bool Fails(const Verdict& v) {
   if (v.error == 0) return false;
   errno = v.error;
@@ -148,13 +139,11 @@ bool Note(const std::string& path, std::optional<Unsynced> change) {
   return true;
 }
 
-// The next definition of a C library function after this executable's.
 template <class F>
 F Next(const char* name) {
   return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-// Applies a write to content, growing it with zero bytes where needed.
 void Apply(std::string& content, off_t offset, const std::string& data) {
   const auto at = static_cast<std::size_t>(offset);
   if (content.size() < at + data.size()) content.resize(at + data.size(), '\0');

@@ -1,8 +1,6 @@
-// Fault injection for the fault tests: the test executable defines the C library calls through
-// which the platform's file layer and SQLite's unix VFS reach the file system (LibcFaults.cpp), so
-// the dynamic linker binds the libraries' calls to these definitions. The rule: among the calls
-// of the armed kinds on files inside one directory, the nth (counting from 1) gets the fault;
-// calls elsewhere (the test framework's output, other directories) pass untouched.
+// Fault injection: the test executable defines the C library's file calls (LibcFaults.cpp), which
+// the platform and SQLite then reach. Among the armed calls on files inside one directory, the
+// nth (counting from 1) gets the fault; calls elsewhere pass untouched.
 #pragma once
 
 #include <gtest/gtest.h>

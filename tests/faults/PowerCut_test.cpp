@@ -1,7 +1,5 @@
-// Power cuts during registry writes: the cut comes at every sync of the hive's files in turn,
-// with only what was synced surviving, and at every write, sync and truncation in turn, with a
-// random mix of the later writes kept, torn and lost as well; the hive opened again must pass
-// the integrity check and hold every value whose write had returned success.
+// Power cuts at every sync (only what was synced survives) and at every write, sync and truncation
+// (later writes kept, torn or lost at random): the hive must stay sound and keep what was committed.
 #include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>
@@ -49,7 +47,7 @@ struct Step {
   }
 };
 
-const std::vector<Step> kWorkload = {
+const std::vector<Step> kSteps = {
     {u"a", faults::Value{REG_DWORD, std::string("\1\0\0\0", 4)}},
     {u"b", faults::Value{REG_SZ, std::string("b\0e\0\0\0", 6)}},
     {u"c", faults::Value{REG_BINARY, Bytes(5000, 4)}},  // more than a page
@@ -68,7 +66,6 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
     ASSERT_EQ(LoadHive(templ, root), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(root), ERROR_SUCCESS);
   }
-  const std::vector<Step>& steps = kWorkload;
   for (AfterCut mode : {AfterCut::kLoseUnsynced, AfterCut::kRandomMix}) {
     const int points = faults::Sweep([&](int n) {
       const std::uint32_t seed = static_cast<std::uint32_t>(n) * 7919u + 13u;
@@ -86,10 +83,10 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
         HKEY root = nullptr, key = nullptr;
         EXPECT_EQ(LoadHive(file, root), ERROR_SUCCESS);
         LONG rc = RegCreateKeyExW(root, W(kKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        for (std::size_t i = 0; rc == ERROR_SUCCESS && i < steps.size() && !scope.Fired(); ++i) {
+        for (std::size_t i = 0; rc == ERROR_SUCCESS && i < kSteps.size() && !scope.Fired(); ++i) {
           Values next = committed;
-          steps[i].Apply(next);
-          rc = steps[i].Run(key);
+          kSteps[i].Apply(next);
+          rc = kSteps[i].Run(key);
           if (rc == ERROR_SUCCESS) {
             committed = next;
           } else {
@@ -119,7 +116,7 @@ TEST(RegistryPowerCut, EveryValueReportedWrittenSurvivesACutAtAnyPoint) {
       fs::remove_all(run);
       return fired;
     });
-    EXPECT_GE(points, static_cast<int>(steps.size()) * (mode == AfterCut::kLoseUnsynced ? 1 : 2));
+    EXPECT_GE(points, static_cast<int>(kSteps.size()) * (mode == AfterCut::kLoseUnsynced ? 1 : 2));
   }
 }
 

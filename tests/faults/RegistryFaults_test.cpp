@@ -1,7 +1,5 @@
-// Registry writes and hive creation under failing I/O: every write, sync and truncation of the
-// hive's files fails in turn, and the platform's own calls in creating a hive, and every call must
-// report the failure with its code, change nothing, keep every value written before, and leave a
-// hive that passes the integrity check, in this process and after the hive is opened afresh.
+// Registry writes and hive creation with each file call failing in turn: the failure is reported,
+// nothing changes, and the hive stays sound, also when opened afresh.
 #include <Utility/Platform/HiveFiles.h>
 #include <Utility/Platform/Registry.h>
 #include <Utility/Utility.h>

@@ -1,10 +1,6 @@
-// RemoveDirectoryW: whole trees, the read-only file that stops everything, links that must not
-// lead the removal out of the tree, paths that name nothing to remove, and trees at the
-// system's path limit, which are removed whole or, one entry past it, left whole. How the
-// platform reads a path (links with a trailing separator, names that are not UTF-8) is the
-// platform's tests' (FileSystem_test.cpp).
+// RemoveDirectoryW: whole trees, a read-only file, links that must not lead out of the tree, and
+// trees at the path limit. How the platform reads a path is FileSystem_test.cpp's.
 #include <Utility/Platform/Error.h>
-#include <Utility/Platform/FileSystem.h>
 #include <Utility/Platform/Path.h>
 #include <Utility/Utility.h>
 
@@ -52,7 +48,7 @@ TEST(RemoveDirectoryWLinux, RemovesTreesAndLinksInThemAsLinks) {
   EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree") + u"\\"), 1);
   EXPECT_FALSE(fs::exists(root));
   fs::create_directory_symlink(outside, dir.path() / "link");
-  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("link")), 1);
+  EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("link") + u"\\"), 1);
   EXPECT_EQ(utility::testsupport::EntriesBelow(dir.path()),
             (std::set<std::string>{"outside", "outside/inner", "outside/precious"}));
   // Nothing to remove: a missing path, a file, or the empty path (whose search is the root).
@@ -62,33 +58,20 @@ TEST(RemoveDirectoryWLinux, RemovesTreesAndLinksInThemAsLinks) {
   EXPECT_EQ(ReadBytes(outside / "precious"), "keep");
 }
 
-TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndWhatWentBeforeItStaysGone) {
+TEST(RemoveDirectoryW, AReadOnlyFileRaisesAndStaysUntilItIsWritable) {
   TempDir dir;
   const fs::path root = dir.path() / "tree";
-  fs::create_directories(root / "p" / "deep");
-  fs::create_directories(root / "q" / "deep");
-  for (const char* f : {"p/deep/f", "p/f", "q/deep/f", "q/f"}) WriteBytes(root / f, "");
-  // The walk follows the search's order: the read-only file goes into the directory searched
-  // second, so the one searched first is gone when the walk stops.
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(dir.Windows("tree") + u"\\*.*", &entry);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  const auto isChild = [&] { return CString(entry.cFileName) == u"p" || CString(entry.cFileName) == u"q"; };
-  while (!isChild()) ASSERT_TRUE(FindNextFileW(search, &entry));
-  FindClose(search);
-  const std::string first = CString(entry.cFileName).ToUtf8(), second = first == "p" ? "q" : "p";
-  utility::testsupport::MakeReadOnly(root / second / "deep" / "f");
+  MakeTree(root);
+  utility::testsupport::MakeReadOnly(root / "a" / "b" / "y.bin");
   try {
     CUtility::RemoveDirectoryW(dir.Windows("tree"));
     FAIL() << "no exception";
   } catch (const CFileException& e) {
     EXPECT_EQ(e.m_lOsError, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(e.m_strFileName, dir.Windows("tree") + u"\\" + CString(second.c_str()) + u"\\deep\\f");
+    EXPECT_EQ(e.m_strFileName, dir.Windows("tree") + u"\\a\\b\\y.bin");
   }
-  EXPECT_FALSE(fs::exists(root / first));
-  EXPECT_TRUE(fs::exists(root / second / "deep" / "f"));
-  // With the file made writable again, the removal finishes.
-  utility::testsupport::MakeWritable(root / second / "deep" / "f");
+  EXPECT_TRUE(fs::exists(root / "a" / "b" / "y.bin"));
+  utility::testsupport::MakeWritable(root / "a" / "b" / "y.bin");
   EXPECT_EQ(CUtility::RemoveDirectoryW(dir.Windows("tree")), 1);
   EXPECT_FALSE(fs::exists(root));
 }

@@ -1,6 +1,5 @@
-// Trees deeper than the system's path limit: built through directory descriptors (mkdirat,
-// openat), since no call on a full path reaches their bottom; counted and removed by find and
-// rm, which walk them the same way.
+// Trees deeper than the system's path limit, built, counted and removed by walks that need no
+// full path (posix/DeepTree.cpp, win32/DeepTree.cpp).
 #pragma once
 
 #include <cstddef>
