@@ -56,7 +56,8 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
   FreeLibrary(module);
 }
 
-// A backslashed path loads the module, and its handle names it; loads are counted.
+// A backslashed path loads the module; loads are counted (ModuleLocation_linux_test.cpp names
+// loaded modules).
 TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
   HMODULE first = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());
@@ -64,9 +65,6 @@ TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);
   EXPECT_EQ(GetModuleHandleW(CString(TEST_STRINGS_MODULE).GetString()), first);
-  WCHAR name[MAX_PATH] = {};
-  GetModuleFileNameW(first, name, MAX_PATH);
-  EXPECT_EQ(CString(name), Backslashed(TEST_STRINGS_MODULE));
   EXPECT_TRUE(FreeLibrary(first));
   EXPECT_TRUE(IsLoaded(TEST_STRINGS_MODULE));
   auto answer =

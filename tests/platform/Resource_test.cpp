@@ -42,27 +42,20 @@ std::u16string Digits(int count) {
 }  // namespace
 
 TEST_F(ModuleStrings, FindsEachStringOfTheSource) {
-  struct Case {
-    UINT id;
-    std::u16string text;
-  };
-  const Case cases[] = {
-      {1, u"One"},
-      {16, u"Sixteen; [brackets] and a \"quote\""},
-      {300, Digits(300)},
-      {302, u"tab\tand line\nend \u00e9\u4e2d"},
-      {65535, u"Last identifier"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
+  const std::pair<UINT, std::u16string> cases[] = {{1, u"One"},
+                                                   {16, u"Sixteen; [brackets] and a \"quote\""},
+                                                   {302, u"tab\tand line\nend \u00e9\u4e2d"},
+                                                   {65535, u"Last identifier"}};
+  for (const auto& [id, text] : cases) {
+    SCOPED_TRACE(id);
     int n = -1;
-    EXPECT_EQ(Load(c.id, 1024, &n), c.text);
-    EXPECT_EQ(n, static_cast<int>(c.text.size()));
+    EXPECT_EQ(Load(id, 1024, &n), text);
+    EXPECT_EQ(n, static_cast<int>(text.size()));
   }
 }
 
 TEST_F(ModuleStrings, CutsToTheBufferLessOneUnitOrPointsAtTheWholeString) {
-  for (int size = 1; size <= 302; ++size) {
+  for (int size : {1, 2, 150, 300, 301, 302}) {  // the whole string (300 units) fits from 301
     int n = -1;
     ASSERT_EQ(Load(300, size, &n), Digits(std::min(size - 1, 300))) << size;
     ASSERT_EQ(n, std::min(size - 1, 300)) << size;
@@ -76,18 +69,15 @@ TEST_F(ModuleStrings, CutsToTheBufferLessOneUnitOrPointsAtTheWholeString) {
 }
 
 TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsAndBadBuffersWithZero) {
-  struct Case {
-    UINT id;
-    DWORD error;
-  };
-  for (const Case& c : {Case{2, ERROR_RESOURCE_NAME_NOT_FOUND}, Case{0, ERROR_RESOURCE_NAME_NOT_FOUND},
-                        Case{65536 + 1, ERROR_RESOURCE_NAME_NOT_FOUND}, Case{303, ERROR_SUCCESS}}) {
-    SCOPED_TRACE(c.id);
+  for (const auto& [id, error] :
+       {std::pair{2u, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}}, std::pair{0u, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}},
+        std::pair{65536u + 1, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}}, std::pair{303u, DWORD{ERROR_SUCCESS}}}) {
+    SCOPED_TRACE(id);
     int n = -1;
     SetLastError(12345);
-    EXPECT_EQ(Load(c.id, 64, &n), u"");
+    EXPECT_EQ(Load(id, 64, &n), u"");
     EXPECT_EQ(n, 0);
-    EXPECT_EQ(GetLastError(), c.error);
+    EXPECT_EQ(GetLastError(), error);
   }
   WCHAR buffer[4] = {u'x', u'x', u'x', 0};
   for (const auto& [out, size] : {std::pair{static_cast<WCHAR*>(nullptr), 10}, std::pair{buffer, -1}}) {
