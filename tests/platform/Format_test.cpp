@@ -60,17 +60,12 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
       32767,    32768, 65535, 65536, INT_MAX, INT_MIN, UINT_MAX, 0x100000000LL, 0x123456789ALL, LLONG_MAX,
       LLONG_MIN};
   // Our modifier, and glibc's spelling of the same width (its `l` is 64-bit, ours is not).
-  struct Mod {
-    const char* ours;
-    const char* glibc;
-    int bits;
-  };
-  const Mod mods[] = {{"", "", 32},     {"h", "h", 16},    {"hh", "hh", 8}, {"l", "", 32},
-                      {"ll", "ll", 64}, {"I64", "ll", 64}, {"I32", "", 32}, {"I", "ll", 64},
-                      {"z", "ll", 64},  {"t", "ll", 64},   {"j", "ll", 64}, {"L", "ll", 64}};
+  const std::pair<std::string, std::string> mods[] = {{"", ""},     {"h", "h"},    {"hh", "hh"}, {"l", ""},
+                                                      {"ll", "ll"}, {"I64", "ll"}, {"I32", ""},  {"I", "ll"},
+                                                      {"z", "ll"},  {"t", "ll"},   {"j", "ll"},  {"L", "ll"}};
   const char convs[] = {'d', 'i', 'u', 'o', 'x', 'X'};
   for (int iter = 0; iter < 20000; ++iter) {
-    const Mod& m = mods[rng() % std::size(mods)];
+    const auto& [ourMod, glibcMod] = mods[rng() % std::size(mods)];
     const char conv = convs[rng() % std::size(convs)];
     long long v = rng() % 3 == 0 ? static_cast<long long>((static_cast<unsigned long long>(rng()) << 32) | rng())
                                  : interesting[rng() % std::size(interesting)];
@@ -78,8 +73,8 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
     std::string directive = "%" + Flags(rng);
     if (rng() % 3 == 0) directive += std::to_string(rng() % 31 + 1);
     if (rng() % 3 == 0) directive += "." + std::to_string(rng() % 31);
-    const std::string ours = "<" + directive + m.ours + conv + ">";
-    const std::string glibcFmt = "<" + directive + m.glibc + conv + ">";
+    const std::string ours = "<" + directive + ourMod + conv + ">";
+    const std::string glibcFmt = "<" + directive + glibcMod + conv + ">";
     // The argument arrives with one of several C++ types; the conversion decides the width.
     const auto type = rng() % 4;
     if (type == 2) v = static_cast<int>(v);
@@ -90,8 +85,8 @@ TEST(FormatParity, IntegersMatchPrintfWithWindowsWidths) {
                                                      : FormatArg(v)};
     const bool isSigned = conv == 'd' || conv == 'i';
     const std::string expected =
-        m.bits == 64 ? (isSigned ? C(glibcFmt, v) : C(glibcFmt, static_cast<unsigned long long>(v)))
-                     : (isSigned ? C(glibcFmt, static_cast<int>(v)) : C(glibcFmt, static_cast<unsigned>(v)));
+        glibcMod == "ll" ? (isSigned ? C(glibcFmt, v) : C(glibcFmt, static_cast<unsigned long long>(v)))
+                         : (isSigned ? C(glibcFmt, static_cast<int>(v)) : C(glibcFmt, static_cast<unsigned>(v)));
     ASSERT_EQ(Fmt(ours, args), expected) << "seed " << kSeed << " iteration " << iter << " format " << ours << " value "
                                          << v;
   }
@@ -151,7 +146,6 @@ TEST(FormatCases, TextCharactersAndArgumentTypes) {
       {F(u"100%% %d%%", 5), u"100% 5%"},
       {F(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0), u"[   7][7   ][1.00][1.000000]"},
       {F(u"no conversions"), u"no conversions"},
-      {F(u""), u""},
       {F(u"%d", 1, 2, 3), u"1"},  // extra arguments are ignored, as printf ignores them
       {F(u"%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)),
        CString(C("%p %p", static_cast<const void*>(&x), static_cast<const void*>(nullptr)).c_str())}};

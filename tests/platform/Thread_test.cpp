@@ -43,13 +43,4 @@ TEST(SetThreadAffinityMask, AnswersThePreviousMaskAndRefusesBadArgumentsWithoutA
   }).join();
 }
 
-TEST(OpenThread, RefusesAThreadThatDoesNotExist) {
-  for (DWORD id : {DWORD{0}, DWORD{0x7FFFFFF0}}) {
-    SCOPED_TRACE(id);
-    SetLastError(0);
-    EXPECT_EQ(OpenThread(THREAD_ALL_ACCESS, FALSE, id), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  }
-}
-
 }  // namespace

@@ -110,26 +110,6 @@ TEST(WindowTree, DestroyingAWindowDestroysItsSubtree) {
   EXPECT_NE(grandchild.m_hWnd, grandchildHandle);
 }
 
-TEST(WindowTree, KeepsAnObjectForADetachedWindowUntilItIsDestroyed) {
-  CWnd parent;
-  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
-  HWND detached = nullptr;
-  {
-    CWnd child;
-    ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent, 9));
-    detached = child.Detach();
-    EXPECT_EQ(child.m_hWnd, nullptr);
-  }
-  ASSERT_TRUE(IsWindow(detached));  // the object's end no longer destroys it
-  CWnd* kept = CWnd::FromHandle(detached);
-  ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(CWnd::FromHandle(detached), kept);
-  EXPECT_EQ(kept->GetDlgCtrlID(), 9);
-  EXPECT_TRUE(DestroyWindow(detached));
-  EXPECT_EQ(GetWindow(parent.m_hWnd, GW_CHILD), nullptr);
-  EXPECT_EQ(CWnd::FromHandle(detached), nullptr);
-}
-
 TEST(WindowTree, SurvivesConcurrentUse) {
   CWnd parent;
   ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
