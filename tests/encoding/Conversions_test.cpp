@@ -106,8 +106,8 @@ TEST(Conversions, StringFormsEndAtTheFirstZeroUnit) {
   }
 }
 
-// ToWideString and ToMultiBytes: the count never includes a terminator, the array is one longer
-// only when a terminator is asked for, and nothing to convert leaves the out-parameter alone.
+// ToWideString and ToMultiBytes count no terminator, add one only when asked, and leave the
+// out-parameter alone when there is nothing to convert.
 TEST(CountedConversions, CountsTerminatorsAndNothingToConvert) {
   // ASCII sources, so that the wide text is the narrow one widened.
   for (const auto& [source, length] :

@@ -16,7 +16,7 @@ using utility::testsupport::ToBytes;
 using utility::testsupport::ToWide;
 using utility::testsupport::W;
 
-// Every alias of the active code page is UTF-8.
+// Every alias of the active code page is UTF-8; success leaves the last error alone.
 TEST(CodePageCounts, WholeTextCountsTheTerminatorAndExplicitLengthsKeepZeros) {
   EXPECT_EQ(GetACP(), CP_UTF8);
   for (UINT cp : {CP_OEMCP, CP_THREAD_ACP, CP_UTF8}) EXPECT_EQ(ToBytes(cp, 0, u"\u00e9"), "\xc3\xa9") << cp;
@@ -30,9 +30,7 @@ TEST(CodePageCounts, WholeTextCountsTheTerminatorAndExplicitLengthsKeepZeros) {
   EXPECT_EQ(ToBytes(CP_ACP, 0, std::u16string(u"x\0\u00e9", 3)), std::string("x\0\xc3\xa9", 4));
 }
 
-// Every refusal returns 0 and names its reason in the last error, on both code pages: null,
-// zero or negative lengths and capacities, a capacity without a buffer, an unknown code page, a
-// default character on UTF-8, and flags outside the code page's set.
+// Every refusal returns 0 and names its reason in the last error, on both code pages.
 TEST(CodePageCounts, BadArgumentsAndFlagsFailWithTheirError) {
   WCHAR wide[8];
   char narrow[8];
@@ -73,8 +71,7 @@ TEST(CodePageCounts, BadArgumentsAndFlagsFailWithTheirError) {
   EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_PRECOMPOSED, "a", -1, wide, 4), 2);
 }
 
-// A buffer short of the need gets the whole characters that fit, then the call fails (the kernel
-// tests check this at every capacity); here a terminator finds no room.
+// A short buffer gets the whole characters that fit (the kernel tests try every capacity), not the terminator.
 TEST(CodePageCounts, SmallBufferGetsWhatFitsThenFails) {
   WCHAR wide[4] = {0x7777, 0x7777, 0x7777, 0x7777};
   SetLastError(0);
@@ -86,8 +83,7 @@ TEST(CodePageCounts, SmallBufferGetsWhatFitsThenFails) {
   EXPECT_EQ(std::string(narrow, 4), "axxx") << "a three-byte character must not be split";
 }
 
-// The strict flags refuse what the lenient conversions replace by U+FFFD (the kernel tests
-// check every ill-formed kind); well-formed text passes them.
+// The strict flags refuse what the lenient conversions replace by U+FFFD; well-formed text passes.
 TEST(CodePageCounts, StrictFlagsRefuseIllFormedText) {
   WCHAR wide[8];
   char narrow[8];

@@ -56,8 +56,7 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
   FreeLibrary(module);
 }
 
-// A backslashed path loads the module; loads are counted (ModuleLocation_linux_test.cpp names
-// loaded modules).
+// A backslashed path loads the module, and loads are counted.
 TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
   HMODULE first = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());

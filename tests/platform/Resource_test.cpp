@@ -87,9 +87,8 @@ TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsAndBadBuffersWithZero) {
   }
 }
 
-// The executable's own table for a null module; none in a module without a table (it depends
-// on a library with a table of its own, string 7 among others, which the module's handle must
-// not reach), nor in a handle that names no module.
+// The executable's own table for a null module; none in a module without a table (though its
+// dependency has one, string 7 among others), nor in a handle that names no module.
 TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModuleAndNoOtherTable) {
   WCHAR buffer[64] = {};
   EXPECT_EQ(LoadStringW(nullptr, 7, buffer, 64), 25);

@@ -1,6 +1,5 @@
-// Thread affinity through the platform's calls alone, on every system: a change answers the
-// mask before it, and a refused one changes nothing. Affinity is changed only on threads the
-// tests start, never on the test runner's own.
+// Thread affinity on every system: a change answers the mask before it, a refused one changes
+// nothing. Affinity is changed only on threads the tests start, never on the test runner's own.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/System.h>
 #include <Utility/Platform/Thread.h>

@@ -50,7 +50,7 @@ TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
   }
 }
 
-TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
+TEST(COleVariant, TextConstructorsCopiesMovesAndAttachEachOwnTheirBstr) {
   const CString withZero(W(u"a\0b"), 3);
   COleVariant fromString(withZero);
   ASSERT_EQ(fromString.vt, VT_BSTR);
@@ -67,9 +67,7 @@ TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
   COleVariant copyOfNull(fromNull);
   EXPECT_EQ(copyOfNull.vt, VT_BSTR);
   EXPECT_EQ(copyOfNull.bstrVal, nullptr);
-}
 
-TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   COleVariant original(u"shared?");
   COleVariant copy(original);
   ASSERT_EQ(copy.vt, VT_BSTR);
@@ -93,8 +91,7 @@ TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   VARIANT out = target.Detach();
   EXPECT_EQ(target.vt, VT_EMPTY);
   EXPECT_EQ(out.vt, VT_BSTR);
-  EXPECT_EQ(VariantClear(&out), S_OK);
-  EXPECT_EQ(out.vt, VT_EMPTY);
+  VariantClear(&out);
 }
 
 TEST(VariantFunctions, CopyClearAndTheirFailures) {
@@ -132,8 +129,7 @@ TEST(VariantFunctions, CopyKnownTypeCodesBitForBit) {
   }
 }
 
-// Each allocating form: the prefix holds the byte length, the units and bytes counts follow
-// from it, and the text is followed by a whole zero unit (an odd length gets its own zero byte).
+// Each allocating form: the byte length before the text, a whole zero unit after it.
 TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
   const char16_t withZero[] = {u'a', 0, u'b'};
   // The prefix, both lengths, and the text with what must follow it, as bytes.
