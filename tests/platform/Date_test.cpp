@@ -81,8 +81,6 @@ TEST(VariantTimeToSystemTime, FailsOutsideTheYears100To9999AndLeavesTheOutputAlo
     EXPECT_EQ(VarUdateFromDate(value, 0, &u), E_INVALIDARG);
     EXPECT_EQ(u.wDayOfYear, 77);
   }
-  EXPECT_FALSE(VariantTimeToSystemTime(0.0, nullptr));
-  EXPECT_EQ(VarUdateFromDate(0.0, 0, nullptr), E_POINTER);
 }
 
 TEST(VariantTimeToSystemTime, AgreesWithTheLiteralCalendarOverTheWholeRange) {
@@ -220,7 +218,6 @@ TEST(VarDateFromStr, TellsNotADateFromOutOfRange) {
   }
   DATE got = 0;
   EXPECT_EQ(VarDateFromStr(static_cast<const char16_t*>(nullptr), 0, 0, &got), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(VarDateFromStr(u"2024-03-05", 0, 0, nullptr), E_POINTER);
 }
 
 }  // namespace

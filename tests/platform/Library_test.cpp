@@ -32,7 +32,6 @@ TEST(LoadLibraryW, TellsAMissingFileFromABadOne) {
     EXPECT_EQ(LoadLibraryW(path.GetString()), nullptr) << path.ToUtf8();
     EXPECT_EQ(GetLastError(), error) << path.ToUtf8();
   }
-  EXPECT_EQ(LoadLibraryW(static_cast<const WCHAR*>(nullptr)), nullptr);
 }
 
 TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
@@ -49,10 +48,6 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
     EXPECT_EQ(GetProcAddress(module, name), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   }
-  // Win32 reads a "name" below 0x10000 as an ordinal; there are none.
-  SetLastError(0);
-  EXPECT_EQ(GetProcAddress(module, reinterpret_cast<const char*>(static_cast<std::uintptr_t>(1))), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
   FreeLibrary(module);
 }
 

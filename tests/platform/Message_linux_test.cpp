@@ -66,8 +66,6 @@ TEST(FormatMessageW, FillsACallersBufferOnlyWhenTheTextFitsAndOffersNoOtherSourc
   SetLastError(0);
   EXPECT_EQ(FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE, u"text", 2, 0, buffer, 64, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-  EXPECT_EQ(FormatMessageW(kSystem, nullptr, 2, 0, nullptr, 64, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST(FormatMessageW, GivesTheRegistrysOwnCodesTheirTextsInEveryLanguage) {
