@@ -40,29 +40,24 @@ TEST(CStringArray, AddInsertRemoveAndBadIndexesThrow) {
   EXPECT_EQ(a.Add(u"one"), 0);
   EXPECT_EQ(a.Add(u"three"), 1);
   a.InsertAt(1, u"two");
-  EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
   a.InsertAt(0, u"z", 2);
   EXPECT_EQ(Items(a), (V{"z", "z", "one", "two", "three"}));
   a.RemoveAt(0, 2);
   a.RemoveAt(1);
-  EXPECT_EQ(Items(a), (V{"one", "three"}));
   a.InsertAt(4, u"far");  // past the end: grows with empty strings
   EXPECT_EQ(Items(a), (V{"one", "three", "", "", "far"}));
   a.SetAt(2, u"x");
   a[3] = u"y";
   a.ElementAt(0) += u"!";
-  EXPECT_EQ(Items(a), (V{"one!", "three", "x", "y", "far"}));
   a.InsertAt(1, a[0]);  // an element of the array itself
-  EXPECT_EQ(a.GetAt(1), CString(u"one!"));
+  EXPECT_EQ(Items(a), (V{"one!", "one!", "three", "x", "y", "far"}));
   EXPECT_EQ(a.Append(a), 6);
-  EXPECT_EQ(a.GetCount(), 12);
   EXPECT_EQ(a[11], CString(u"far"));
   a.SetSize(2);
-  EXPECT_EQ(Items(a), (V{"one!", "one!"}));
   CStringArray copy(a);
   a.RemoveAll();
   EXPECT_TRUE(a.IsEmpty());
-  EXPECT_EQ(copy.GetSize(), 2);
+  EXPECT_EQ(Items(copy), (V{"one!", "one!"}));
   // Bad indexes throw and change nothing.
   a.Add(u"x");
   const CStringArray& ca = a;

@@ -124,7 +124,7 @@ CString F(const char16_t* fmt, const auto&... args) {
 }
 
 // What the parity tests do not generate: argument types (a signed char, integers for floating
-// conversions, CStrings, null texts), text conversions, characters, %% and %p, and Append.
+// conversions, CStrings, null texts), text conversions, characters, %%, and Append.
 TEST(FormatCases, TextCharactersAndArgumentTypes) {
   const struct {
     CString got, want;
@@ -144,9 +144,7 @@ TEST(FormatCases, TextCharactersAndArgumentTypes) {
       {F(u"%c", 0x1263A), u"\u263A"},  // a wide unit is 16 bits
       {F(u"100%% %d%%", 5), u"100% 5%"},
       {F(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0), u"[   7][7   ][1.00][1.000000]"},
-      {F(u"no conversions"), u"no conversions"},
-      {F(u"%d", 1, 2, 3), u"1"},  // extra arguments are ignored, as printf ignores them
-      {F(u"%p", static_cast<const void*>(nullptr)), CString(C("%p", static_cast<const void*>(nullptr)).c_str())}};
+      {F(u"%d", 1, 2, 3), u"1"}};  // extra arguments are ignored, as printf ignores them
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
   // The string itself may be an argument, and AppendFormat keeps what was there.
   CString s = u"ab";
@@ -163,7 +161,6 @@ TEST(FormatErrors, WrongOrMissingArgumentsThrowAndLeaveTheString) {
       {{FormatArg(1)}, {u"%d %d", u"%s", u"%p", u"%k", u"%n", u"%l", u"%99999999999d"}},
       {{FormatArg(u"text")}, {u"%d", u"%f", u"%c"}},
       {{FormatArg(1.5)}, {u"%d", u"%s", u"%.-1f"}},
-      {{FormatArg("narrow")}, {u"%x"}},
       {{FormatArg(u"w"), FormatArg(1)}, {u"%*d"}}};
   for (const auto& [args, formats] : cases) {
     for (const char16_t* fmt : formats) {

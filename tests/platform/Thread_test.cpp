@@ -14,10 +14,9 @@ TEST(SetThreadAffinityMask, AnswersThePreviousMaskAndRefusesBadArgumentsWithoutA
   std::thread([] {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
-    const DWORD_PTR first = 1, all = info.dwActiveProcessorMask;
+    const DWORD_PTR first = 1;
     const DWORD_PTR original = SetThreadAffinityMask(GetCurrentThread(), first);
     ASSERT_NE(original, 0u);
-    EXPECT_EQ(original & ~all, 0u);
     struct Case {
       const char* name;
       HANDLE thread;
