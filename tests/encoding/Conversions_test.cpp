@@ -74,14 +74,9 @@ TEST(Conversions, NullAndEmptyTexts) {
   unsigned short* empty = CUtility::ANSIToUnicode1("");
   EXPECT_EQ(Units(empty, 2), std::u16string(2, u'\0'));  // n = 1 plus the extra unit
   delete[] empty;
-  EXPECT_TRUE(CUtility::ANSIToUnicode2(nullptr).IsEmpty());
   char* none = CUtility::UnicodeToANSI(static_cast<const unsigned short*>(nullptr));  // never null
   EXPECT_EQ(none[0], 0);
   delete[] none;
-  char* narrow = CUtility::UnicodeToANSI(W(u""));
-  EXPECT_EQ(std::string(narrow, 2), std::string(2, '\0')) << "n = 1 plus the extra byte";
-  delete[] narrow;
-  EXPECT_TRUE(CUtility::ConvertCharToString(nullptr).IsEmpty());
 
   char sentinel = 0;
   char* out = &sentinel;
@@ -118,19 +113,15 @@ TEST(CountedConversions, CountsTerminatorsAndNothingToConvert) {
 
   unsigned short sentinelUnit = 0;
   char sentinelByte = 0;
-  struct Nothing {
-    const char* narrow;
-    const char16_t* wide;
-    int length;
-  };
-  for (const Nothing n :
-       {Nothing{"", u"", -1}, Nothing{"abc", u"abc", 0}, Nothing{nullptr, nullptr, 5}, Nothing{"abc", u"abc", -3}}) {
+  const std::pair<const char*, int> nothing[] = {{"", -1}, {"abc", 0}, {nullptr, 5}, {"abc", -3}};
+  for (const auto& [text, length] : nothing) {
+    const std::u16string wide = text == nullptr ? u"" : std::u16string(text, text + std::strlen(text));
     for (int terminate : {0, 1}) {
       unsigned short* wideOut = &sentinelUnit;
-      EXPECT_EQ(CUtility::ToWideString(wideOut, n.narrow, n.length, terminate), 0);
+      EXPECT_EQ(CUtility::ToWideString(wideOut, text, length, terminate), 0);
       EXPECT_EQ(wideOut, &sentinelUnit);
       char* narrowOut = &sentinelByte;
-      EXPECT_EQ(CUtility::ToMultiBytes(narrowOut, W(n.wide), n.length, terminate), 0);
+      EXPECT_EQ(CUtility::ToMultiBytes(narrowOut, text == nullptr ? nullptr : W(wide), length, terminate), 0);
       EXPECT_EQ(narrowOut, &sentinelByte);
     }
   }

@@ -3,14 +3,13 @@
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Resource.h>
+#include <Utility/Platform/String.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <utility>
-
-#include "support/TempDir.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <sched.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <future>
 #include <thread>
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -17,23 +18,16 @@ TEST(SetThreadAffinityMask, AnswersThePreviousMaskAndRefusesBadArgumentsWithoutA
     const DWORD_PTR first = 1;
     const DWORD_PTR original = SetThreadAffinityMask(GetCurrentThread(), first);
     ASSERT_NE(original, 0u);
-    struct Case {
-      const char* name;
-      HANDLE thread;
-      DWORD_PTR mask;
-      DWORD error;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, HANDLE, DWORD_PTR, DWORD> cases[] = {
         {"mask 0", GetCurrentThread(), 0, ERROR_INVALID_PARAMETER},
         {"processor beyond the machine", GetCurrentThread(),
          info.dwNumberOfProcessors < 64 ? DWORD_PTR{1} << info.dwNumberOfProcessors : 0, ERROR_INVALID_PARAMETER},
         {"null handle", nullptr, 1, ERROR_INVALID_HANDLE},
     };
-    for (const Case& c : cases) {
-      SCOPED_TRACE(c.name);
+    for (const auto& [name, thread, mask, error] : cases) {
       SetLastError(0);
-      EXPECT_EQ(SetThreadAffinityMask(c.thread, c.mask), 0u);
-      EXPECT_EQ(GetLastError(), c.error);
+      EXPECT_EQ(SetThreadAffinityMask(thread, mask), 0u) << name;
+      EXPECT_EQ(GetLastError(), error) << name;
     }
     EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), original), first);  // still bound as before
     EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), original), original);

@@ -45,7 +45,6 @@ TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
       {COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
       {COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)}};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(cases[i].first.vt, cases[i].second.vt) << i;
     EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&cases[i].first), &cases[i].second, sizeof(VARIANT)), 0) << i;
   }
 }
