@@ -43,10 +43,9 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
   EXPECT_EQ(reinterpret_cast<unsigned (*)()>(reinterpret_cast<void (*)()>(own))(), 77u);
   // Defined by the objects the module depends on, not by the module.
   for (const char* name : {"malloc", "_Z12GetLastErrorv", "DependencyAnswer", "UtilityStringTable", "NoSuchExport"}) {
-    SCOPED_TRACE(name);
     SetLastError(0);
-    EXPECT_EQ(GetProcAddress(module, name), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    EXPECT_EQ(GetProcAddress(module, name), nullptr) << name;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND)) << name;
   }
   FreeLibrary(module);
 }

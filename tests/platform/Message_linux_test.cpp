@@ -38,10 +38,9 @@ TEST(FormatMessageW, GivesTheErrnoTextOfACodeEndingInCrLf) {
   }
   EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND, kEnglish, FORMAT_MESSAGE_MAX_WIDTH_MASK), u"No such file or directory");
   for (DWORD code : {DWORD{0x12345}, DWORD{ERROR_MORE_DATA}, DWORD{1010}, DWORD{1017}}) {
-    SCOPED_TRACE(code);
     SetLastError(0);
-    EXPECT_EQ(Message(code), u"<none>");
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+    EXPECT_EQ(Message(code), u"<none>") << code;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND)) << code;
   }
   // A language that is neither the user's nor English has no texts.
   SetLastError(0);

@@ -46,10 +46,9 @@ TEST_F(ModuleStrings, FindsEachStringAndCutsItToTheBufferLessOneUnitOrPointsAtIt
                                                    {302, u"tab\tand line\nend \u00e9\u4e2d"},
                                                    {65535, u"Last identifier"}};
   for (const auto& [id, text] : cases) {
-    SCOPED_TRACE(id);
     int n = -1;
-    EXPECT_EQ(Load(id, 1024, &n), text);
-    EXPECT_EQ(n, static_cast<int>(text.size()));
+    EXPECT_EQ(Load(id, 1024, &n), text) << id;
+    EXPECT_EQ(n, static_cast<int>(text.size())) << id;
   }
   for (int size : {1, 2, 150, 300, 301, 302}) {  // the whole string (300 units) fits from 301
     int n = -1;

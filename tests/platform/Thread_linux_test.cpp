@@ -65,6 +65,4 @@ TEST(SetThreadAffinityMask, ActsOnAnotherThreadThroughOpenThread) {
   SetLastError(0);
   EXPECT_EQ(SetThreadAffinityMask(handle, one), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-  EXPECT_FALSE(CloseHandle(handle));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }

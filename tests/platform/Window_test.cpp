@@ -39,8 +39,6 @@ TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
   // FromHandle gives the attached object; a second Create of one object fails.
   EXPECT_EQ(CWnd::FromHandle(b.m_hWnd), &b);
   EXPECT_EQ(parent.GetWindow(GW_CHILD), &c);
-  int local = 0;
-  EXPECT_EQ(CWnd::FromHandle(reinterpret_cast<HWND>(&local)), nullptr);
   EXPECT_FALSE(a.Create(u"twice", 0, &parent));
   EXPECT_EQ(Children(p).size(), 3u);
 }
@@ -69,9 +67,8 @@ TEST(WindowTree, EnableAndShowChangeOnlyTheWindowAndReportThePreviousState) {
                                                  {SW_HIDE, 0, WS_VISIBLE},
                                                  {SW_FORCEMINIMIZE, WS_VISIBLE | WS_MINIMIZE, 0}};
   for (const auto& [command, set, clear] : cases) {
-    SCOPED_TRACE(command);
     child.ShowWindow(command);
-    EXPECT_EQ(child.GetStyle() & (set | clear), set);
+    EXPECT_EQ(child.GetStyle() & (set | clear), set) << command;
   }
   const DWORD before = child.GetStyle();
   for (int bad : {-1, 12}) {

@@ -33,9 +33,8 @@ inline const char* Name(Utf8Kernel kernel) {
 inline const std::vector<Utf8Kernel>& Running() {
   static const std::vector<Utf8Kernel> running = [] {
     std::vector<Utf8Kernel> out;
-    for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512}) {
+    for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512})
       if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
-    }
     return out;
   }();
   return running;
