@@ -1,5 +1,4 @@
-// Code page 936: CJK text both ways, the default character for what 936 cannot hold, U+FFFD
-// for bytes that start no character, whole characters in a short buffer, one converter per thread.
+// Code page 936 both ways: default characters, U+FFFD, short buffers, one converter per thread.
 #include <string>
 #include <thread>
 #include <vector>

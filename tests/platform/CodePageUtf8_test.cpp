@@ -1,5 +1,4 @@
-// MultiByteToWideChar and WideCharToMultiByte on the active code page (UTF-8): the Win32 rules
-// around the codec, which Utf8Kernels_test.cpp checks.
+// The Win32 rules around the codec (Utf8Kernels_test.cpp) on the active code page, UTF-8.
 #include <string>
 #include <tuple>
 

@@ -1,5 +1,4 @@
-// CStringArray and CStringList: order, positions, removal, checked access, and a random
-// sequence of list operations compared with std::deque as the oracle.
+// CStringArray and CStringList, and random list operations against std::deque as the oracle.
 #include <Utility/Platform/Containers.h>
 
 #include <gtest/gtest.h>
@@ -58,8 +57,7 @@ TEST(CStringArray, AddInsertRemoveAndBadIndexesThrow) {
   a.RemoveAll();
   EXPECT_TRUE(a.IsEmpty());
   EXPECT_EQ(Items(copy), (V{"one!", "one!"}));
-  // Bad indexes throw and change nothing.
-  a.Add(u"x");
+  a.Add(u"x");  // bad indexes throw and change nothing
   const CStringArray& ca = a;
   EXPECT_THROW(a.GetAt(1), std::out_of_range);
   EXPECT_THROW(ca[1], std::out_of_range);

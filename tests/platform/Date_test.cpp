@@ -1,5 +1,4 @@
-// The date split, its reverse, and the date parser, checked against a literal calendar that
-// counts days one year and one month at a time.
+// The date split, its reverse and the date parser, against a literal calendar.
 #include <Utility/Platform/Date.h>
 #include <Utility/Platform/Error.h>
 

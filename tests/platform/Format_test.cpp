@@ -1,5 +1,4 @@
-// CString::Format against the C library's printf: generated formats and values compared
-// with snprintf, plus the Windows data model (32-bit long), text conversions and errors.
+// CString::Format against glibc's printf over generated formats, with Windows' 32-bit long.
 #include <Utility/Platform/String.h>
 
 #include <gtest/gtest.h>
@@ -155,7 +154,6 @@ TEST(FormatCases, TextCharactersAndArgumentTypes) {
 }
 
 TEST(FormatErrors, WrongOrMissingArgumentsThrowAndLeaveTheString) {
-  // Formats grouped by the arguments they are given.
   const std::pair<std::vector<FormatArg>, std::vector<const char16_t*>> cases[] = {
       {{}, {u"%d", u"abc%"}},
       {{FormatArg(1)}, {u"%d %d", u"%s", u"%p", u"%k", u"%n", u"%l", u"%99999999999d"}},

@@ -1,5 +1,4 @@
-// LoadLibraryW, GetProcAddress and FreeLibrary: errors as Win32 reports them, lookups limited to
-// the module's own exports, and counted loads.
+// LoadLibraryW, GetProcAddress and FreeLibrary: Win32's errors, own exports only, counted loads.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Module.h>

@@ -1,5 +1,4 @@
-// LoadStringW over string tables compiled from text sources: lookup, the cut to the buffer, the
-// pointer form, and modules without a table.
+// LoadStringW over string tables compiled from text sources (modules/Strings.txt).
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Library.h>
 #include <Utility/Platform/Resource.h>
@@ -22,7 +21,6 @@ class ModuleStrings : public testing::Test {
   void TearDown() override {
     if (m_module != nullptr) FreeLibrary(m_module);
   }
-  // The string as LoadStringW gives it through a buffer of the given size, and its result.
   std::u16string Load(UINT id, int size, int* result = nullptr) {
     std::u16string buffer(static_cast<std::size_t>(size) + 1, u'#');
     const int n = LoadStringW(m_module, id, reinterpret_cast<WCHAR*>(buffer.data()), size);

@@ -18,7 +18,6 @@ std::u16string Text(const UnitString& s) {
   return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size());
 }
 
-// Contents, length and the terminating zero past them.
 void ExpectSame(const UnitString& s, const std::u16string& model) {
   ASSERT_EQ(s.size(), model.size());
   EXPECT_EQ(Text(s), model);

@@ -1,5 +1,4 @@
-// The in-process window tree: z-order and relations, states and their queries, FromHandle
-// objects, and destruction of whole subtrees.
+// The in-process window tree: z-order, relations, states, FromHandle and whole subtrees.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Window.h>
 

@@ -1,5 +1,4 @@
-// Plain, slow reference codecs for UTF-8, written straight from the well-formedness table
-// of the Unicode standard: the tests compare the fast converters against them.
+// Plain, slow UTF-8 codecs straight from the Unicode standard's well-formedness table.
 #pragma once
 
 #include <cstdint>
