@@ -155,16 +155,15 @@ TEST(VarDateFromStr, ReadsTheFormsOfAUnitedStatesUser) {
       {u"3/5/2024 2:07:09 pm", "2024-03-05 14:07:09"}, {u"3/5/2024 2PM", "2024-03-05 14:00"},
       {u"3/5/2024 2 a.m.", "2024-03-05 02:00"},        {u"2024-03-05T14:07:09", "2024-03-05 14:07:09"},
       {u"14:07 2024-03-05", "2024-03-05 14:07"},       {u"1899-12-29 06:00", "1899-12-29 06:00"}};
-  // Blanks separate a date's parts. Two numbers are month and day of this year, the month the
-  // one that can be; one that cannot be a day in that month is a year, the first of the month.
-  // Three are month, day, year; day, month, year; or year, month, day.
+  // Blanks separate a date's parts: two numbers are month and day of this year (the month the one
+  // that can be), or month and year when the other cannot be its day; three are m d y, d m y, y m d.
   const Reading blanks[] = {
       {u"3 5", "0000-03-05"},      {u"13 12", "0000-12-13"},     {u"4 31", "2031-04-01"},
       {u"6 49", "2049-06-01"},     {u"6 50", "1950-06-01"},      {u"3 0", "2000-03-01"},
       {u"3 5 2024", "2024-03-05"}, {u"13 5 2024", "2024-05-13"}, {u"2024 03 05", "2024-03-05"},
       {u"32 5 13", "2032-05-13"},  {u"1 1 0100", "0100-01-01"},  {u"3 5 2024 2 pm", "2024-03-05 14:00"}};
   // Numbers joined by dots are a time, hours.minutes[.seconds]; twelve-hour designators of one
-  // letter, hour 0 and hours of the 24-hour clock; alone, and beside a date, also before it.
+  // letter and on hour 0 or hours of the 24-hour clock; alone, then beside a date.
   const Reading times[] = {{u"14:07:09", "14:07:09"}, {u"10.30", "10:30"},    {u"0.00", "00:00"},
                            {u"3.5.24", "03:05:24"},   {u"10.30 pm", "22:30"}, {u"0 pm", "12:00"},
                            {u"12 am", "00:00"},       {u"12 pm", "12:00"},    {u"3 p", "15:00"}};

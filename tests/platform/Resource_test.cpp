@@ -75,7 +75,7 @@ TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsWithZero) {
 }
 
 // The executable's own table for a null module; none in a module without a table (though its
-// dependency has one, string 7 among others), nor in a handle that names no module.
+// dependency has one, string 7 among others).
 TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModuleAndNoOtherTable) {
   WCHAR buffer[64] = {};
   EXPECT_EQ(LoadStringW(nullptr, 7, buffer, 64), 25);
@@ -86,10 +86,8 @@ TEST(LoadStringW, ReadsTheExecutablesOwnTableForANullModuleAndNoOtherTable) {
   ASSERT_NE(strings, nullptr);
   ASSERT_NE(plain, nullptr);
   EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 64), 0);
-  int local = 0;
   for (const auto& [handle, error] : {std::pair{strings, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}},
-                                      std::pair{plain, DWORD{ERROR_RESOURCE_DATA_NOT_FOUND}},
-                                      std::pair{reinterpret_cast<HMODULE>(&local), DWORD{ERROR_MOD_NOT_FOUND}}}) {
+                                      std::pair{plain, DWORD{ERROR_RESOURCE_DATA_NOT_FOUND}}}) {
     buffer[0] = u'x';
     SetLastError(0);
     EXPECT_EQ(LoadStringW(handle, 7, buffer, 16), 0);

@@ -94,8 +94,7 @@ TEST(WindowTree, DestroyingAWindowDestroysItsSubtree) {
   EXPECT_FALSE(IsWindow(grandchildHandle));
   EXPECT_EQ(grandchild.m_hWnd, nullptr);
   EXPECT_EQ(Children(parent.m_hWnd), std::vector<HWND>{sibling.m_hWnd});
-  // Stale handles are refused everywhere.
-  SetLastError(0);
+  SetLastError(0);  // a stale handle is refused
   EXPECT_EQ(GetWindow(childHandle, GW_HWNDNEXT), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_FALSE(grandchild.DestroyWindow());

@@ -1,7 +1,6 @@
-// Every UTF-8 kernel this processor runs against the oracle of Utf8Oracle.h, under the
-// converters' rules: stop before the first character that does not fit, or (strict) at the first
-// ill-formed piece, having written all before it and nothing past cap. No test framework: the
-// fuzz target uses it too.
+// Every UTF-8 kernel this processor runs against the oracle (Utf8Oracle.h) under the converters'
+// rules: stop before the first character that does not fit or, strict, at the first ill-formed
+// piece, all before it written and nothing past cap. Framework-free: the fuzz target uses it.
 #pragma once
 
 #include <algorithm>
@@ -30,14 +29,11 @@ inline const char* Name(Utf8Kernel kernel) {
   return kernel == Utf8Kernel::Baseline ? "Baseline" : kernel == Utf8Kernel::Avx2 ? "Avx2" : "Avx512";
 }
 
-inline const std::vector<Utf8Kernel>& Running() {
-  static const std::vector<Utf8Kernel> running = [] {
-    std::vector<Utf8Kernel> out;
-    for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512})
-      if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
-    return out;
-  }();
-  return running;
+inline std::vector<Utf8Kernel> Running() {
+  std::vector<Utf8Kernel> out;
+  for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512})
+    if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
+  return out;
 }
 
 template <class Text>
