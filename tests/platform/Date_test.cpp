@@ -24,10 +24,7 @@ struct Fields {
   int year, month, day, hour, minute, second;
 };
 
-struct Reading {
-  const char16_t* text;
-  const char* want;  // [yyyy-mm-dd][ hh:mm[:ss[.mmm]]]
-};
+using Reading = std::pair<const char16_t*, const char*>;  // a text, and [yyyy-mm-dd][ hh:mm[:ss[.mmm]]]
 
 std::string Show(const Fields& f) {
   char buffer[64];
@@ -174,16 +171,16 @@ TEST(VarDateFromStr, ReadsTheFormsOfAUnitedStatesUser) {
   for (const auto& readings : {std::span<const Reading>(dates), std::span<const Reading>(edges),
                                std::span<const Reading>(dateTimes), std::span<const Reading>(blanks),
                                std::span<const Reading>(times), std::span<const Reading>(timesBesideDates)}) {
-    for (const Reading& r : readings) {
-      SCOPED_TRACE(Utf8(r.text));
+    for (const auto& [text, want] : readings) {
+      SCOPED_TRACE(Utf8(text));
       // A time alone is on 30 December 1899, day 0.
       int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0, ms = 0;
-      const bool date = std::strchr(r.want, '-') != nullptr;
-      const int n = date ? std::sscanf(r.want, "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h, &mi, &s, &ms)
-                         : std::sscanf(r.want, "%d:%d:%d", &h, &mi, &s);
+      const bool date = std::strchr(want, '-') != nullptr;
+      const int n = date ? std::sscanf(want, "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h, &mi, &s, &ms)
+                         : std::sscanf(want, "%d:%d:%d", &h, &mi, &s);
       ASSERT_GE(n, date ? 3 : 2);
       DATE got = -12345.0;
-      ASSERT_EQ(VarDateFromStr(r.text, LANG_USER_DEFAULT, 0, &got), S_OK);
+      ASSERT_EQ(VarDateFromStr(text, LANG_USER_DEFAULT, 0, &got), S_OK);
       EXPECT_EQ(got, Make(y == 0 ? year : y, mo, d, h, mi, s, ms));
     }
   }

@@ -125,9 +125,7 @@ CString F(const char16_t* fmt, const auto&... args) {
 // What the parity tests do not generate: argument types (a signed char, integers for floating
 // conversions, CStrings, null texts), text conversions, characters, %%, and Append.
 TEST(FormatCases, TextCharactersAndArgumentTypes) {
-  const struct {
-    CString got, want;
-  } cases[] = {
+  const std::pair<CString, CString> cases[] = {
       {F(u"0x%.2X", static_cast<signed char>(-128)), u"0xFFFFFF80"},
       {F(u"%.2f|%.2f|%g", 3, 4294967295u, -7LL), u"3.00|4294967295.00|-7"},
       {F(u"%s\\%s", u"dir", CString(u"n\u00e9e")), u"dir\\n\u00e9e"},
@@ -144,7 +142,7 @@ TEST(FormatCases, TextCharactersAndArgumentTypes) {
       {F(u"100%% %d%%", 5), u"100% 5%"},
       {F(u"[%*d][%*d][%.*f][%.*f]", 4, 7, -4, 7, 2, 1.0, -3, 1.0), u"[   7][7   ][1.00][1.000000]"},
       {F(u"%d", 1, 2, 3), u"1"}};  // extra arguments are ignored, as printf ignores them
-  for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
+  for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
   // The string itself may be an argument, and AppendFormat keeps what was there.
   CString s = u"ab";
   s.Format(u"%s%s", s, s);

@@ -15,8 +15,6 @@ using utility::testsupport::TempDir;
 
 namespace {
 
-CString Backslashed(const std::string& native) { return utility::platform::WindowsPath(native); }
-
 bool IsLoaded(const char* path) { return GetModuleHandleW(CString(path).GetString()) != nullptr; }
 
 }  // namespace
@@ -52,7 +50,7 @@ TEST(GetProcAddress, FindsOnlyTheModulesOwnExports) {
 // A backslashed path loads the module, and loads are counted.
 TEST(FreeLibrary, UnloadsWithTheLastRelease) {
   ASSERT_FALSE(IsLoaded(TEST_STRINGS_MODULE));
-  HMODULE first = LoadLibraryW(Backslashed(TEST_STRINGS_MODULE).GetString());
+  HMODULE first = LoadLibraryW(utility::platform::WindowsPath(TEST_STRINGS_MODULE).GetString());
   HMODULE second = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second);

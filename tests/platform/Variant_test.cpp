@@ -44,9 +44,8 @@ TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
       {COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
       {COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
       {COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)}};
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&cases[i].first), &cases[i].second, sizeof(VARIANT)), 0) << i;
-  }
+  for (const auto& [made, want] : cases)
+    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&made), &want, sizeof(VARIANT)), 0) << want.vt;
 }
 
 TEST(COleVariant, TextConstructorsCopiesMovesAndAttachEachOwnTheirBstr) {
