@@ -92,7 +92,9 @@ TEST(COleVariant, TextConstructorsCopiesMovesAndAttachEachOwnTheirBstr) {
   VariantClear(&out);
 }
 
-TEST(VariantFunctions, CopyClearAndTheirFailures) {
+// A BSTR copies by its byte length; values held by their bits, by-reference and array forms copy
+// bit for bit; a type code the platform does not know fails both functions and changes nothing.
+TEST(VariantFunctions, CopyAndClearByTypeCode) {
   VARIANT a = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocStringByteLen("abc", 3));  // an odd byte length
   VARIANT b = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"old")));        // released by the copy
   ASSERT_EQ(VariantCopy(&b, &a), S_OK);
@@ -104,11 +106,6 @@ TEST(VariantFunctions, CopyClearAndTheirFailures) {
   EXPECT_EQ(VariantClear(&b), S_OK);
   EXPECT_EQ(b.vt, VT_EMPTY);
   EXPECT_EQ(VariantCopy(&a, nullptr), E_INVALIDARG);
-}
-
-// Values held by their bits, by-reference and array forms copy bit for bit; a type code the
-// platform does not know fails both functions and leaves the destination as it was.
-TEST(VariantFunctions, CopyKnownTypeCodesBitForBit) {
   const std::vector<unsigned> known = {VT_I4, VT_DECIMAL, VT_I1, VT_UINT, VT_BYREF | VT_BSTR, VT_ARRAY | VT_I4},
                               unknown = {15, 24, VT_VECTOR | VT_I4, 0x0FFF};
   for (const auto& [codes, hr] : {std::pair{known, S_OK}, std::pair{unknown, DISP_E_BADVARTYPE}}) {
