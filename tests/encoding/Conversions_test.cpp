@@ -19,7 +19,6 @@ using utility::testsupport::W;
 std::u16string Units(const unsigned short* p, std::size_t n) {
   return std::u16string(reinterpret_cast<const char16_t*>(p), n);
 }
-std::u16string Text(const CString& s) { return std::u16string(s.View()); }
 
 // The new-array forms hold one element more than the text and its terminator, also zero.
 TEST(ConversionFamily, AllConversionsOfADirectionAgree) {
@@ -30,8 +29,8 @@ TEST(ConversionFamily, AllConversionsOfADirectionAgree) {
     const std::size_t size = round % 10 == 9 ? 40000 : 1 + rng() % 100;
     const std::string bytes = oracle::RandomMostlyUtf8(rng, size);
     const std::u16string wide = oracle::Decode(bytes);
-    ASSERT_EQ(Text(CUtility::ANSIToUnicode2(bytes.c_str())), wide);
-    ASSERT_EQ(Text(CUtility::ConvertCharToString(bytes.c_str())), wide);
+    ASSERT_EQ(std::u16string(CUtility::ANSIToUnicode2(bytes.c_str()).View()), wide);
+    ASSERT_EQ(std::u16string(CUtility::ConvertCharToString(bytes.c_str()).View()), wide);
     unsigned short* array = CUtility::ANSIToUnicode1(bytes.c_str());
     ASSERT_EQ(Units(array, wide.size() + 2), wide + u'\0' + u'\0');
     delete[] array;

@@ -22,8 +22,6 @@ using utility::testsupport::Utf8;
 
 constexpr unsigned kSeed = 20261206;
 
-CString Widen(const std::string& ascii) { return CString(std::u16string(ascii.begin(), ascii.end())); }
-
 // The oracle: glibc's own printf of a narrow format.
 template <class... T>
 std::string C(const std::string& fmt, T... v) {
@@ -40,7 +38,7 @@ std::string C(const std::string& fmt, T... v) {
 
 std::string Fmt(const std::string& fmt, const std::vector<FormatArg>& args) {
   CString s;
-  s.FormatV(Widen(fmt), args.data(), args.size());
+  s.FormatV(CString(std::u16string(fmt.begin(), fmt.end())), args.data(), args.size());
   return Utf8(s);
 }
 

@@ -123,7 +123,6 @@ TEST(VariantFunctions, CopyAndClearByTypeCode) {
 
 // Each allocating form: the byte length before the text, a whole zero unit after it.
 TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
-  const char16_t withZero[] = {u'a', 0, u'b'};
   // The prefix, both lengths, and the text with what must follow it, as bytes.
   auto check = [](BSTR b, UINT bytes, const std::string& content) {
     ASSERT_NE(b, nullptr);
@@ -139,7 +138,7 @@ TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
     SysFreeString(b);
   };
   check(SysAllocString(W(u"abc")), 6, std::string("a\0b\0c\0\0\0", 8));
-  check(SysAllocStringLen(W(withZero), 3), 6, std::string("a\0\0\0b\0\0\0", 8));
+  check(SysAllocStringLen(W(u"a\0b"), 3), 6, std::string("a\0\0\0b\0\0\0", 8));
   check(SysAllocStringByteLen("abc", 3), 3, std::string("abc\0\0", 5));  // an odd byte length
   check(SysAllocStringLen(nullptr, 5), 10, "");                          // room only
   check(SysAllocString(W(u"")), 0, std::string(2, '\0'));                // an empty text is a real BSTR
