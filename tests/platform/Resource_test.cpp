@@ -8,27 +8,10 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
-
-class ModuleStrings : public testing::Test {
- protected:
-  void SetUp() override {
-    m_module = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
-    ASSERT_NE(m_module, nullptr) << TEST_STRINGS_MODULE;
-  }
-  void TearDown() override {
-    if (m_module != nullptr) FreeLibrary(m_module);
-  }
-  std::u16string Load(UINT id, int size, int* result = nullptr) {
-    std::u16string buffer(static_cast<std::size_t>(size) + 1, u'#');
-    const int n = LoadStringW(m_module, id, reinterpret_cast<WCHAR*>(buffer.data()), size);
-    if (result != nullptr) *result = n;
-    return std::u16string(buffer.c_str());
-  }
-  HMODULE m_module = nullptr;
-};
 
 std::u16string Digits(int count) {
   std::u16string s;
@@ -38,40 +21,44 @@ std::u16string Digits(int count) {
 
 }  // namespace
 
-TEST_F(ModuleStrings, FindsEachStringAndCutsItToTheBufferLessOneUnitOrPointsAtIt) {
-  const std::pair<UINT, std::u16string> cases[] = {{1, u"One"},
-                                                   {16, u"Sixteen; [brackets] and a \"quote\""},
-                                                   {302, u"tab\tand line\nend \u00e9\u4e2d"},
-                                                   {65535, u"Last identifier"}};
-  for (const auto& [id, text] : cases) {
+TEST(LoadStringW, FindsEachStringAndCutsItToTheBufferLessOneUnitOrPointsAtIt) {
+  HMODULE module = LoadLibraryW(CString(TEST_STRINGS_MODULE).GetString());
+  ASSERT_NE(module, nullptr) << TEST_STRINGS_MODULE;
+  // The string through a buffer of the given size, and the result.
+  auto load = [module](UINT id, int size, int* result = nullptr) {
+    std::u16string buffer(static_cast<std::size_t>(size) + 1, u'#');
+    const int n = LoadStringW(module, id, reinterpret_cast<WCHAR*>(buffer.data()), size);
+    if (result != nullptr) *result = n;
+    return std::u16string(buffer.c_str());
+  };
+  // id, its text (none for a missing or an empty string), and the last error after it
+  const std::tuple<UINT, std::u16string, DWORD> cases[] = {{1, u"One", ERROR_SUCCESS},
+                                                           {16, u"Sixteen; [brackets] and a \"quote\"", ERROR_SUCCESS},
+                                                           {302, u"tab\tand line\nend \u00e9\u4e2d", ERROR_SUCCESS},
+                                                           {65535, u"Last identifier", ERROR_SUCCESS},
+                                                           {303, u"", ERROR_SUCCESS},
+                                                           {2, u"", ERROR_RESOURCE_NAME_NOT_FOUND},
+                                                           {0, u"", ERROR_RESOURCE_NAME_NOT_FOUND},
+                                                           {65536 + 1, u"", ERROR_RESOURCE_NAME_NOT_FOUND}};
+  for (const auto& [id, text, error] : cases) {
     int n = -1;
-    EXPECT_EQ(Load(id, 1024, &n), text) << id;
+    SetLastError(12345);
+    EXPECT_EQ(load(id, 1024, &n), text) << id;
     EXPECT_EQ(n, static_cast<int>(text.size())) << id;
+    EXPECT_EQ(GetLastError(), error) << id;
   }
   for (int size : {1, 2, 150, 300, 301, 302}) {  // the whole string (300 units) fits from 301
     int n = -1;
-    ASSERT_EQ(Load(300, size, &n), Digits(std::min(size - 1, 300))) << size;
+    ASSERT_EQ(load(300, size, &n), Digits(std::min(size - 1, 300))) << size;
     ASSERT_EQ(n, std::min(size - 1, 300)) << size;
   }
   // The cut falls inside the surrogate pair: units, not characters.
-  EXPECT_EQ(Load(301, 260), std::u16string(258, u'a') + u"\U0001F600"[0]);
+  EXPECT_EQ(load(301, 260), std::u16string(258, u'a') + u"\U0001F600"[0]);
   const WCHAR* text = nullptr;
-  ASSERT_EQ(LoadStringW(m_module, 300, reinterpret_cast<WCHAR*>(&text), 0), 300);  // size 0: a pointer
+  ASSERT_EQ(LoadStringW(module, 300, reinterpret_cast<WCHAR*>(&text), 0), 300);  // size 0: a pointer
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text), 300), Digits(300));
-}
-
-TEST_F(ModuleStrings, AnswersMissingAndEmptyStringsWithZero) {
-  for (const auto& [id, error] :
-       {std::pair{2u, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}}, std::pair{0u, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}},
-        std::pair{65536u + 1, DWORD{ERROR_RESOURCE_NAME_NOT_FOUND}}, std::pair{303u, DWORD{ERROR_SUCCESS}}}) {
-    SCOPED_TRACE(id);
-    int n = -1;
-    SetLastError(12345);
-    EXPECT_EQ(Load(id, 64, &n), u"");
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(GetLastError(), error);
-  }
+  FreeLibrary(module);
 }
 
 // The executable's own table for a null module; none in a module without a table (though its
