@@ -1,6 +1,4 @@
-// MultiByteToWideChar and WideCharToMultiByte on the active code page (UTF-8): Win32 count
-// rules, argument and flag checks and the strict flags; the codec itself is the UTF-8 kernels'
-// (Utf8Kernels_test.cpp and fuzz/Utf8Kernels.cpp check it against the reference).
+// The Win32 rules around the codec (Utf8Kernels_test.cpp) on the active code page, UTF-8.
 #include <string>
 #include <tuple>
 
@@ -17,10 +15,12 @@ using utility::testsupport::ToBytes;
 using utility::testsupport::ToWide;
 using utility::testsupport::W;
 
+// Every alias of the active code page is UTF-8; success leaves the last error alone.
 TEST(CodePageCounts, WholeTextCountsTheTerminatorAndExplicitLengthsKeepZeros) {
+  EXPECT_EQ(GetACP(), CP_UTF8);
+  for (UINT cp : {CP_OEMCP, CP_THREAD_ACP, CP_UTF8}) EXPECT_EQ(ToBytes(cp, 0, u"\u00e9"), "\xc3\xa9") << cp;
   SetLastError(0xDEADu);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);
-  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "", -1, nullptr, 0), 1);
   EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, W(u"h\u00e9\u4e2d"), -1, nullptr, 0, nullptr, nullptr), 7);
   EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, W(u""), -1, nullptr, 0, nullptr, nullptr), 1);
   EXPECT_EQ(GetLastError(), 0xDEADu) << "success must leave the last error alone";
@@ -28,9 +28,7 @@ TEST(CodePageCounts, WholeTextCountsTheTerminatorAndExplicitLengthsKeepZeros) {
   EXPECT_EQ(ToBytes(CP_ACP, 0, std::u16string(u"x\0\u00e9", 3)), std::string("x\0\xc3\xa9", 4));
 }
 
-// Every refusal returns 0 and names its reason in the last error, on both code pages: null,
-// zero or negative lengths and capacities, a capacity without a buffer, an unknown code page, a
-// default character on UTF-8, and flags outside the code page's set.
+// Every refusal returns 0 and names its reason in the last error, on both code pages.
 TEST(CodePageCounts, BadArgumentsAndFlagsFailWithTheirError) {
   WCHAR wide[8];
   char narrow[8];
@@ -38,10 +36,9 @@ TEST(CodePageCounts, BadArgumentsAndFlagsFailWithTheirError) {
   const DWORD kParameter = ERROR_INVALID_PARAMETER, kFlags = ERROR_INVALID_FLAGS;
   // code page, flags, source, length, destination, capacity, error
   const std::tuple<UINT, DWORD, const char*, int, WCHAR*, int, DWORD> toWide[] = {
-      {CP_ACP, 0, nullptr, -1, wide, 8, kParameter},      {CP_ACP, 0, nullptr, -1, nullptr, 0, kParameter},
-      {CP_ACP, 0, "abc", 0, wide, 8, kParameter},         {CP_ACP, 0, "abc", -2, wide, 8, kParameter},
-      {CP_ACP, 0, "abc", -1, wide, -1, kParameter},       {CP_ACP, 0, "abc", -1, nullptr, 4, kParameter},
-      {1234, 0, "abc", -1, wide, 8, kParameter},          {CP_GBK, 0, nullptr, -1, wide, 4, kParameter},
+      {CP_ACP, 0, nullptr, -1, wide, 8, kParameter},      {CP_ACP, 0, "abc", 0, wide, 8, kParameter},
+      {CP_ACP, 0, "abc", -2, wide, 8, kParameter},        {CP_ACP, 0, "abc", -1, wide, -1, kParameter},
+      {CP_ACP, 0, "abc", -1, nullptr, 4, kParameter},     {1234, 0, "abc", -1, wide, 8, kParameter},
       {CP_ACP, MB_PRECOMPOSED, "a", -1, wide, 8, kFlags}, {CP_GBK, MB_PRECOMPOSED | 0x2u, "a", -1, wide, 4, kFlags},
   };
   for (const auto& [cp, flags, src, length, dst, capacity, error] : toWide) {
@@ -66,45 +63,26 @@ TEST(CodePageCounts, BadArgumentsAndFlagsFailWithTheirError) {
     EXPECT_EQ(WideCharToMultiByte(cp, flags, W(src), length, dst, 8, defaultChar, report), 0);
     EXPECT_EQ(GetLastError(), error);
   }
-  // The flags each code page does take.
-  EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, "a", -1, wide, 8), 2);
-  EXPECT_EQ(WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, W(u"a"), -1, narrow, 8, nullptr, nullptr), 2);
-  EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_PRECOMPOSED, "a", -1, wide, 4), 2);
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, MB_PRECOMPOSED, "a", -1, wide, 4), 2);  // what 936 does take
 }
 
-TEST(CodePageCounts, AllCodePageAliasesAreUtf8) {
-  for (UINT cp : {CP_ACP, CP_OEMCP, CP_THREAD_ACP, CP_UTF8}) {
-    SCOPED_TRACE(cp);
-    EXPECT_EQ(ToWide(cp, 0, "\xe4\xb8\xad"), u"\u4e2d");
-    EXPECT_EQ(ToBytes(cp, 0, u"\u00e9"), "\xc3\xa9");
-  }
-  EXPECT_EQ(GetACP(), CP_UTF8);
-}
-
-// A buffer short of the need gets the whole characters that fit, then the call fails (the kernel
-// tests check this at every capacity); here a terminator finds no room.
+// A short buffer gets the whole characters that fit (the kernel tests try every capacity), not the terminator.
 TEST(CodePageCounts, SmallBufferGetsWhatFitsThenFails) {
   WCHAR wide[4] = {0x7777, 0x7777, 0x7777, 0x7777};
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, wide, 3), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(wide), 4), u"abc\x7777");
-  char narrow[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, W(u"a\u4e2d"), -1, narrow, 3, nullptr, nullptr), 0);
-  EXPECT_EQ(std::string(narrow, 4), "axxx") << "a three-byte character must not be split";
 }
 
-// The strict flags refuse what the lenient conversions replace by U+FFFD (the kernel tests
-// check every ill-formed kind); well-formed text passes them.
+// The strict flags refuse what the lenient conversions replace by U+FFFD; well-formed text passes.
 TEST(CodePageCounts, StrictFlagsRefuseIllFormedText) {
   WCHAR wide[8];
   char narrow[8];
-  EXPECT_EQ(ToWide(CP_ACP, 0, "a\x80z"), u"a\uFFFDz");
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, "a\x80z", 3, wide, 8), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, "\xf4\x8f\xbf\xbf", 4, wide, 8), 2);
-  EXPECT_EQ(ToBytes(CP_ACP, 0, u"a\xDC00z"), "a\xef\xbf\xbdz");
   SetLastError(0);
   EXPECT_EQ(WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, W(u"a\xDC00z"), 3, narrow, 8, nullptr, nullptr), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));

@@ -1,5 +1,4 @@
-// CStringArray and CStringList: order, positions, removal, checked access, and a random
-// sequence of list operations compared with std::deque as the oracle.
+// CStringArray and CStringList, and random list operations against std::deque as the oracle.
 #include <Utility/Platform/Containers.h>
 
 #include <gtest/gtest.h>
@@ -36,44 +35,35 @@ V Items(const CStringList& l) {
 
 TEST(CStringArray, AddInsertRemoveAndBadIndexesThrow) {
   CStringArray a;
-  EXPECT_TRUE(a.IsEmpty());
   EXPECT_EQ(a.GetUpperBound(), -1);
   EXPECT_EQ(a.Add(u"one"), 0);
   EXPECT_EQ(a.Add(u"three"), 1);
   a.InsertAt(1, u"two");
-  EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
   a.InsertAt(0, u"z", 2);
   EXPECT_EQ(Items(a), (V{"z", "z", "one", "two", "three"}));
   a.RemoveAt(0, 2);
   a.RemoveAt(1);
-  EXPECT_EQ(Items(a), (V{"one", "three"}));
   a.InsertAt(4, u"far");  // past the end: grows with empty strings
   EXPECT_EQ(Items(a), (V{"one", "three", "", "", "far"}));
   a.SetAt(2, u"x");
   a[3] = u"y";
   a.ElementAt(0) += u"!";
-  EXPECT_EQ(Items(a), (V{"one!", "three", "x", "y", "far"}));
   a.InsertAt(1, a[0]);  // an element of the array itself
-  EXPECT_EQ(a.GetAt(1), CString(u"one!"));
+  EXPECT_EQ(Items(a), (V{"one!", "one!", "three", "x", "y", "far"}));
   EXPECT_EQ(a.Append(a), 6);
-  EXPECT_EQ(a.GetCount(), 12);
   EXPECT_EQ(a[11], CString(u"far"));
   a.SetSize(2);
-  EXPECT_EQ(Items(a), (V{"one!", "one!"}));
   CStringArray copy(a);
   a.RemoveAll();
   EXPECT_TRUE(a.IsEmpty());
-  EXPECT_EQ(copy.GetSize(), 2);
-  // Bad indexes throw and change nothing.
-  a.Add(u"x");
+  EXPECT_EQ(Items(copy), (V{"one!", "one!"}));
+  a.Add(u"x");  // bad indexes throw and change nothing
   const CStringArray& ca = a;
   EXPECT_THROW(a.GetAt(1), std::out_of_range);
-  EXPECT_THROW(a.GetAt(-1), std::out_of_range);
   EXPECT_THROW(ca[1], std::out_of_range);
   EXPECT_THROW(a[-1], std::out_of_range);
   EXPECT_THROW(a.SetAt(1, u"y"), std::out_of_range);
   EXPECT_THROW(a.RemoveAt(0, 2), std::out_of_range);
-  EXPECT_THROW(a.RemoveAt(1), std::out_of_range);
   EXPECT_THROW(a.InsertAt(-1, u"y"), std::out_of_range);
   EXPECT_THROW(a.SetSize(-1), std::out_of_range);
   EXPECT_EQ(Items(a), (V{"x"}));
@@ -90,7 +80,6 @@ TEST(CStringList, FindMatchesWholeTextsOrdinallyAfterAPosition) {
   const POSITION c2 = l.AddTail(u"c");
   EXPECT_EQ(l.Find(u"c"), c1);
   EXPECT_EQ(l.Find(u"c", c1), c2);
-  EXPECT_EQ(l.Find(u"c", c2), nullptr);
   EXPECT_EQ(l.Find(u"C"), nullptr);  // ordinal, case counts
   EXPECT_EQ(l.Find(u"b\0x"), b);     // terminated: reads "b"
   EXPECT_EQ(l.FindIndex(1), b);
@@ -114,18 +103,13 @@ TEST(CStringList, CopiesAreIndependentSelfAppendCopiesOnceAndNullPositionsThrow)
   copy = copy;
   EXPECT_EQ(Items(copy), Items(l));
   l.RemoveAll();
-  EXPECT_TRUE(l.IsEmpty());
   EXPECT_EQ(l.GetTailPosition(), nullptr);
   EXPECT_EQ(copy.GetCount(), 4);
   // The empty list has no ends; a null position names no node, but inserts at an end.
   POSITION none = nullptr;
   EXPECT_THROW(l.GetHead(), std::out_of_range);
-  EXPECT_THROW(l.GetTail(), std::out_of_range);
-  EXPECT_THROW(l.RemoveHead(), std::out_of_range);
   EXPECT_THROW(l.RemoveTail(), std::out_of_range);
   EXPECT_THROW(l.GetNext(none), std::invalid_argument);
-  EXPECT_THROW(l.GetPrev(none), std::invalid_argument);
-  EXPECT_THROW(l.GetAt(none), std::invalid_argument);
   EXPECT_THROW(l.RemoveAt(none), std::invalid_argument);
   const POSITION h = l.InsertBefore(nullptr, u"h");
   EXPECT_EQ(h, l.GetHeadPosition());

@@ -1,7 +1,5 @@
-// UnitString, the storage of CString, against std::u16string as a model: random runs of every
-// operation, copies, moves and swaps included, with sources inside the string itself, across the
-// change from units held in the object to a heap block and back, its searches and order checked
-// after each step.
+// UnitString, the storage of CString, against std::u16string over random runs of every operation,
+// across the change from units held in the object to a heap block and back.
 #include <Utility/Platform/UnitString.h>
 
 #include <gtest/gtest.h>
@@ -20,7 +18,6 @@ std::u16string Text(const UnitString& s) {
   return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size());
 }
 
-// Contents, length and the terminating zero past them.
 void ExpectSame(const UnitString& s, const std::u16string& model) {
   ASSERT_EQ(s.size(), model.size());
   EXPECT_EQ(Text(s), model);
@@ -66,8 +63,6 @@ TEST(UnitString, MatchesTheStandardStringOverRandomRunsOfEdits) {
             UnitString copy(s);
             copy.append(3, unit);
             ExpectSame(s, model);
-            const UnitString& same = copy;
-            copy = same;
             s = copy, model.append(3, unit);
           },
           [&] {  // overwritten in place after a resize that keeps what was there

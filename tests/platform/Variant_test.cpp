@@ -1,9 +1,6 @@
-// BSTR layout and functions (the byte-length prefix, the zero unit after the text, embedded
-// zeros and odd byte lengths, null handling); VARIANT functions and COleVariant: what each
-// constructor stores, that copies own their own BSTR (checked under AddressSanitizer by
-// destroying both), and the failure codes; random version 4 GUIDs.
+// BSTR layout and functions, VARIANT functions and COleVariant (copies own their own BSTR, which
+// AddressSanitizer sees when both are destroyed), and random version 4 GUIDs.
 #include <cstring>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,22 +44,16 @@ TEST(COleVariant, ConstructorsStoreTheFrameworksTypes) {
       {COleVariant(45356.5, VT_DATE), Holding(VT_DATE, &VARIANT::date, 45356.5)},
       {COleVariant(static_cast<LONGLONG>(-1) << 40), Holding(VT_I8, &VARIANT::llVal, -1LL << 40)},
       {COleVariant(~static_cast<ULONGLONG>(0)), Holding(VT_UI8, &VARIANT::ullVal, ~0ULL)}};
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(cases[i].first.vt, cases[i].second.vt) << i;
-    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&cases[i].first), &cases[i].second, sizeof(VARIANT)), 0) << i;
-  }
+  for (const auto& [made, want] : cases)
+    EXPECT_EQ(std::memcmp(static_cast<const VARIANT*>(&made), &want, sizeof(VARIANT)), 0) << want.vt;
 }
 
-TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
+TEST(COleVariant, TextConstructorsCopiesMovesAndAttachEachOwnTheirBstr) {
   const CString withZero(W(u"a\0b"), 3);
   COleVariant fromString(withZero);
   ASSERT_EQ(fromString.vt, VT_BSTR);
   EXPECT_EQ(SysStringLen(fromString.bstrVal), 3u) << "embedded zero kept";
   EXPECT_EQ(fromString.bstrVal[2], u'b');
-
-  COleVariant fromUnits(u"text");
-  ASSERT_EQ(fromUnits.vt, VT_BSTR);
-  EXPECT_EQ(SysStringLen(fromUnits.bstrVal), 4u);
 
   COleVariant fromEmpty{CString()};
   ASSERT_NE(fromEmpty.bstrVal, nullptr) << "an empty text is a real BSTR";
@@ -74,9 +65,7 @@ TEST(COleVariant, TextConstructorsMakeOwnedBstrs) {
   COleVariant copyOfNull(fromNull);
   EXPECT_EQ(copyOfNull.vt, VT_BSTR);
   EXPECT_EQ(copyOfNull.bstrVal, nullptr);
-}
 
-TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   COleVariant original(u"shared?");
   COleVariant copy(original);
   ASSERT_EQ(copy.vt, VT_BSTR);
@@ -92,9 +81,6 @@ TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   EXPECT_EQ(moved.bstrVal, before);
   EXPECT_EQ(original.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move): the moved-from state is defined
   COleVariant target(2.0);
-  target = std::move(moved);
-  EXPECT_EQ(target.bstrVal, before);
-  EXPECT_EQ(moved.vt, VT_EMPTY);  // NOLINT(bugprone-use-after-move)
   // Attach takes the raw VARIANT's BSTR and empties it; Detach hands it back out.
   VARIANT raw = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"x")));
   target.Attach(raw);
@@ -103,11 +89,12 @@ TEST(COleVariant, CopiesDuplicateMovesAndAttachTransfer) {
   VARIANT out = target.Detach();
   EXPECT_EQ(target.vt, VT_EMPTY);
   EXPECT_EQ(out.vt, VT_BSTR);
-  EXPECT_EQ(VariantClear(&out), S_OK);
-  EXPECT_EQ(out.vt, VT_EMPTY);
+  VariantClear(&out);
 }
 
-TEST(VariantFunctions, CopyClearAndTheirFailures) {
+// A BSTR copies by its byte length; values held by their bits, by-reference and array forms copy
+// bit for bit; a type code the platform does not know fails both functions and changes nothing.
+TEST(VariantFunctions, CopyAndClearByTypeCode) {
   VARIANT a = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocStringByteLen("abc", 3));  // an odd byte length
   VARIANT b = Holding(VT_BSTR, &VARIANT::bstrVal, SysAllocString(W(u"old")));        // released by the copy
   ASSERT_EQ(VariantCopy(&b, &a), S_OK);
@@ -118,34 +105,24 @@ TEST(VariantFunctions, CopyClearAndTheirFailures) {
   EXPECT_EQ(VariantClear(&a), S_OK);
   EXPECT_EQ(VariantClear(&b), S_OK);
   EXPECT_EQ(b.vt, VT_EMPTY);
-  EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
-  EXPECT_EQ(VariantCopy(nullptr, &a), E_INVALIDARG);
   EXPECT_EQ(VariantCopy(&a, nullptr), E_INVALIDARG);
-}
-
-// Values held by their bits, by-reference and array forms copy bit for bit; a type code the
-// platform does not know fails both functions and leaves the destination as it was.
-TEST(VariantFunctions, CopyKnownTypeCodesBitForBit) {
   const std::vector<unsigned> known = {VT_I4, VT_DECIMAL, VT_I1, VT_UINT, VT_BYREF | VT_BSTR, VT_ARRAY | VT_I4},
                               unknown = {15, 24, VT_VECTOR | VT_I4, 0x0FFF};
   for (const auto& [codes, hr] : {std::pair{known, S_OK}, std::pair{unknown, DISP_E_BADVARTYPE}}) {
     for (const unsigned code : codes) {
-      SCOPED_TRACE(code);
       VARIANT source = Holding(static_cast<VARTYPE>(code), &VARIANT::llVal, 0x0123456789ABCDEFLL);
       source.wReserved1 = 0x1111;
       VARIANT dest = Holding(VT_R8, &VARIANT::dblVal, 0.5);
       const VARIANT before = dest;
-      EXPECT_EQ(VariantCopy(&dest, &source), hr);
-      EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0);
-      EXPECT_EQ(VariantClear(&source), hr);
+      EXPECT_EQ(VariantCopy(&dest, &source), hr) << code;
+      EXPECT_EQ(std::memcmp(&dest, hr == S_OK ? &source : &before, sizeof(VARIANT)), 0) << code;
+      EXPECT_EQ(VariantClear(&source), hr) << code;
     }
   }
 }
 
-// Each allocating form: the prefix holds the byte length, the units and bytes counts follow
-// from it, and the text is followed by a whole zero unit (an odd length gets its own zero byte).
+// Each allocating form: the byte length before the text, a whole zero unit after it.
 TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
-  const char16_t withZero[] = {u'a', 0, u'b'};
   // The prefix, both lengths, and the text with what must follow it, as bytes.
   auto check = [](BSTR b, UINT bytes, const std::string& content) {
     ASSERT_NE(b, nullptr);
@@ -161,20 +138,17 @@ TEST(Bstr, CarriesItsByteLengthBeforeTheTextAndAZeroUnitAfterIt) {
     SysFreeString(b);
   };
   check(SysAllocString(W(u"abc")), 6, std::string("a\0b\0c\0\0\0", 8));
-  check(SysAllocStringLen(W(withZero), 3), 6, std::string("a\0\0\0b\0\0\0", 8));
+  check(SysAllocStringLen(W(u"a\0b"), 3), 6, std::string("a\0\0\0b\0\0\0", 8));
   check(SysAllocStringByteLen("abc", 3), 3, std::string("abc\0\0", 5));  // an odd byte length
   check(SysAllocStringLen(nullptr, 5), 10, "");                          // room only
   check(SysAllocString(W(u"")), 0, std::string(2, '\0'));                // an empty text is a real BSTR
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
   EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-  SysFreeString(nullptr);
 }
 
 }  // namespace
 
-TEST(CoCreateGuid, MakesDistinctVersionFourGuidsAndRefusesANullOne) {
-  std::set<std::string> seen;
+TEST(CoCreateGuid, MakesRandomVersionFourGuids) {
   unsigned char anySet[16] = {}, allSet[16];
   std::memset(allSet, 0xFF, sizeof allSet);
   for (int i = 0; i < 5000; ++i) {
@@ -182,9 +156,7 @@ TEST(CoCreateGuid, MakesDistinctVersionFourGuidsAndRefusesANullOne) {
     ASSERT_EQ(CoCreateGuid(&g), S_OK);
     EXPECT_EQ(g.Data3 >> 12, 4u);
     EXPECT_EQ(g.Data4[0] >> 6, 2u);
-    std::string bytes(sizeof g, '\0');
-    std::memcpy(bytes.data(), &g, sizeof g);
-    EXPECT_TRUE(seen.insert(bytes).second) << "repeated after " << i;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&g);
     for (std::size_t k = 0; k < sizeof g; ++k) {
       anySet[k] = static_cast<unsigned char>(anySet[k] | bytes[k]);
       allSet[k] = static_cast<unsigned char>(allSet[k] & bytes[k]);
@@ -194,5 +166,4 @@ TEST(CoCreateGuid, MakesDistinctVersionFourGuidsAndRefusesANullOne) {
   int fixed = 0;
   for (int bit = 0; bit < 128; ++bit) fixed += (((anySet[bit / 8] ^ allSet[bit / 8]) >> (bit % 8)) & 1) == 0;
   EXPECT_EQ(fixed, 6);
-  EXPECT_EQ(CoCreateGuid(nullptr), E_INVALIDARG);
 }

@@ -1,5 +1,4 @@
-// The in-process window tree: z-order and relations, states and their queries, FromHandle
-// objects, and destruction of whole subtrees.
+// The in-process window tree: z-order, relations, states, FromHandle and whole subtrees.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/Window.h>
 
@@ -7,6 +6,7 @@
 
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,23 +27,17 @@ TEST(WindowTree, KeepsChildrenInCreationOrderUntilOneIsBroughtToTop) {
   ASSERT_TRUE(c.Create(u"c", 0, &parent, 3));
   const HWND p = parent.m_hWnd;
   EXPECT_EQ(Children(p), (std::vector<HWND>{a.m_hWnd, b.m_hWnd, c.m_hWnd}));
-  EXPECT_EQ(GetWindow(c.m_hWnd, GW_HWNDPREV), b.m_hWnd);
   EXPECT_TRUE(BringWindowToTop(c.m_hWnd));
   EXPECT_EQ(Children(p), (std::vector<HWND>{c.m_hWnd, a.m_hWnd, b.m_hWnd}));
   EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDFIRST), c.m_hWnd);
   EXPECT_EQ(GetWindow(a.m_hWnd, GW_HWNDLAST), b.m_hWnd);
   EXPECT_EQ(GetWindow(c.m_hWnd, GW_HWNDPREV), nullptr);
   EXPECT_EQ(GetParent(b.m_hWnd), p);
-  EXPECT_EQ(GetParent(p), nullptr);
   EXPECT_EQ(b.GetDlgCtrlID(), 2);
   EXPECT_NE(b.GetStyle() & WS_CHILD, 0u);  // a window with a parent is always a child
-  EXPECT_EQ(parent.GetStyle() & WS_CHILD, 0u);
   // FromHandle gives the attached object; a second Create of one object fails.
   EXPECT_EQ(CWnd::FromHandle(b.m_hWnd), &b);
   EXPECT_EQ(parent.GetWindow(GW_CHILD), &c);
-  EXPECT_EQ(a.GetParent(), &parent);
-  int local = 0;
-  EXPECT_EQ(CWnd::FromHandle(reinterpret_cast<HWND>(&local)), nullptr);
   EXPECT_FALSE(a.Create(u"twice", 0, &parent));
   EXPECT_EQ(Children(p).size(), 3u);
 }
@@ -65,19 +59,15 @@ TEST(WindowTree, EnableAndShowChangeOnlyTheWindowAndReportThePreviousState) {
   EXPECT_FALSE(ShowWindow(parent.m_hWnd, SW_SHOW));  // it was hidden
   EXPECT_TRUE(child.IsWindowVisible());
 
-  struct Case {
-    int command;
-    DWORD set;
-    DWORD clear;
-  };
-  for (const Case& c : {Case{SW_MINIMIZE, WS_VISIBLE | WS_MINIMIZE, WS_MAXIMIZE},
-                        Case{SW_MAXIMIZE, WS_VISIBLE | WS_MAXIMIZE, WS_MINIMIZE},
-                        Case{SW_RESTORE, WS_VISIBLE, WS_MINIMIZE | WS_MAXIMIZE}, Case{SW_HIDE, 0, WS_VISIBLE},
-                        Case{SW_FORCEMINIMIZE, WS_VISIBLE | WS_MINIMIZE, 0}}) {
-    SCOPED_TRACE(c.command);
-    child.ShowWindow(c.command);
-    EXPECT_EQ(child.GetStyle() & c.set, c.set);
-    EXPECT_EQ(child.GetStyle() & c.clear, 0u);
+  // command, the styles it sets, the styles it clears
+  const std::tuple<int, DWORD, DWORD> cases[] = {{SW_MINIMIZE, WS_VISIBLE | WS_MINIMIZE, WS_MAXIMIZE},
+                                                 {SW_MAXIMIZE, WS_VISIBLE | WS_MAXIMIZE, WS_MINIMIZE},
+                                                 {SW_RESTORE, WS_VISIBLE, WS_MINIMIZE | WS_MAXIMIZE},
+                                                 {SW_HIDE, 0, WS_VISIBLE},
+                                                 {SW_FORCEMINIMIZE, WS_VISIBLE | WS_MINIMIZE, 0}};
+  for (const auto& [command, set, clear] : cases) {
+    child.ShowWindow(command);
+    EXPECT_EQ(child.GetStyle() & (set | clear), set) << command;
   }
   const DWORD before = child.GetStyle();
   for (int bad : {-1, 12}) {
@@ -104,38 +94,13 @@ TEST(WindowTree, DestroyingAWindowDestroysItsSubtree) {
   EXPECT_FALSE(IsWindow(grandchildHandle));
   EXPECT_EQ(grandchild.m_hWnd, nullptr);
   EXPECT_EQ(Children(parent.m_hWnd), std::vector<HWND>{sibling.m_hWnd});
-  // Stale handles are refused everywhere.
-  SetLastError(0);
+  SetLastError(0);  // a stale handle is refused
   EXPECT_EQ(GetWindow(childHandle, GW_HWNDNEXT), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
-  EXPECT_FALSE(EnableWindow(childHandle, FALSE));
-  EXPECT_FALSE(DestroyWindow(childHandle));
   EXPECT_FALSE(grandchild.DestroyWindow());
   // The object can make a new window afterwards.
   EXPECT_TRUE(grandchild.Create(u"again", 0, &parent));
   EXPECT_NE(grandchild.m_hWnd, grandchildHandle);
-}
-
-TEST(WindowTree, KeepsAnObjectForADetachedWindowUntilItIsDestroyed) {
-  CWnd parent;
-  ASSERT_TRUE(parent.Create(u"parent", WS_VISIBLE, nullptr));
-  HWND detached = nullptr;
-  {
-    CWnd child;
-    ASSERT_TRUE(child.Create(u"child", WS_VISIBLE, &parent, 9));
-    detached = child.Detach();
-    EXPECT_EQ(child.m_hWnd, nullptr);
-  }
-  ASSERT_TRUE(IsWindow(detached));  // the object's end no longer destroys it
-  CWnd* kept = CWnd::FromHandle(detached);
-  ASSERT_NE(kept, nullptr);
-  EXPECT_EQ(CWnd::FromHandle(detached), kept);
-  EXPECT_EQ(kept->GetDlgCtrlID(), 9);
-  kept->EnableWindow(FALSE);
-  EXPECT_FALSE(IsWindowEnabled(detached));
-  EXPECT_TRUE(DestroyWindow(detached));
-  EXPECT_EQ(GetWindow(parent.m_hWnd, GW_CHILD), nullptr);
-  EXPECT_EQ(CWnd::FromHandle(detached), nullptr);
 }
 
 TEST(WindowTree, SurvivesConcurrentUse) {

@@ -1,5 +1,4 @@
-// Whole texts through MultiByteToWideChar and WideCharToMultiByte: measured first, then
-// converted into a buffer of exactly that size, where the second call must give the same count.
+// Whole texts through the code page calls: measured, then converted into exactly that room.
 #pragma once
 
 #include <string>

@@ -1,5 +1,4 @@
-// Plain, slow reference codecs for UTF-8, written straight from the well-formedness table
-// of the Unicode standard: the tests compare the fast converters against them.
+// Plain, slow UTF-8 codecs straight from the Unicode standard's well-formedness table.
 #pragma once
 
 #include <cstdint>
@@ -54,8 +53,7 @@ void DecodePieces(const std::string& bytes, Piece piece) {
   }
 }
 
-// Calls piece(utf8, wellFormed) for each character of units in order, a lone surrogate giving
-// U+FFFD.
+// Calls piece(utf8, wellFormed) for each character of units in order, a lone surrogate as U+FFFD.
 template <class Piece>
 void EncodePieces(const std::u16string& units, Piece piece) {
   for (std::size_t i = 0; i < units.size(); ++i) {
@@ -89,9 +87,8 @@ inline std::string Encode(const std::u16string& units) {
   return out;
 }
 
-// Random valid UTF-16 of about n units, drawn from every class (runs of ASCII, of two-byte and
-// of three-byte characters long enough for the vector paths; E000..FFFF; surrogate pairs).
-// No zero units.
+// Random valid UTF-16 of about n units and no zeros: runs of ASCII, two- and three-byte characters
+// long enough for the vector paths, E000..FFFF, surrogate pairs.
 inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   std::u16string s;
   auto in = [&](int lo, int hi) { return static_cast<char16_t>(std::uniform_int_distribution<int>(lo, hi)(rng)); };
@@ -112,9 +109,8 @@ inline std::u16string RandomValidUtf16(std::mt19937& rng, std::size_t n) {
   return s;
 }
 
-// Random bytes that look like UTF-8 often enough to reach every path: the UTF-8 of random text,
-// cut to n bytes, with some bytes replaced by others, mostly not ASCII (stray and cut
-// sequences, overlong forms, surrogates, bytes that start nothing). No zero bytes.
+// The UTF-8 of random text cut to n bytes, some replaced by others, mostly not ASCII, to reach
+// every ill-formed path. No zero bytes.
 inline std::string RandomMostlyUtf8(std::mt19937& rng, std::size_t n) {
   std::string s = Encode(RandomValidUtf16(rng, n)).substr(0, n);
   for (std::size_t k = rng() % 16; k < s.size(); k += 1 + rng() % 16)

@@ -1,5 +1,4 @@
-// A module without a string table. It depends on the platform library and on a library that has
-// a table; neither's exports may be seen through this module's handle.
+// A module without a string table, whose dependencies' exports and table its handle must not reach.
 #include <Utility/Platform/Error.h>
 #include "support/ModuleExport.h"
 
