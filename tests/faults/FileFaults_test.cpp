@@ -1,5 +1,5 @@
-// CFile under failing writes and syncs: every failure is reported, what was reported written is
-// there, and an interrupted or short write is completed.
+// CFile under failing writes, syncs and renames: every failure is reported, what was reported
+// written is there, a failed rename leaves the source, and an interrupted call is completed.
 #include <Utility/Platform/Error.h>
 #include <Utility/Platform/File.h>
 
@@ -68,6 +68,30 @@ TEST(CFileUnderFaults, WritesAndFlushReportEveryFailureAndKeepWhatWasWritten) {
     });
     // One call per chunk for the plain faults (a short write needs a second call), and the sync.
     EXPECT_GE(points, static_cast<int>(chunks.size() + (faults::CallsFor(fault, faults::kSync) != 0 ? 1 : 0)));
+  }
+}
+
+// A rename that fails leaves the source whole where it was; an interrupted one is retried.
+TEST(RenameUnderFaults, FailedRenamesLeaveTheSourceAndInterruptedOnesAreRetried) {
+  for (Fault fault : {Fault::kNoSpace, Fault::kIoError, Fault::kInterrupted}) {
+    SCOPED_TRACE(faults::Name(fault));
+    TempDir dir;
+    const int points = faults::Sweep([&](int n) {
+      fs::remove(dir.path() / "to");
+      utility::testsupport::WriteBytes(dir.path() / "from", "kept");
+      LONG code = ERROR_SUCCESS;
+      faults::FaultScope scope(dir.path(), faults::kRename, n, fault);
+      try {
+        CFile::Rename(dir.Windows("from"), dir.Windows("to"));
+      } catch (const CFileException& e) {
+        code = e.m_lOsError;
+      }
+      EXPECT_EQ(code, scope.Fired() ? ExpectedCode(fault) : ERROR_SUCCESS);
+      EXPECT_EQ(ReadBytes(dir.path() / (code == ERROR_SUCCESS ? "to" : "from")), "kept");
+      EXPECT_FALSE(fs::exists(dir.path() / (code == ERROR_SUCCESS ? "from" : "to")));
+      return scope.Fired();
+    });
+    EXPECT_EQ(points, 1);
   }
 }
 
