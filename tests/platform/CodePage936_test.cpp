@@ -47,9 +47,11 @@ TEST(CodePage936, ConvertsKnownCjkTextAndGivesTheDefaultCharacterForTheRest) {
 // back to the same pair, or U+FFFD for a pair that 936 leaves unassigned.
 TEST(CodePage936, EveryDoubleByteCharacterRoundTrips) {
   std::string all;
-  for (int lead = 0x81; lead <= 0xFE; ++lead)
-    for (int trail = 0x40; trail <= 0xFE; ++trail)
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
       if (trail != 0x7F) all += {static_cast<char>(lead), static_cast<char>(trail)};
+    }
+  }
   const std::u16string text = Decode936(all);
   ASSERT_EQ(text.size(), all.size() / 2) << "each pair must give exactly one unit";
   std::u16string mapped;

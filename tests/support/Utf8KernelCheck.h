@@ -29,11 +29,16 @@ inline const char* Name(Utf8Kernel kernel) {
   return kernel == Utf8Kernel::Baseline ? "Baseline" : kernel == Utf8Kernel::Avx2 ? "Avx2" : "Avx512";
 }
 
-inline std::vector<Utf8Kernel> Running() {
-  std::vector<Utf8Kernel> out;
-  for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512})
-    if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
-  return out;
+// The kernels this processor runs, worked out once: every check of every input walks them.
+inline const std::vector<Utf8Kernel>& Running() {
+  static const std::vector<Utf8Kernel> running = [] {
+    std::vector<Utf8Kernel> out;
+    for (Utf8Kernel k : {Utf8Kernel::Baseline, Utf8Kernel::Avx2, Utf8Kernel::Avx512}) {
+      if (platform::codepage::Utf8KernelRuns(k)) out.push_back(k);
+    }
+    return out;
+  }();
+  return running;
 }
 
 template <class Text>
